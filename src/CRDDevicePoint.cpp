@@ -1,0 +1,2 @@
+// CRDDevicePoint is defined inline in its header; this unit checks that the header stands alone.
+#include "CRDDevicePoint.h"

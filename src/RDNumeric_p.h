@@ -1,0 +1,120 @@
+// Numeric guards: every conversion between doubles, device longs and painter ints goes through here.
+#ifndef RDNUMERIC_P_H
+#define RDNUMERIC_P_H
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+namespace KelmFramework
+{
+namespace Numeric
+{
+
+/// The device coordinate of a point that has none (not finite or beyond long): it lies
+/// outside every device rectangle.
+constexpr long c_iInvalidDevice = LONG_MIN;
+
+/// Truncates toward zero; NaN, infinities and values beyond long give c_iInvalidDevice.
+inline long TruncToDevice(double dValue)
+{
+    // 2^63 is exact in a double; the comparison is false for NaN.
+    constexpr double dLimit = 9223372036854775808.0;
+    if (!(dValue > -dLimit && dValue < dLimit))
+        return c_iInvalidDevice;
+    return static_cast<long>(dValue);
+}
+
+/// Painter coordinates stay within +-2^30: Qt computes right = left + width - 1 and the like in
+/// int, which must not overflow; no screen comes near this.
+constexpr long c_iPaintLimit = 1L << 30;
+
+/// Saturates a device long to the range handed to QPoint, QLine and QRect.
+inline int NarrowToInt(long iValue)
+{
+    return static_cast<int>(std::clamp(iValue, -c_iPaintLimit, c_iPaintLimit));
+}
+
+/// A painter coordinate at an offset from a device coordinate (marker corners, label boxes).
+inline int NarrowSum(long iBase, long iOffset)
+{
+    return NarrowToInt(static_cast<long>(NarrowToInt(iBase)) + static_cast<long>(NarrowToInt(iOffset)));
+}
+
+/// |b - a| of two device coordinates narrowed to 32 bits, without overflow at the extremes.
+inline long IntSpan(long iA, long iB)
+{
+    const long iDiff = static_cast<long>(static_cast<int>(std::clamp<long>(iB, INT_MIN, INT_MAX)))
+                       - static_cast<long>(static_cast<int>(std::clamp<long>(iA, INT_MIN, INT_MAX)));
+    return iDiff < 0 ? -iDiff : iDiff;
+}
+
+/// Shortens a segment along its own line to the painter range, so that narrowing cannot bend it.
+/// False when no part of it lies in that range.
+inline bool FitToPaintRange(long& iX1, long& iY1, long& iX2, long& iY2)
+{
+    const auto inside = [](long iV) { return iV >= -c_iPaintLimit && iV <= c_iPaintLimit; };
+    if (inside(iX1) && inside(iY1) && inside(iX2) && inside(iY2))
+        return true;
+    // Liang-Barsky against the square of the painter range, in doubles.
+    const double dLimit = static_cast<double>(c_iPaintLimit);
+    const double dX1 = static_cast<double>(iX1), dY1 = static_cast<double>(iY1);
+    const double dDX = static_cast<double>(iX2) - dX1, dDY = static_cast<double>(iY2) - dY1;
+    double dT0 = 0.0, dT1 = 1.0;
+    const auto edge = [&](double dP, double dQ) {
+        if (dP == 0.0)
+            return dQ >= 0.0;
+        const double dR = dQ / dP;
+        if (dP < 0.0) {
+            if (dR > dT1)
+                return false;
+            dT0 = std::max(dT0, dR);
+        } else {
+            if (dR < dT0)
+                return false;
+            dT1 = std::min(dT1, dR);
+        }
+        return true;
+    };
+    if (!edge(-dDX, dX1 + dLimit) || !edge(dDX, dLimit - dX1) || !edge(-dDY, dY1 + dLimit)
+        || !edge(dDY, dLimit - dY1))
+        return false;
+    const auto clampToRange = [&](double dV) {
+        return static_cast<long>(std::clamp(std::trunc(dV), -dLimit, dLimit));
+    };
+    const long iNewX1 = clampToRange(dX1 + dT0 * dDX), iNewY1 = clampToRange(dY1 + dT0 * dDY);
+    const long iNewX2 = clampToRange(dX1 + dT1 * dDX), iNewY2 = clampToRange(dY1 + dT1 * dDY);
+    iX1 = iNewX1;
+    iY1 = iNewY1;
+    iX2 = iNewX2;
+    iY2 = iNewY2;
+    return true;
+}
+
+/// b - a as a double, exact where the long difference exists and rounded where it would overflow.
+inline double Difference(long iA, long iB)
+{
+    long iDiff = 0;
+    if (__builtin_sub_overflow(iB, iA, &iDiff))
+        return static_cast<double>(iB) - static_cast<double>(iA);
+    return static_cast<double>(iDiff);
+}
+
+/// A grid division count kept to 1..32767: it is divided by and counts grid lines.
+inline long ClampDivisions(long iDivisions)
+{
+    return std::clamp<long>(iDivisions, 1, 32767);
+}
+
+/// A viewport span a linear map can divide by: finite, positive, with a finite reciprocal.
+inline bool IsUsableSpan(double dLow, double dHigh)
+{
+    const double dSpan = dHigh - dLow;
+    return std::isfinite(dLow) && std::isfinite(dHigh) && dSpan > 0.0 && std::isfinite(dSpan)
+           && std::isfinite(1.0 / dSpan);
+}
+
+} // namespace Numeric
+} // namespace KelmFramework
+
+#endif // RDNUMERIC_P_H

@@ -1,0 +1,291 @@
+// CRDLinearGrid: linear mapping between user and device coordinates, clipping and drawing.
+#include "CRDLinearGrid.h"
+
+#include "RDNumeric_p.h"
+
+#include <QBrush>
+#include <QFontMetrics>
+#include <QLine>
+#include <QPainter>
+#include <QPoint>
+#include <QRect>
+
+#include <cmath>
+#include <utility>
+
+namespace KelmFramework
+{
+
+using Numeric::NarrowSum;
+using Numeric::NarrowToInt;
+using Numeric::TruncToDevice;
+
+namespace
+{
+
+Qt::PenStyle PenStyleOf(ERDLineStyle eLineStyle)
+{
+    switch (eLineStyle) {
+    case eRDLineDotted:
+        return Qt::DotLine;
+    case eRDLineDashDotted:
+        return Qt::DashDotLine;
+    default:
+        return Qt::SolidLine;
+    }
+}
+
+bool HasDevicePosition(const CRDDevicePoint& Point)
+{
+    return Point.m_iX != Numeric::c_iInvalidDevice && Point.m_iY != Numeric::c_iInvalidDevice;
+}
+
+} // namespace
+
+CRDLinearGrid::CRDLinearGrid(CRDPoint& PointA, CRDPoint& PointB, QString strXAxisTitle, QString strYAxisTitle,
+                             long iXDivisions, long iYDivisions, short iXPrecision, short iYPrecision,
+                             const CRDColor& GridColor, const CRDColor& TextColor)
+    : CRDGrid(strXAxisTitle, strYAxisTitle, iXDivisions, iYDivisions, iXPrecision, iYPrecision, GridColor,
+              TextColor),
+      m_ViewPortLeftBottom(),
+      m_ViewPortRightTop(),
+      m_DeviceLeftTop(),
+      m_DeviceRightBottom(),
+      m_dUserOriginX(0.0),
+      m_dUserOriginY(0.0),
+      m_dScaleX(0.0),
+      m_dScaleY(0.0),
+      m_dDeviceOriginX(0.0),
+      m_dDeviceOriginY(0.0),
+      m_dDeviceWidth(0.0),
+      m_dDeviceHeight(0.0),
+      m_iLineWidth(1),
+      m_iDotWidth(3),
+      m_iCrossHalfSize(4),
+      m_iCrossWidth(1),
+      m_iSquareHalfSize(3),
+      m_iSquareWidth(1),
+      m_dScaleFactorX(1.0),
+      m_dScaleFactorY(1.0),
+      m_bMarkerPenBuilt{false, false, false}
+{
+    CRDLinearGrid::SetViewPort(PointA, PointB);
+}
+
+CRDLinearGrid::~CRDLinearGrid() {}
+
+void CRDLinearGrid::SetViewPort(CRDPoint& PointA, CRDPoint& PointB)
+{
+    m_ViewPortLeftBottom = PointA;
+    m_ViewPortRightTop = PointB;
+    if (m_ViewPortLeftBottom.m_dX > m_ViewPortRightTop.m_dX)
+        std::swap(m_ViewPortLeftBottom.m_dX, m_ViewPortRightTop.m_dX);
+    if (m_ViewPortLeftBottom.m_dY > m_ViewPortRightTop.m_dY)
+        std::swap(m_ViewPortLeftBottom.m_dY, m_ViewPortRightTop.m_dY);
+    m_dUserOriginX = m_ViewPortLeftBottom.m_dX;
+    m_dUserOriginY = m_ViewPortLeftBottom.m_dY;
+    // A zero span gives an infinite scale; the conversions then yield no device position.
+    m_dScaleX = m_dScaleFactorX / std::fabs(m_ViewPortRightTop.m_dX - m_ViewPortLeftBottom.m_dX);
+    m_dScaleY = m_dScaleFactorY / std::fabs(m_ViewPortRightTop.m_dY - m_ViewPortLeftBottom.m_dY);
+}
+
+void CRDLinearGrid::SetDeviceViewPort(CRDDevicePoint& LeftTop, CRDDevicePoint& RightBottom)
+{
+    m_DeviceLeftTop = LeftTop;
+    m_DeviceRightBottom = RightBottom;
+    m_dDeviceOriginX = static_cast<double>(LeftTop.m_iX);
+    m_dDeviceOriginY = static_cast<double>(LeftTop.m_iY);
+    m_dDeviceWidth = static_cast<double>(Numeric::IntSpan(LeftTop.m_iX, RightBottom.m_iX));
+    m_dDeviceHeight = static_cast<double>(Numeric::IntSpan(LeftTop.m_iY, RightBottom.m_iY));
+}
+
+CRDPoint CRDLinearGrid::GetViewPortLeftButton() const
+{
+    return m_ViewPortLeftBottom;
+}
+
+CRDPoint CRDLinearGrid::GetViewPortRightTop() const
+{
+    return m_ViewPortRightTop;
+}
+
+void CRDLinearGrid::MapToDevice(const CRDPoint& Point, CRDDevicePoint& DevicePoint) const
+{
+    const double dH = static_cast<double>(Numeric::IntSpan(m_DeviceLeftTop.m_iY, m_DeviceRightBottom.m_iY));
+    DevicePoint.m_iY =
+        TruncToDevice(dH - (((Point.m_dY - m_dUserOriginY) * m_dScaleY) * m_dDeviceHeight - m_dDeviceOriginY));
+    DevicePoint.m_iX = TruncToDevice(((Point.m_dX - m_dUserOriginX) * m_dScaleX) * m_dDeviceWidth + m_dDeviceOriginX);
+}
+
+bool CRDLinearGrid::ConvertPointToDevicePoint(CRDPoint& UserPoint, CRDDevicePoint& DevicePoint)
+{
+    MapToDevice(UserPoint, DevicePoint);
+    return DoClippPoint(DevicePoint);
+}
+
+void CRDLinearGrid::ConvertPointFromDeviceToUserViewport(CRDDevicePoint& DevicePoint, CRDPoint& UserPoint)
+{
+    const long iH = Numeric::IntSpan(m_DeviceLeftTop.m_iY, m_DeviceRightBottom.m_iY);
+    const double dX =
+        ((static_cast<double>(DevicePoint.m_iX) - m_dDeviceOriginX) / m_dDeviceWidth) / m_dScaleX + m_dUserOriginX;
+    const double dY =
+        ((Numeric::Difference(DevicePoint.m_iY, iH) + m_dDeviceOriginY) / m_dDeviceHeight) / m_dScaleY
+        + m_dUserOriginY;
+    UserPoint = CRDPoint(dX, dY, false);
+}
+
+bool CRDLinearGrid::DoClippPoint(CRDDevicePoint& DevicePoint)
+{
+    return DevicePoint.m_iX >= m_DeviceLeftTop.m_iX && DevicePoint.m_iX <= m_DeviceRightBottom.m_iX
+           && DevicePoint.m_iY >= m_DeviceLeftTop.m_iY && DevicePoint.m_iY <= m_DeviceRightBottom.m_iY;
+}
+
+bool CRDLinearGrid::ConvertPointsToDeviceLine(CRDPoint& PointA, CRDPoint& PointB, CRDDevicePoint& DevicePointA,
+                                              CRDDevicePoint& DevicePointB)
+{
+    MapToDevice(PointA, DevicePointA);
+    MapToDevice(PointB, DevicePointB);
+    return DoClipLine(DevicePointA, DevicePointB);
+}
+
+bool CRDLinearGrid::DoClipLine(CRDDevicePoint& P, CRDDevicePoint& Q)
+{
+    const long iL = m_DeviceLeftTop.m_iX;
+    const long iT = m_DeviceLeftTop.m_iY;
+    const long iR = m_DeviceRightBottom.m_iX;
+    const long iB = m_DeviceRightBottom.m_iY;
+
+    if ((P.m_iX < iL && Q.m_iX < iL) || (P.m_iX > iR && Q.m_iX > iR) || (P.m_iY < iT && Q.m_iY < iT)
+        || (P.m_iY > iB && Q.m_iY > iB))
+        return false;
+    // An end without a device position (a non-finite vertex) has no line to clip along.
+    if (!HasDevicePosition(P) || !HasDevicePosition(Q))
+        return false;
+
+    const bool bVertical = Q.m_iX == P.m_iX;
+    const double dM = bVertical ? 0.0 : Numeric::Difference(P.m_iY, Q.m_iY) / Numeric::Difference(P.m_iX, Q.m_iX);
+    const double dC = static_cast<double>(P.m_iY) - static_cast<double>(P.m_iX) * dM;
+
+    // Moves an end onto the top or bottom edge when it lies beyond it; a vertical end keeps its x.
+    const auto clipY = [&](CRDDevicePoint& End) {
+        long iEdge;
+        if (End.m_iY < iT)
+            iEdge = iT;
+        else if (End.m_iY > iB)
+            iEdge = iB;
+        else
+            return;
+        End.m_iY = iEdge;
+        if (!bVertical)
+            End.m_iX = TruncToDevice((static_cast<double>(iEdge) - dC) / dM);
+    };
+
+    if (P.m_iX < iL) {
+        P.m_iX = iL;
+        P.m_iY = TruncToDevice(static_cast<double>(iL) * dM + dC);
+    }
+    clipY(P);
+    if (Q.m_iX > iR) {
+        Q.m_iX = iR;
+        Q.m_iY = TruncToDevice(static_cast<double>(iR) * dM + dC);
+    }
+    clipY(Q);
+    return true;
+}
+
+const QPen& CRDLinearGrid::MarkerPen(const CRDColor& Color, ERDPointStyle ePointStyle)
+{
+    const int iSlot = static_cast<int>(ePointStyle) - static_cast<int>(eRDPointDot);
+    if (!m_bMarkerPenBuilt[iSlot] || m_MarkerPenColors[iSlot] != Color) {
+        const long iWidth = ePointStyle == eRDPointDot ? m_iDotWidth
+                            : ePointStyle == eRDPointCross ? m_iCrossWidth
+                                                           : m_iSquareWidth;
+        const bool bRound = ePointStyle == eRDPointDot;
+        m_MarkerPens[iSlot] = QPen(QBrush(Color, Qt::SolidPattern), static_cast<double>(iWidth), Qt::SolidLine,
+                                   bRound ? Qt::RoundCap : Qt::FlatCap, bRound ? Qt::RoundJoin : Qt::MiterJoin);
+        m_MarkerPenColors[iSlot] = Color;
+        m_bMarkerPenBuilt[iSlot] = true;
+    }
+    return m_MarkerPens[iSlot];
+}
+
+void CRDLinearGrid::DrawPoint(QPainter& Painter, CRDDecoratedPoint& Point)
+{
+    CRDDevicePoint Device;
+    if (!ConvertPointToDevicePoint(Point, Device))
+        return;
+    const long iX = Device.m_iX;
+    const long iY = Device.m_iY;
+    switch (Point.m_ePointStyle) {
+    case eRDPointDot: {
+        Painter.setPen(MarkerPen(Point.m_Color, eRDPointDot));
+        const QPoint Dot(NarrowToInt(iX), NarrowToInt(iY));
+        Painter.drawPoints(&Dot, 1);
+        break;
+    }
+    case eRDPointCross: {
+        Painter.setPen(MarkerPen(Point.m_Color, eRDPointCross));
+        const long iA = m_iCrossHalfSize;
+        const QLine Horizontal(NarrowSum(iX, -iA), NarrowToInt(iY), NarrowSum(iX, iA), NarrowToInt(iY));
+        Painter.drawLines(&Horizontal, 1);
+        const QLine Vertical(NarrowToInt(iX), NarrowSum(iY, -iA), NarrowToInt(iX), NarrowSum(iY, iA));
+        Painter.drawLines(&Vertical, 1);
+        break;
+    }
+    case eRDPointSquare: {
+        Painter.setPen(MarkerPen(Point.m_Color, eRDPointSquare));
+        const long iH = m_iSquareHalfSize;
+        const QRect Square(NarrowSum(iX, -iH), NarrowSum(iY, -iH), NarrowToInt(2 * iH), NarrowToInt(2 * iH));
+        Painter.drawRects(&Square, 1);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void CRDLinearGrid::DrawLine(QPainter& Painter, CRDDecoratedLine& Line)
+{
+    Painter.setPen(QPen(QBrush(Line.m_Color, Qt::SolidPattern), static_cast<double>(m_iLineWidth),
+                        PenStyleOf(Line.m_eLineStyle), Qt::FlatCap, Qt::MiterJoin));
+
+    const std::size_t iCount = Line.m_vecPoints.size();
+    if (iCount >= 2) {
+        bool bLabelPending = true;
+        // Each vertex is mapped once and serves as the end of one segment and the start of the next.
+        CRDDevicePoint Next;
+        MapToDevice(Line.m_vecPoints[0], Next);
+        for (std::size_t i = 1; i < iCount; ++i) {
+            CRDDevicePoint P = Next;
+            MapToDevice(Line.m_vecPoints[i], Next);
+            CRDDevicePoint Q = Next;
+            if (!DoClipLine(P, Q))
+                continue;
+            long iX1 = P.m_iX, iY1 = P.m_iY, iX2 = Q.m_iX, iY2 = Q.m_iY;
+            if (!Numeric::FitToPaintRange(iX1, iY1, iX2, iY2))
+                continue;
+            const QLine Segment(static_cast<int>(iX1), static_cast<int>(iY1), static_cast<int>(iX2),
+                                static_cast<int>(iY2));
+            Painter.drawLines(&Segment, 1);
+            if (bLabelPending && !Line.m_strName.isEmpty()) {
+                // The label sits above and right of where the line first becomes visible.
+                const QFontMetrics Metrics = Painter.fontMetrics();
+                const long iTextHeight = Metrics.height();
+                const long iTextWidth = Metrics.horizontalAdvance(Line.m_strName);
+                const QRect LabelBox(NarrowSum(P.m_iX, iTextHeight + 5), NarrowSum(P.m_iY, -5 - iTextHeight),
+                                     NarrowToInt(iTextWidth), NarrowToInt(iTextHeight));
+                Painter.drawText(LabelBox, Qt::AlignCenter, Line.m_strName);
+                bLabelPending = false;
+            }
+        }
+    }
+
+    if (Line.m_ePointStyle != eRDPointNone && iCount > 0) {
+        for (const CRDPoint& Vertex : Line.m_vecPoints) {
+            CRDDecoratedPoint Marker(Vertex, Line.m_Color, Line.m_ePointStyle);
+            DrawPoint(Painter, Marker);
+        }
+    }
+}
+
+} // namespace KelmFramework

@@ -1,0 +1,40 @@
+// A tiny application that uses the installed package as its users do.
+#include "CRDBoxGridLayout.h"
+#include "CRDDevicePoint.h"
+#include "CRDMatrixData.h"
+#include "ResultDisplay.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+
+#include <cstdio>
+
+using namespace KelmFramework;
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    CRDBoxGridLayout grid(CRDPoint(0, 0), CRDPoint(10, 10), QStringLiteral("t"), QStringLiteral("v"), 4, 4, 1, 3,
+                          c_ColorGray, c_ColorBlack);
+
+    // Device points are built outside the library from the inline header alone.
+    CRDDevicePoint leftTop(0, 0), rightBottom(100, 100), device;
+    grid.SetDeviceViewPort(leftTop, rightBottom);
+    CRDPoint centre(5, 5);
+    const bool inside = grid.ConvertPointToDevicePoint(centre, device);
+
+    CRDMatrixData data;
+    data.AppendMatrixItem(0, QStringLiteral("tip"), QStringLiteral("A1"));
+
+    QImage image(120, 120, QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&image);
+    std::vector<CRDPoint> points{CRDPoint(0, 0), CRDPoint(10, 10)};
+    CRDDecoratedLine line(points, c_ColorRed, eRDLineSolid, eRDPointDot, QStringLiteral("line"));
+    grid.DrawLine(painter, line);
+    painter.end();
+
+    std::printf("centre (%ld, %ld) inside %d, %ld matrix item\n", device.m_iX, device.m_iY, int(inside),
+                data.Size());
+    return (inside && device.m_iX == 50 && device.m_iY == 50) ? 0 : 1;
+}

@@ -8,8 +8,11 @@ namespace KelmFramework
 /// The library's signed 64-bit integer, used in the signals of CRDMatrix.
 typedef long TKelmLong;
 
+// The enumerations have a fixed int type: values outside the enumerators are stored, copied and
+// ignored as documented, which is only defined behaviour with a fixed underlying type.
+
 /// Pen style of a line's segments; any other value draws solid.
-enum ERDLineStyle
+enum ERDLineStyle : int
 {
     eRDLineSolid = 0,
     eRDLineDotted = 1,
@@ -17,7 +20,7 @@ enum ERDLineStyle
 };
 
 /// Marker drawn at a point; any other value draws no marker.
-enum ERDPointStyle
+enum ERDPointStyle : int
 {
     eRDPointNone = 0,
     eRDPointDot = 1,
@@ -26,7 +29,7 @@ enum ERDPointStyle
 };
 
 /// Interactions of CResultDisplay that the application switches on and off.
-enum ERDFeature
+enum ERDFeature : int
 {
     eRDFeatureRubberBandZoom = 0,
     eRDFeatureWheelZoom = 1,

@@ -11,6 +11,9 @@ namespace KelmFramework
 /// The library's signed 64-bit integer, used in the signals of CRDMatrix.
 typedef long TKelmLong;
 
+// The enumerations have a fixed int type: values outside the enumerators are stored, copied and
+// ignored as documented, which is only defined behaviour with a fixed underlying type.
+
 /// Pen style of a line's segments; any other value draws solid.
 enum ERDLineStyle : int
 {

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QPainter>
+#include <QWidget>
 
 #include <cstdio>
 
@@ -34,7 +35,11 @@ int main(int argc, char** argv)
     grid.DrawLine(painter, line);
     painter.end();
 
-    std::printf("centre (%ld, %ld) inside %d, %ld matrix item\n", device.m_iX, device.m_iY, int(inside),
-                data.Size());
-    return (inside && device.m_iX == 50 && device.m_iY == 50) ? 0 : 1;
+    QWidget parent;
+    CResultDisplay display(&parent, &grid, c_ColorWhite);
+    const long id = display.AddLine(points, c_ColorBlue, eRDLineDotted, eRDPointCross, QStringLiteral("line"));
+
+    std::printf("centre (%ld, %ld) inside %d, %ld matrix item, line id %ld\n", device.m_iX, device.m_iY, int(inside),
+                data.Size(), id);
+    return (inside && device.m_iX == 50 && device.m_iY == 50 && id == 1) ? 0 : 1;
 }

@@ -5,9 +5,6 @@
 namespace KelmFramework
 {
 
-// The enumerations have a fixed int type so that any int an application stores in them is a
-// valid value: values outside the enumerators are kept and draw the documented fallback.
-
 /// The library's signed 64-bit integer, used in the signals of CRDMatrix.
 typedef long TKelmLong;
 

@@ -25,7 +25,8 @@ endforeach()
 # The classes of the interface are exported; the inline device point is not.
 run(nm -D -C --defined-only "${prefix}/lib/libResultDisplay.so")
 foreach(symbol "KelmFramework::CRDPoint::CRDPoint" "KelmFramework::CRDLinearGrid::DoClipLine"
-               "KelmFramework::CRDMatrixData::Label" "KelmFramework::CRDColor::CRDColor")
+               "KelmFramework::CRDMatrixData::Label" "KelmFramework::CRDColor::CRDColor"
+               "KelmFramework::CRDMatrix::staticMetaObject")
   string(FIND "${last_output}" "${symbol}" found)
   if(found EQUAL -1)
     message(FATAL_ERROR "not exported: ${symbol}")

@@ -1,12 +1,15 @@
 // A tiny application that uses the installed package as its users do.
 #include "CRDBoxGridLayout.h"
 #include "CRDDevicePoint.h"
+#include "CRDMatrix.h"
 #include "CRDMatrixData.h"
 #include "ResultDisplay.h"
 
 #include <QApplication>
+#include <QColor>
 #include <QImage>
 #include <QPainter>
+#include <QWidget>
 
 #include <cstdio>
 
@@ -26,6 +29,11 @@ int main(int argc, char** argv)
 
     CRDMatrixData data;
     data.AppendMatrixItem(0, QStringLiteral("tip"), QStringLiteral("A1"));
+    data.m_iBlinkIndex = 0;
+    QWidget window;
+    auto* pMatrix = new CRDMatrix(&window, data, c_ColorWhite, c_ColorBlack, {c_ColorRed});
+    pMatrix->UpdateMatrixData(data); // the first update turns the blinking cell black
+    const bool blinking = pMatrix->grab().toImage().pixelColor(3, 3) == QColor(c_ColorBlack);
 
     QImage image(120, 120, QImage::Format_ARGB32_Premultiplied);
     QPainter painter(&image);
@@ -34,7 +42,7 @@ int main(int argc, char** argv)
     grid.DrawLine(painter, line);
     painter.end();
 
-    std::printf("centre (%ld, %ld) inside %d, %ld matrix item\n", device.m_iX, device.m_iY, int(inside),
-                data.Size());
-    return (inside && device.m_iX == 50 && device.m_iY == 50) ? 0 : 1;
+    std::printf("centre (%ld, %ld) inside %d, %ld matrix item, blinking %d\n", device.m_iX, device.m_iY,
+                int(inside), data.Size(), int(blinking));
+    return (inside && device.m_iX == 50 && device.m_iY == 50 && blinking) ? 0 : 1;
 }

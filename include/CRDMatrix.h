@@ -7,6 +7,8 @@
 #include "ResultDisplayExport.h"
 #include "ResultDisplayTypes.h"
 
+#include <QFont>
+#include <QString>
 #include <QWidget>
 
 #include <vector>
@@ -66,6 +68,18 @@ protected:
     long m_iCellSize;
     long m_iInvalidIndex;
     bool m_bBlinkOn;
+
+private:
+    void RefreshLabels();
+
+    // The labels as Label() gives them, renewed with the data, so that painting copies none.
+    std::vector<QString> m_vecLabels;
+    // Font fitting runs in every paint; the widest label per font tried (-1: not measured yet) is
+    // kept for one set of labels, one base font and one resolution.
+    std::vector<int> m_vecWidestLabel;
+    QFont m_LabelBaseFont;
+    int m_iLabelDpiX;
+    int m_iLabelDpiY;
 };
 
 } // namespace KelmFramework

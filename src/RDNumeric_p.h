@@ -41,6 +41,20 @@ inline int NarrowSum(long iBase, long iOffset)
     return NarrowToInt(static_cast<long>(NarrowToInt(iBase)) + static_cast<long>(NarrowToInt(iOffset)));
 }
 
+/// A widget extent as a layout takes it: never negative, and within the painter range.
+inline long ClampExtent(long iExtent)
+{
+    return std::clamp(iExtent, 0L, c_iPaintLimit);
+}
+
+/// a * b of two non-negative longs; LONG_MAX where the product would overflow, which compares as
+/// larger than any extent.
+inline long SaturatedProduct(long iA, long iB)
+{
+    long iProduct = 0;
+    return __builtin_mul_overflow(iA, iB, &iProduct) ? LONG_MAX : iProduct;
+}
+
 /// |b - a| of two device coordinates narrowed to 32 bits, without overflow at the extremes.
 inline long IntSpan(long iA, long iB)
 {

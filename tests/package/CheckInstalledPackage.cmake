@@ -26,7 +26,9 @@ endforeach()
 run(nm -D -C --defined-only "${prefix}/lib/libResultDisplay.so")
 foreach(symbol "KelmFramework::CRDPoint::CRDPoint" "KelmFramework::CRDLinearGrid::DoClipLine"
                "KelmFramework::CRDMatrixData::Label" "KelmFramework::CRDColor::CRDColor"
-               "KelmFramework::CResultDisplay::AddLine")
+               "KelmFramework::CResultDisplay::AddLine"
+
+               "KelmFramework::CRDMatrix::staticMetaObject")
   string(FIND "${last_output}" "${symbol}" found)
   if(found EQUAL -1)
     message(FATAL_ERROR "not exported: ${symbol}")

@@ -1,10 +1,13 @@
 // A tiny application that uses the installed package as its users do.
 #include "CRDBoxGridLayout.h"
 #include "CRDDevicePoint.h"
+#include "CRDMatrix.h"
 #include "CRDMatrixData.h"
+#include "CResultDisplay.h"
 #include "ResultDisplay.h"
 
 #include <QApplication>
+#include <QColor>
 #include <QImage>
 #include <QPainter>
 #include <QWidget>
@@ -27,6 +30,11 @@ int main(int argc, char** argv)
 
     CRDMatrixData data;
     data.AppendMatrixItem(0, QStringLiteral("tip"), QStringLiteral("A1"));
+    data.m_iBlinkIndex = 0;
+    QWidget window;
+    auto* pMatrix = new CRDMatrix(&window, data, c_ColorWhite, c_ColorBlack, {c_ColorRed});
+    pMatrix->UpdateMatrixData(data); // the first update turns the blinking cell black
+    const bool blinking = pMatrix->grab().toImage().pixelColor(3, 3) == QColor(c_ColorBlack);
 
     QImage image(120, 120, QImage::Format_ARGB32_Premultiplied);
     QPainter painter(&image);
@@ -39,7 +47,7 @@ int main(int argc, char** argv)
     CResultDisplay display(&parent, &grid, c_ColorWhite);
     const long id = display.AddLine(points, c_ColorBlue, eRDLineDotted, eRDPointCross, QStringLiteral("line"));
 
-    std::printf("centre (%ld, %ld) inside %d, %ld matrix item, line id %ld\n", device.m_iX, device.m_iY, int(inside),
-                data.Size(), id);
-    return (inside && device.m_iX == 50 && device.m_iY == 50 && id == 1) ? 0 : 1;
+    std::printf("centre (%ld, %ld) inside %d, %ld matrix item, blinking %d, line id %ld\n", device.m_iX, device.m_iY,
+                int(inside), data.Size(), int(blinking), id);
+    return (inside && device.m_iX == 50 && device.m_iY == 50 && blinking && id == 1) ? 0 : 1;
 }

@@ -27,7 +27,6 @@ run(nm -D -C --defined-only "${prefix}/lib/libResultDisplay.so")
 foreach(symbol "KelmFramework::CRDPoint::CRDPoint" "KelmFramework::CRDLinearGrid::DoClipLine"
                "KelmFramework::CRDMatrixData::Label" "KelmFramework::CRDColor::CRDColor"
                "KelmFramework::CResultDisplay::AddLine"
-
                "KelmFramework::CRDMatrix::staticMetaObject")
   string(FIND "${last_output}" "${symbol}" found)
   if(found EQUAL -1)

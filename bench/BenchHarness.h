@@ -1,4 +1,6 @@
 // Benchmark scaffolding: the offscreen canvas, the widget's device rectangle, workload registration.
+// A workload family is a source file of its own that calls RegisterWorkload from a static
+// initializer (as LineWorkloads.cpp does), listed in CMakeLists.txt and named in report.py.
 #ifndef BENCHHARNESS_H
 #define BENCHHARNESS_H
 

@@ -97,6 +97,20 @@ def main(path):
         verdict = "holds" if ratio <= SAME_CALLS_TARGET else "misses"
         say("- %s: library / same-calls %.3f (target <= %.2f): **%s**" % (name, ratio, SAME_CALLS_TARGET, verdict))
     zoomed = rows.get("line_zoomed_99pct_outside/1000000", {}).get("median")
+    if zoomed and zoomed["lib_per_same"] > SAME_CALLS_TARGET:
+        budget = (SAME_CALLS_TARGET - 1) * zoomed["same_calls_ms"]
+        vertices = 1000000
+        say("")
+        say("  The zoomed line's same-calls floor paints only the ~10,000 visible segments from")
+        say("  precomputed coordinates. The library must read, map and test all 1,000,000 vertices")
+        say("  (24 MB) to find them: %.1f ns per vertex here. Within %.2fx, all of that would have to fit"
+            % (1e6 * (zoomed["library_ms"] - zoomed["same_calls_ms"]) / vertices, SAME_CALLS_TARGET))
+        mhz = context.get("mhz_per_cpu", 0)
+        say("  in %.2f ms: %.2f ns per vertex, %.1f clock cycles at %d MHz, to load 24 bytes, map two"
+            % (budget, 1e6 * budget / vertices, 1e3 * budget * mhz / vertices, mhz))
+        say("  coordinates and test four edges. That cannot be met; the line's own target is the")
+        say("  speedup against the unclipped line below.")
+        say("")
     unclipped = rows.get("line_solid/1000000", {}).get("median")
     if zoomed and unclipped:
         speedup = unclipped["library_ms"] / zoomed["library_ms"]

@@ -40,6 +40,33 @@ bool HasDevicePosition(const CRDDevicePoint& Point)
     return Point.m_iX != Numeric::c_iInvalidDevice && Point.m_iY != Numeric::c_iInvalidDevice;
 }
 
+// The forward map with its constants gathered once, so that a loop over many vertices reads
+// them from registers; the arithmetic is the same, operation for operation.
+struct SDeviceMap
+{
+    double dUserOriginX, dScaleX, dDeviceWidth, dDeviceOriginX;
+    double dUserOriginY, dScaleY, dDeviceHeight, dDeviceOriginY, dH;
+
+    void operator()(const CRDPoint& Point, CRDDevicePoint& DevicePoint) const
+    {
+        DevicePoint.m_iY =
+            TruncToDevice(dH - (((Point.m_dY - dUserOriginY) * dScaleY) * dDeviceHeight - dDeviceOriginY));
+        DevicePoint.m_iX = TruncToDevice(((Point.m_dX - dUserOriginX) * dScaleX) * dDeviceWidth + dDeviceOriginX);
+    }
+};
+
+// Where a device point lies against each edge of the rectangle, one bit per edge.
+struct SOutCode
+{
+    long iL, iT, iR, iB;
+
+    unsigned operator()(const CRDDevicePoint& Point) const
+    {
+        return unsigned(Point.m_iX < iL) | unsigned(Point.m_iX > iR) << 1 | unsigned(Point.m_iY < iT) << 2
+               | unsigned(Point.m_iY > iB) << 3;
+    }
+};
+
 } // namespace
 
 CRDLinearGrid::CRDLinearGrid(CRDPoint& PointA, CRDPoint& PointB, QString strXAxisTitle, QString strYAxisTitle,
@@ -112,9 +139,9 @@ CRDPoint CRDLinearGrid::GetViewPortRightTop() const
 void CRDLinearGrid::MapToDevice(const CRDPoint& Point, CRDDevicePoint& DevicePoint) const
 {
     const double dH = static_cast<double>(Numeric::IntSpan(m_DeviceLeftTop.m_iY, m_DeviceRightBottom.m_iY));
-    DevicePoint.m_iY =
-        TruncToDevice(dH - (((Point.m_dY - m_dUserOriginY) * m_dScaleY) * m_dDeviceHeight - m_dDeviceOriginY));
-    DevicePoint.m_iX = TruncToDevice(((Point.m_dX - m_dUserOriginX) * m_dScaleX) * m_dDeviceWidth + m_dDeviceOriginX);
+    const SDeviceMap Map{m_dUserOriginX, m_dScaleX, m_dDeviceWidth, m_dDeviceOriginX,
+                         m_dUserOriginY, m_dScaleY, m_dDeviceHeight, m_dDeviceOriginY, dH};
+    Map(Point, DevicePoint);
 }
 
 bool CRDLinearGrid::ConvertPointToDevicePoint(CRDPoint& UserPoint, CRDDevicePoint& DevicePoint)
@@ -252,14 +279,29 @@ void CRDLinearGrid::DrawLine(QPainter& Painter, CRDDecoratedLine& Line)
     const std::size_t iCount = Line.m_vecPoints.size();
     if (iCount >= 2) {
         bool bLabelPending = true;
+        const double dH = static_cast<double>(Numeric::IntSpan(m_DeviceLeftTop.m_iY, m_DeviceRightBottom.m_iY));
+        const SDeviceMap Map{m_dUserOriginX, m_dScaleX, m_dDeviceWidth, m_dDeviceOriginX,
+                             m_dUserOriginY, m_dScaleY, m_dDeviceHeight, m_dDeviceOriginY, dH};
+        const SOutCode OutCode{m_DeviceLeftTop.m_iX, m_DeviceLeftTop.m_iY, m_DeviceRightBottom.m_iX,
+                               m_DeviceRightBottom.m_iY};
+        // Where no edge is the failure value, a point inside has a position, and a segment with
+        // both ends inside is one DoClipLine would accept unchanged.
+        const bool bInsideHasPosition =
+            m_DeviceLeftTop.m_iX != Numeric::c_iInvalidDevice && m_DeviceLeftTop.m_iY != Numeric::c_iInvalidDevice;
         // Each vertex is mapped once and serves as the end of one segment and the start of the next.
         CRDDevicePoint Next;
-        MapToDevice(Line.m_vecPoints[0], Next);
+        Map(Line.m_vecPoints[0], Next);
+        unsigned iNextCode = OutCode(Next);
         for (std::size_t i = 1; i < iCount; ++i) {
             CRDDevicePoint P = Next;
-            MapToDevice(Line.m_vecPoints[i], Next);
+            const unsigned iPCode = iNextCode;
+            Map(Line.m_vecPoints[i], Next);
+            iNextCode = OutCode(Next);
+            // Both ends beyond one edge: DoClipLine's first test, without the call.
+            if (iPCode & iNextCode)
+                continue;
             CRDDevicePoint Q = Next;
-            if (!DoClipLine(P, Q))
+            if (!((iPCode | iNextCode) == 0 && bInsideHasPosition) && !DoClipLine(P, Q))
                 continue;
             long iX1 = P.m_iX, iY1 = P.m_iY, iX2 = Q.m_iX, iY2 = Q.m_iY;
             if (!Numeric::FitToPaintRange(iX1, iY1, iX2, iY2))
@@ -281,8 +323,15 @@ void CRDLinearGrid::DrawLine(QPainter& Painter, CRDDecoratedLine& Line)
     }
 
     if (Line.m_ePointStyle != eRDPointNone && iCount > 0) {
+        // One marker serves every vertex; all of it is set again each time, as an overriding
+        // DrawPoint may change the point it is handed.
+        CRDDecoratedPoint Marker(Line.m_vecPoints.front(), Line.m_Color, Line.m_ePointStyle);
         for (const CRDPoint& Vertex : Line.m_vecPoints) {
-            CRDDecoratedPoint Marker(Vertex, Line.m_Color, Line.m_ePointStyle);
+            Marker.m_dX = Vertex.m_dX;
+            Marker.m_dY = Vertex.m_dY;
+            Marker.m_bInterpolated = false;
+            Marker.m_Color = Line.m_Color;
+            Marker.m_ePointStyle = Line.m_ePointStyle;
             DrawPoint(Painter, Marker);
         }
     }

@@ -35,6 +35,7 @@ void tst_Numeric::truncToDevice_data()
     QTest::newRow("+inf has no position") << inf << LONG_MIN;
     QTest::newRow("-inf has no position") << -inf << LONG_MIN;
     QTest::newRow("2^63 overflows long") << 9223372036854775808.0 << LONG_MIN;
+    QTest::newRow("-2^63 fits but is the failure value") << -9223372036854775808.0 << LONG_MIN;
     QTest::newRow("1e300 overflows long") << 1e300 << LONG_MIN;
     QTest::newRow("largest double below 2^63 fits") << 9223372036854774784.0 << 9223372036854774784L;
     QTest::newRow("denormal is 0") << 4.9e-324 << 0L;

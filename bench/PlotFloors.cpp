@@ -1,0 +1,190 @@
+// Plot floors, derived from a recording of the primitives the library itself issues.
+#include "PlotFloors.h"
+
+#include "PaintRecorder.h"
+
+#include <QPolygon>
+#include <QtGlobal>
+
+namespace Bench
+{
+
+using namespace KelmFramework;
+
+namespace
+{
+
+// The primitives of one DrawLine, or of a run of DrawPoint calls, in the library's order.
+struct SCalls
+{
+    bool bLinePen = false;
+    QPen LinePen;
+    std::vector<QLine> vecSegments;
+    QPen MarkerPen;
+    std::vector<QPoint> vecDots;
+    std::vector<QRect> vecSquares;
+    std::vector<QLine> vecCrossArms; // two per marker
+};
+
+void PaintSameCalls(QPainter& Painter, const SCalls& Calls)
+{
+    if (Calls.bLinePen)
+        Painter.setPen(Calls.LinePen);
+    for (const QLine& Segment : Calls.vecSegments)
+        Painter.drawLines(&Segment, 1);
+    // DrawPoint sets its pen for every marker.
+    for (const QPoint& Dot : Calls.vecDots) {
+        Painter.setPen(Calls.MarkerPen);
+        Painter.drawPoints(&Dot, 1);
+    }
+    for (const QRect& Square : Calls.vecSquares) {
+        Painter.setPen(Calls.MarkerPen);
+        Painter.drawRects(&Square, 1);
+    }
+    for (std::size_t i = 0; i + 1 < Calls.vecCrossArms.size(); i += 2) {
+        Painter.setPen(Calls.MarkerPen);
+        Painter.drawLines(&Calls.vecCrossArms[i], 1);
+        Painter.drawLines(&Calls.vecCrossArms[i + 1], 1);
+    }
+}
+
+// What a hand-rolled widget draws: one polyline, then all markers in one call.
+struct SBatched
+{
+    bool bLine = false;
+    QPen LinePen;
+    QPolygon Vertices;
+    SCalls Markers;
+};
+
+void PaintBatched(QPainter& Painter, const SBatched& Batch)
+{
+    if (Batch.bLine) {
+        Painter.setPen(Batch.LinePen);
+        Painter.drawPolyline(Batch.Vertices);
+    }
+    const SCalls& Markers = Batch.Markers;
+    Painter.setPen(Markers.MarkerPen);
+    if (!Markers.vecDots.empty())
+        Painter.drawPoints(Markers.vecDots.data(), static_cast<int>(Markers.vecDots.size()));
+    if (!Markers.vecSquares.empty())
+        Painter.drawRects(Markers.vecSquares.data(), static_cast<int>(Markers.vecSquares.size()));
+    if (!Markers.vecCrossArms.empty())
+        Painter.drawLines(Markers.vecCrossArms.data(), static_cast<int>(Markers.vecCrossArms.size()));
+}
+
+void Record(CPaintRecorder& Recorder, const PaintFunction& Paint)
+{
+    QPainter Painter(&Recorder);
+    Painter.setRenderHint(QPainter::Antialiasing);
+    Paint(Painter);
+}
+
+void TakeMarkers(const CPaintRecorder& Recorder, std::size_t iFirst, SCalls& Calls)
+{
+    const std::vector<SPrimitive>& vecPrimitives = Recorder.Primitives();
+    for (std::size_t i = iFirst; i < vecPrimitives.size(); ++i) {
+        const SPrimitive& Primitive = vecPrimitives[i];
+        Calls.MarkerPen = Recorder.PenOf(Primitive);
+        switch (Primitive.eKind) {
+        case SPrimitive::Points:
+            Calls.vecDots.push_back(Primitive.Point);
+            break;
+        case SPrimitive::Rects:
+            Calls.vecSquares.push_back(Primitive.Rect);
+            break;
+        case SPrimitive::Lines:
+            Calls.vecCrossArms.push_back(Primitive.Line);
+            break;
+        case SPrimitive::Other:
+            qFatal("the plot floors replay integer lines, points and rectangles only");
+        }
+    }
+}
+
+SCalls LineCalls(CRDLinearGrid& Grid, const CRDDecoratedLine& Line)
+{
+    SCalls Calls;
+    Calls.bLinePen = true;
+    // Segments come first; whatever follows them is markers.
+    CRDDecoratedLine Bare(Line);
+    Bare.m_ePointStyle = eRDPointNone;
+    CPaintRecorder Segments;
+    Record(Segments, [&](QPainter& Painter) {
+        Grid.DrawLine(Painter, Bare);
+        Calls.LinePen = Painter.pen();
+    });
+    for (const SPrimitive& Primitive : Segments.Primitives()) {
+        if (Primitive.eKind != SPrimitive::Lines)
+            qFatal("the plot floors draw lines without labels");
+        Calls.vecSegments.push_back(Primitive.Line);
+    }
+    CRDDecoratedLine Full(Line);
+    CPaintRecorder All;
+    Record(All, [&](QPainter& Painter) { Grid.DrawLine(Painter, Full); });
+    TakeMarkers(All, Calls.vecSegments.size(), Calls);
+    return Calls;
+}
+
+QPolygon MappedVertices(CRDLinearGrid& Grid, const std::vector<CRDPoint>& vecPoints)
+{
+    QPolygon Vertices;
+    Vertices.reserve(static_cast<int>(vecPoints.size()));
+    for (CRDPoint Vertex : vecPoints) {
+        CRDDevicePoint Device;
+        Grid.ConvertPointToDevicePoint(Vertex, Device);
+        Vertices << QPoint(static_cast<int>(Device.m_iX), static_cast<int>(Device.m_iY));
+    }
+    return Vertices;
+}
+
+} // namespace
+
+SVariants PlotVariants(std::shared_ptr<SPlotScene> pScene)
+{
+    CRDLinearGrid& Grid = *pScene->pGrid;
+    auto pSameCalls = std::make_shared<std::vector<SCalls>>();
+    auto pBatched = std::make_shared<std::vector<SBatched>>();
+
+    if (!pScene->vecPoints.empty()) {
+        SCalls Calls;
+        CPaintRecorder Points;
+        Record(Points, [&](QPainter& Painter) {
+            for (CRDDecoratedPoint& Point : pScene->vecPoints)
+                Grid.DrawPoint(Painter, Point);
+        });
+        TakeMarkers(Points, 0, Calls);
+        pSameCalls->push_back(Calls);
+        pBatched->push_back(SBatched{false, QPen(), QPolygon(), Calls});
+    }
+    for (const CRDDecoratedLine& Line : pScene->vecLines) {
+        SCalls Calls = LineCalls(Grid, Line);
+        pBatched->push_back(SBatched{true, Calls.LinePen, MappedVertices(Grid, Line.m_vecPoints), Calls});
+        pSameCalls->push_back(std::move(Calls));
+    }
+
+    SVariants Variants;
+    Variants.Library = [pScene](QPainter& Painter) {
+        for (CRDDecoratedPoint& Point : pScene->vecPoints)
+            pScene->pGrid->DrawPoint(Painter, Point);
+        for (CRDDecoratedLine& Line : pScene->vecLines)
+            pScene->pGrid->DrawLine(Painter, Line);
+    };
+    Variants.SameCalls = [pSameCalls](QPainter& Painter) {
+        for (const SCalls& Calls : *pSameCalls)
+            PaintSameCalls(Painter, Calls);
+    };
+    Variants.Polyline = [pBatched](QPainter& Painter) {
+        for (const SBatched& Batch : *pBatched)
+            PaintBatched(Painter, Batch);
+    };
+
+    CPaintRecorder Library, SameCalls;
+    Record(Library, Variants.Library);
+    Record(SameCalls, Variants.SameCalls);
+    if (Library.Primitives().empty() || !Library.SameAs(SameCalls))
+        qFatal("the same-calls floor does not issue the library's primitives");
+    return Variants;
+}
+
+} // namespace Bench

@@ -1,0 +1,31 @@
+// Plot workloads: the library's DrawPoint/DrawLine on a scene and the two raw QPainter floors for it.
+#ifndef PLOTFLOORS_H
+#define PLOTFLOORS_H
+
+#include "BenchHarness.h"
+
+#include "CRDDecoratedLine.h"
+#include "CRDDecoratedPoint.h"
+#include "CRDLinearGrid.h"
+
+#include <memory>
+#include <vector>
+
+namespace Bench
+{
+
+/// What a CResultDisplay hands its grid on a paint: points first, then lines.
+struct SPlotScene
+{
+    std::unique_ptr<KelmFramework::CRDLinearGrid> pGrid;
+    std::vector<KelmFramework::CRDDecoratedPoint> vecPoints;
+    std::vector<KelmFramework::CRDDecoratedLine> vecLines;
+};
+
+/// The library variant and both floors of a scene. Aborts when the same-calls floor does not
+/// issue exactly the library's primitives with the library's pens.
+SVariants PlotVariants(std::shared_ptr<SPlotScene> pScene);
+
+} // namespace Bench
+
+#endif // PLOTFLOORS_H

@@ -1,6 +1,7 @@
 // CRDLinearGrid: linear mapping between user and device coordinates, clipping and drawing.
 #include "CRDLinearGrid.h"
 
+#include "RDLinearMap_p.h"
 #include "RDNumeric_p.h"
 
 #include <QBrush>
@@ -111,10 +112,11 @@ CRDPoint CRDLinearGrid::GetViewPortRightTop() const
 
 void CRDLinearGrid::MapToDevice(const CRDPoint& Point, CRDDevicePoint& DevicePoint) const
 {
-    const double dH = static_cast<double>(Numeric::IntSpan(m_DeviceLeftTop.m_iY, m_DeviceRightBottom.m_iY));
-    DevicePoint.m_iY =
-        TruncToDevice(dH - (((Point.m_dY - m_dUserOriginY) * m_dScaleY) * m_dDeviceHeight - m_dDeviceOriginY));
-    DevicePoint.m_iX = TruncToDevice(((Point.m_dX - m_dUserOriginX) * m_dScaleX) * m_dDeviceWidth + m_dDeviceOriginX);
+    const Numeric::LinearMap Map{m_dUserOriginX, m_dUserOriginY, m_dScaleX, m_dScaleY, m_dDeviceOriginX,
+                                 m_dDeviceOriginY, m_dDeviceWidth, m_dDeviceHeight,
+                                 static_cast<double>(Numeric::IntSpan(m_DeviceLeftTop.m_iY, m_DeviceRightBottom.m_iY))};
+    DevicePoint.m_iY = Map.MapY(Point.m_dY);
+    DevicePoint.m_iX = Map.MapX(Point.m_dX);
 }
 
 bool CRDLinearGrid::ConvertPointToDevicePoint(CRDPoint& UserPoint, CRDDevicePoint& DevicePoint)

@@ -1,0 +1,430 @@
+// CRDDecimatingBoxGrid: a box grid that reduces dense lines per pixel column before drawing them.
+#include "CRDDecimatingBoxGrid.h"
+
+#include "RDLinearMap_p.h"
+#include "RDNumeric_p.h"
+
+#include <QBrush>
+#include <QFontMetrics>
+#include <QLine>
+#include <QPainter>
+#include <QPen>
+#include <QRect>
+
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <vector>
+
+// Why not simply M4 (first, min, max, last per column; Jugel et al., VLDB 2014): that keeps an
+// aliased line's pixels, but an antialiased one-pixel segment on integer coordinates lights its
+// two pixel columns by one half each, and the box grid blends every segment on its own. A column
+// crossed by many segments is lit many times over, so its pixels depend on how often each row is
+// crossed. The first and last segments of a column are kept as they are; the vertical segments
+// inside it are kept as that count per row.
+
+namespace KelmFramework
+{
+
+namespace
+{
+
+// Each blend of about half coverage halves an 8-bit channel's distance to where repeated blends
+// end, so blends beyond the 8th change no pixel: counting a row up to 8 loses nothing.
+constexpr int c_iSaturation = 8;
+
+// Column profiles need a buffer as high as the device rectangle; past this they are not used.
+constexpr long c_iMaxProfileRows = 1L << 16;
+
+// Marker positions are deduplicated in a bitmap of the device rectangle up to this many pixels.
+constexpr long c_iMaxMarkerBitmap = 1L << 25;
+
+// Lines handed to one drawLines call at most.
+constexpr std::size_t c_iBatchSize = 4096;
+
+// The device rectangle as the drawing loops test it.
+struct DeviceFrame
+{
+    long iL, iT, iR, iB;
+    bool bSane; // L <= R, T <= B, and within the painter range
+    bool Contains(long iX, long iY) const { return iX >= iL && iX <= iR && iY >= iT && iY <= iB; }
+};
+
+// Lines queued for drawLines in drawing order. Column profiles are drawn with a solid pen (their
+// rows already follow the dash pattern); a change of pen draws what is queued first.
+class LineBatch
+{
+public:
+    LineBatch(QPainter& Painter, const QPen& LinePen, const QPen& ProfilePen, bool bSamePen)
+        : m_Painter(Painter), m_LinePen(LinePen), m_ProfilePen(ProfilePen), m_bSamePen(bSamePen)
+    {
+        m_vecLines.reserve(c_iBatchSize);
+    }
+
+    void Add(const QLine& Line, bool bProfile)
+    {
+        if (!m_bSamePen && bProfile != m_bProfilePen) {
+            Draw();
+            m_Painter.setPen(bProfile ? m_ProfilePen : m_LinePen);
+            m_bProfilePen = bProfile;
+        }
+        m_vecLines.push_back(Line);
+        if (m_vecLines.size() == c_iBatchSize)
+            Draw();
+    }
+
+    /// Draws what is queued and leaves the line pen set, as the box grid does.
+    void Finish()
+    {
+        Draw();
+        if (m_bProfilePen)
+            m_Painter.setPen(m_LinePen);
+        m_bProfilePen = false;
+    }
+
+private:
+    void Draw()
+    {
+        if (!m_vecLines.empty())
+            m_Painter.drawLines(m_vecLines.data(), static_cast<int>(m_vecLines.size()));
+        m_vecLines.clear();
+    }
+
+    QPainter& m_Painter;
+    const QPen& m_LinePen;
+    const QPen& m_ProfilePen;
+    const bool m_bSamePen;
+    bool m_bProfilePen = false;
+    std::vector<QLine> m_vecLines;
+};
+
+// The vertical segments drawn in one pixel column, as how many times the pen lights each row.
+// A pen lights the rows of a segment on integer coordinates where bit (k mod Period) of OnMask is
+// set, k counted from the segment's start: Qt's raster engine restarts the pattern with every line.
+// Rows are counted from the top edge.
+template <long Period, unsigned OnMask>
+class ColumnProfile
+{
+public:
+    explicit ColumnProfile(long iRows)
+        : m_vecCount(static_cast<std::size_t>(iRows + Period), 0), m_vecPoint(static_cast<std::size_t>(iRows), 0)
+    {
+    }
+
+    bool IsEmpty() const { return m_iLow > m_iHigh; }
+    long Column() const { return m_iColumn; }
+
+    /// Starts the column of a vertex at row iRow; the profile must be empty.
+    void Open(long iColumn, long iRow)
+    {
+        m_iColumn = iColumn;
+        m_iLow = m_iHigh = iRow;
+    }
+
+    /// The segment from row iR1, a row of the column already, to row iR2 of the rectangle.
+    void Add(long iR1, long iR2)
+    {
+        m_iLow = std::min(m_iLow, iR2);
+        m_iHigh = std::max(m_iHigh, iR2);
+        int* const piCount = m_vecCount.data();
+        const long iDiff = iR2 - iR1;
+        // A segment of no length is drawn as one opaque pixel.
+        m_vecPoint[Index(iR1)] |= static_cast<int>(iDiff == 0);
+        if constexpr (Period == 1) {
+            // Rows min .. max - 1 in either direction; the two marks cancel for a point. Without
+            // branches: noisy data goes up and down at random.
+            const long iSign = iDiff >> 63;
+            ++piCount[iR1 + (iDiff & iSign)];
+            --piCount[iR2 - (iDiff & iSign)];
+        } else {
+            // Lit rows are kept as differences along each residue of the period: +1 at the first
+            // lit row of a pattern position, -1 one period past its last.
+            for (long iOffset = 0; iOffset < Period; ++iOffset) {
+                if (!(OnMask & (1u << iOffset)))
+                    continue;
+                long iFirst, iEnd;
+                if (iDiff > 0) {
+                    // Downward the pattern starts at the first row: rows R1 .. R2 - 1.
+                    iFirst = iR1 + iOffset;
+                    if (iFirst >= iR2)
+                        break;
+                    iEnd = iFirst + Period * ((iR2 - iFirst + Period - 1) / Period);
+                } else if (iDiff < 0) {
+                    // Upward it starts at the row above the start point: rows R1 - 1 down to R2.
+                    const long iLast = iR1 - 1 - iOffset;
+                    if (iLast < iR2)
+                        break;
+                    iFirst = iLast - Period * ((iLast - iR2) / Period);
+                    iEnd = iLast + Period;
+                } else {
+                    break;
+                }
+                ++piCount[iFirst];
+                --piCount[iEnd];
+            }
+        }
+    }
+
+    /// Queues segments that light every row as often as the added ones did, up to saturation,
+    /// and empties the profile.
+    void Flush(long iTop, LineBatch& Batch)
+    {
+        if (IsEmpty())
+            return;
+        const int iX = static_cast<int>(m_iColumn);
+        // One pass: running sums per residue give the counts; a level opens where the count
+        // rises past it and is queued as one segment where the count falls below it again.
+        // The marks reach at most one period below the lowest row.
+        const long iEnd = m_iHigh + Period;
+        int aiSum[Period] = {};
+        long aiRunStart[c_iSaturation + 1] = {};
+        int iLevel = 0;
+        long iResidue = 0;
+        for (long i = m_iLow; i <= iEnd; ++i) {
+            aiSum[iResidue] += m_vecCount[Index(i)];
+            m_vecCount[Index(i)] = 0;
+            const int iCount = i < iEnd ? std::min(aiSum[iResidue], c_iSaturation) : 0;
+            iResidue = iResidue + 1 == Period ? 0 : iResidue + 1;
+            if (i <= m_iHigh && m_vecPoint[Index(i)]) {
+                m_vecPoint[Index(i)] = 0;
+                const int iY = static_cast<int>(iTop + i);
+                Batch.Add(QLine(iX, iY, iX, iY), true);
+            }
+            while (iLevel < iCount)
+                aiRunStart[++iLevel] = i;
+            while (iLevel > iCount) {
+                const long iStart = aiRunStart[iLevel--];
+                Batch.Add(QLine(iX, static_cast<int>(iTop + iStart), iX, static_cast<int>(iTop + i)), true);
+            }
+        }
+        m_iLow = 1;
+        m_iHigh = 0;
+    }
+
+private:
+    static std::size_t Index(long i) { return static_cast<std::size_t>(i); }
+
+    std::vector<int> m_vecCount;
+    std::vector<int> m_vecPoint;
+    long m_iColumn = 0;
+    long m_iLow = 1; // rows of the column's vertices, [m_iLow, m_iHigh]
+    long m_iHigh = 0;
+};
+
+// Device positions already given a marker.
+class PositionSet
+{
+public:
+    explicit PositionSet(const DeviceFrame& Frame) : m_Frame(Frame)
+    {
+        const long iWidth = Frame.iR - Frame.iL + 1;
+        const long iHeight = Frame.iB - Frame.iT + 1;
+        if (Frame.bSane && iWidth <= c_iMaxMarkerBitmap / iHeight) {
+            m_iWidth = iWidth;
+            m_vecSeen.assign(static_cast<std::size_t>((iWidth * iHeight + 63) / 64), 0);
+        }
+    }
+
+    /// False when the position was inserted before. Without a bitmap only repeats in a row count.
+    bool Insert(long iX, long iY)
+    {
+        if (iX == m_iLastX && iY == m_iLastY)
+            return false;
+        m_iLastX = iX;
+        m_iLastY = iY;
+        if (m_vecSeen.empty())
+            return true;
+        const long iBit = (iY - m_Frame.iT) * m_iWidth + (iX - m_Frame.iL);
+        std::uint64_t& uWord = m_vecSeen[static_cast<std::size_t>(iBit / 64)];
+        const std::uint64_t uMask = std::uint64_t(1) << (iBit % 64);
+        if (uWord & uMask)
+            return false;
+        uWord |= uMask;
+        return true;
+    }
+
+private:
+    const DeviceFrame& m_Frame;
+    long m_iWidth = 0;
+    long m_iLastX = Numeric::c_iInvalidDevice;
+    long m_iLastY = Numeric::c_iInvalidDevice;
+    std::vector<std::uint64_t> m_vecSeen;
+};
+
+void DrawLabel(QPainter& Painter, const QString& strName, const CRDDevicePoint& At)
+{
+    const QFontMetrics Metrics = Painter.fontMetrics();
+    const long iTextHeight = Metrics.height();
+    const long iTextWidth = Metrics.horizontalAdvance(strName);
+    const QRect LabelBox(Numeric::NarrowSum(At.m_iX, iTextHeight + 5), Numeric::NarrowSum(At.m_iY, -5 - iTextHeight),
+                         Numeric::NarrowToInt(iTextWidth), Numeric::NarrowToInt(iTextHeight));
+    Painter.drawText(LabelBox, Qt::AlignCenter, strName);
+}
+
+// What one DrawLine call works with.
+struct LineJob
+{
+    CRDLinearGrid& Grid; // for its clipping, which segments leaving the rectangle go through
+    QPainter& Painter;
+    const CRDDecoratedLine& Line;
+    const Numeric::LinearMap& Map;
+    const DeviceFrame& Frame;
+    const QPen& LinePen;
+    const QPen& ProfilePen;
+};
+
+// The segments of a line, in the order and with the clipping of CRDLinearGrid::DrawLine.
+template <long Period, unsigned OnMask>
+void DrawSegments(const LineJob& Job)
+{
+    const DeviceFrame& Frame = Job.Frame;
+    const Numeric::LinearMap Map = Job.Map;
+    const CRDPoint* const pPoints = Job.Line.m_vecPoints.data();
+    const std::size_t iCount = Job.Line.m_vecPoints.size();
+
+    LineBatch Batch(Job.Painter, Job.LinePen, Job.ProfilePen, Period == 1);
+    // Inside a sane rectangle clipping moves nothing, and a column profile can be kept.
+    const bool bFast = Frame.bSane && Frame.iB - Frame.iT < c_iMaxProfileRows;
+    ColumnProfile<Period, OnMask> Column(bFast ? Frame.iB - Frame.iT + 1 : 0);
+    const long iTop = Frame.iT, iBottom = Frame.iB;
+    // The profile is drawn before anything else is queued, so the drawing order stays that of
+    // the box grid.
+    const auto addVertical = [&](long iX, long iY1, long iY2) {
+        if (Column.IsEmpty() || Column.Column() != iX) {
+            Column.Flush(iTop, Batch);
+            Column.Open(iX, iY1 - iTop);
+        }
+        Column.Add(iY1 - iTop, iY2 - iTop);
+    };
+    bool bLabelPending = !Job.Line.m_strName.isEmpty();
+
+    long iPrevX = Map.MapX(pPoints[0].m_dX);
+    long iPrevY = Map.MapY(pPoints[0].m_dY);
+    bool bPrevInside = bFast && Frame.Contains(iPrevX, iPrevY);
+    std::size_t i = 1;
+    for (;;) {
+        if (bPrevInside && !bLabelPending) {
+            // The bulk of a dense line: vertices that stay in the column of the previous one.
+            if (Column.IsEmpty() || Column.Column() != iPrevX) {
+                Column.Flush(iTop, Batch);
+                Column.Open(iPrevX, iPrevY - iTop);
+            }
+            for (; i < iCount; ++i) {
+                if (Map.MapX(pPoints[i].m_dX) != iPrevX)
+                    break;
+                const long iY = Map.MapY(pPoints[i].m_dY);
+                if (iY < iTop || iY > iBottom)
+                    break;
+                Column.Add(iPrevY - iTop, iY - iTop);
+                iPrevY = iY;
+            }
+        }
+        if (i >= iCount)
+            break;
+
+        const long iX1 = iPrevX, iY1 = iPrevY;
+        const long iX2 = Map.MapX(pPoints[i].m_dX);
+        const long iY2 = Map.MapY(pPoints[i].m_dY);
+        const bool bInside = bFast && Frame.Contains(iX2, iY2);
+        const bool bBothInside = bPrevInside && bInside;
+        iPrevX = iX2;
+        iPrevY = iY2;
+        bPrevInside = bInside;
+        ++i;
+
+        CRDDevicePoint P(iX1, iY1), Q(iX2, iY2);
+        long iClipX1 = iX1, iClipY1 = iY1, iClipX2 = iX2, iClipY2 = iY2;
+        if (!bBothInside) {
+            if (!Job.Grid.DoClipLine(P, Q))
+                continue;
+            iClipX1 = P.m_iX, iClipY1 = P.m_iY, iClipX2 = Q.m_iX, iClipY2 = Q.m_iY;
+            if (!Numeric::FitToPaintRange(iClipX1, iClipY1, iClipX2, iClipY2))
+                continue;
+        }
+        const QLine Segment(static_cast<int>(iClipX1), static_cast<int>(iClipY1), static_cast<int>(iClipX2),
+                            static_cast<int>(iClipY2));
+        if (bLabelPending) {
+            // The label goes between the first segment drawn and the rest, as in the box grid.
+            Job.Painter.drawLines(&Segment, 1);
+            DrawLabel(Job.Painter, Job.Line.m_strName, P);
+            bLabelPending = false;
+        } else if (bFast && iClipX1 == iClipX2 && Frame.Contains(iClipX1, iClipY1)
+                   && Frame.Contains(iClipX2, iClipY2)) {
+            addVertical(iClipX1, iClipY1, iClipY2); // clipped at the top or bottom edge
+        } else {
+            Column.Flush(iTop, Batch);
+            Batch.Add(Segment, false);
+        }
+    }
+    Column.Flush(iTop, Batch);
+    Batch.Finish();
+}
+
+} // namespace
+
+CRDDecimatingBoxGrid::CRDDecimatingBoxGrid(CRDPoint PointA, CRDPoint PointB, QString strXAxisTitle,
+                                           QString strYAxisTitle, long iXDivisions, long iYDivisions,
+                                           short iXPrecision, short iYPrecision, CRDColor GridColor,
+                                           CRDColor TextColor)
+    : CRDBoxGridLayout(PointA, PointB, strXAxisTitle, strYAxisTitle, iXDivisions, iYDivisions, iXPrecision,
+                       iYPrecision, GridColor, TextColor)
+{
+}
+
+CRDDecimatingBoxGrid::CRDDecimatingBoxGrid(IResultDisplayCallBack& CallBack, CRDPoint PointA, CRDPoint PointB,
+                                           QString strXAxisTitle, QString strYAxisTitle, long iXDivisions,
+                                           long iYDivisions, short iXPrecision, short iYPrecision,
+                                           CRDColor GridColor, CRDColor TextColor)
+    : CRDBoxGridLayout(CallBack, PointA, PointB, strXAxisTitle, strYAxisTitle, iXDivisions, iYDivisions,
+                       iXPrecision, iYPrecision, GridColor, TextColor)
+{
+}
+
+CRDDecimatingBoxGrid::~CRDDecimatingBoxGrid() {}
+
+void CRDDecimatingBoxGrid::DrawLine(QPainter& Painter, CRDDecoratedLine& Line)
+{
+    const QBrush Brush(Line.m_Color, Qt::SolidPattern);
+    const double dWidth = static_cast<double>(m_iLineWidth);
+    const Qt::PenStyle ePenStyle = Line.m_eLineStyle == eRDLineDotted       ? Qt::DotLine
+                                   : Line.m_eLineStyle == eRDLineDashDotted ? Qt::DashDotLine
+                                                                            : Qt::SolidLine;
+    const QPen LinePen(Brush, dWidth, ePenStyle, Qt::FlatCap, Qt::MiterJoin);
+    Painter.setPen(LinePen);
+
+    const Numeric::LinearMap Map{m_dUserOriginX, m_dUserOriginY, m_dScaleX, m_dScaleY, m_dDeviceOriginX,
+                                 m_dDeviceOriginY, m_dDeviceWidth, m_dDeviceHeight,
+                                 static_cast<double>(Numeric::IntSpan(m_DeviceLeftTop.m_iY, m_DeviceRightBottom.m_iY))};
+    DeviceFrame Frame{m_DeviceLeftTop.m_iX, m_DeviceLeftTop.m_iY, m_DeviceRightBottom.m_iX, m_DeviceRightBottom.m_iY,
+                      false};
+    const auto paintable = [](long iV) { return iV >= -Numeric::c_iPaintLimit && iV <= Numeric::c_iPaintLimit; };
+    Frame.bSane = Frame.iL <= Frame.iR && Frame.iT <= Frame.iB && paintable(Frame.iL) && paintable(Frame.iR)
+                  && paintable(Frame.iT) && paintable(Frame.iB);
+
+    const std::vector<CRDPoint>& vecPoints = Line.m_vecPoints;
+    if (vecPoints.size() >= 2) {
+        const QPen ProfilePen(Brush, dWidth, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
+        const LineJob Job{*this, Painter, Line, Map, Frame, LinePen, ProfilePen};
+        // Qt's patterns for a one-pixel pen: dots 1 on, 2 off; dash-dots 4 on, 2 off, 1 on, 2 off.
+        if (ePenStyle == Qt::DotLine)
+            DrawSegments<3, 0x1>(Job);
+        else if (ePenStyle == Qt::DashDotLine)
+            DrawSegments<9, 0x4f>(Job);
+        else
+            DrawSegments<1, 0x1>(Job);
+    }
+
+    if (Line.m_ePointStyle != eRDPointNone && !vecPoints.empty()) {
+        PositionSet Drawn(Frame);
+        for (const CRDPoint& Vertex : vecPoints) {
+            const long iX = Map.MapX(Vertex.m_dX);
+            const long iY = Map.MapY(Vertex.m_dY);
+            if (!Frame.Contains(iX, iY) || !Drawn.Insert(iX, iY))
+                continue;
+            CRDDecoratedPoint Marker(Vertex, Line.m_Color, Line.m_ePointStyle);
+            DrawPoint(Painter, Marker);
+        }
+    }
+}
+
+} // namespace KelmFramework

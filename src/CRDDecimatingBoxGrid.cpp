@@ -107,7 +107,8 @@ class ColumnProfile
 {
 public:
     explicit ColumnProfile(long iRows)
-        : m_vecCount(static_cast<std::size_t>(iRows + Period), 0), m_vecPoint(static_cast<std::size_t>(iRows), 0)
+        : m_vecMarks(static_cast<std::size_t>((iRows + 1) * c_iPhases), 0),
+          m_vecPoint(static_cast<std::size_t>(iRows), 0)
     {
     }
 
@@ -126,43 +127,22 @@ public:
     {
         m_iLow = std::min(m_iLow, iR2);
         m_iHigh = std::max(m_iHigh, iR2);
-        int* const piCount = m_vecCount.data();
         const long iDiff = iR2 - iR1;
-        // A segment of no length is drawn as one opaque pixel.
-        m_vecPoint[Index(iR1)] |= static_cast<int>(iDiff == 0);
-        if constexpr (Period == 1) {
-            // Rows min .. max - 1 in either direction; the two marks cancel for a point. Without
-            // branches: noisy data goes up and down at random.
-            const long iSign = iDiff >> 63;
-            ++piCount[iR1 + (iDiff & iSign)];
-            --piCount[iR2 - (iDiff & iSign)];
-        } else {
-            // Lit rows are kept as differences along each residue of the period: +1 at the first
-            // lit row of a pattern position, -1 one period past its last.
-            for (long iOffset = 0; iOffset < Period; ++iOffset) {
-                if (!(OnMask & (1u << iOffset)))
-                    continue;
-                long iFirst, iEnd;
-                if (iDiff > 0) {
-                    // Downward the pattern starts at the first row: rows R1 .. R2 - 1.
-                    iFirst = iR1 + iOffset;
-                    if (iFirst >= iR2)
-                        break;
-                    iEnd = iFirst + Period * ((iR2 - iFirst + Period - 1) / Period);
-                } else if (iDiff < 0) {
-                    // Upward it starts at the row above the start point: rows R1 - 1 down to R2.
-                    const long iLast = iR1 - 1 - iOffset;
-                    if (iLast < iR2)
-                        break;
-                    iFirst = iLast - Period * ((iLast - iR2) / Period);
-                    iEnd = iLast + Period;
-                } else {
-                    break;
-                }
-                ++piCount[iFirst];
-                --piCount[iEnd];
-            }
+        if (iDiff == 0) {
+            // A segment of no length is drawn as one opaque pixel.
+            m_vecPoint[Index(iR1)] = 1;
+            return;
         }
+        // Rows min .. max - 1 in either direction, without branches: noisy data goes up and down
+        // at random. Segments are told apart by the phase at which their pattern starts, counted
+        // downward from the first row, or upward from the row above the start point.
+        const long iUp = iDiff >> 63;
+        const long iMin = iR1 + (iDiff & iUp), iMax = iR2 - (iDiff & iUp);
+        long iSlot = 0;
+        if constexpr (Period > 1)
+            iSlot = (iR1 + iUp + Period) % Period + (iUp & Period);
+        ++m_vecMarks[Index(iMin * c_iPhases + iSlot)];
+        --m_vecMarks[Index(iMax * c_iPhases + iSlot)];
     }
 
     /// Queues segments that light every row as often as the added ones did, up to saturation,
@@ -172,23 +152,30 @@ public:
         if (IsEmpty())
             return;
         const int iX = static_cast<int>(m_iColumn);
-        // One pass: running sums per residue give the counts; a level opens where the count
-        // rises past it and is queued as one segment where the count falls below it again.
-        // The marks reach at most one period below the lowest row.
-        const long iEnd = m_iHigh + Period;
-        int aiSum[Period] = {};
+        // One pass: running sums give the segments of each phase over a row, the pattern says
+        // which of them light it; a level opens where the count rises past it and is queued as one
+        // segment where the count falls below it again.
+        int aiActive[c_iPhases] = {};
         long aiRunStart[c_iSaturation + 1] = {};
         int iLevel = 0;
-        long iResidue = 0;
-        for (long i = m_iLow; i <= iEnd; ++i) {
-            aiSum[iResidue] += m_vecCount[Index(i)];
-            m_vecCount[Index(i)] = 0;
-            const int iCount = i < iEnd ? std::min(aiSum[iResidue], c_iSaturation) : 0;
-            iResidue = iResidue + 1 == Period ? 0 : iResidue + 1;
-            if (i <= m_iHigh && m_vecPoint[Index(i)]) {
-                m_vecPoint[Index(i)] = 0;
-                const int iY = static_cast<int>(iTop + i);
-                Batch.Add(QLine(iX, iY, iX, iY), true);
+        long iResidue = m_iLow % Period;
+        for (long i = m_iLow; i <= m_iHigh + 1; ++i) {
+            int iCount = 0;
+            if (i <= m_iHigh) {
+                int* const piMarks = &m_vecMarks[Index(i * c_iPhases)];
+                for (long k = 0; k < c_iPhases; ++k) {
+                    aiActive[k] += piMarks[k];
+                    piMarks[k] = 0;
+                    if (LitMask(iResidue) & (1u << k))
+                        iCount += aiActive[k];
+                }
+                iCount = std::min(iCount, c_iSaturation);
+                iResidue = iResidue + 1 == Period ? 0 : iResidue + 1;
+                if (m_vecPoint[Index(i)]) {
+                    m_vecPoint[Index(i)] = 0;
+                    const int iY = static_cast<int>(iTop + i);
+                    Batch.Add(QLine(iX, iY, iX, iY), true);
+                }
             }
             while (iLevel < iCount)
                 aiRunStart[++iLevel] = i;
@@ -202,9 +189,26 @@ public:
     }
 
 private:
+    static constexpr long c_iPhases = Period > 1 ? 2 * Period : 1;
+
+    // The phases whose segments light a row r with r mod Period = iResidue.
+    static constexpr unsigned LitMask(long iResidue)
+    {
+        if (Period == 1)
+            return 1u;
+        unsigned uMask = 0;
+        for (long k = 0; k < Period; ++k) {
+            if (OnMask & (1u << ((iResidue - k + Period) % Period)))
+                uMask |= 1u << k; // downward, started at a row of residue k
+            if (OnMask & (1u << ((k - iResidue + Period) % Period)))
+                uMask |= 1u << (Period + k); // upward, started at a row of residue k
+        }
+        return uMask;
+    }
+
     static std::size_t Index(long i) { return static_cast<std::size_t>(i); }
 
-    std::vector<int> m_vecCount;
+    std::vector<int> m_vecMarks; // per row, one difference per phase
     std::vector<int> m_vecPoint;
     long m_iColumn = 0;
     long m_iLow = 1; // rows of the column's vertices, [m_iLow, m_iHigh]
@@ -277,6 +281,13 @@ struct LineJob
 template <long Period, unsigned OnMask>
 void DrawSegments(const LineJob& Job)
 {
+    // Pixels lit at the start of the pattern.
+    constexpr long c_iFirstDash = [] {
+        long iLit = 0;
+        for (unsigned uMask = OnMask; uMask & 1u; uMask >>= 1)
+            ++iLit;
+        return iLit;
+    }();
     const DeviceFrame& Frame = Job.Frame;
     const Numeric::LinearMap Map = Job.Map;
     const CRDPoint* const pPoints = Job.Line.m_vecPoints.data();
@@ -353,7 +364,10 @@ void DrawSegments(const LineJob& Job)
             addVertical(iClipX1, iClipY1, iClipY2); // clipped at the top or bottom edge
         } else {
             Column.Flush(iTop, Batch);
-            Batch.Add(Segment, false);
+            // A pattern starts lit, so a segment no longer than its first dash is drawn alike by
+            // the solid pen of the profiles, and dense lines switch pens less often.
+            const long iLength = std::max(std::abs(iClipX2 - iClipX1), std::abs(iClipY2 - iClipY1));
+            Batch.Add(Segment, iLength <= c_iFirstDash);
         }
     }
     Column.Flush(iTop, Batch);

@@ -33,11 +33,10 @@ namespace
 // end, so blends beyond the 8th change no pixel: counting a row up to 8 loses nothing.
 constexpr int c_iSaturation = 8;
 
-// Column profiles need a buffer as high as the device rectangle; past this they are not used.
+// Column profiles need a buffer as high as the device rectangle, and points and markers a bitmap
+// of it; larger rectangles (no screen has them) are drawn segment by segment.
 constexpr long c_iMaxProfileRows = 1L << 16;
-
-// Marker positions are deduplicated in a bitmap of the device rectangle up to this many pixels.
-constexpr long c_iMaxMarkerBitmap = 1L << 25;
+constexpr long c_iMaxBitmap = 1L << 25;
 
 // Lines handed to one drawLines call at most.
 constexpr std::size_t c_iBatchSize = 4096;
@@ -98,6 +97,67 @@ private:
     std::vector<QLine> m_vecLines;
 };
 
+// A set of pixels of the device rectangle, one bit each.
+class PixelSet
+{
+public:
+    /// Empty, and usable only where the rectangle is sane and at most c_iMaxBitmap pixels.
+    explicit PixelSet(const DeviceFrame& Frame) : m_iLeft(Frame.iL), m_iTop(Frame.iT)
+    {
+        const long iWidth = Frame.iR - Frame.iL + 1;
+        const long iHeight = Frame.iB - Frame.iT + 1;
+        if (Frame.bSane && iWidth <= c_iMaxBitmap / iHeight) {
+            m_iWordsPerRow = (iWidth + 63) / 64;
+            m_vecBits.assign(static_cast<std::size_t>(m_iWordsPerRow * iHeight), 0);
+        }
+    }
+
+    bool IsUsable() const { return !m_vecBits.empty(); }
+
+    /// Adds a pixel of the rectangle; false when it was there already.
+    bool Insert(long iX, long iY)
+    {
+        std::uint64_t& uWord = m_vecBits[Index((iY - m_iTop) * m_iWordsPerRow + (iX - m_iLeft) / 64)];
+        const std::uint64_t uBit = std::uint64_t(1) << ((iX - m_iLeft) % 64);
+        const bool bNew = !(uWord & uBit);
+        uWord |= uBit;
+        return bNew;
+    }
+
+    /// Calls Run(x, y, length) for every horizontal run of pixels in the set.
+    template <class Function>
+    void ForEachRun(Function Run) const
+    {
+        const long iRows = static_cast<long>(m_vecBits.size()) / std::max(m_iWordsPerRow, 1L);
+        for (long iRow = 0; iRow < iRows; ++iRow) {
+            const std::uint64_t* const puRow = &m_vecBits[Index(iRow * m_iWordsPerRow)];
+            long iStart = -1;
+            for (long iWord = 0; iWord <= m_iWordsPerRow; ++iWord) {
+                const std::uint64_t uWord = iWord < m_iWordsPerRow ? puRow[iWord] : 0;
+                if (uWord == (iStart < 0 ? 0 : ~std::uint64_t(0)))
+                    continue;
+                for (long iBit = 0; iBit < 64; ++iBit) {
+                    const bool bSet = (uWord >> iBit) & 1u;
+                    if (bSet && iStart < 0) {
+                        iStart = iWord * 64 + iBit;
+                    } else if (!bSet && iStart >= 0) {
+                        Run(m_iLeft + iStart, m_iTop + iRow, iWord * 64 + iBit - iStart);
+                        iStart = -1;
+                    }
+                }
+            }
+        }
+    }
+
+private:
+    static std::size_t Index(long i) { return static_cast<std::size_t>(i); }
+
+    long m_iLeft;
+    long m_iTop;
+    long m_iWordsPerRow = 0;
+    std::vector<std::uint64_t> m_vecBits;
+};
+
 // The vertical segments drawn in one pixel column, as how many times the pen lights each row.
 // A pen lights the rows of a segment on integer coordinates where bit (k mod Period) of OnMask is
 // set, k counted from the segment's start: Qt's raster engine restarts the pattern with every line.
@@ -146,8 +206,8 @@ public:
     }
 
     /// Queues segments that light every row as often as the added ones did, up to saturation,
-    /// and empties the profile.
-    void Flush(long iTop, LineBatch& Batch)
+    /// adds its points to Points, and empties the profile.
+    void Flush(long iTop, LineBatch& Batch, PixelSet& Points)
     {
         if (IsEmpty())
             return;
@@ -173,8 +233,7 @@ public:
                 iResidue = iResidue + 1 == Period ? 0 : iResidue + 1;
                 if (m_vecPoint[Index(i)]) {
                     m_vecPoint[Index(i)] = 0;
-                    const int iY = static_cast<int>(iTop + i);
-                    Batch.Add(QLine(iX, iY, iX, iY), true);
+                    Points.Insert(m_iColumn, iTop + i);
                 }
             }
             while (iLevel < iCount)
@@ -213,46 +272,6 @@ private:
     long m_iColumn = 0;
     long m_iLow = 1; // rows of the column's vertices, [m_iLow, m_iHigh]
     long m_iHigh = 0;
-};
-
-// Device positions already given a marker.
-class PositionSet
-{
-public:
-    explicit PositionSet(const DeviceFrame& Frame) : m_Frame(Frame)
-    {
-        const long iWidth = Frame.iR - Frame.iL + 1;
-        const long iHeight = Frame.iB - Frame.iT + 1;
-        if (Frame.bSane && iWidth <= c_iMaxMarkerBitmap / iHeight) {
-            m_iWidth = iWidth;
-            m_vecSeen.assign(static_cast<std::size_t>((iWidth * iHeight + 63) / 64), 0);
-        }
-    }
-
-    /// False when the position was inserted before. Without a bitmap only repeats in a row count.
-    bool Insert(long iX, long iY)
-    {
-        if (iX == m_iLastX && iY == m_iLastY)
-            return false;
-        m_iLastX = iX;
-        m_iLastY = iY;
-        if (m_vecSeen.empty())
-            return true;
-        const long iBit = (iY - m_Frame.iT) * m_iWidth + (iX - m_Frame.iL);
-        std::uint64_t& uWord = m_vecSeen[static_cast<std::size_t>(iBit / 64)];
-        const std::uint64_t uMask = std::uint64_t(1) << (iBit % 64);
-        if (uWord & uMask)
-            return false;
-        uWord |= uMask;
-        return true;
-    }
-
-private:
-    const DeviceFrame& m_Frame;
-    long m_iWidth = 0;
-    long m_iLastX = Numeric::c_iInvalidDevice;
-    long m_iLastY = Numeric::c_iInvalidDevice;
-    std::vector<std::uint64_t> m_vecSeen;
 };
 
 void DrawLabel(QPainter& Painter, const QString& strName, const CRDDevicePoint& At)
@@ -294,15 +313,16 @@ void DrawSegments(const LineJob& Job)
     const std::size_t iCount = Job.Line.m_vecPoints.size();
 
     LineBatch Batch(Job.Painter, Job.LinePen, Job.ProfilePen, Period == 1);
+    PixelSet PointPixels(Frame);
     // Inside a sane rectangle clipping moves nothing, and a column profile can be kept.
-    const bool bFast = Frame.bSane && Frame.iB - Frame.iT < c_iMaxProfileRows;
+    const bool bFast = PointPixels.IsUsable() && Frame.iB - Frame.iT < c_iMaxProfileRows;
     ColumnProfile<Period, OnMask> Column(bFast ? Frame.iB - Frame.iT + 1 : 0);
     const long iTop = Frame.iT, iBottom = Frame.iB;
     // The profile is drawn before anything else is queued, so the drawing order stays that of
     // the box grid.
     const auto addVertical = [&](long iX, long iY1, long iY2) {
         if (Column.IsEmpty() || Column.Column() != iX) {
-            Column.Flush(iTop, Batch);
+            Column.Flush(iTop, Batch, PointPixels);
             Column.Open(iX, iY1 - iTop);
         }
         Column.Add(iY1 - iTop, iY2 - iTop);
@@ -317,7 +337,7 @@ void DrawSegments(const LineJob& Job)
         if (bPrevInside && !bLabelPending) {
             // The bulk of a dense line: vertices that stay in the column of the previous one.
             if (Column.IsEmpty() || Column.Column() != iPrevX) {
-                Column.Flush(iTop, Batch);
+                Column.Flush(iTop, Batch, PointPixels);
                 Column.Open(iPrevX, iPrevY - iTop);
             }
             for (; i < iCount; ++i) {
@@ -363,15 +383,30 @@ void DrawSegments(const LineJob& Job)
                    && Frame.Contains(iClipX2, iClipY2)) {
             addVertical(iClipX1, iClipY1, iClipY2); // clipped at the top or bottom edge
         } else {
-            Column.Flush(iTop, Batch);
+            Column.Flush(iTop, Batch, PointPixels);
             // A pattern starts lit, so a segment no longer than its first dash is drawn alike by
             // the solid pen of the profiles, and dense lines switch pens less often.
             const long iLength = std::max(std::abs(iClipX2 - iClipX1), std::abs(iClipY2 - iClipY1));
             Batch.Add(Segment, iLength <= c_iFirstDash);
         }
     }
-    Column.Flush(iTop, Batch);
+    Column.Flush(iTop, Batch, PointPixels);
     Batch.Finish();
+
+    // A point covers its pixel fully, which makes it the line's colour, and further blends of that
+    // colour keep it so (8-bit rounding included): points can go last, as filled runs of pixels.
+    std::vector<QRect> vecRuns;
+    PointPixels.ForEachRun([&vecRuns](long iX, long iY, long iLength) {
+        vecRuns.emplace_back(static_cast<int>(iX), static_cast<int>(iY), static_cast<int>(iLength), 1);
+    });
+    if (!vecRuns.empty()) {
+        const QBrush Previous = Job.Painter.brush();
+        Job.Painter.setPen(Qt::NoPen);
+        Job.Painter.setBrush(Job.LinePen.brush());
+        Job.Painter.drawRects(vecRuns.data(), static_cast<int>(vecRuns.size()));
+        Job.Painter.setBrush(Previous);
+        Job.Painter.setPen(Job.LinePen);
+    }
 }
 
 } // namespace
@@ -429,11 +464,17 @@ void CRDDecimatingBoxGrid::DrawLine(QPainter& Painter, CRDDecoratedLine& Line)
     }
 
     if (Line.m_ePointStyle != eRDPointNone && !vecPoints.empty()) {
-        PositionSet Drawn(Frame);
+        // Without a bitmap only repeats in a row are left out.
+        PixelSet Drawn(Frame);
+        long iLastX = Numeric::c_iInvalidDevice, iLastY = Numeric::c_iInvalidDevice;
         for (const CRDPoint& Vertex : vecPoints) {
             const long iX = Map.MapX(Vertex.m_dX);
             const long iY = Map.MapY(Vertex.m_dY);
-            if (!Frame.Contains(iX, iY) || !Drawn.Insert(iX, iY))
+            if (!Frame.Contains(iX, iY) || (iX == iLastX && iY == iLastY))
+                continue;
+            iLastX = iX;
+            iLastY = iY;
+            if (Drawn.IsUsable() && !Drawn.Insert(iX, iY))
                 continue;
             CRDDecoratedPoint Marker(Vertex, Line.m_Color, Line.m_ePointStyle);
             DrawPoint(Painter, Marker);

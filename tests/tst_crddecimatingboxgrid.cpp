@@ -89,7 +89,8 @@ QImage render(CRDGrid& grid, CRDDecoratedLine& line, QSize size = QSize(1000, 70
     return image;
 }
 
-// A marker primitive as (x, y, width, height); a dot is a point of no size.
+// A marker primitive as (x, y, width, height); a dot is a point of no size. Square markers are
+// outlines: rectangles filled without a pen are pixels of the line.
 using Marker = std::tuple<double, double, double, double>;
 
 QVector<Marker> markersOf(const RecordingPaintDevice& device)
@@ -98,7 +99,8 @@ QVector<Marker> markersOf(const RecordingPaintDevice& device)
     for (const RecordedCall& call : device.calls()) {
         for (const QPointF& p : call.kind == RecordedCall::Points ? call.points : QVector<QPointF>())
             markers.append(Marker(p.x(), p.y(), 0, 0));
-        for (const QRectF& r : call.kind == RecordedCall::Rects ? call.rects : QVector<QRectF>())
+        const bool bOutline = call.kind == RecordedCall::Rects && call.pen.style() != Qt::NoPen;
+        for (const QRectF& r : bOutline ? call.rects : QVector<QRectF>())
             markers.append(Marker(r.x(), r.y(), r.width(), r.height()));
     }
     return markers;
@@ -196,9 +198,13 @@ void tst_CRDDecimatingBoxGrid::sameLabelAndMarkers()
 
     RecordingPaintDevice expected, actual;
     QPainter exactPainter(&expected), decimatingPainter(&actual);
+    exactPainter.setBrush(Qt::Dense4Pattern);
+    decimatingPainter.setBrush(Qt::Dense4Pattern);
     grids.exact.DrawLine(exactPainter, line);
     grids.decimating.DrawLine(decimatingPainter, line);
-    QCOMPARE(decimatingPainter.pen(), exactPainter.pen()); // the painter is left as the box grid leaves it
+    // The painter is left as the box grid leaves it.
+    QCOMPARE(decimatingPainter.pen(), exactPainter.pen());
+    QCOMPARE(decimatingPainter.brush(), exactPainter.brush());
     exactPainter.end();
     decimatingPainter.end();
 

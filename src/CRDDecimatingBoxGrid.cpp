@@ -50,14 +50,20 @@ struct DeviceFrame
 };
 
 // Lines queued for drawLines in drawing order. Column profiles are drawn with a solid pen (their
-// rows already follow the dash pattern); a change of pen draws what is queued first.
+// rows already follow the dash pattern); a change of pen draws what is queued first. Without
+// antialiasing Qt draws the lines of one call unlike the same lines one call each (it ends them
+// differently), so each line then gets its own call, as in the box grid.
 class LineBatch
 {
 public:
     LineBatch(QPainter& Painter, const QPen& LinePen, const QPen& ProfilePen, bool bSamePen)
-        : m_Painter(Painter), m_LinePen(LinePen), m_ProfilePen(ProfilePen), m_bSamePen(bSamePen)
+        : m_Painter(Painter),
+          m_LinePen(LinePen),
+          m_ProfilePen(ProfilePen),
+          m_bSamePen(bSamePen),
+          m_iBatchSize(Painter.testRenderHint(QPainter::Antialiasing) ? c_iBatchSize : 1)
     {
-        m_vecLines.reserve(c_iBatchSize);
+        m_vecLines.reserve(m_iBatchSize);
     }
 
     void Add(const QLine& Line, bool bProfile)
@@ -68,7 +74,7 @@ public:
             m_bProfilePen = bProfile;
         }
         m_vecLines.push_back(Line);
-        if (m_vecLines.size() == c_iBatchSize)
+        if (m_vecLines.size() == m_iBatchSize)
             Draw();
     }
 
@@ -93,6 +99,7 @@ private:
     const QPen& m_LinePen;
     const QPen& m_ProfilePen;
     const bool m_bSamePen;
+    const std::size_t m_iBatchSize;
     bool m_bProfilePen = false;
     std::vector<QLine> m_vecLines;
 };
@@ -207,7 +214,7 @@ public:
 
     /// Queues segments that light every row as often as the added ones did, up to saturation,
     /// adds its points to Points, and empties the profile.
-    void Flush(long iTop, LineBatch& Batch, PixelSet& Points)
+    void Flush(long iTop, LineBatch& Batch, PixelSet& Points, int iSaturation)
     {
         if (IsEmpty())
             return;
@@ -229,7 +236,7 @@ public:
                     if (LitMask(iResidue) & (1u << k))
                         iCount += aiActive[k];
                 }
-                iCount = std::min(iCount, c_iSaturation);
+                iCount = std::min(iCount, iSaturation);
                 iResidue = iResidue + 1 == Period ? 0 : iResidue + 1;
                 if (m_vecPoint[Index(i)]) {
                     m_vecPoint[Index(i)] = 0;
@@ -314,6 +321,8 @@ void DrawSegments(const LineJob& Job)
 
     LineBatch Batch(Job.Painter, Job.LinePen, Job.ProfilePen, Period == 1);
     PixelSet PointPixels(Frame);
+    // Aliased pixels are opaque: once lit, drawing them again changes nothing.
+    const int iSaturation = Job.Painter.testRenderHint(QPainter::Antialiasing) ? c_iSaturation : 1;
     // Inside a sane rectangle clipping moves nothing, and a column profile can be kept.
     const bool bFast = PointPixels.IsUsable() && Frame.iB - Frame.iT < c_iMaxProfileRows;
     ColumnProfile<Period, OnMask> Column(bFast ? Frame.iB - Frame.iT + 1 : 0);
@@ -322,7 +331,7 @@ void DrawSegments(const LineJob& Job)
     // the box grid.
     const auto addVertical = [&](long iX, long iY1, long iY2) {
         if (Column.IsEmpty() || Column.Column() != iX) {
-            Column.Flush(iTop, Batch, PointPixels);
+            Column.Flush(iTop, Batch, PointPixels, iSaturation);
             Column.Open(iX, iY1 - iTop);
         }
         Column.Add(iY1 - iTop, iY2 - iTop);
@@ -337,7 +346,7 @@ void DrawSegments(const LineJob& Job)
         if (bPrevInside && !bLabelPending) {
             // The bulk of a dense line: vertices that stay in the column of the previous one.
             if (Column.IsEmpty() || Column.Column() != iPrevX) {
-                Column.Flush(iTop, Batch, PointPixels);
+                Column.Flush(iTop, Batch, PointPixels, iSaturation);
                 Column.Open(iPrevX, iPrevY - iTop);
             }
             for (; i < iCount; ++i) {
@@ -383,14 +392,14 @@ void DrawSegments(const LineJob& Job)
                    && Frame.Contains(iClipX2, iClipY2)) {
             addVertical(iClipX1, iClipY1, iClipY2); // clipped at the top or bottom edge
         } else {
-            Column.Flush(iTop, Batch, PointPixels);
+            Column.Flush(iTop, Batch, PointPixels, iSaturation);
             // A pattern starts lit, so a segment no longer than its first dash is drawn alike by
             // the solid pen of the profiles, and dense lines switch pens less often.
             const long iLength = std::max(std::abs(iClipX2 - iClipX1), std::abs(iClipY2 - iClipY1));
             Batch.Add(Segment, iLength <= c_iFirstDash);
         }
     }
-    Column.Flush(iTop, Batch, PointPixels);
+    Column.Flush(iTop, Batch, PointPixels, iSaturation);
     Batch.Finish();
 
     // A point covers its pixel fully, which makes it the line's colour, and further blends of that

@@ -79,12 +79,12 @@ struct GridPair
     CRDDecimatingBoxGrid decimating;
 };
 
-QImage render(CRDGrid& grid, CRDDecoratedLine& line, QSize size = QSize(1000, 700))
+QImage render(CRDGrid& grid, CRDDecoratedLine& line, QSize size = QSize(1000, 700), bool bAntialiased = true)
 {
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::white);
     QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::Antialiasing, bAntialiased);
     grid.DrawLine(painter, line);
     return image;
 }
@@ -128,6 +128,7 @@ void tst_CRDDecimatingBoxGrid::samePixelsAsBoxGrid_data()
     QTest::addColumn<int>("shape");
     QTest::addColumn<int>("count");
     QTest::addColumn<int>("style");
+    QTest::addColumn<bool>("antialiased");
     const char* const shapes[] = {"noisy sine", "steps", "spikes", "NaN gaps", "crossing edges"};
     const char* const styles[] = {"solid", "dotted", "dash-dotted"};
     for (int shape = NoisySine; shape <= CrossingEdges; ++shape) {
@@ -137,9 +138,13 @@ void tst_CRDDecimatingBoxGrid::samePixelsAsBoxGrid_data()
                 // sine, one style per other shape.
                 if (count == 1000000 && shape != NoisySine && style != shape % 3)
                     continue;
-                QTest::addRow("%s, %d points, %s", shapes[shape], count, styles[style]) << shape << count << style;
+                QTest::addRow("%s, %d points, %s", shapes[shape], count, styles[style])
+                    << shape << count << style << true;
             }
         }
+        // Aliased, Qt ends the lines of one drawLines call unlike lines drawn one by one.
+        QTest::addRow("%s, 10000 points, %s, aliased", shapes[shape], styles[shape % 3])
+            << shape << 10000 << shape % 3 << false;
     }
 }
 
@@ -148,13 +153,14 @@ void tst_CRDDecimatingBoxGrid::samePixelsAsBoxGrid()
     QFETCH(int, shape);
     QFETCH(int, count);
     QFETCH(int, style);
+    QFETCH(bool, antialiased);
     GridPair grids;
     std::vector<CRDPoint> points = makeData(Shape(shape), count);
     // Orange has a channel of 128, where blends round one way or the other.
     CRDDecoratedLine line(points, c_ColorOrange, ERDLineStyle(style), eRDPointNone, QStringLiteral("signal"));
 
-    const QImage expected = render(grids.exact, line);
-    const QImage actual = render(grids.decimating, line);
+    const QImage expected = render(grids.exact, line, QSize(1000, 700), antialiased);
+    const QImage actual = render(grids.decimating, line, QSize(1000, 700), antialiased);
     long iSame = 0;
     int iMaxDifference = 0;
     for (int y = 0; y < expected.height(); ++y) {

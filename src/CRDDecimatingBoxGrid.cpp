@@ -12,6 +12,7 @@
 #include <QRect>
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cstdint>
 #include <vector>
@@ -108,22 +109,25 @@ private:
 class PixelSet
 {
 public:
-    /// Empty, and usable only where the rectangle is sane and at most c_iMaxBitmap pixels.
+    /// Empty, and usable only where the rectangle is sane and at most c_iMaxBitmap pixels. The
+    /// bits are allocated with the first pixel: many short lines need none.
     explicit PixelSet(const DeviceFrame& Frame) : m_iLeft(Frame.iL), m_iTop(Frame.iT)
     {
         const long iWidth = Frame.iR - Frame.iL + 1;
         const long iHeight = Frame.iB - Frame.iT + 1;
         if (Frame.bSane && iWidth <= c_iMaxBitmap / iHeight) {
             m_iWordsPerRow = (iWidth + 63) / 64;
-            m_vecBits.assign(static_cast<std::size_t>(m_iWordsPerRow * iHeight), 0);
+            m_iRows = iHeight;
         }
     }
 
-    bool IsUsable() const { return !m_vecBits.empty(); }
+    bool IsUsable() const { return m_iRows > 0; }
 
     /// Adds a pixel of the rectangle; false when it was there already.
     bool Insert(long iX, long iY)
     {
+        if (m_vecBits.empty())
+            m_vecBits.assign(static_cast<std::size_t>(m_iWordsPerRow * m_iRows), 0);
         std::uint64_t& uWord = m_vecBits[Index((iY - m_iTop) * m_iWordsPerRow + (iX - m_iLeft) / 64)];
         const std::uint64_t uBit = std::uint64_t(1) << ((iX - m_iLeft) % 64);
         const bool bNew = !(uWord & uBit);
@@ -135,7 +139,7 @@ public:
     template <class Function>
     void ForEachRun(Function Run) const
     {
-        const long iRows = static_cast<long>(m_vecBits.size()) / std::max(m_iWordsPerRow, 1L);
+        const long iRows = m_vecBits.empty() ? 0 : m_iRows;
         for (long iRow = 0; iRow < iRows; ++iRow) {
             const std::uint64_t* const puRow = &m_vecBits[Index(iRow * m_iWordsPerRow)];
             long iStart = -1;
@@ -162,6 +166,7 @@ private:
     long m_iLeft;
     long m_iTop;
     long m_iWordsPerRow = 0;
+    long m_iRows = 0;
     std::vector<std::uint64_t> m_vecBits;
 };
 
@@ -173,11 +178,7 @@ template <long Period, unsigned OnMask>
 class ColumnProfile
 {
 public:
-    explicit ColumnProfile(long iRows)
-        : m_vecMarks(static_cast<std::size_t>((iRows + 1) * c_iPhases), 0),
-          m_vecPoint(static_cast<std::size_t>(iRows), 0)
-    {
-    }
+    explicit ColumnProfile(long iRows) : m_iRows(iRows) {}
 
     bool IsEmpty() const { return m_iLow > m_iHigh; }
     long Column() const { return m_iColumn; }
@@ -185,6 +186,10 @@ public:
     /// Starts the column of a vertex at row iRow; the profile must be empty.
     void Open(long iColumn, long iRow)
     {
+        if (m_vecPoint.empty()) {
+            m_vecMarks.assign(static_cast<std::size_t>((m_iRows + 1) * c_iPhases), 0);
+            m_vecPoint.assign(static_cast<std::size_t>(m_iRows), 0);
+        }
         m_iColumn = iColumn;
         m_iLow = m_iHigh = iRow;
     }
@@ -233,7 +238,7 @@ public:
                 for (long k = 0; k < c_iPhases; ++k) {
                     aiActive[k] += piMarks[k];
                     piMarks[k] = 0;
-                    if (LitMask(iResidue) & (1u << k))
+                    if (c_auLitMasks[Index(iResidue)] & (1u << k))
                         iCount += aiActive[k];
                 }
                 iCount = std::min(iCount, iSaturation);
@@ -272,8 +277,16 @@ private:
         return uMask;
     }
 
+    static constexpr std::array<unsigned, Period> c_auLitMasks = [] {
+        std::array<unsigned, Period> auMasks{};
+        for (long iResidue = 0; iResidue < Period; ++iResidue)
+            auMasks[static_cast<std::size_t>(iResidue)] = LitMask(iResidue);
+        return auMasks;
+    }();
+
     static std::size_t Index(long i) { return static_cast<std::size_t>(i); }
 
+    const long m_iRows;
     std::vector<int> m_vecMarks; // per row, one difference per phase
     std::vector<int> m_vecPoint;
     long m_iColumn = 0;

@@ -18,12 +18,6 @@ using namespace KelmFramework;
 namespace
 {
 
-#if defined(__SANITIZE_ADDRESS__)
-const int c_iMaxPoints = 100000; // the box grid's million segments take minutes when instrumented
-#else
-const int c_iMaxPoints = 1000000;
-#endif
-
 const double qnan = std::numeric_limits<double>::quiet_NaN();
 const double inf = std::numeric_limits<double>::infinity();
 
@@ -132,7 +126,7 @@ void tst_CRDDecimatingBoxGrid::samePixelsAsBoxGrid_data()
     const char* const shapes[] = {"noisy sine", "steps", "spikes", "NaN gaps", "crossing edges"};
     const char* const styles[] = {"solid", "dotted", "dash-dotted"};
     for (int shape = NoisySine; shape <= CrossingEdges; ++shape) {
-        for (int count = 1000; count <= c_iMaxPoints; count *= 10) {
+        for (int count = 1000; count <= 1000000; count *= 10) {
             for (int style = eRDLineSolid; style <= eRDLineDashDotted; ++style) {
                 // A million segments cost the box grid about a second: every style on the noisy
                 // sine, one style per other shape.

@@ -10,6 +10,11 @@
 namespace KelmFramework
 {
 
+namespace Numeric
+{
+struct LinearMap;
+}
+
 /// Maps a user viewport linearly onto a device rectangle (y inverted), clips points and
 /// segments to the rectangle and draws markers and lines. DrawGrid is left to subclasses.
 class RESULTDISPLAY_EXPORT CRDLinearGrid : public CRDGrid
@@ -68,6 +73,8 @@ protected:
     double m_dScaleFactorY;
 
 private:
+    friend struct Numeric::LinearMap;
+
     const QPen& MarkerPen(const CRDColor& Color, ERDPointStyle ePointStyle);
 
     // Marker pens are kept between calls: a QPen allocates, and lines draw one marker per vertex.

@@ -13,6 +13,7 @@
 #include "CRDLinearGrid.h"
 #include "IResultDisplayCallBack.h"
 #include "CRDBoxGridLayout.h"
+#include "CRDDecimatingBoxGrid.h"
 #include "CResultDisplay.h"
 #include "CRDMatrixData.h"
 #include "CRDMatrix.h"

@@ -1,6 +1,7 @@
 // CRDLinearGrid: linear mapping between user and device coordinates, clipping and drawing.
 #include "CRDLinearGrid.h"
 
+#include "RDLinearMap_p.h"
 #include "RDNumeric_p.h"
 
 #include <QBrush>
@@ -39,21 +40,6 @@ bool HasDevicePosition(const CRDDevicePoint& Point)
 {
     return Point.m_iX != Numeric::c_iInvalidDevice && Point.m_iY != Numeric::c_iInvalidDevice;
 }
-
-// The forward map with its constants gathered once, so that a loop over many vertices reads
-// them from registers; the arithmetic is the same, operation for operation.
-struct SDeviceMap
-{
-    double dUserOriginX, dScaleX, dDeviceWidth, dDeviceOriginX;
-    double dUserOriginY, dScaleY, dDeviceHeight, dDeviceOriginY, dH;
-
-    void operator()(const CRDPoint& Point, CRDDevicePoint& DevicePoint) const
-    {
-        DevicePoint.m_iY =
-            TruncToDevice(dH - (((Point.m_dY - dUserOriginY) * dScaleY) * dDeviceHeight - dDeviceOriginY));
-        DevicePoint.m_iX = TruncToDevice(((Point.m_dX - dUserOriginX) * dScaleX) * dDeviceWidth + dDeviceOriginX);
-    }
-};
 
 // Where a device point lies against each edge of the rectangle, one bit per edge.
 struct SOutCode
@@ -138,10 +124,7 @@ CRDPoint CRDLinearGrid::GetViewPortRightTop() const
 
 void CRDLinearGrid::MapToDevice(const CRDPoint& Point, CRDDevicePoint& DevicePoint) const
 {
-    const double dH = static_cast<double>(Numeric::IntSpan(m_DeviceLeftTop.m_iY, m_DeviceRightBottom.m_iY));
-    const SDeviceMap Map{m_dUserOriginX, m_dScaleX, m_dDeviceWidth, m_dDeviceOriginX,
-                         m_dUserOriginY, m_dScaleY, m_dDeviceHeight, m_dDeviceOriginY, dH};
-    Map(Point, DevicePoint);
+    Numeric::LinearMap::Of(*this).Map(Point, DevicePoint);
 }
 
 bool CRDLinearGrid::ConvertPointToDevicePoint(CRDPoint& UserPoint, CRDDevicePoint& DevicePoint)
@@ -279,9 +262,7 @@ void CRDLinearGrid::DrawLine(QPainter& Painter, CRDDecoratedLine& Line)
     const std::size_t iCount = Line.m_vecPoints.size();
     if (iCount >= 2) {
         bool bLabelPending = true;
-        const double dH = static_cast<double>(Numeric::IntSpan(m_DeviceLeftTop.m_iY, m_DeviceRightBottom.m_iY));
-        const SDeviceMap Map{m_dUserOriginX, m_dScaleX, m_dDeviceWidth, m_dDeviceOriginX,
-                             m_dUserOriginY, m_dScaleY, m_dDeviceHeight, m_dDeviceOriginY, dH};
+        const Numeric::LinearMap Map = Numeric::LinearMap::Of(*this);
         const SOutCode OutCode{m_DeviceLeftTop.m_iX, m_DeviceLeftTop.m_iY, m_DeviceRightBottom.m_iX,
                                m_DeviceRightBottom.m_iY};
         // Where no edge is the failure value, a point inside has a position, and a segment with
@@ -290,12 +271,12 @@ void CRDLinearGrid::DrawLine(QPainter& Painter, CRDDecoratedLine& Line)
             m_DeviceLeftTop.m_iX != Numeric::c_iInvalidDevice && m_DeviceLeftTop.m_iY != Numeric::c_iInvalidDevice;
         // Each vertex is mapped once and serves as the end of one segment and the start of the next.
         CRDDevicePoint Next;
-        Map(Line.m_vecPoints[0], Next);
+        Map.Map(Line.m_vecPoints[0], Next);
         unsigned iNextCode = OutCode(Next);
         for (std::size_t i = 1; i < iCount; ++i) {
             CRDDevicePoint P = Next;
             const unsigned iPCode = iNextCode;
-            Map(Line.m_vecPoints[i], Next);
+            Map.Map(Line.m_vecPoints[i], Next);
             iNextCode = OutCode(Next);
             // Both ends beyond one edge: DoClipLine's first test, without the call.
             if (iPCode & iNextCode)

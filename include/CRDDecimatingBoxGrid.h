@@ -1,0 +1,35 @@
+// CRDDecimatingBoxGrid: a box grid that reduces dense lines per pixel column before drawing them.
+#ifndef CRDDECIMATINGBOXGRID_H
+#define CRDDECIMATINGBOXGRID_H
+
+#include "CRDBoxGridLayout.h"
+#include "IResultDisplayCallBack.h"
+#include "ResultDisplayExport.h"
+
+namespace KelmFramework
+{
+
+/// A CRDBoxGridLayout for lines with far more vertices than pixel columns. Segments that fall
+/// into one pixel column are merged into how often each of its rows is lit, so a line costs
+/// about one pass over its vertices while its antialiased picture stays that of the box grid.
+/// Markers are drawn once per distinct device position. Choose CRDBoxGridLayout where every
+/// segment must reach the paint device as a primitive of its own (recorders, printers).
+class RESULTDISPLAY_EXPORT CRDDecimatingBoxGrid : public CRDBoxGridLayout
+{
+public:
+    CRDDecimatingBoxGrid(CRDPoint PointA, CRDPoint PointB, QString strXAxisTitle, QString strYAxisTitle,
+                         long iXDivisions, long iYDivisions, short iXPrecision, short iYPrecision,
+                         CRDColor GridColor, CRDColor TextColor);
+    /// The callback is not owned and must outlive the grid.
+    CRDDecimatingBoxGrid(IResultDisplayCallBack& CallBack, CRDPoint PointA, CRDPoint PointB,
+                         QString strXAxisTitle, QString strYAxisTitle, long iXDivisions, long iYDivisions,
+                         short iXPrecision, short iYPrecision, CRDColor GridColor, CRDColor TextColor);
+    ~CRDDecimatingBoxGrid() override;
+
+    /// Draws what CRDBoxGridLayout::DrawLine draws, with the same label, in far fewer primitives.
+    void DrawLine(QPainter& Painter, CRDDecoratedLine& Line) override;
+};
+
+} // namespace KelmFramework
+
+#endif // CRDDECIMATINGBOXGRID_H

@@ -1,6 +1,9 @@
 // rd_alloc: heap allocations per frame of every workload variant, counted by a replaced malloc.
 // Writes JSON for report.py: {"workload": {"library": n, "same_calls": n, "polyline": n}, ...}.
+// With --primitives it prints every primitive the library variants paint instead, one a line, so
+// that two builds can be compared with diff.
 #include "BenchHarness.h"
+#include "Replay.h"
 
 #include <QApplication>
 
@@ -82,13 +85,26 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication Application(argc, argv);
-    // Arguments are name prefixes; without any, every workload is counted.
+    const bool bPrimitives = argc > 1 && std::strcmp(argv[1], "--primitives") == 0;
+    const int iFirstPrefix = bPrimitives ? 2 : 1;
+    // The other arguments are name prefixes; without any, every workload is taken.
     const auto Wanted = [&](const std::string& strName) {
-        for (int i = 1; i < argc; ++i)
+        for (int i = iFirstPrefix; i < argc; ++i)
             if (strName.compare(0, std::strlen(argv[i]), argv[i]) == 0)
                 return true;
-        return argc < 2;
+        return argc <= iFirstPrefix;
     };
+    if (bPrimitives) {
+        for (const Bench::SWorkload& Workload : Bench::Workloads()) {
+            if (!Wanted(Workload.strName))
+                continue;
+            Bench::CPaintRecorder Recording;
+            Bench::Record(Recording, Workload.Variants().Library);
+            for (std::size_t i = 0; i < Recording.Primitives().size(); ++i)
+                std::printf("%s %zu %s\n", Workload.strName.c_str(), i, qPrintable(Bench::Describe(Recording, i)));
+        }
+        return 0;
+    }
     std::printf("{");
     const char* pSeparator = "\n";
     for (const Bench::SWorkload& Workload : Bench::Workloads()) {

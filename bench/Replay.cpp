@@ -138,9 +138,6 @@ void Record(CPaintRecorder& Recorder, const PaintFunction& Paint)
     Paint(Painter);
 }
 
-namespace
-{
-
 QString Describe(const CPaintRecorder& Recording, std::size_t i)
 {
     if (i >= Recording.Primitives().size())
@@ -150,17 +147,15 @@ QString Describe(const CPaintRecorder& Recording, std::size_t i)
     const QBrush Brush = Recording.BrushOf(P);
     const QTransform T = Recording.TransformOf(P);
     return QStringLiteral("kind %1 line (%2,%3)-(%4,%5) rect (%6,%7 %8x%9) text '%10' at (%11,%12) in %13; "
-                          "pen %14 %15 %16, brush %17 %18, transform (%19,%20)")
+                          "pen %14 %15 %16, brush %17 %18, transform (%19,%20,%21,%22)")
         .arg(P.eKind)
         .arg(P.Line.x1()).arg(P.Line.y1()).arg(P.Line.x2()).arg(P.Line.y2())
         .arg(P.Rect.x()).arg(P.Rect.y()).arg(P.Rect.width()).arg(P.Rect.height())
         .arg(P.strText).arg(P.TextPosition.x()).arg(P.TextPosition.y()).arg(Recording.FontOf(P).toString())
         .arg(Pen.style()).arg(Pen.color().name()).arg(Pen.widthF())
         .arg(Brush.style()).arg(Brush.color().name())
-        .arg(T.dx()).arg(T.dy());
+        .arg(T.m11()).arg(T.m12()).arg(T.dx()).arg(T.dy());
 }
-
-} // namespace
 
 void CheckSamePrimitives(const PaintFunction& Library, const PaintFunction& Floor, const char* pFloorName)
 {

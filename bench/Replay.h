@@ -66,6 +66,9 @@ private:
 /// Paints through a fresh painter on a recorder, with antialiasing as every workload does.
 void Record(CPaintRecorder& Recorder, const PaintFunction& Paint);
 
+/// One line on the i-th recorded primitive and the state it was drawn in.
+QString Describe(const CPaintRecorder& Recording, std::size_t i);
+
 /// Aborts, naming the first primitive that differs, unless the floor paints what the library does.
 void CheckSamePrimitives(const PaintFunction& Library, const PaintFunction& Floor, const char* pFloorName);
 

@@ -75,13 +75,14 @@ Bench::SVariants DisplayVariants(int iLines, long iPoints)
     Bench::Record(Full, Variants.Library);
     auto pSameCalls = std::make_shared<CReplay>(Full, ETextBox::OwnSize);
     Variants.SameCalls = [pSameCalls](QPainter& Painter) { pSameCalls->Paint(Painter); };
-    Variants.Polyline = [pGrid, pPolylines](QPainter& Painter) {
-        pGrid->Paint(Painter);
-        for (const SPolyline& Line : *pPolylines) {
-            Painter.setPen(Line.Pen);
-            Painter.drawPolyline(Line.Vertices);
-        }
-    };
+    if (iLines > 0)
+        Variants.Polyline = [pGrid, pPolylines](QPainter& Painter) {
+            pGrid->Paint(Painter);
+            for (const SPolyline& Line : *pPolylines) {
+                Painter.setPen(Line.Pen);
+                Painter.drawPolyline(Line.Vertices);
+            }
+        };
     Bench::CheckSamePrimitives(Variants.Library, Variants.SameCalls, "same-calls");
     return Variants;
 }
@@ -116,6 +117,8 @@ Bench::SVariants MatrixVariants(long iItems)
 
 bool RegisterAll()
 {
+    // The grid, its labels and titles alone: what a repaint costs beyond the data.
+    Bench::RegisterWorkload("display_axes/0", [] { return DisplayVariants(0, 0); }, false);
     Bench::RegisterWorkload("display_20x10000/200000", [] { return DisplayVariants(20, 10000); });
     for (long iItems : {100L, 1000L, 10000L})
         Bench::RegisterWorkload("matrix/" + std::to_string(iItems), [iItems] { return MatrixVariants(iItems); }, false);

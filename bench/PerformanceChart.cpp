@@ -40,30 +40,32 @@ public:
     }
 };
 
+// A family keeps its line and marker style, a variant its colour: library and floors of one
+// workload differ in colour only.
 struct SFamily
 {
     const char* pKey;
     const char* pName;
-    CRDColor Color;
+    ERDLineStyle eLineStyle;
+    ERDPointStyle ePointStyle;
 };
 
 struct SVariant
 {
     const char* pCounter;
     const char* pName;
-    ERDLineStyle eLineStyle;
-    ERDPointStyle ePointStyle;
+    CRDColor Color;
 };
 
 const SFamily c_Families[] = {
-    {"line_solid", "solid", c_ColorBlue},
-    {"line_dotted", "dotted", c_ColorRed},
-    {"line_squares", "squares", c_ColorDarkGreen},
+    {"line_solid", "solid", eRDLineSolid, eRDPointDot},
+    {"line_dotted", "dotted", eRDLineDotted, eRDPointCross},
+    {"line_squares", "squares", eRDLineDashDotted, eRDPointSquare},
 };
 const SVariant c_Variants[] = {
-    {"library_ms", "library", eRDLineSolid, eRDPointSquare},
-    {"same_calls_ms", "same calls", eRDLineDotted, eRDPointCross},
-    {"polyline_ms", "polyline", eRDLineDashDotted, eRDPointDot},
+    {"library_ms", "library", c_ColorBlue},
+    {"same_calls_ms", "same calls", c_ColorOrange},
+    {"polyline_ms", "polyline", c_ColorDarkGreen},
 };
 
 // Median milliseconds by workload ("line_solid/1000") and counter.
@@ -97,8 +99,8 @@ int main(int argc, char** argv)
     struct SSeries
     {
         QString strName;
+        const SFamily* pFamily;
         CRDColor Color;
-        const SVariant* pVariant;
         std::vector<CRDPoint> vecPoints;
     };
     std::vector<SSeries> vecSeries;
@@ -106,7 +108,7 @@ int main(int argc, char** argv)
     for (const SFamily& Family : c_Families) {
         for (const SVariant& Variant : c_Variants) {
             SSeries Series{QStringLiteral("%1, %2").arg(QLatin1String(Family.pName), QLatin1String(Variant.pName)),
-                           Family.Color, &Variant, {}};
+                           &Family, Variant.Color, {}};
             for (const long iCount : {1000L, 10000L, 100000L, 1000000L}) {
                 const auto Found = mapMedians.find(QStringLiteral("%1/%2").arg(QLatin1String(Family.pKey)).arg(iCount));
                 if (Found == mapMedians.end() || !Found->second.contains(QLatin1String(Variant.pCounter)))
@@ -139,11 +141,11 @@ int main(int argc, char** argv)
     const double dEntryHeight = (dTop - dBottom) / (static_cast<double>(vecSeries.size()) + 1.0);
     double dEntry = dTop - 0.6 * dEntryHeight;
     for (SSeries& Series : vecSeries) {
-        pDisplay->AddLine(Series.vecPoints, Series.Color, Series.pVariant->eLineStyle, Series.pVariant->ePointStyle,
+        pDisplay->AddLine(Series.vecPoints, Series.Color, Series.pFamily->eLineStyle, Series.pFamily->ePointStyle,
                           QString());
         // The legend: a short line of the same style, named; the name is drawn above its start.
         std::vector<CRDPoint> vecSample{CRDPoint(2.05, dEntry), CRDPoint(2.25, dEntry)};
-        pDisplay->AddLine(vecSample, Series.Color, Series.pVariant->eLineStyle, Series.pVariant->ePointStyle,
+        pDisplay->AddLine(vecSample, Series.Color, Series.pFamily->eLineStyle, Series.pFamily->ePointStyle,
                           Series.strName);
         dEntry -= dEntryHeight;
     }

@@ -57,10 +57,11 @@ struct SVariant
     CRDColor Color;
 };
 
+// The longest names first: the legend's top is furthest from the data at 10^3.
 const SFamily c_Families[] = {
-    {"line_solid", "solid", eRDLineSolid, eRDPointDot},
-    {"line_dotted", "dotted", eRDLineDotted, eRDPointCross},
     {"line_squares", "squares", eRDLineDashDotted, eRDPointSquare},
+    {"line_dotted", "dotted", eRDLineDotted, eRDPointCross},
+    {"line_solid", "solid", eRDLineSolid, eRDPointDot},
 };
 const SVariant c_Variants[] = {
     {"library_ms", "library", c_ColorBlue},

@@ -160,8 +160,8 @@ def allocations_section(path, say):
     say("")
     say("`rd_alloc` (built with the bench) replaces `malloc` and `operator new` with counting versions,")
     say("paints every variant twice to fill Qt's caches and counts the heap allocations of a third frame.")
-    say("Qt allocates inside `drawText` and `drawPolyline`, so the floors allocate too; what the library")
-    say("adds is the difference.")
+    say("Qt allocates inside `drawText`, `drawPolyline` and dashed strokes, so the floors allocate too;")
+    say("what the library adds is the difference.")
     say("")
     say("| workload | N | library | same-calls | polyline | library - same-calls |")
     say("|---|---:|---:|---:|---:|---:|")
@@ -188,6 +188,12 @@ def allocations_section(path, say):
     per_unit("line_solid/1000", "line_solid/1000000", "vertex")
     per_unit("line_squares/1000", "line_squares/1000000", "vertex")
     per_unit("matrix/100", "matrix/10000", "cell")
+    axes, display = extra("display_axes/0"), extra("display_20x10000/200000")
+    if axes is not None and display is not None:
+        say("- CResultDisplay: the plot without data adds %d allocations per repaint (`QWidget::render`, and" % axes)
+        say("  per tick label its text and its measured width); 20 lines of 10,000 points add %d more, %d per"
+            % (display - axes, (display - axes) // 20))
+        say("  line (the line's pen), none per vertex.")
     matrix = extra("matrix/10000")
     if matrix is not None:
         say("")

@@ -76,7 +76,8 @@ def main(path, allocations_path=None):
     say("and states exactly. The display's polyline floor replays the repaint without the lines and draws")
     say("each line as one `drawPolyline`.")
     say("")
-    say("![Milliseconds per frame against N, log10 on both axes, drawn with CResultDisplay](performance.png)")
+    say("![Milliseconds per frame of the one-line workloads against N, log10 on both axes, drawn with "
+        "CResultDisplay](performance.png)")
     say("")
     say("Times are CPU milliseconds per frame of the painting thread, medians of %d interleaved"
         % rows[next(iter(rows))]["median"]["repetitions"])

@@ -1,9 +1,8 @@
-// Benchmark scaffolding and main(): an offscreen application, then Google Benchmark.
+// Benchmark scaffolding: the canvas, paired timing and registration.
 #include "BenchHarness.h"
 
 #include "CRDGrid.h"
 
-#include <QApplication>
 #include <QImage>
 
 #include <benchmark/benchmark.h>
@@ -43,11 +42,10 @@ struct SLazyWorkload
     }
 };
 
-void PaintFrame(const PaintFunction& Paint)
+std::vector<SWorkload>& Registry()
 {
-    QPainter Painter(&Canvas());
-    Painter.setRenderHint(QPainter::Antialiasing);
-    Paint(Painter);
+    static std::vector<SWorkload> vecWorkloads;
+    return vecWorkloads;
 }
 
 double ThreadSeconds()
@@ -87,10 +85,23 @@ void RunPaired(benchmark::State& State, SLazyWorkload& Workload)
 
 } // namespace
 
+const std::vector<SWorkload>& Workloads()
+{
+    return Registry();
+}
+
+void PaintFrame(const PaintFunction& Paint)
+{
+    QPainter Painter(&Canvas());
+    Painter.setRenderHint(QPainter::Antialiasing);
+    Paint(Painter);
+}
+
 void RegisterWorkload(const std::string& strName, std::function<SVariants()> Factory, bool bPolylineFloor)
 {
     const auto pWorkload = std::make_shared<SLazyWorkload>();
     pWorkload->Factory = std::move(Factory);
+    Registry().push_back(SWorkload{strName, [pWorkload]() -> const SVariants& { return pWorkload->Get(); }});
     benchmark::RegisterBenchmark(strName.c_str(), [pWorkload](benchmark::State& State) {
         RunPaired(State, *pWorkload);
     })->Unit(benchmark::kMillisecond);
@@ -121,16 +132,3 @@ void SetWidgetDeviceRect(KelmFramework::CRDGrid& Grid)
 }
 
 } // namespace Bench
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    benchmark::Initialize(&argc, argv);
-    QApplication Application(argc, argv);
-    benchmark::AddCustomContext("qt_version", qVersion());
-    benchmark::AddCustomContext("resultdisplay_build", RD_BENCH_BUILD);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

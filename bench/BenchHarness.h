@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace KelmFramework
 {
@@ -39,6 +40,17 @@ struct SVariants
 /// variant alone (for profilers). The factory runs once, on first use, after the application
 /// exists. Without bPolylineFloor the factory leaves Polyline empty.
 void RegisterWorkload(const std::string& strName, std::function<SVariants()> Factory, bool bPolylineFloor = true);
+
+/// A registered workload, for programs that paint the variants outside Google Benchmark.
+struct SWorkload
+{
+    std::string strName;
+    std::function<const SVariants&()> Variants; ///< built on first use
+};
+const std::vector<SWorkload>& Workloads();
+
+/// Paints one frame of a variant on the shared canvas, as the benchmarks do.
+void PaintFrame(const PaintFunction& Paint);
 
 /// Gives the grid the device rectangle a 1000x700 CResultDisplay computes: margin 100,
 /// spans rounded down to whole division multiples.

@@ -3,32 +3,15 @@
 
 #include "CRDBoxGridLayout.h"
 
-#include <cmath>
 #include <cstdint>
-#include <random>
 #include <string>
 
 namespace
 {
 
 using namespace KelmFramework;
+using Bench::NoisySine;
 using Bench::SPlotScene;
-
-constexpr double c_dPi = 3.14159265358979323846;
-
-// Three periods of a unit sine over x in [0, 10] with +-0.05 of uniform noise; fixed seed.
-std::vector<CRDPoint> NoisySine(long iCount, double dPhase, std::uint32_t iSeed)
-{
-    std::mt19937 Generator(iSeed);
-    std::vector<CRDPoint> vecPoints;
-    vecPoints.reserve(static_cast<std::size_t>(iCount));
-    for (long i = 0; i < iCount; ++i) {
-        const double dX = 10.0 * static_cast<double>(i) / static_cast<double>(iCount - 1);
-        const double dNoise = 0.1 * (static_cast<double>(Generator()) / 4294967295.0 - 0.5);
-        vecPoints.emplace_back(dX, std::sin(2.0 * c_dPi * 0.3 * dX + dPhase) + dNoise);
-    }
-    return vecPoints;
-}
 
 std::shared_ptr<SPlotScene> Scene(double dLeft, double dRight)
 {

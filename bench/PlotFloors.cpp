@@ -1,10 +1,13 @@
 // Plot floors, derived from a recording of the primitives the library itself issues.
 #include "PlotFloors.h"
 
-#include "PaintRecorder.h"
+#include "Replay.h"
 
 #include <QPolygon>
 #include <QtGlobal>
+
+#include <cmath>
+#include <random>
 
 namespace Bench
 {
@@ -73,13 +76,6 @@ void PaintBatched(QPainter& Painter, const SBatched& Batch)
         Painter.drawLines(Markers.vecCrossArms.data(), static_cast<int>(Markers.vecCrossArms.size()));
 }
 
-void Record(CPaintRecorder& Recorder, const PaintFunction& Paint)
-{
-    QPainter Painter(&Recorder);
-    Painter.setRenderHint(QPainter::Antialiasing);
-    Paint(Painter);
-}
-
 void TakeMarkers(const CPaintRecorder& Recorder, std::size_t iFirst, SCalls& Calls)
 {
     const std::vector<SPrimitive>& vecPrimitives = Recorder.Primitives();
@@ -96,6 +92,7 @@ void TakeMarkers(const CPaintRecorder& Recorder, std::size_t iFirst, SCalls& Cal
         case SPrimitive::Lines:
             Calls.vecCrossArms.push_back(Primitive.Line);
             break;
+        case SPrimitive::Text:
         case SPrimitive::Other:
             qFatal("the plot floors replay integer lines, points and rectangles only");
         }
@@ -126,7 +123,23 @@ SCalls LineCalls(CRDLinearGrid& Grid, const CRDDecoratedLine& Line)
     return Calls;
 }
 
-QPolygon MappedVertices(CRDLinearGrid& Grid, const std::vector<CRDPoint>& vecPoints)
+} // namespace
+
+std::vector<CRDPoint> NoisySine(long iCount, double dPhase, std::uint32_t iSeed)
+{
+    constexpr double c_dPi = 3.14159265358979323846;
+    std::mt19937 Generator(iSeed);
+    std::vector<CRDPoint> vecPoints;
+    vecPoints.reserve(static_cast<std::size_t>(iCount));
+    for (long i = 0; i < iCount; ++i) {
+        const double dX = 10.0 * static_cast<double>(i) / static_cast<double>(iCount - 1);
+        const double dNoise = 0.1 * (static_cast<double>(Generator()) / 4294967295.0 - 0.5);
+        vecPoints.emplace_back(dX, std::sin(2.0 * c_dPi * 0.3 * dX + dPhase) + dNoise);
+    }
+    return vecPoints;
+}
+
+QPolygon MappedVertices(KelmFramework::CRDLinearGrid& Grid, const std::vector<KelmFramework::CRDPoint>& vecPoints)
 {
     QPolygon Vertices;
     Vertices.reserve(static_cast<int>(vecPoints.size()));
@@ -137,8 +150,6 @@ QPolygon MappedVertices(CRDLinearGrid& Grid, const std::vector<CRDPoint>& vecPoi
     }
     return Vertices;
 }
-
-} // namespace
 
 SVariants PlotVariants(std::shared_ptr<SPlotScene> pScene)
 {

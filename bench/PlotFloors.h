@@ -8,6 +8,9 @@
 #include "CRDDecoratedPoint.h"
 #include "CRDLinearGrid.h"
 
+#include <QPolygon>
+
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -25,6 +28,12 @@ struct SPlotScene
 /// The library variant and both floors of a scene. Aborts when the same-calls floor does not
 /// issue exactly the library's primitives with the library's pens.
 SVariants PlotVariants(std::shared_ptr<SPlotScene> pScene);
+
+/// Three periods of a unit sine over x in [0, 10] with +-0.05 of uniform noise, from a fixed seed.
+std::vector<KelmFramework::CRDPoint> NoisySine(long iCount, double dPhase, std::uint32_t iSeed);
+
+/// The line's vertices in the grid's device coordinates, unclipped: a polyline floor's input.
+QPolygon MappedVertices(KelmFramework::CRDLinearGrid& Grid, const std::vector<KelmFramework::CRDPoint>& vecPoints);
 
 } // namespace Bench
 

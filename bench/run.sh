@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the benchmarks in Release, runs them all and writes docs/performance.md.
+# Builds the benchmarks in Release, runs them all, counts allocations per frame and writes
+# docs/performance.md with its chart docs/performance.png.
 #   bench/run.sh                      the full run (a few minutes on 2 cores)
 #   bench/run.sh --benchmark_filter=line_solid   extra arguments go to rd_bench
 # BUILD_DIR (default build-bench) and REPETITIONS (default 7) may be set in the environment.
@@ -12,12 +13,13 @@ build=${BUILD_DIR:-build-bench}
 repetitions=${REPETITIONS:-7}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DRESULTDISPLAY_BUILD_BENCH=ON \
     -DRESULTDISPLAY_BUILD_TESTS=OFF -DRESULTDISPLAY_BUILD_EXAMPLES=OFF -DRESULTDISPLAY_BUILD_FUZZ=OFF >/dev/null
-cmake --build "$build" --target rd_bench -j "$(nproc)"
+cmake --build "$build" --target rd_bench rd_alloc rd_chart -j "$(nproc)"
 
 json="$build/bench/results.json"
 # Repetitions are interleaved at random, and each one paints library and floors in turn: the
 # ratios compare runs made under the same load. solo/ benchmarks are for profilers only.
-QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)} "$build/bench/rd_bench" \
+export QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
+"$build/bench/rd_bench" \
     --benchmark_filter=-solo/ \
     --benchmark_repetitions="$repetitions" \
     --benchmark_enable_random_interleaving=true \
@@ -26,8 +28,10 @@ QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)} "$bui
     --benchmark_out="$json" --benchmark_out_format=json \
     "$@"
 
+allocations="$build/bench/allocations.json"
+"$build/bench/rd_alloc" >"$allocations"
+
 mkdir -p docs
-python3 bench/report.py "$json" >docs/performance.md
-# TODO(phase 2): draw the log-log chart (ms against N, library and both floors) with the library's
-# own CResultDisplay, rendered offscreen from "$json" to docs/performance.png, and link it from the report.
-echo "wrote docs/performance.md"
+"$build/bench/rd_chart" "$json" docs/performance.png
+python3 bench/report.py "$json" "$allocations" >docs/performance.md
+echo "wrote docs/performance.md and docs/performance.png"

@@ -75,18 +75,21 @@ void CRDBoxGridLayout::DrawXGrid(QPainter& Painter, CRDDevicePoint& LeftTop, CRD
     const int iLabelTop = NarrowSum(iB, m_iLabelGap);
     // A callback of the built-in name is the default one and supplies no texts.
     const bool bNumeric = m_pCallBack->m_strName == QLatin1String("CRDBoxGridLayout");
+    // Set before every line and label as if fresh: an equal pen draws the same, without allocating.
+    const QPen GridPen = BoxPen(m_GridColor);
+    const QPen TextPen = BoxPen(m_TextColor);
 
     if (m_iXDivisions >= 0) {
         double dValue = GetViewPortLeftButton().m_dX;
         for (long i = 0; i <= iXDivisions; ++i, dValue += dXValueStep) {
             const int iX = NarrowSum(iL, i * iXStep);
-            Painter.setPen(BoxPen(m_GridColor));
+            Painter.setPen(GridPen);
             const QLine GridLine(iX, iTop, iX, iYEnd);
             Painter.drawLines(&GridLine, 1);
             if (i == 0)
                 continue;
 
-            Painter.setPen(BoxPen(m_TextColor));
+            Painter.setPen(TextPen);
             if (bNumeric) {
                 const QString strText = QString::number(dValue, 'f', m_iXPrecision);
                 const int iWidth = Metrics.horizontalAdvance(strText);
@@ -106,7 +109,7 @@ void CRDBoxGridLayout::DrawXGrid(QPainter& Painter, CRDDevicePoint& LeftTop, CRD
     }
 
     // The title's box starts at half the device width counted from x 0, in the band above the box.
-    Painter.setPen(BoxPen(m_TextColor));
+    Painter.setPen(TextPen);
     Painter.drawText(QRect(NarrowToInt(Numeric::IntSpan(iL, RightBottom.m_iX) / 2),
                            NarrowSum(iMargin / 2, -(iTextHeight / 2)),
                            Metrics.horizontalAdvance(m_strXAxisTitle), iTextHeight),
@@ -126,12 +129,14 @@ void CRDBoxGridLayout::DrawYGrid(QPainter& Painter, CRDDevicePoint& LeftTop, CRD
     const int iXEnd =
         NarrowSum(LeftTop.m_iX, iXDivisions * (Numeric::IntSpan(LeftTop.m_iX, RightBottom.m_iX) / iXDivisions));
     const double dYValueStep = (GetViewPortRightTop().m_dY - GetViewPortLeftButton().m_dY) / iYDivisions;
+    const QPen GridPen = BoxPen(m_GridColor);
+    const QPen TextPen = BoxPen(m_TextColor);
 
     if (m_iYDivisions >= 0) {
         double dValue = GetViewPortRightTop().m_dY;
         for (long i = 0; i <= iYDivisions; ++i, dValue -= dYValueStep) {
             const int iY = NarrowSum(iT, i * iYStep);
-            Painter.setPen(BoxPen(m_GridColor));
+            Painter.setPen(GridPen);
             const QLine GridLine(iLeft, iY, iXEnd, iY);
             Painter.drawLines(&GridLine, 1);
             // The running sum misses zero by rounding noise; the lines below continue from an exact 0.
@@ -142,7 +147,7 @@ void CRDBoxGridLayout::DrawYGrid(QPainter& Painter, CRDDevicePoint& LeftTop, CRD
 
             const QString strText = QString::number(dValue, 'g', m_iYPrecision);
             const int iWidth = Metrics.horizontalAdvance(strText);
-            Painter.setPen(BoxPen(m_TextColor));
+            Painter.setPen(TextPen);
             Painter.drawText(QRect(NarrowSum(iLeft, -static_cast<long>(iWidth) - m_iLabelGap),
                                    NarrowSum(iY, -(iTextHeight / 2)), iWidth, iTextHeight),
                              Qt::AlignCenter, strText);
@@ -150,7 +155,7 @@ void CRDBoxGridLayout::DrawYGrid(QPainter& Painter, CRDDevicePoint& LeftTop, CRD
     }
 
     // Reads bottom to top, centred in the margin band right of the box.
-    Painter.setPen(BoxPen(m_TextColor));
+    Painter.setPen(TextPen);
     const int iTitleWidth = Metrics.horizontalAdvance(m_strYAxisTitle);
     const int iTitleX = NarrowSum(NarrowSum(RightBottom.m_iX, iMargin / 2), -(iTextHeight / 2));
     const int iTitleY = NarrowSum(NarrowSum(iHeight / 2, iTitleWidth), iMargin / 2);

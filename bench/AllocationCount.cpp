@@ -1,0 +1,124 @@
+// rd_alloc: heap allocations per frame of every workload variant, counted by a replaced malloc.
+// Writes JSON for report.py: {"workload": {"library": n, "same_calls": n, "polyline": n}, ...}.
+// With --primitives it prints every primitive the library variants paint instead, one a line, so
+// that two builds can be compared with diff.
+#include "BenchHarness.h"
+#include "Replay.h"
+
+#include <QApplication>
+
+#include <atomic>
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#if !defined(__GLIBC__)
+#error "rd_alloc replaces glibc's malloc"
+#endif
+
+namespace
+{
+std::atomic<long> s_iAllocations{0};
+}
+
+// Every allocation of the process is counted: operator new, and malloc, which Qt calls directly.
+extern "C" {
+void* __libc_malloc(std::size_t);
+void* __libc_calloc(std::size_t, std::size_t);
+void* __libc_realloc(void*, std::size_t);
+void __libc_free(void*);
+
+void* malloc(std::size_t iSize) noexcept
+{
+    s_iAllocations.fetch_add(1, std::memory_order_relaxed);
+    return __libc_malloc(iSize);
+}
+void* calloc(std::size_t iCount, std::size_t iSize) noexcept
+{
+    s_iAllocations.fetch_add(1, std::memory_order_relaxed);
+    return __libc_calloc(iCount, iSize);
+}
+void* realloc(void* pBlock, std::size_t iSize) noexcept
+{
+    s_iAllocations.fetch_add(1, std::memory_order_relaxed);
+    return __libc_realloc(pBlock, iSize);
+}
+void free(void* pBlock) noexcept
+{
+    __libc_free(pBlock);
+}
+}
+
+void* operator new(std::size_t iSize)
+{
+    s_iAllocations.fetch_add(1, std::memory_order_relaxed);
+    if (void* pBlock = __libc_malloc(iSize ? iSize : 1))
+        return pBlock;
+    throw std::bad_alloc();
+}
+void operator delete(void* pBlock) noexcept
+{
+    __libc_free(pBlock);
+}
+void operator delete(void* pBlock, std::size_t) noexcept
+{
+    __libc_free(pBlock);
+}
+
+namespace
+{
+
+long AllocationsOf(const Bench::PaintFunction& Paint)
+{
+    // The first frames fill Qt's caches (glyphs, buffers) and the matrix's font fitting.
+    Bench::PaintFrame(Paint);
+    Bench::PaintFrame(Paint);
+    const long iBefore = s_iAllocations.load();
+    Bench::PaintFrame(Paint);
+    return s_iAllocations.load() - iBefore;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication Application(argc, argv);
+    const bool bPrimitives = argc > 1 && std::strcmp(argv[1], "--primitives") == 0;
+    const int iFirstPrefix = bPrimitives ? 2 : 1;
+    // The other arguments are name prefixes; without any, every workload is taken.
+    const auto Wanted = [&](const std::string& strName) {
+        for (int i = iFirstPrefix; i < argc; ++i)
+            if (strName.compare(0, std::strlen(argv[i]), argv[i]) == 0)
+                return true;
+        return argc <= iFirstPrefix;
+    };
+    if (bPrimitives) {
+        for (const Bench::SWorkload& Workload : Bench::Workloads()) {
+            if (!Wanted(Workload.strName))
+                continue;
+            Bench::CPaintRecorder Recording;
+            Bench::Record(Recording, Workload.Variants().Library);
+            for (std::size_t i = 0; i < Recording.Primitives().size(); ++i)
+                std::printf("%s %zu %s\n", Workload.strName.c_str(), i, qPrintable(Bench::Describe(Recording, i)));
+        }
+        return 0;
+    }
+    std::printf("{");
+    const char* pSeparator = "\n";
+    for (const Bench::SWorkload& Workload : Bench::Workloads()) {
+        if (!Wanted(Workload.strName))
+            continue;
+        const Bench::SVariants& Variants = Workload.Variants();
+        std::printf("%s  \"%s\": {\"library\": %ld, \"same_calls\": %ld", pSeparator, Workload.strName.c_str(),
+                    AllocationsOf(Variants.Library), AllocationsOf(Variants.SameCalls));
+        if (Variants.Polyline)
+            std::printf(", \"polyline\": %ld", AllocationsOf(Variants.Polyline));
+        std::printf("}");
+        std::fflush(stdout);
+        pSeparator = ",\n";
+    }
+    std::printf("\n}\n");
+    return 0;
+}

@@ -1,0 +1,17 @@
+// rd_bench: an offscreen application, then Google Benchmark.
+#include <QApplication>
+
+#include <benchmark/benchmark.h>
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    benchmark::Initialize(&argc, argv);
+    QApplication Application(argc, argv);
+    benchmark::AddCustomContext("qt_version", qVersion());
+    benchmark::AddCustomContext("resultdisplay_build", RD_BENCH_BUILD);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

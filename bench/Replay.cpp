@@ -1,0 +1,172 @@
+// A raw QPainter replay of recorded primitives.
+#include "Replay.h"
+
+#include <QFontMetrics>
+
+namespace Bench
+{
+
+template <typename T> void CReplay::SetState(SOp::EKind eKind, std::vector<T>& vecStates, const T& State)
+{
+    bool& bSet = m_bStateSet[eKind];
+    if (bSet && vecStates.back() == State)
+        return;
+    bSet = true;
+    vecStates.push_back(State);
+    m_vecOps.push_back(SOp{eKind, vecStates.size() - 1});
+}
+
+CReplay::SText CReplay::OwnSizeText(const SPrimitive& Text, const QFont& Font)
+{
+    // Where Qt starts the text in a box of its own size, for a box and an alignment.
+    const auto Start = [&](QRect& Box, int iFlags) {
+        CPaintRecorder Probe;
+        Record(Probe, [&](QPainter& Painter) {
+            Painter.setFont(Font);
+            const QFontMetrics Metrics = Painter.fontMetrics();
+            Box.setSize(QSize(Metrics.horizontalAdvance(Text.strText), Metrics.height()));
+            Painter.drawText(Box, iFlags, Text.strText);
+        });
+        return Probe.Primitives().at(0).TextPosition;
+    };
+    // A box at (0, 0) tells roughly where the box was; the alignment the library used puts the
+    // text exactly where it was recorded from there (Qt rounds to 1/64 pixel, so only roughly
+    // the same in every place).
+    for (const int iFlags : {int(Qt::AlignCenter), int(Qt::AlignLeft), int(Qt::AlignRight)}) {
+        QRect Box;
+        Box.translate((Text.TextPosition - Start(Box, iFlags)).toPoint());
+        if (Start(Box, iFlags) == Text.TextPosition)
+            return SText{Box, iFlags, Text.strText};
+    }
+    qFatal("no box of its own size puts '%s' where it was drawn", qPrintable(Text.strText));
+}
+
+CReplay::CReplay(const CPaintRecorder& Recording, ETextBox eTextBox, std::size_t iFirst, std::size_t iEnd)
+{
+    const std::vector<SPrimitive>& vecPrimitives = Recording.Primitives();
+    iEnd = std::min(iEnd, vecPrimitives.size());
+    QRect LastFill;
+    for (std::size_t i = iFirst; i < iEnd; ++i) {
+        const SPrimitive& Primitive = vecPrimitives[i];
+        SetState(SOp::Transform, m_vecTransforms, Recording.TransformOf(Primitive));
+        const QPen Pen = Recording.PenOf(Primitive);
+        const bool bFill = Primitive.eKind == SPrimitive::Rects && Pen.style() == Qt::NoPen;
+        // fillRect brings its own brush and no pen, and leaves the painter's as they were.
+        if (!bFill) {
+            SetState(SOp::Pen, m_vecPens, Pen);
+            SetState(SOp::Brush, m_vecBrushes, Recording.BrushOf(Primitive));
+        }
+        switch (Primitive.eKind) {
+        case SPrimitive::Lines:
+            m_vecLines.push_back(Primitive.Line);
+            m_vecOps.push_back(SOp{SOp::Line, m_vecLines.size() - 1});
+            break;
+        case SPrimitive::Points:
+            m_vecPoints.push_back(Primitive.Point);
+            m_vecOps.push_back(SOp{SOp::Point, m_vecPoints.size() - 1});
+            break;
+        case SPrimitive::Rects:
+            if (bFill) {
+                m_vecFills.push_back(SFill{Primitive.Rect, Recording.BrushOf(Primitive)});
+                m_vecOps.push_back(SOp{SOp::Fill, m_vecFills.size() - 1});
+                LastFill = Primitive.Rect;
+            } else {
+                m_vecRects.push_back(Primitive.Rect);
+                m_vecOps.push_back(SOp{SOp::Rect, m_vecRects.size() - 1});
+            }
+            break;
+        case SPrimitive::Text: {
+            const QFont Font = Recording.FontOf(Primitive);
+            SetState(SOp::Font, m_vecFonts, Font);
+            m_vecTexts.push_back(eTextBox == ETextBox::OwnSize ? OwnSizeText(Primitive, Font)
+                                                               : SText{LastFill, Qt::AlignCenter, Primitive.strText});
+            m_vecOps.push_back(SOp{SOp::Text, m_vecTexts.size() - 1});
+            break;
+        }
+        case SPrimitive::Other:
+            qFatal("the replay draws integer lines, points, rectangles and texts only");
+        }
+    }
+}
+
+void CReplay::Paint(QPainter& Painter) const
+{
+    for (const SOp& Op : m_vecOps) {
+        switch (Op.eKind) {
+        case SOp::Pen:
+            Painter.setPen(m_vecPens[Op.iIndex]);
+            break;
+        case SOp::Brush:
+            Painter.setBrush(m_vecBrushes[Op.iIndex]);
+            break;
+        case SOp::Font:
+            Painter.setFont(m_vecFonts[Op.iIndex]);
+            break;
+        case SOp::Transform:
+            Painter.setTransform(m_vecTransforms[Op.iIndex]);
+            break;
+        case SOp::Line:
+            Painter.drawLines(&m_vecLines[Op.iIndex], 1);
+            break;
+        case SOp::Point:
+            Painter.drawPoints(&m_vecPoints[Op.iIndex], 1);
+            break;
+        case SOp::Rect:
+            Painter.drawRects(&m_vecRects[Op.iIndex], 1);
+            break;
+        case SOp::Fill: {
+            const SFill& Fill = m_vecFills[Op.iIndex];
+            Painter.fillRect(Fill.Rect, Fill.Brush);
+            break;
+        }
+        case SOp::Text: {
+            const SText& Text = m_vecTexts[Op.iIndex];
+            Painter.drawText(Text.Box, Text.iFlags, Text.strText);
+            break;
+        }
+        }
+    }
+    // The library turns its painter back after a rotated text; what follows is drawn unturned.
+    if (!m_vecTransforms.empty() && !m_vecTransforms.back().isIdentity())
+        Painter.resetTransform();
+}
+
+void Record(CPaintRecorder& Recorder, const PaintFunction& Paint)
+{
+    QPainter Painter(&Recorder);
+    Painter.setRenderHint(QPainter::Antialiasing);
+    Paint(Painter);
+}
+
+QString Describe(const CPaintRecorder& Recording, std::size_t i)
+{
+    if (i >= Recording.Primitives().size())
+        return QStringLiteral("nothing");
+    const SPrimitive& P = Recording.Primitives()[i];
+    const QPen Pen = Recording.PenOf(P);
+    const QBrush Brush = Recording.BrushOf(P);
+    const QTransform T = Recording.TransformOf(P);
+    return QStringLiteral("kind %1 line (%2,%3)-(%4,%5) rect (%6,%7 %8x%9) text '%10' at (%11,%12) in %13; "
+                          "pen %14 %15 %16, brush %17 %18, transform (%19,%20,%21,%22)")
+        .arg(P.eKind)
+        .arg(P.Line.x1()).arg(P.Line.y1()).arg(P.Line.x2()).arg(P.Line.y2())
+        .arg(P.Rect.x()).arg(P.Rect.y()).arg(P.Rect.width()).arg(P.Rect.height())
+        .arg(P.strText).arg(P.TextPosition.x()).arg(P.TextPosition.y()).arg(Recording.FontOf(P).toString())
+        .arg(Pen.style()).arg(Pen.color().name()).arg(Pen.widthF())
+        .arg(Brush.style()).arg(Brush.color().name())
+        .arg(T.m11()).arg(T.m12()).arg(T.dx()).arg(T.dy());
+}
+
+void CheckSamePrimitives(const PaintFunction& Library, const PaintFunction& Floor, const char* pFloorName)
+{
+    CPaintRecorder LibraryRecording, FloorRecording;
+    Record(LibraryRecording, Library);
+    Record(FloorRecording, Floor);
+    const std::size_t iDifference = LibraryRecording.FirstDifference(FloorRecording);
+    if (LibraryRecording.Primitives().empty() || iDifference != c_iNoState)
+        qFatal("the %s floor differs from the library at primitive %zu of %zu:\n  library %s\n  floor   %s",
+               pFloorName, iDifference, LibraryRecording.Primitives().size(),
+               qPrintable(Describe(LibraryRecording, iDifference)), qPrintable(Describe(FloorRecording, iDifference)));
+}
+
+} // namespace Bench

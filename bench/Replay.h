@@ -1,0 +1,77 @@
+// A raw QPainter replay of recorded primitives: the floor for workloads that paint a whole widget.
+#ifndef REPLAY_H
+#define REPLAY_H
+
+#include "PaintRecorder.h"
+
+#include <QPainter>
+
+#include <vector>
+
+namespace Bench
+{
+
+/// Where a replayed text is laid out; the recording keeps only where its baseline started.
+enum class ETextBox {
+    OwnSize,  ///< a box exactly as large as the text, aligned as recorded, as the plot's labels use
+    LastFill, ///< the rectangle filled last, centred, as the matrix's cell labels use
+};
+
+/// Issues the recorded primitives with the QPainter calls that draw them, each in the pen, brush,
+/// font and transform it was recorded with; a state is set only when it changes. A rectangle
+/// drawn without a pen is a fillRect.
+class CReplay
+{
+public:
+    CReplay() = default;
+    CReplay(const CPaintRecorder& Recording, ETextBox eTextBox, std::size_t iFirst = 0,
+            std::size_t iEnd = c_iNoState);
+
+    void Paint(QPainter& Painter) const;
+
+private:
+    struct SOp
+    {
+        enum EKind { Pen, Brush, Font, Transform, Line, Point, Rect, Fill, Text } eKind;
+        std::size_t iIndex;
+    };
+    struct SFill
+    {
+        QRect Rect;
+        QBrush Brush;
+    };
+    struct SText
+    {
+        QRect Box;
+        int iFlags;
+        QString strText;
+    };
+
+    template <typename T> void SetState(SOp::EKind eKind, std::vector<T>& vecStates, const T& State);
+    static SText OwnSizeText(const SPrimitive& Text, const QFont& Font);
+
+    std::vector<SOp> m_vecOps;
+    std::vector<QPen> m_vecPens;
+    std::vector<QBrush> m_vecBrushes;
+    std::vector<QFont> m_vecFonts;
+    std::vector<QTransform> m_vecTransforms;
+    std::vector<QLine> m_vecLines;
+    std::vector<QPoint> m_vecPoints;
+    std::vector<QRect> m_vecRects;
+    std::vector<SFill> m_vecFills;
+    std::vector<SText> m_vecTexts;
+    bool m_bStateSet[4] = {false, false, false, false};
+};
+
+/// Paints through a fresh painter on a recorder, with antialiasing as every workload does.
+void Record(CPaintRecorder& Recorder, const PaintFunction& Paint);
+
+/// One line on the i-th recorded primitive and the state it was drawn in.
+QString Describe(const CPaintRecorder& Recording, std::size_t i);
+
+/// Aborts, naming the first primitive that differs, unless the floor paints what the library does.
+void CheckSamePrimitives(const PaintFunction& Library, const PaintFunction& Floor, const char* pFloorName);
+
+} // namespace Bench
+
+#endif // REPLAY_H

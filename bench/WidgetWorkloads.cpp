@@ -1,0 +1,130 @@
+// Whole-widget workloads: a CResultDisplay repaint and CRDMatrix repaints, through QWidget::render.
+#include "PlotFloors.h"
+#include "Replay.h"
+
+#include "CRDBoxGridLayout.h"
+#include "CRDMatrix.h"
+#include "CResultDisplay.h"
+
+#include <QWidget>
+
+#include <cstdint>
+#include <random>
+#include <string>
+
+namespace
+{
+
+using namespace KelmFramework;
+using Bench::CPaintRecorder;
+using Bench::CReplay;
+using Bench::ETextBox;
+
+// The widgets need a parent; the grid outlives the display, so it is declared first.
+struct SDisplayScene
+{
+    std::unique_ptr<CRDBoxGridLayout> pGrid;
+    QWidget Parent;
+    CResultDisplay* pDisplay = nullptr;
+};
+
+struct SMatrixScene
+{
+    QWidget Parent;
+    CRDMatrix* pMatrix = nullptr;
+};
+
+Bench::SVariants DisplayVariants(int iLines, long iPoints)
+{
+    auto pScene = std::make_shared<SDisplayScene>();
+    pScene->pGrid = std::make_unique<CRDBoxGridLayout>(CRDPoint(0.0, -1.5), CRDPoint(10.0, 1.5),
+                                                       QStringLiteral("time [s]"), QStringLiteral("voltage [V]"),
+                                                       10, 5, 1, 3, c_ColorGray, c_ColorBlack);
+    pScene->pDisplay = new CResultDisplay(&pScene->Parent, pScene->pGrid.get(), c_ColorWhite);
+    pScene->pDisplay->resize(Bench::c_iWidgetWidth, Bench::c_iWidgetHeight);
+
+    Bench::SVariants Variants;
+    Variants.Library = [pScene](QPainter& Painter) { pScene->pDisplay->render(&Painter); };
+
+    // Before the lines are added, the repaint is what the polyline floor keeps.
+    CPaintRecorder GridOnly;
+    Bench::Record(GridOnly, Variants.Library);
+    auto pGrid = std::make_shared<CReplay>(GridOnly, ETextBox::OwnSize);
+
+    struct SPolyline
+    {
+        QPen Pen;
+        QPolygon Vertices;
+    };
+    auto pPolylines = std::make_shared<std::vector<SPolyline>>();
+    const CRDColor Colors[] = {c_ColorBlue, c_ColorRed, c_ColorDarkGreen, c_ColorOrange, c_ColorDark};
+    for (int i = 0; i < iLines; ++i) {
+        std::vector<CRDPoint> vecPoints = Bench::NoisySine(iPoints, 0.3 * i, static_cast<std::uint32_t>(i + 1));
+        pScene->pDisplay->AddLine(vecPoints, Colors[i % 5], eRDLineSolid, eRDPointNone, QString());
+        CRDDecoratedLine Line(vecPoints, Colors[i % 5], eRDLineSolid, eRDPointNone, QString());
+        CPaintRecorder Pen;
+        QPen LinePen;
+        Bench::Record(Pen, [&](QPainter& Painter) {
+            pScene->pGrid->DrawLine(Painter, Line);
+            LinePen = Painter.pen();
+        });
+        pPolylines->push_back(SPolyline{LinePen, Bench::MappedVertices(*pScene->pGrid, vecPoints)});
+    }
+
+    CPaintRecorder Full;
+    Bench::Record(Full, Variants.Library);
+    auto pSameCalls = std::make_shared<CReplay>(Full, ETextBox::OwnSize);
+    Variants.SameCalls = [pSameCalls](QPainter& Painter) { pSameCalls->Paint(Painter); };
+    if (iLines > 0)
+        Variants.Polyline = [pGrid, pPolylines](QPainter& Painter) {
+            pGrid->Paint(Painter);
+            for (const SPolyline& Line : *pPolylines) {
+                Painter.setPen(Line.Pen);
+                Painter.drawPolyline(Line.Vertices);
+            }
+        };
+    Bench::CheckSamePrimitives(Variants.Library, Variants.SameCalls, "same-calls");
+    return Variants;
+}
+
+Bench::SVariants MatrixVariants(long iItems)
+{
+    CRDMatrixData Data;
+    std::mt19937 Generator(static_cast<std::uint32_t>(iItems));
+    for (long i = 0; i < iItems; ++i) {
+        // -1 is no state: drawn in the default green.
+        const short iState = static_cast<short>(static_cast<long>(Generator() % 5) - 1);
+        Data.AppendMatrixItem(iState, QStringLiteral("sensor %1").arg(i), QString::number(i));
+    }
+    Data.m_iBlinkIndex = iItems / 2;
+
+    auto pScene = std::make_shared<SMatrixScene>();
+    pScene->pMatrix = new CRDMatrix(&pScene->Parent, Data, c_ColorLightGray, c_ColorDarkGray,
+                                    {c_ColorGreen, c_ColorYellow, c_ColorOrange, c_ColorRed});
+    pScene->pMatrix->resize(Bench::c_iWidgetWidth, Bench::c_iWidgetHeight);
+    // The blinking cell shows inverted.
+    pScene->pMatrix->UpdateMatrixData(Data);
+
+    Bench::SVariants Variants;
+    Variants.Library = [pScene](QPainter& Painter) { pScene->pMatrix->render(&Painter); };
+    CPaintRecorder Full;
+    Bench::Record(Full, Variants.Library);
+    auto pRaw = std::make_shared<CReplay>(Full, ETextBox::LastFill);
+    Variants.SameCalls = [pRaw](QPainter& Painter) { pRaw->Paint(Painter); };
+    Bench::CheckSamePrimitives(Variants.Library, Variants.SameCalls, "raw");
+    return Variants;
+}
+
+bool RegisterAll()
+{
+    // The grid, its labels and titles alone: what a repaint costs beyond the data.
+    Bench::RegisterWorkload("display_axes/0", [] { return DisplayVariants(0, 0); }, false);
+    Bench::RegisterWorkload("display_20x10000/200000", [] { return DisplayVariants(20, 10000); });
+    for (long iItems : {100L, 1000L, 10000L})
+        Bench::RegisterWorkload("matrix/" + std::to_string(iItems), [iItems] { return MatrixVariants(iItems); }, false);
+    return true;
+}
+
+const bool s_bRegistered = RegisterAll();
+
+} // namespace

@@ -120,6 +120,16 @@ inline long ClampDivisions(long iDivisions)
     return std::clamp<long>(iDivisions, 1, 32767);
 }
 
+/// Digits a tick label may ask for. No double carries more, not even 17 significant digits after the
+/// point of the smallest denormal (4.9e-324); a short could ask for 32767 per label, at every line.
+constexpr int c_iMaxLabelDigits = 340;
+
+/// A label precision as QString::number takes it; negative ones (shortest form) pass.
+inline int LabelPrecision(short iPrecision)
+{
+    return std::min<int>(iPrecision, c_iMaxLabelDigits);
+}
+
 /// A viewport span a linear map can divide by: finite, positive, with a finite reciprocal.
 inline bool IsUsableSpan(double dLow, double dHigh)
 {

@@ -2,6 +2,9 @@
 #ifndef RDNUMERIC_P_H
 #define RDNUMERIC_P_H
 
+#include <QPoint>
+#include <QPointF>
+
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -33,6 +36,14 @@ constexpr long c_iPaintLimit = 1L << 30;
 inline int NarrowToInt(long iValue)
 {
     return static_cast<int>(std::clamp(iValue, -c_iPaintLimit, c_iPaintLimit));
+}
+
+/// The pixel of an event position, rounded half up as QMouseEvent::pos() does, but saturated where that
+/// would overflow int: a synthesized event may carry any double.
+inline QPoint RoundToPixels(const QPointF& Position)
+{
+    const auto round = [](double dValue) { return NarrowToInt(TruncToDevice(std::floor(dValue + 0.5))); };
+    return QPoint(round(Position.x()), round(Position.y()));
 }
 
 /// A painter coordinate at an offset from a device coordinate (marker corners, label boxes).

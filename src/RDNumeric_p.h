@@ -6,6 +6,7 @@
 #include <QPointF>
 
 #include <algorithm>
+#include <cfloat>
 #include <climits>
 #include <cmath>
 
@@ -141,12 +142,13 @@ inline int LabelPrecision(short iPrecision)
     return std::min<int>(iPrecision, c_iMaxLabelDigits);
 }
 
-/// A viewport span a linear map can divide by: finite, positive, with a finite reciprocal.
+/// A viewport span a linear map can divide by and map pixels back from: finite, positive, with a
+/// normal reciprocal. Past about 4.5e307 the scale turns denormal and mapping back overflows.
 inline bool IsUsableSpan(double dLow, double dHigh)
 {
     const double dSpan = dHigh - dLow;
-    return std::isfinite(dLow) && std::isfinite(dHigh) && dSpan > 0.0 && std::isfinite(dSpan)
-           && std::isfinite(1.0 / dSpan);
+    return std::isfinite(dLow) && std::isfinite(dHigh) && dSpan > 0.0 && std::isfinite(1.0 / dSpan)
+           && 1.0 / dSpan >= DBL_MIN;
 }
 
 } // namespace Numeric

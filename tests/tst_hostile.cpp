@@ -35,20 +35,18 @@ struct Fixture
     Display display{&parent, &grid};
     std::vector<std::unique_ptr<CRDMatrix>> matrices;
 
+    template <typename Event> void send(Event&& event) { QCoreApplication::sendEvent(&display, &event); }
     void band(QPointF from, QPointF to)
     {
-        for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseMove, QEvent::MouseButtonRelease}) {
-            QMouseEvent event(type, type == QEvent::MouseButtonPress ? from : to, QPointF(), Qt::LeftButton,
-                              Qt::LeftButton, Qt::NoModifier);
-            QCoreApplication::sendEvent(&display, &event);
-        }
+        for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseMove, QEvent::MouseButtonRelease})
+            send(QMouseEvent(type, type == QEvent::MouseButtonPress ? from : to, QPointF(), Qt::LeftButton,
+                             Qt::LeftButton, Qt::NoModifier));
     }
     void wheel(int delta, int events)
     {
-        QWheelEvent event(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
-                          Qt::NoScrollPhase, false);
         for (int i = 0; i < events; ++i)
-            QCoreApplication::sendEvent(&display, &event);
+            send(QWheelEvent(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                             Qt::NoScrollPhase, false));
     }
     QRectF view() const
     {

@@ -503,6 +503,9 @@ long StepwiseColumns(long iItems, long iWidth, long iHeight)
 void CheckLayout(const Matrix& TheMatrix, long iItems, long iWidth, long iHeight)
 {
     const long iColumns = TheMatrix.Columns();
+    if (std::getenv("RD_FUZZ_TRACE"))
+        std::fprintf(stderr, "layout: %ld items in %ld x %ld: %ld columns, %ld rows, cell %ld, offset %ld\n", iItems,
+                     iWidth, iHeight, iColumns, TheMatrix.Rows(), TheMatrix.CellSize(), TheMatrix.Offset());
     RD_CHECK(iColumns >= 4 && TheMatrix.CellSize() >= 0 && TheMatrix.Offset() >= 0);
     RD_CHECK(TheMatrix.Rows() == iItems / iColumns + 1);
     const long iArea = Numeric::ClampExtent(iWidth);
@@ -535,7 +538,9 @@ void FuzzMatrix(FuzzedDataProvider& In, QImage& Image)
     QWidget Parent;
     Matrix TheMatrix(&Parent, Data, c_ColorWhite, c_ColorBlack, vecStateColors);
     long iShown = iItems;
-    CheckLayout(TheMatrix, iShown, TheMatrix.width(), TheMatrix.height());
+    // The size the layout was last made for: a direct layout call outlasts a resize to the same size.
+    long iLayoutWidth = TheMatrix.width(), iLayoutHeight = TheMatrix.height();
+    CheckLayout(TheMatrix, iShown, iLayoutWidth, iLayoutHeight);
     const int iOperations = In.ConsumeIntegralInRange<int>(1, 8);
     for (int i = 0; i < iOperations && In.remaining_bytes() > 0; ++i) {
         switch (In.ConsumeIntegralInRange<int>(0, 4)) {
@@ -543,14 +548,20 @@ void FuzzMatrix(FuzzedDataProvider& In, QImage& Image)
             const long iWidth = In.ConsumeBool() ? In.ConsumeIntegralInRange<long>(-5, 1300) : HostileLong(In);
             const long iHeight = In.ConsumeBool() ? In.ConsumeIntegralInRange<long>(-5, 1000) : HostileLong(In);
             TheMatrix.UpdateMatrixDisplayArea(iWidth, iHeight);
-            CheckLayout(TheMatrix, iShown, iWidth, iHeight);
+            iLayoutWidth = iWidth;
+            iLayoutHeight = iHeight;
+            CheckLayout(TheMatrix, iShown, iLayoutWidth, iLayoutHeight);
             break;
         }
         case 1: {
-            const QSize Size = WidgetSize(In);
-            TheMatrix.resize(Size);
+            const QSize Before = TheMatrix.size();
+            TheMatrix.resize(WidgetSize(In));
             Render(TheMatrix, Image);
-            CheckLayout(TheMatrix, iShown, TheMatrix.width(), TheMatrix.height());
+            if (TheMatrix.size() != Before) {
+                iLayoutWidth = TheMatrix.width();
+                iLayoutHeight = TheMatrix.height();
+            }
+            CheckLayout(TheMatrix, iShown, iLayoutWidth, iLayoutHeight);
             break;
         }
         case 2: {

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs what a fresh Debian 12 machine lacks, builds ResultDisplay and runs every test:
-# once in a normal build (build/) and once with AddressSanitizer and UndefinedBehaviorSanitizer
-# (build-sanitize/).
-#   ./test.sh           both builds
+# once in a normal build (build/), then the libFuzzer harness for a bounded time (build-fuzz/, clang),
+# then the suite again with AddressSanitizer and UndefinedBehaviorSanitizer (build-sanitize/).
+#   ./test.sh           all three
 #   ./test.sh --quick   the normal build only
+# FUZZ_SECONDS sets how long the fuzzer runs (default 60).
 set -euo pipefail
 cd "$(dirname "$0")"
 source tools/ensure-packages.sh
@@ -29,6 +30,23 @@ run_suite() { # build directory, extra configure options...
 echo "== normal build"
 run_suite build
 [ "$quick" -eq 1 ] && exit 0
+
+echo "== fuzzer (clang, libFuzzer with AddressSanitizer and UndefinedBehaviorSanitizer)"
+ensure_packages clang libclang-rt-14-dev
+cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+    -DRESULTDISPLAY_BUILD_TESTS=OFF -DRESULTDISPLAY_BUILD_EXAMPLES=OFF -DRESULTDISPLAY_BUILD_BENCH=OFF
+cmake --build build-fuzz --target resultdisplay_fuzzer -j "$jobs"
+# The committed seeds stay as they are: the run grows a copy of them.
+fuzz_run=build-fuzz/run
+rm -rf "$fuzz_run"
+mkdir -p "$fuzz_run/artifacts"
+cp -r fuzz/corpus "$fuzz_run/corpus"
+QT_QPA_PLATFORM=offscreen \
+LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0" \
+UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    build-fuzz/fuzz/resultdisplay_fuzzer -max_total_time="${FUZZ_SECONDS:-60}" -timeout=20 -rss_limit_mb=4096 \
+    -print_final_stats=1 -artifact_prefix="$fuzz_run/artifacts/" "$fuzz_run/corpus" 2>&1 | grep -v -E '^#[0-9]+\s+(NEW|REDUCE|pulse)'
+echo "fuzzer: no finding"
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer build"
 run_suite build-sanitize -DRESULTDISPLAY_SANITIZE=ON -DRESULTDISPLAY_BUILD_BENCH=OFF

@@ -91,7 +91,7 @@ void CRDBoxGridLayout::DrawXGrid(QPainter& Painter, CRDDevicePoint& LeftTop, CRD
 
             Painter.setPen(TextPen);
             if (bNumeric) {
-                const QString strText = QString::number(dValue, 'f', m_iXPrecision);
+                const QString strText = QString::number(dValue, 'f', Numeric::LabelPrecision(m_iXPrecision));
                 const int iWidth = Metrics.horizontalAdvance(strText);
                 Painter.drawText(QRect(NarrowSum(iX, -(iWidth / 2)), iLabelTop, iWidth, iTextHeight),
                                  Qt::AlignCenter, strText);
@@ -145,7 +145,7 @@ void CRDBoxGridLayout::DrawYGrid(QPainter& Painter, CRDDevicePoint& LeftTop, CRD
             if (i == iYDivisions)
                 continue;
 
-            const QString strText = QString::number(dValue, 'g', m_iYPrecision);
+            const QString strText = QString::number(dValue, 'g', Numeric::LabelPrecision(m_iYPrecision));
             const int iWidth = Metrics.horizontalAdvance(strText);
             Painter.setPen(TextPen);
             Painter.drawText(QRect(NarrowSum(iLeft, -static_cast<long>(iWidth) - m_iLabelGap),

@@ -146,8 +146,10 @@ void CRDLinearGrid::ConvertPointFromDeviceToUserViewport(CRDDevicePoint& DeviceP
 
 bool CRDLinearGrid::DoClippPoint(CRDDevicePoint& DevicePoint)
 {
-    return DevicePoint.m_iX >= m_DeviceLeftTop.m_iX && DevicePoint.m_iX <= m_DeviceRightBottom.m_iX
-           && DevicePoint.m_iY >= m_DeviceLeftTop.m_iY && DevicePoint.m_iY <= m_DeviceRightBottom.m_iY;
+    // A rectangle may start at the smallest long itself; a point without position stays outside it.
+    return HasDevicePosition(DevicePoint) && DevicePoint.m_iX >= m_DeviceLeftTop.m_iX
+           && DevicePoint.m_iX <= m_DeviceRightBottom.m_iX && DevicePoint.m_iY >= m_DeviceLeftTop.m_iY
+           && DevicePoint.m_iY <= m_DeviceRightBottom.m_iY;
 }
 
 bool CRDLinearGrid::ConvertPointsToDeviceLine(CRDPoint& PointA, CRDPoint& PointB, CRDDevicePoint& DevicePointA,

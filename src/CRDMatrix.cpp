@@ -168,7 +168,7 @@ void CRDMatrix::mousePressEvent(QMouseEvent* pEvent)
 {
     const long iIndex = CalculateIndexFromMouseCursor();
     if (pEvent->button() == Qt::RightButton && iIndex != m_iInvalidIndex) {
-        emit customContextMenuRequested(pEvent->pos(), iIndex);
+        emit customContextMenuRequested(Numeric::RoundToPixels(pEvent->localPos()), iIndex);
         return;
     }
     QWidget::mousePressEvent(pEvent);

@@ -243,7 +243,7 @@ void CResultDisplay::mousePressEvent(QMouseEvent* pEvent)
 {
     if (!m_bRubberBandZoom)
         return;
-    m_RubberBandOrigin = pEvent->pos();
+    m_RubberBandOrigin = Numeric::RoundToPixels(pEvent->localPos());
     if (!m_pRubberBand)
         m_pRubberBand = new QRubberBand(QRubberBand::Rectangle, this);
     m_pRubberBand->setGeometry(QRect(m_RubberBandOrigin, QSize(0, 0)));
@@ -256,7 +256,7 @@ void CResultDisplay::mouseMoveEvent(QMouseEvent* pEvent)
         return;
     // Both corner pixels belong to the band, whichever way the drag goes; QRect::normalized()
     // would leave a one-pixel drag to the left or up zero pixels wide.
-    const QPoint Position = pEvent->pos();
+    const QPoint Position = Numeric::RoundToPixels(pEvent->localPos());
     const QPoint TopLeft(std::min(m_RubberBandOrigin.x(), Position.x()),
                          std::min(m_RubberBandOrigin.y(), Position.y()));
     const QPoint BottomRight(std::max(m_RubberBandOrigin.x(), Position.x()),

@@ -2,7 +2,11 @@
 #ifndef RDNUMERIC_P_H
 #define RDNUMERIC_P_H
 
+#include <QPoint>
+#include <QPointF>
+
 #include <algorithm>
+#include <cfloat>
 #include <climits>
 #include <cmath>
 
@@ -43,6 +47,14 @@ constexpr long c_iPaintLimit = 1L << 30;
 inline int NarrowToInt(long iValue)
 {
     return static_cast<int>(std::clamp(iValue, -c_iPaintLimit, c_iPaintLimit));
+}
+
+/// The pixel of an event position, rounded half up as QMouseEvent::pos() does, but saturated where that
+/// would overflow int: a synthesized event may carry any double.
+inline QPoint RoundToPixels(const QPointF& Position)
+{
+    const auto round = [](double dValue) { return NarrowToInt(TruncToDevice(std::floor(dValue + 0.5))); };
+    return QPoint(round(Position.x()), round(Position.y()));
 }
 
 /// A painter coordinate at an offset from a device coordinate (marker corners, label boxes).
@@ -130,12 +142,23 @@ inline long ClampDivisions(long iDivisions)
     return std::clamp<long>(iDivisions, 1, 32767);
 }
 
-/// A viewport span a linear map can divide by: finite, positive, with a finite reciprocal.
+/// Digits a tick label may ask for. No double carries more, not even 17 significant digits after the
+/// point of the smallest denormal (4.9e-324); a short could ask for 32767 per label, at every line.
+constexpr int c_iMaxLabelDigits = 340;
+
+/// A label precision as QString::number takes it; negative ones (shortest form) pass.
+inline int LabelPrecision(short iPrecision)
+{
+    return std::min<int>(iPrecision, c_iMaxLabelDigits);
+}
+
+/// A viewport span a linear map can divide by and map pixels back from: finite, positive, with a
+/// normal reciprocal. Past about 4.5e307 the scale turns denormal and mapping back overflows.
 inline bool IsUsableSpan(double dLow, double dHigh)
 {
     const double dSpan = dHigh - dLow;
-    return std::isfinite(dLow) && std::isfinite(dHigh) && dSpan > 0.0 && std::isfinite(dSpan)
-           && std::isfinite(1.0 / dSpan);
+    return std::isfinite(dLow) && std::isfinite(dHigh) && dSpan > 0.0 && std::isfinite(1.0 / dSpan)
+           && 1.0 / dSpan >= DBL_MIN;
 }
 
 } // namespace Numeric

@@ -1,206 +1,100 @@
-// A paint device whose engine records every primitive with the painter state it was drawn in.
+// A paint device that records every primitive as text, with the pen and font it was drawn in.
 #ifndef RECORDINGPAINTDEVICE_H
 #define RECORDINGPAINTDEVICE_H
 
-#include <QBrush>
-#include <QFont>
-#include <QLineF>
-#include <QPaintDevice>
+#include <QImage>
 #include <QPaintEngine>
-#include <QPainterPath>
-#include <QPen>
-#include <QPointF>
-#include <QRectF>
 #include <QTextItem>
-#include <QTransform>
-#include <QVector>
+#include <QtMath>
 
-#include <memory>
-
+/// One primitive: "line 0,50 50,50", "point 50,50", "rect 47,47 6x6" (" fill #rrggbb" if filled) or
+/// "text Name 20,31 -45" (the pixel where the top left of the text lands, and its angle if rotated).
 struct RecordedCall
 {
-    enum Kind { Lines, Points, Rects, Text, Path, Polygon, Ellipse, Image };
-    Kind kind;
-    QVector<QLineF> lines;
-    QVector<QPointF> points;
-    QVector<QRectF> rects;
-    QString text;
-    QPointF position; // baseline origin of a text item
+    QString shape;
     QPen pen;
-    QBrush brush;
-    QTransform transform;
     QFont font;
-    bool antialiased = false;
+
+    /// "[#ff0000 1 flat solid]": colour, width, cap and join (flat and miter, or round and round), style.
+    QString penText() const
+    {
+        const char* const styles[] = {"none", "solid", "dash", "dot", "dashdot", "dashdotdot", "custom"};
+        const bool flat = pen.capStyle() == Qt::FlatCap && pen.joinStyle() == Qt::MiterJoin;
+        const bool round = pen.capStyle() == Qt::RoundCap && pen.joinStyle() == Qt::RoundJoin;
+        return QStringLiteral("[%1 %2 %3 %4]").arg(pen.color().name()).arg(pen.widthF())
+            .arg(QLatin1String(flat ? "flat" : round ? "round" : "other"), QLatin1String(styles[pen.style() % 7]));
+    }
 };
 
-class RecordingPaintEngine : public QPaintEngine
+/// Paint into this to get the primitives in calls: an image that is its own paint engine and records
+/// instead of drawing.
+class RecordingPaintDevice : public QImage, private QPaintEngine
 {
 public:
-    RecordingPaintEngine() : QPaintEngine(QPaintEngine::AllFeatures) {}
+    explicit RecordingPaintDevice(QSize size = {500, 500}) : QImage(size, Format_RGB32), QPaintEngine(AllFeatures) {}
+    QPaintEngine* paintEngine() const override { return const_cast<RecordingPaintDevice*>(this); }
+    QVector<RecordedCall> calls;
+    /// The shapes joined by "|"; with pens, each pen follows the first shape drawn in it.
+    QString shapes(bool withPens = false) const
+    {
+        QStringList result;
+        QString pen;
+        for (const RecordedCall& call : calls) {
+            result << call.shape;
+            if (withPens && call.penText() != pen)
+                result.last() += QLatin1Char(' ') + (pen = call.penText());
+        }
+        return result.join(QLatin1Char('|'));
+    }
 
+private:
     bool begin(QPaintDevice*) override { return true; }
     bool end() override { return true; }
-    Type type() const override { return QPaintEngine::User; }
-
+    Type type() const override { return User; }
     void updateState(const QPaintEngineState& state) override
     {
-        const DirtyFlags flags = state.state();
-        if (flags & DirtyPen)
-            m_pen = state.pen();
-        if (flags & DirtyBrush)
-            m_brush = state.brush();
-        if (flags & DirtyTransform)
-            m_transform = state.transform();
-        if (flags & DirtyFont)
-            m_font = state.font();
-        if (flags & DirtyHints)
-            m_antialiased = state.renderHints() & QPainter::Antialiasing;
+        const DirtyFlags dirty = state.state();
+        m_Pen = dirty & DirtyPen ? state.pen() : m_Pen;
+        m_Brush = dirty & DirtyBrush ? state.brush() : m_Brush;
+        m_Transform = dirty & DirtyTransform ? state.transform() : m_Transform;
+        m_Font = dirty & DirtyFont ? state.font() : m_Font;
     }
-
-    void drawLines(const QLine* lines, int count) override
+    void drawLines(const QLine* items, int count) override { record(items, count); }
+    void drawLines(const QLineF* items, int count) override { record(items, count); }
+    void drawPoints(const QPoint* items, int count) override { record(items, count); }
+    void drawPoints(const QPointF* items, int count) override { record(items, count); }
+    void drawRects(const QRect* items, int count) override { record(items, count); }
+    void drawRects(const QRectF* items, int count) override { record(items, count); }
+    void drawTextItem(const QPointF& position, const QTextItem& item) override
     {
-        RecordedCall& call = record(RecordedCall::Lines);
+        const QPointF top = m_Transform.map(position - QPointF(0, item.ascent()));
+        const int angle = qRound(qRadiansToDegrees(std::atan2(m_Transform.m12(), m_Transform.m11())));
+        calls.append({QStringLiteral("text %1 %2,%3").arg(item.text()).arg(qRound(top.x())).arg(qRound(top.y()))
+                          + (angle ? QStringLiteral(" %1").arg(angle) : QString()),
+                      m_Pen, m_Font});
+    }
+    void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+
+    static QString xy(QPointF p) { return QStringLiteral("%1,%2").arg(p.x()).arg(p.y()); }
+    QString shape(QLineF l) const { return QStringLiteral("line %1 %2").arg(xy(l.p1()), xy(l.p2())); }
+    QString shape(QPointF p) const { return QStringLiteral("point ") + xy(p); }
+    QString shape(QRectF r) const
+    {
+        return QStringLiteral("rect %1 %2x%3").arg(xy(r.topLeft())).arg(r.width()).arg(r.height())
+               + (m_Brush.style() == Qt::NoBrush ? QString() : QStringLiteral(" fill ") + m_Brush.color().name());
+    }
+    // One call per primitive, whatever the count a call comes with.
+    template <typename Item>
+    void record(const Item* items, int count)
+    {
         for (int i = 0; i < count; ++i)
-            call.lines.append(QLineF(lines[i]));
-    }
-    void drawLines(const QLineF* lines, int count) override
-    {
-        RecordedCall& call = record(RecordedCall::Lines);
-        for (int i = 0; i < count; ++i)
-            call.lines.append(lines[i]);
-    }
-    void drawPoints(const QPoint* points, int count) override
-    {
-        RecordedCall& call = record(RecordedCall::Points);
-        for (int i = 0; i < count; ++i)
-            call.points.append(QPointF(points[i]));
-    }
-    void drawPoints(const QPointF* points, int count) override
-    {
-        RecordedCall& call = record(RecordedCall::Points);
-        for (int i = 0; i < count; ++i)
-            call.points.append(points[i]);
-    }
-    void drawRects(const QRect* rects, int count) override
-    {
-        RecordedCall& call = record(RecordedCall::Rects);
-        for (int i = 0; i < count; ++i)
-            call.rects.append(QRectF(rects[i]));
-    }
-    void drawRects(const QRectF* rects, int count) override
-    {
-        RecordedCall& call = record(RecordedCall::Rects);
-        for (int i = 0; i < count; ++i)
-            call.rects.append(rects[i]);
-    }
-    void drawTextItem(const QPointF& p, const QTextItem& textItem) override
-    {
-        RecordedCall& call = record(RecordedCall::Text);
-        call.text = textItem.text();
-        call.position = p;
-    }
-    void drawPath(const QPainterPath&) override { record(RecordedCall::Path); }
-    void drawPolygon(const QPointF* points, int count, PolygonDrawMode) override
-    {
-        RecordedCall& call = record(RecordedCall::Polygon);
-        for (int i = 0; i < count; ++i)
-            call.points.append(points[i]);
-    }
-    void drawPolygon(const QPoint* points, int count, PolygonDrawMode) override
-    {
-        RecordedCall& call = record(RecordedCall::Polygon);
-        for (int i = 0; i < count; ++i)
-            call.points.append(QPointF(points[i]));
-    }
-    void drawEllipse(const QRectF& r) override { record(RecordedCall::Ellipse).rects.append(r); }
-    void drawPixmap(const QRectF& r, const QPixmap&, const QRectF&) override
-    {
-        record(RecordedCall::Image).rects.append(r);
-    }
-    void drawImage(const QRectF& r, const QImage&, const QRectF&, Qt::ImageConversionFlags) override
-    {
-        record(RecordedCall::Image).rects.append(r);
+            calls.append({shape(items[i]), m_Pen, m_Font});
     }
 
-    QVector<RecordedCall> calls;
-
-private:
-    RecordedCall& record(RecordedCall::Kind kind)
-    {
-        RecordedCall call;
-        call.kind = kind;
-        call.pen = m_pen;
-        call.brush = m_brush;
-        call.transform = m_transform;
-        call.font = m_font;
-        call.antialiased = m_antialiased;
-        calls.append(call);
-        return calls.last();
-    }
-
-    QPen m_pen;
-    QBrush m_brush;
-    QTransform m_transform;
-    QFont m_font;
-    bool m_antialiased = false;
-};
-
-/// Paint into this to get the list of primitives in `calls()`.
-class RecordingPaintDevice : public QPaintDevice
-{
-public:
-    explicit RecordingPaintDevice(QSize size = QSize(1000, 1000))
-        : m_size(size), m_engine(std::make_unique<RecordingPaintEngine>())
-    {
-    }
-    ~RecordingPaintDevice() override = default;
-
-    QPaintEngine* paintEngine() const override { return m_engine.get(); }
-    const QVector<RecordedCall>& calls() const { return m_engine->calls; }
-    void clear() { m_engine->calls.clear(); }
-
-    /// The calls of one kind, in order.
-    QVector<RecordedCall> callsOf(RecordedCall::Kind kind) const
-    {
-        QVector<RecordedCall> result;
-        for (const RecordedCall& call : m_engine->calls)
-            if (call.kind == kind)
-                result.append(call);
-        return result;
-    }
-
-protected:
-    int metric(PaintDeviceMetric metric) const override
-    {
-        switch (metric) {
-        case PdmWidth:
-            return m_size.width();
-        case PdmHeight:
-            return m_size.height();
-        case PdmWidthMM:
-            return m_size.width() * 254 / 960;
-        case PdmHeightMM:
-            return m_size.height() * 254 / 960;
-        case PdmNumColors:
-            return INT_MAX;
-        case PdmDepth:
-            return 32;
-        case PdmDpiX:
-        case PdmDpiY:
-        case PdmPhysicalDpiX:
-        case PdmPhysicalDpiY:
-            return 96;
-        case PdmDevicePixelRatio:
-            return 1;
-        case PdmDevicePixelRatioScaled:
-            return static_cast<int>(devicePixelRatioFScale());
-        }
-        return 0;
-    }
-
-private:
-    QSize m_size;
-    std::unique_ptr<RecordingPaintEngine> m_engine;
+    QPen m_Pen;
+    QBrush m_Brush;
+    QTransform m_Transform;
+    QFont m_Font;
 };
 
 #endif // RECORDINGPAINTDEVICE_H

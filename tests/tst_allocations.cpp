@@ -94,22 +94,51 @@ CRDDecoratedLine makeLine(int count, ERDLineStyle lineStyle, ERDPointStyle point
     return CRDDecoratedLine(points, c_ColorBlue, lineStyle, pointStyle, name);
 }
 
-// The integer primitives of one DrawLine, replayed by a raw painter call for call with the same
-// pens: what Qt itself allocates for them. The label is left out; it is drawn once per line.
-void replay(QPainter& painter, const RecordingPaintDevice& recording)
+// The integer primitives of one DrawLine, read back from a recording before anything is counted,
+// so that a raw painter can replay them call for call with the same pens: what Qt itself
+// allocates for them. The label is left out; it is drawn once per line.
+struct Primitive
 {
-    for (const RecordedCall& call : recording.calls()) {
-        painter.setPen(call.pen);
-        if (call.kind == RecordedCall::Lines) {
-            const QLine line = call.lines.first().toLine();
-            painter.drawLines(&line, 1);
-        } else if (call.kind == RecordedCall::Points) {
-            const QPoint point = call.points.first().toPoint();
-            painter.drawPoints(&point, 1);
-        } else if (call.kind == RecordedCall::Rects) {
-            const QRect rect = call.rects.first().toRect();
-            painter.drawRects(&rect, 1);
-        }
+    QPen pen;
+    QLine line;
+    QPoint point;
+    QRect rect;
+    char kind;
+};
+
+QVector<Primitive> primitivesOf(const RecordingPaintDevice& recording)
+{
+    const auto number = [](const QString& text, char separator, int index) {
+        return text.section(QLatin1Char(separator), index, index).toInt();
+    };
+    const auto xy = [&](const QString& text) { return QPoint(number(text, ',', 0), number(text, ',', 1)); };
+    QVector<Primitive> primitives;
+    for (const RecordedCall& call : recording.calls) {
+        const QStringList part = call.shape.split(QLatin1Char(' '));
+        Primitive primitive{call.pen, {}, {}, {}, part[0].at(0).toLatin1()};
+        if (part[0] == QLatin1String("line"))
+            primitive.line = QLine(xy(part[1]), xy(part[2]));
+        else if (part[0] == QLatin1String("point"))
+            primitive.point = xy(part[1]);
+        else if (part[0] == QLatin1String("rect"))
+            primitive.rect = QRect(xy(part[1]), QSize(number(part[2], 'x', 0), number(part[2], 'x', 1)));
+        else
+            continue;
+        primitives.append(primitive);
+    }
+    return primitives;
+}
+
+void replay(QPainter& painter, const QVector<Primitive>& primitives)
+{
+    for (const Primitive& primitive : primitives) {
+        painter.setPen(primitive.pen);
+        if (primitive.kind == 'l')
+            painter.drawLines(&primitive.line, 1);
+        else if (primitive.kind == 'p')
+            painter.drawPoints(&primitive.point, 1);
+        else
+            painter.drawRects(&primitive.rect, 1);
     }
 }
 
@@ -167,12 +196,13 @@ void tst_Allocations::drawLineAllocatesIndependentlyOfLength()
             QPainter recorder(&recording);
             grid.DrawLine(recorder, line);
         }
+        const QVector<Primitive> primitives = primitivesOf(recording);
         // The first paint fills Qt's caches and buffers.
         grid.DrawLine(painter, line);
-        replay(painter, recording);
+        replay(painter, primitives);
 
         const long library = allocationsOf([&] { grid.DrawLine(painter, line); });
-        const long floor = allocationsOf([&] { replay(painter, recording); });
+        const long floor = allocationsOf([&] { replay(painter, primitives); });
         // The line's pen and brush, and for a label its metrics and layout (15 here): nothing per vertex.
         QVERIFY2(library - floor <= 20, qPrintable(QStringLiteral("%1 points: %2 allocations, the same calls %3")
                                                        .arg(count).arg(library).arg(floor)));

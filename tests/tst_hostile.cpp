@@ -121,8 +121,8 @@ private slots:
             f.grid.m_iXDivisions = f.grid.m_iYDivisions = 1000;
             RecordingPaintDevice device(QSize(200, 100));
             f.display.render(&device);
-            for (const RecordedCall& call : device.callsOf(RecordedCall::Text))
-                QVERIFY(call.text.size() <= 400); // no double has more digits to show
+            for (const RecordedCall& call : device.calls)
+                QVERIFY(call.shape.size() <= 420); // no double has more digits to show
         });
         ROW("matrices of 0, 1 and 100,000 items, too few state colours, 10,000-character labels", {
             const QString label(10000, QLatin1Char('M'));

@@ -9,7 +9,6 @@
 #include <atomic>
 #include <cmath>
 #include <cstdlib>
-#include <new>
 
 using namespace KelmFramework;
 
@@ -20,8 +19,8 @@ std::atomic<long> s_iAllocations{0};
 
 #if !defined(__SANITIZE_ADDRESS__) && defined(__GLIBC__)
 constexpr bool c_bCountsAllocations = true;
-// Every allocation of the process is counted: operator new, and malloc, which Qt's containers
-// call directly. AddressSanitizer replaces both, so this is left out of sanitizer builds.
+// Every allocation of the process is counted at malloc, which operator new and Qt's containers
+// both reach. AddressSanitizer replaces malloc, so this is left out of sanitizer builds.
 extern "C" {
 void* __libc_malloc(std::size_t);
 void* __libc_calloc(std::size_t, std::size_t);
@@ -49,21 +48,6 @@ void free(void* pBlock) noexcept
 }
 }
 
-void* operator new(std::size_t iSize)
-{
-    s_iAllocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* pBlock = __libc_malloc(iSize ? iSize : 1))
-        return pBlock;
-    throw std::bad_alloc();
-}
-void operator delete(void* pBlock) noexcept
-{
-    __libc_free(pBlock);
-}
-void operator delete(void* pBlock, std::size_t) noexcept
-{
-    __libc_free(pBlock);
-}
 #else
 constexpr bool c_bCountsAllocations = false;
 #endif

@@ -321,7 +321,6 @@ public:
     {
         if (!m_pCells)
             return;
-        std::vector<std::uint8_t> vecRowLayers;
         for (std::size_t iTile = 0; iTile < m_vecTiles.size(); ++iTile) {
             const long iLow = m_vecTiles[iTile].first, iHigh = m_vecTiles[iTile].second;
             if (iLow > iHigh)
@@ -330,44 +329,27 @@ public:
             const long iWidth = std::min(c_iTileWidth, m_iWidth - iFirst);
             const long iRows = iHigh - iLow + 1;
             std::uint8_t* const puTile = m_pCells + iFirst * m_iHeight + iLow;
-            // The first blend of every pixel, and how many each row needs.
-            vecRowLayers.assign(Index(iRows), 0);
+            // The first blend of every pixel, and how many blends each row of a group of columns
+            // needs: the pixels with more lie along the edges of a band, which slopes.
+            const long iGroups = (iWidth + c_iGroupWidth - 1) / c_iGroupWidth;
+            m_vecRowLayers.assign(Index(iGroups * iRows), 0);
             m_vecPixels.resize(Index(iWidth * iRows));
             for (long iColumn = 0; iColumn < iWidth; ++iColumn) {
                 const std::uint8_t* const puCells = puTile + iColumn * m_iHeight;
+                std::uint8_t* const puRowLayers = m_vecRowLayers.data() + iColumn / c_iGroupWidth * iRows;
+                const std::array<QRgb, 256>& auColors = m_vecColors[0];
                 QRgb* puPixel = m_vecPixels.data() + iColumn;
                 for (long iRow = 0; iRow < iRows; ++iRow, puPixel += iWidth) {
                     const std::uint8_t uCell = puCells[iRow];
-                    vecRowLayers[Index(iRow)] = std::max(vecRowLayers[Index(iRow)], m_auLayers[uCell]);
-                    *puPixel = m_vecColors[0][uCell];
+                    puRowLayers[iRow] = std::max(puRowLayers[iRow], m_auLayers[uCell]);
+                    *puPixel = auColors[uCell];
                 }
             }
             DrawPixels(Painter, iFirst, iWidth, iLow, iRows);
-            const int iLayers = *std::max_element(vecRowLayers.begin(), vecRowLayers.end());
-            for (int iLayer = 1; iLayer < iLayers; ++iLayer) {
-                // Rows that have a blend in this layer, in runs; short gaps cost less than a call.
-                long iRow = 0;
-                while (iRow < iRows) {
-                    if (vecRowLayers[Index(iRow)] <= iLayer) {
-                        ++iRow;
-                        continue;
-                    }
-                    long iEnd = iRow + 1; // past the last row of the run
-                    for (long iNext = iEnd; iNext < iRows && iNext - iEnd < c_iRowGap; ++iNext) {
-                        if (vecRowLayers[Index(iNext)] > iLayer)
-                            iEnd = iNext + 1;
-                    }
-                    const std::array<QRgb, 256>& auColors = m_vecColors[Index(iLayer)];
-                    m_vecPixels.resize(Index(iWidth * (iEnd - iRow)));
-                    for (long iColumn = 0; iColumn < iWidth; ++iColumn) {
-                        const std::uint8_t* const puCells = puTile + iColumn * m_iHeight;
-                        QRgb* puPixel = m_vecPixels.data() + iColumn;
-                        for (long i = iRow; i < iEnd; ++i, puPixel += iWidth)
-                            *puPixel = auColors[puCells[i]];
-                    }
-                    DrawPixels(Painter, iFirst, iWidth, iLow + iRow, iEnd - iRow);
-                    iRow = iEnd;
-                }
+            for (long iGroup = 0; iGroup < iGroups; ++iGroup) {
+                const long iGroupFirst = iGroup * c_iGroupWidth;
+                DrawLayers(Painter, puTile + iGroupFirst * m_iHeight, m_vecRowLayers.data() + iGroup * iRows,
+                           iFirst + iGroupFirst, std::min(c_iGroupWidth, iWidth - iGroupFirst), iLow, iRows);
             }
             for (long iColumn = 0; iColumn < iWidth; ++iColumn)
                 std::memset(puTile + iColumn * m_iHeight, 0, static_cast<std::size_t>(iRows));
@@ -378,6 +360,7 @@ public:
 private:
     static constexpr std::uint8_t c_uPoint = c_uPointCell;
     static constexpr int c_iRowGap = 6;
+    static constexpr long c_iGroupWidth = 8;
 
     static std::size_t Index(long i) { return static_cast<std::size_t>(i); }
 
@@ -447,6 +430,38 @@ private:
         }
     }
 
+    // The blends after the first of a group of columns, layer by layer, in runs of rows that
+    // need them; short gaps cost less than a call.
+    void DrawLayers(QPainter& Painter, const std::uint8_t* puGroup, const std::uint8_t* puRowLayers, long iFirst,
+                    long iWidth, long iLow, long iRows)
+    {
+        const int iLayers = *std::max_element(puRowLayers, puRowLayers + iRows);
+        for (int iLayer = 1; iLayer < iLayers; ++iLayer) {
+            long iRow = 0;
+            while (iRow < iRows) {
+                if (puRowLayers[iRow] <= iLayer) {
+                    ++iRow;
+                    continue;
+                }
+                long iEnd = iRow + 1; // past the last row of the run
+                for (long iNext = iEnd; iNext < iRows && iNext - iEnd < c_iRowGap; ++iNext) {
+                    if (puRowLayers[iNext] > iLayer)
+                        iEnd = iNext + 1;
+                }
+                const std::array<QRgb, 256>& auColors = m_vecColors[Index(iLayer)];
+                m_vecPixels.resize(Index(iWidth * (iEnd - iRow)));
+                for (long iColumn = 0; iColumn < iWidth; ++iColumn) {
+                    const std::uint8_t* const puCells = puGroup + iColumn * m_iHeight;
+                    QRgb* puPixel = m_vecPixels.data() + iColumn;
+                    for (long i = iRow; i < iEnd; ++i, puPixel += iWidth)
+                        *puPixel = auColors[puCells[i]];
+                }
+                DrawPixels(Painter, iFirst, iWidth, iLow + iRow, iEnd - iRow);
+                iRow = iEnd;
+            }
+        }
+    }
+
     void DrawPixels(QPainter& Painter, long iFirst, long iWidth, long iTopRow, long iRows)
     {
         const QImage Pixels(reinterpret_cast<const uchar*>(m_vecPixels.data()), static_cast<int>(iWidth),
@@ -465,6 +480,7 @@ private:
     std::array<std::uint8_t, 256> m_auLayers{};
     std::vector<std::array<QRgb, 256>> m_vecColors; // per layer and cell
     std::vector<QRgb> m_vecPixels;
+    std::vector<std::uint8_t> m_vecRowLayers; // per group of columns and row of a tile
 };
 
 // The vertical segments drawn in one pixel column, as how many times the pen lights each row.

@@ -327,32 +327,7 @@ public:
                 continue;
             const long iFirst = static_cast<long>(iTile) * c_iTileWidth;
             const long iWidth = std::min(c_iTileWidth, m_iWidth - iFirst);
-            const long iRows = iHigh - iLow + 1;
-            std::uint8_t* const puTile = m_pCells + iFirst * m_iHeight + iLow;
-            // The first blend of every pixel, and how many blends each row of a group of columns
-            // needs: the pixels with more lie along the edges of a band, which slopes.
-            const long iGroups = (iWidth + c_iGroupWidth - 1) / c_iGroupWidth;
-            m_vecRowLayers.assign(Index(iGroups * iRows), 0);
-            m_vecPixels.resize(Index(iWidth * iRows));
-            for (long iColumn = 0; iColumn < iWidth; ++iColumn) {
-                const std::uint8_t* const puCells = puTile + iColumn * m_iHeight;
-                std::uint8_t* const puRowLayers = m_vecRowLayers.data() + iColumn / c_iGroupWidth * iRows;
-                const std::array<QRgb, 256>& auColors = m_vecColors[0];
-                QRgb* puPixel = m_vecPixels.data() + iColumn;
-                for (long iRow = 0; iRow < iRows; ++iRow, puPixel += iWidth) {
-                    const std::uint8_t uCell = puCells[iRow];
-                    puRowLayers[iRow] = std::max(puRowLayers[iRow], m_auLayers[uCell]);
-                    *puPixel = auColors[uCell];
-                }
-            }
-            DrawPixels(Painter, iFirst, iWidth, iLow, iRows);
-            for (long iGroup = 0; iGroup < iGroups; ++iGroup) {
-                const long iGroupFirst = iGroup * c_iGroupWidth;
-                DrawLayers(Painter, puTile + iGroupFirst * m_iHeight, m_vecRowLayers.data() + iGroup * iRows,
-                           iFirst + iGroupFirst, std::min(c_iGroupWidth, iWidth - iGroupFirst), iLow, iRows);
-            }
-            for (long iColumn = 0; iColumn < iWidth; ++iColumn)
-                std::memset(puTile + iColumn * m_iHeight, 0, static_cast<std::size_t>(iRows));
+            DrawTile(Painter, iFirst, iWidth, iLow, iHigh - iLow + 1);
             m_vecTiles[iTile] = {m_iHeight, -1};
         }
     }
@@ -360,7 +335,6 @@ public:
 private:
     static constexpr std::uint8_t c_uPoint = c_uPointCell;
     static constexpr int c_iRowGap = 6;
-    static constexpr long c_iGroupWidth = 8;
 
     static std::size_t Index(long i) { return static_cast<std::size_t>(i); }
 
@@ -430,41 +404,85 @@ private:
         }
     }
 
-    // The blends after the first of a group of columns, layer by layer, in runs of rows that
-    // need them; short gaps cost less than a call.
-    void DrawLayers(QPainter& Painter, const std::uint8_t* puGroup, const std::uint8_t* puRowLayers, long iFirst,
-                    long iWidth, long iLow, long iRows)
+    // A pixel that needs more than one blend, for the images after the first.
+    struct DeepPixel
     {
-        const int iLayers = *std::max_element(puRowLayers, puRowLayers + iRows);
-        for (int iLayer = 1; iLayer < iLayers; ++iLayer) {
-            long iRow = 0;
-            while (iRow < iRows) {
-                if (puRowLayers[iRow] <= iLayer) {
+        std::uint32_t uRow;
+        std::uint8_t uColumn;
+        std::uint8_t uCell;
+    };
+
+    // The first blend of every pixel of a tile as one image; the further blends, layer by layer,
+    // as images of the runs of rows that need them (short gaps cost less than a call). The pixels
+    // that need them lie along the edges of a band, so those images are mostly transparent: they
+    // are cleared and only those pixels written.
+    void DrawTile(QPainter& Painter, long iFirst, long iWidth, long iLow, long iRows)
+    {
+        std::uint8_t* const puTile = m_pCells + iFirst * m_iHeight + iLow;
+        m_vecRowLayers.assign(Index(iRows), 0);
+        m_vecDeep.clear();
+        m_vecPixels.resize(Index(iWidth * iRows));
+        const std::array<QRgb, 256>& auFirst = m_vecColors[0];
+        for (long iColumn = 0; iColumn < iWidth; ++iColumn) {
+            std::uint8_t* const puCells = puTile + iColumn * m_iHeight;
+            QRgb* puPixel = m_vecPixels.data() + iColumn;
+            for (long iRow = 0; iRow < iRows; ++iRow, puPixel += iWidth) {
+                const std::uint8_t uCell = puCells[iRow];
+                const std::uint8_t uLayers = m_auLayers[uCell];
+                *puPixel = auFirst[uCell];
+                if (uLayers > 1) {
+                    m_vecRowLayers[Index(iRow)] = std::max(m_vecRowLayers[Index(iRow)], uLayers);
+                    m_vecDeep.push_back({static_cast<std::uint32_t>(iRow), static_cast<std::uint8_t>(iColumn), uCell});
+                }
+            }
+            std::memset(puCells, 0, Index(iRows));
+        }
+        DrawPixels(Painter, iFirst, iWidth, iLow, iRows, m_vecPixels.data());
+
+        for (int iLayer = 1; !m_vecDeep.empty(); ++iLayer) {
+            // The runs, and where each starts in the pixels.
+            m_vecRuns.clear();
+            m_vecRowRun.assign(Index(iRows), -1);
+            long iPixels = 0;
+            for (long iRow = 0; iRow < iRows;) {
+                if (m_vecRowLayers[Index(iRow)] <= iLayer) {
                     ++iRow;
                     continue;
                 }
                 long iEnd = iRow + 1; // past the last row of the run
                 for (long iNext = iEnd; iNext < iRows && iNext - iEnd < c_iRowGap; ++iNext) {
-                    if (puRowLayers[iNext] > iLayer)
+                    if (m_vecRowLayers[Index(iNext)] > iLayer)
                         iEnd = iNext + 1;
                 }
-                const std::array<QRgb, 256>& auColors = m_vecColors[Index(iLayer)];
-                m_vecPixels.resize(Index(iWidth * (iEnd - iRow)));
-                for (long iColumn = 0; iColumn < iWidth; ++iColumn) {
-                    const std::uint8_t* const puCells = puGroup + iColumn * m_iHeight;
-                    QRgb* puPixel = m_vecPixels.data() + iColumn;
-                    for (long i = iRow; i < iEnd; ++i, puPixel += iWidth)
-                        *puPixel = auColors[puCells[i]];
-                }
-                DrawPixels(Painter, iFirst, iWidth, iLow + iRow, iEnd - iRow);
+                for (long i = iRow; i < iEnd; ++i)
+                    m_vecRowRun[Index(i)] = iPixels - iRow * iWidth;
+                m_vecRuns.push_back({iRow, iEnd});
+                iPixels += (iEnd - iRow) * iWidth;
                 iRow = iEnd;
+            }
+            m_vecPixels.assign(Index(iPixels), 0);
+            const std::array<QRgb, 256>& auColors = m_vecColors[Index(iLayer)];
+            std::size_t iKept = 0;
+            for (const DeepPixel& Pixel : m_vecDeep) {
+                if (m_auLayers[Pixel.uCell] <= iLayer)
+                    continue;
+                m_vecPixels[Index(m_vecRowRun[Pixel.uRow] + static_cast<long>(Pixel.uRow) * iWidth + Pixel.uColumn)] =
+                    auColors[Pixel.uCell];
+                m_vecDeep[iKept++] = Pixel;
+            }
+            m_vecDeep.resize(iKept);
+            long iOffset = 0;
+            for (const std::pair<long, long>& Run : m_vecRuns) {
+                DrawPixels(Painter, iFirst, iWidth, iLow + Run.first, Run.second - Run.first,
+                           m_vecPixels.data() + iOffset);
+                iOffset += (Run.second - Run.first) * iWidth;
             }
         }
     }
 
-    void DrawPixels(QPainter& Painter, long iFirst, long iWidth, long iTopRow, long iRows)
+    void DrawPixels(QPainter& Painter, long iFirst, long iWidth, long iTopRow, long iRows, const QRgb* puPixels)
     {
-        const QImage Pixels(reinterpret_cast<const uchar*>(m_vecPixels.data()), static_cast<int>(iWidth),
+        const QImage Pixels(reinterpret_cast<const uchar*>(puPixels), static_cast<int>(iWidth),
                             static_cast<int>(iRows), static_cast<int>(iWidth * 4), QImage::Format_ARGB32_Premultiplied);
         Painter.drawImage(QPoint(static_cast<int>(m_iLeft + iFirst), static_cast<int>(m_iTop + iTopRow)), Pixels);
     }
@@ -480,7 +498,11 @@ private:
     std::array<std::uint8_t, 256> m_auLayers{};
     std::vector<std::array<QRgb, 256>> m_vecColors; // per layer and cell
     std::vector<QRgb> m_vecPixels;
-    std::vector<std::uint8_t> m_vecRowLayers; // per group of columns and row of a tile
+    // Scratch of DrawTile.
+    std::vector<std::uint8_t> m_vecRowLayers; // blends the row of a tile needs at most, where more than one
+    std::vector<DeepPixel> m_vecDeep;
+    std::vector<std::pair<long, long>> m_vecRuns;
+    std::vector<long> m_vecRowRun; // where a row's pixels start, less its row times the width
 };
 
 // The vertical segments drawn in one pixel column, as how many times the pen lights each row.

@@ -799,8 +799,8 @@ void DrawSegments(const LineJob& Job)
     CoverageCanvas Canvas(Frame, bFast && IsPlainRaster(Job.Painter), Job.LinePen.color(), MeasuredCoverage());
     CoverageCanvas* const pCanvas = Canvas.IsUsable() ? &Canvas : nullptr;
     const long iTop = Frame.iT, iBottom = Frame.iB;
-    // The profile is drawn before anything else is queued, so the drawing order stays that of
-    // the box grid.
+    // A profile drawn as lines is queued before anything else, so the drawing order stays that
+    // of the box grid.
     const auto addVertical = [&](long iX, long iY1, long iY2) {
         if (Column.IsEmpty() || Column.Column() != iX) {
             Column.Flush(iTop, Batch, PointPixels, iSaturation, pCanvas);
@@ -865,6 +865,8 @@ void DrawSegments(const LineJob& Job)
     }
     Column.Flush(iTop, Batch, PointPixels, iSaturation, pCanvas);
     Batch.Finish();
+    // Dense columns go last: the blends of each of their pixels keep their order, but a line that
+    // crosses them is blended before instead of between them, which moves a few pixels by one step.
     if (pCanvas)
         pCanvas->Draw(Job.Painter);
 

@@ -521,8 +521,17 @@ public:
     /// Starts the column of a vertex at row iRow; the profile must be empty.
     void Open(long iColumn, long iRow)
     {
-        if (m_vecMarks.empty())
+        if (m_vecMarks.empty()) {
             m_vecMarks.assign(static_cast<std::size_t>((m_iRows + 1) * c_iPhases), 0);
+            if constexpr (Period > 1) {
+                // The phase of a segment from each row, downward and then upward.
+                m_vecSlots.resize(Index(2 * (m_iRows + 1)));
+                for (long iRow = 0; iRow <= m_iRows; ++iRow) {
+                    m_vecSlots[Index(iRow)] = iRow % Period;
+                    m_vecSlots[Index(m_iRows + 1 + iRow)] = (iRow + Period - 1) % Period + Period;
+                }
+            }
+        }
         m_iColumn = iColumn;
         m_iLow = m_iHigh = iRow;
         m_iSegments = 0;
@@ -712,7 +721,7 @@ private:
     // random. Segments are told apart by the phase at which their pattern starts, counted
     // downward from the first row, or upward from the row above the start point. A segment of no
     // length is drawn as one opaque pixel.
-    static void AddMarks(std::int64_t* piMarks, long iR1, long iR2)
+    void AddMarks(std::int64_t* piMarks, long iR1, long iR2) const
     {
         const long iDiff = iR2 - iR1;
         if (iDiff == 0) {
@@ -723,7 +732,7 @@ private:
         const long iMin = iR1 + (iDiff & iUp), iMax = iR2 - (iDiff & iUp);
         long iSlot = 0;
         if constexpr (Period > 1)
-            iSlot = static_cast<long>(static_cast<unsigned long>(iR1 + iUp + Period) % Period) + (iUp & Period);
+            iSlot = m_vecSlots[Index(iR1 + (iUp & (m_iRows + 1)))];
         ++piMarks[Index(iMin * c_iPhases + iSlot)];
         --piMarks[Index(iMax * c_iPhases + iSlot)];
     }
@@ -732,6 +741,7 @@ private:
     // Per row and phase, how many more segments start than end there; the first phase's upper
     // half counts the segments of no length at the row.
     std::vector<std::int64_t> m_vecMarks;
+    std::vector<long> m_vecSlots;
     long m_iColumn = 0;
     long m_iLow = 1; // rows of the column's vertices, [m_iLow, m_iHigh]
     long m_iHigh = 0;

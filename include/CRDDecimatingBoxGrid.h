@@ -10,10 +10,11 @@ namespace KelmFramework
 {
 
 /// A CRDBoxGridLayout for lines with far more vertices than pixel columns. Segments that fall
-/// into one pixel column are merged into how often each of its rows is lit, so a line costs
-/// about one pass over its vertices while its antialiased picture stays that of the box grid.
-/// Markers are drawn once per distinct device position. Choose CRDBoxGridLayout where every
-/// segment must reach the paint device as a primitive of its own (recorders, printers).
+/// into one pixel column are merged into how often each of its rows is lit, so a line costs a
+/// few passes over its vertices while its antialiased picture stays that of the box grid; on an
+/// antialiased raster painter, dense columns reach it as images rather than lines. Markers are
+/// drawn once per distinct device position. Choose CRDBoxGridLayout where every segment must
+/// reach the paint device as a primitive of its own (recorders, printers, PDF and SVG output).
 class RESULTDISPLAY_EXPORT CRDDecimatingBoxGrid : public CRDBoxGridLayout
 {
 public:

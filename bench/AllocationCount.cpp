@@ -3,67 +3,13 @@
 // With --primitives it prints every primitive the library variants paint instead, one a line, so
 // that two builds can be compared with diff.
 #include "BenchHarness.h"
+#include "CountingMalloc.h"
 #include "Replay.h"
 
 #include <QApplication>
 
-#include <atomic>
 #include <cstdio>
 #include <cstring>
-#include <new>
-
-#if !defined(__GLIBC__)
-#error "rd_alloc replaces glibc's malloc"
-#endif
-
-namespace
-{
-std::atomic<long> s_iAllocations{0};
-}
-
-// Every allocation of the process is counted: operator new, and malloc, which Qt calls directly.
-extern "C" {
-void* __libc_malloc(std::size_t);
-void* __libc_calloc(std::size_t, std::size_t);
-void* __libc_realloc(void*, std::size_t);
-void __libc_free(void*);
-
-void* malloc(std::size_t iSize) noexcept
-{
-    s_iAllocations.fetch_add(1, std::memory_order_relaxed);
-    return __libc_malloc(iSize);
-}
-void* calloc(std::size_t iCount, std::size_t iSize) noexcept
-{
-    s_iAllocations.fetch_add(1, std::memory_order_relaxed);
-    return __libc_calloc(iCount, iSize);
-}
-void* realloc(void* pBlock, std::size_t iSize) noexcept
-{
-    s_iAllocations.fetch_add(1, std::memory_order_relaxed);
-    return __libc_realloc(pBlock, iSize);
-}
-void free(void* pBlock) noexcept
-{
-    __libc_free(pBlock);
-}
-}
-
-void* operator new(std::size_t iSize)
-{
-    s_iAllocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* pBlock = __libc_malloc(iSize ? iSize : 1))
-        return pBlock;
-    throw std::bad_alloc();
-}
-void operator delete(void* pBlock) noexcept
-{
-    __libc_free(pBlock);
-}
-void operator delete(void* pBlock, std::size_t) noexcept
-{
-    __libc_free(pBlock);
-}
 
 namespace
 {
@@ -73,9 +19,9 @@ long AllocationsOf(const Bench::PaintFunction& Paint)
     // The first frames fill Qt's caches (glyphs, buffers) and the matrix's font fitting.
     Bench::PaintFrame(Paint);
     Bench::PaintFrame(Paint);
-    const long iBefore = s_iAllocations.load();
+    const long iBefore = RDCounting::Allocations();
     Bench::PaintFrame(Paint);
-    return s_iAllocations.load() - iBefore;
+    return RDCounting::Allocations() - iBefore;
 }
 
 } // namespace
@@ -85,6 +31,10 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication Application(argc, argv);
+    if (!RDCounting::CountsAllocations()) {
+        std::fprintf(stderr, "rd_alloc: this build cannot count allocations\n");
+        return 1;
+    }
     const bool bPrimitives = argc > 1 && std::strcmp(argv[1], "--primitives") == 0;
     const int iFirstPrefix = bPrimitives ? 2 : 1;
     // The other arguments are name prefixes; without any, every workload is taken.

@@ -1,56 +1,15 @@
 // Heap allocations of CRDLinearGrid::DrawLine: bounded by a constant, whatever the number of points.
 #include "CRDLinearGrid.h"
+#include "CountingMalloc.h"
 
 #include <QImage>
 #include <QPaintEngine>
 #include <QPainter>
 #include <QtTest>
 
-#include <atomic>
 #include <cmath>
-#include <cstdlib>
 
 using namespace KelmFramework;
-
-namespace
-{
-std::atomic<long> s_iAllocations{0};
-}
-
-#if !defined(__SANITIZE_ADDRESS__) && defined(__GLIBC__)
-constexpr bool c_bCountsAllocations = true;
-// Every allocation of the process is counted at malloc, which operator new and Qt's containers
-// both reach. AddressSanitizer replaces malloc, so this is left out of sanitizer builds.
-extern "C" {
-void* __libc_malloc(std::size_t);
-void* __libc_calloc(std::size_t, std::size_t);
-void* __libc_realloc(void*, std::size_t);
-void __libc_free(void*);
-
-void* malloc(std::size_t iSize) noexcept
-{
-    s_iAllocations.fetch_add(1, std::memory_order_relaxed);
-    return __libc_malloc(iSize);
-}
-void* calloc(std::size_t iCount, std::size_t iSize) noexcept
-{
-    s_iAllocations.fetch_add(1, std::memory_order_relaxed);
-    return __libc_calloc(iCount, iSize);
-}
-void* realloc(void* pBlock, std::size_t iSize) noexcept
-{
-    s_iAllocations.fetch_add(1, std::memory_order_relaxed);
-    return __libc_realloc(pBlock, iSize);
-}
-void free(void* pBlock) noexcept
-{
-    __libc_free(pBlock);
-}
-}
-
-#else
-constexpr bool c_bCountsAllocations = false;
-#endif
 
 namespace
 {
@@ -124,7 +83,7 @@ void tst_Allocations::drawLineAllocatesIndependentlyOfLength_data()
 
 void tst_Allocations::drawLineAllocatesIndependentlyOfLength()
 {
-    if (!c_bCountsAllocations)
+    if (!RDCounting::CountsAllocations())
         QSKIP("allocations are counted only in glibc builds without AddressSanitizer, which replaces malloc");
     QFETCH(int, lineStyle);
     QFETCH(int, pointStyle);
@@ -138,9 +97,9 @@ void tst_Allocations::drawLineAllocatesIndependentlyOfLength()
     for (const int count : {1000, 2000}) {
         CRDDecoratedLine line = makeLine(count, ERDLineStyle(lineStyle), ERDPointStyle(pointStyle), name);
         grid.DrawLine(painter, line); // the first paint fills caches
-        const long before = s_iAllocations.load();
+        const long before = RDCounting::Allocations();
         grid.DrawLine(painter, line);
-        allocations[count / 2000] = s_iAllocations.load() - before;
+        allocations[count / 2000] = RDCounting::Allocations() - before;
     }
     // The line's pen, and for a label its metrics and layout: nothing per vertex.
     QVERIFY2(allocations[1] == allocations[0] && allocations[0] <= 20,

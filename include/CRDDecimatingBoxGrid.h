@@ -3,7 +3,6 @@
 #define CRDDECIMATINGBOXGRID_H
 
 #include "CRDBoxGridLayout.h"
-#include "IResultDisplayCallBack.h"
 #include "ResultDisplayExport.h"
 
 namespace KelmFramework
@@ -18,13 +17,8 @@ namespace KelmFramework
 class RESULTDISPLAY_EXPORT CRDDecimatingBoxGrid : public CRDBoxGridLayout
 {
 public:
-    CRDDecimatingBoxGrid(CRDPoint PointA, CRDPoint PointB, QString strXAxisTitle, QString strYAxisTitle,
-                         long iXDivisions, long iYDivisions, short iXPrecision, short iYPrecision,
-                         CRDColor GridColor, CRDColor TextColor);
-    /// The callback is not owned and must outlive the grid.
-    CRDDecimatingBoxGrid(IResultDisplayCallBack& CallBack, CRDPoint PointA, CRDPoint PointB,
-                         QString strXAxisTitle, QString strYAxisTitle, long iXDivisions, long iYDivisions,
-                         short iXPrecision, short iYPrecision, CRDColor GridColor, CRDColor TextColor);
+    /// The two constructors of CRDBoxGridLayout.
+    using CRDBoxGridLayout::CRDBoxGridLayout;
     ~CRDDecimatingBoxGrid() override;
 
     /// Draws what CRDBoxGridLayout::DrawLine draws, with the same label, in far fewer primitives.

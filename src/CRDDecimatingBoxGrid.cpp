@@ -898,24 +898,6 @@ void DrawSegments(const LineJob& Job)
 
 } // namespace
 
-CRDDecimatingBoxGrid::CRDDecimatingBoxGrid(CRDPoint PointA, CRDPoint PointB, QString strXAxisTitle,
-                                           QString strYAxisTitle, long iXDivisions, long iYDivisions,
-                                           short iXPrecision, short iYPrecision, CRDColor GridColor,
-                                           CRDColor TextColor)
-    : CRDBoxGridLayout(PointA, PointB, strXAxisTitle, strYAxisTitle, iXDivisions, iYDivisions, iXPrecision,
-                       iYPrecision, GridColor, TextColor)
-{
-}
-
-CRDDecimatingBoxGrid::CRDDecimatingBoxGrid(IResultDisplayCallBack& CallBack, CRDPoint PointA, CRDPoint PointB,
-                                           QString strXAxisTitle, QString strYAxisTitle, long iXDivisions,
-                                           long iYDivisions, short iXPrecision, short iYPrecision,
-                                           CRDColor GridColor, CRDColor TextColor)
-    : CRDBoxGridLayout(CallBack, PointA, PointB, strXAxisTitle, strYAxisTitle, iXDivisions, iYDivisions,
-                       iXPrecision, iYPrecision, GridColor, TextColor)
-{
-}
-
 CRDDecimatingBoxGrid::~CRDDecimatingBoxGrid() {}
 
 void CRDDecimatingBoxGrid::DrawLine(QPainter& Painter, CRDDecoratedLine& Line)

@@ -1,5 +1,6 @@
 // A tiny application that uses the installed package as its users do.
 #include "CRDBoxGridLayout.h"
+#include "CRDDecimatingBoxGrid.h"
 #include "CRDMatrix.h"
 #include "CResultDisplay.h"
 
@@ -27,5 +28,9 @@ int main(int argc, char** argv)
     std::vector<CRDPoint> points{CRDPoint(0, 0), CRDPoint(10, 10)};
     CResultDisplay display(&window, &grid, c_ColorWhite);
     const long id = display.AddLine(points, c_ColorBlue, eRDLineDotted, eRDPointCross, QStringLiteral("line"));
-    return mapped && id == 1 && !matrix.grab().isNull() && !display.grab().isNull() ? 0 : 1;
+    CRDDecimatingBoxGrid denseGrid(CRDPoint(0, 0), CRDPoint(10, 10), QString(), QString(), 4, 4, 1, 3, c_ColorGray,
+                                   c_ColorBlack);
+    CResultDisplay dense(&window, &denseGrid, c_ColorWhite);
+    dense.AddLine(points, c_ColorRed, eRDLineSolid, eRDPointNone, QString());
+    return mapped && id == 1 && !matrix.grab().isNull() && !display.grab().isNull() && !dense.grab().isNull() ? 0 : 1;
 }

@@ -13,7 +13,7 @@ class DemoPage : public QWidget
 {
 public:
     using QWidget::QWidget;
-    /// Renders this page's screenshots as PNG files into the directory; returns their paths.
+    /// Renders this page's screenshots as PNG files into the directory; returns their absolute paths.
     virtual QStringList SaveScreenshots(const QDir& Directory) = 0;
 };
 

@@ -191,7 +191,7 @@ QStringList MatrixPage::SaveScreenshots(const QDir& Directory)
     // Show the blinking cell in its inverted phase, which follows every odd update.
     if (m_iUpdates % 2 == 0)
         Step();
-    const QString strPath = Directory.filePath(QStringLiteral("matrix.png"));
+    const QString strPath = Directory.absoluteFilePath(QStringLiteral("matrix.png"));
     if (!grab().save(strPath))
         return {};
     return {strPath};

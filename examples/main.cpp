@@ -81,7 +81,7 @@ int main(int argc, char** argv)
         pTabs->setCurrentWidget(pPage);
         QApplication::processEvents();
         for (const QString& strPath : pPage->SaveScreenshots(directory))
-            std::printf("%s\n", qPrintable(QDir::cleanPath(directory.absoluteFilePath(strPath))));
+            std::printf("%s\n", qPrintable(QDir::cleanPath(strPath)));
     }
     return 0;
 }

@@ -2,8 +2,8 @@
 #include "CRDBoxGridLayout.h"
 
 #include "RDNumeric_p.h"
+#include "RDPainting_p.h"
 
-#include <QBrush>
 #include <QFontMetrics>
 #include <QLine>
 #include <QPainter>
@@ -50,16 +50,6 @@ void CRDBoxGridLayout::DrawGrid(QPainter& Painter, CRDDevicePoint& LeftTop, CRDD
     DrawYGrid(Painter, LeftTop, RightBottom, iMargin);
 }
 
-namespace
-{
-
-QPen BoxPen(const CRDColor& Color)
-{
-    return QPen(QBrush(Color, Qt::SolidPattern), 1.0, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
-}
-
-} // namespace
-
 void CRDBoxGridLayout::DrawXGrid(QPainter& Painter, CRDDevicePoint& LeftTop, CRDDevicePoint& RightBottom, long iMargin)
 {
     const QFontMetrics Metrics = Painter.fontMetrics();
@@ -76,8 +66,8 @@ void CRDBoxGridLayout::DrawXGrid(QPainter& Painter, CRDDevicePoint& LeftTop, CRD
     // A callback of the built-in name is the default one and supplies no texts.
     const bool bNumeric = m_pCallBack->m_strName == QLatin1String("CRDBoxGridLayout");
     // Set before every line and label as if fresh: an equal pen draws the same, without allocating.
-    const QPen GridPen = BoxPen(m_GridColor);
-    const QPen TextPen = BoxPen(m_TextColor);
+    const QPen GridPen = Painting::FlatPen(m_GridColor, 1.0);
+    const QPen TextPen = Painting::FlatPen(m_TextColor, 1.0);
 
     if (m_iXDivisions >= 0) {
         double dValue = GetViewPortLeftButton().m_dX;
@@ -129,8 +119,8 @@ void CRDBoxGridLayout::DrawYGrid(QPainter& Painter, CRDDevicePoint& LeftTop, CRD
     const int iXEnd =
         NarrowSum(LeftTop.m_iX, iXDivisions * (Numeric::IntSpan(LeftTop.m_iX, RightBottom.m_iX) / iXDivisions));
     const double dYValueStep = (GetViewPortRightTop().m_dY - GetViewPortLeftButton().m_dY) / iYDivisions;
-    const QPen GridPen = BoxPen(m_GridColor);
-    const QPen TextPen = BoxPen(m_TextColor);
+    const QPen GridPen = Painting::FlatPen(m_GridColor, 1.0);
+    const QPen TextPen = Painting::FlatPen(m_TextColor, 1.0);
 
     if (m_iYDivisions >= 0) {
         double dValue = GetViewPortRightTop().m_dY;

@@ -6,9 +6,9 @@
 #include "RDDecimation_p.h"
 #include "RDLinearMap_p.h"
 #include "RDNumeric_p.h"
+#include "RDPainting_p.h"
 
 #include <QBrush>
-#include <QFontMetrics>
 #include <QLine>
 #include <QPaintEngine>
 #include <QPainter>
@@ -37,16 +37,6 @@ using namespace Decimation;
 
 namespace
 {
-
-void DrawLabel(QPainter& Painter, const QString& strName, const CRDDevicePoint& At)
-{
-    const QFontMetrics Metrics = Painter.fontMetrics();
-    const long iTextHeight = Metrics.height();
-    const long iTextWidth = Metrics.horizontalAdvance(strName);
-    const QRect LabelBox(Numeric::NarrowSum(At.m_iX, iTextHeight + 5), Numeric::NarrowSum(At.m_iY, -5 - iTextHeight),
-                         Numeric::NarrowToInt(iTextWidth), Numeric::NarrowToInt(iTextHeight));
-    Painter.drawText(LabelBox, Qt::AlignCenter, strName);
-}
 
 // Whether the painter blends into pixels as the canvas assumes: the raster engine, antialiased,
 // whole-pixel translation at most, plain source-over.
@@ -150,7 +140,7 @@ void DrawSegments(const LineJob& Job)
         if (bLabelPending) {
             // The label goes between the first segment drawn and the rest, as in the box grid.
             Job.Painter.drawLines(&Segment, 1);
-            DrawLabel(Job.Painter, Job.Line.m_strName, P);
+            Painting::DrawLineLabel(Job.Painter, Job.Line.m_strName, P);
             bLabelPending = false;
         } else if (bFast && iClipX1 == iClipX2 && Frame.Contains(iClipX1, iClipY1)
                    && Frame.Contains(iClipX2, iClipY2)) {
@@ -192,12 +182,9 @@ CRDDecimatingBoxGrid::~CRDDecimatingBoxGrid() {}
 
 void CRDDecimatingBoxGrid::DrawLine(QPainter& Painter, CRDDecoratedLine& Line)
 {
-    const QBrush Brush(Line.m_Color, Qt::SolidPattern);
     const double dWidth = static_cast<double>(m_iLineWidth);
-    const Qt::PenStyle ePenStyle = Line.m_eLineStyle == eRDLineDotted       ? Qt::DotLine
-                                   : Line.m_eLineStyle == eRDLineDashDotted ? Qt::DashDotLine
-                                                                            : Qt::SolidLine;
-    const QPen LinePen(Brush, dWidth, ePenStyle, Qt::FlatCap, Qt::MiterJoin);
+    const Qt::PenStyle ePenStyle = Painting::PenStyleOf(Line.m_eLineStyle);
+    const QPen LinePen = Painting::FlatPen(Line.m_Color, dWidth, ePenStyle);
     Painter.setPen(LinePen);
 
     const Numeric::LinearMap Map = Numeric::LinearMap::Of(*this);
@@ -209,7 +196,7 @@ void CRDDecimatingBoxGrid::DrawLine(QPainter& Painter, CRDDecoratedLine& Line)
 
     const std::vector<CRDPoint>& vecPoints = Line.m_vecPoints;
     if (vecPoints.size() >= 2) {
-        const QPen ProfilePen(Brush, dWidth, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
+        const QPen ProfilePen = Painting::FlatPen(Line.m_Color, dWidth);
         const LineJob Job{*this, Painter, Line, Map, Frame, LinePen, ProfilePen};
         // Qt's patterns for a one-pixel pen: dots 1 on, 2 off; dash-dots 4 on, 2 off, 1 on, 2 off.
         if (ePenStyle == Qt::DotLine)

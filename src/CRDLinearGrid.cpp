@@ -3,9 +3,9 @@
 
 #include "RDLinearMap_p.h"
 #include "RDNumeric_p.h"
+#include "RDPainting_p.h"
 
 #include <QBrush>
-#include <QFontMetrics>
 #include <QLine>
 #include <QPainter>
 #include <QPoint>
@@ -23,18 +23,6 @@ using Numeric::TruncToDevice;
 
 namespace
 {
-
-Qt::PenStyle PenStyleOf(ERDLineStyle eLineStyle)
-{
-    switch (eLineStyle) {
-    case eRDLineDotted:
-        return Qt::DotLine;
-    case eRDLineDashDotted:
-        return Qt::DashDotLine;
-    default:
-        return Qt::SolidLine;
-    }
-}
 
 bool HasDevicePosition(const CRDDevicePoint& Point)
 {
@@ -258,8 +246,8 @@ void CRDLinearGrid::DrawPoint(QPainter& Painter, CRDDecoratedPoint& Point)
 
 void CRDLinearGrid::DrawLine(QPainter& Painter, CRDDecoratedLine& Line)
 {
-    Painter.setPen(QPen(QBrush(Line.m_Color, Qt::SolidPattern), static_cast<double>(m_iLineWidth),
-                        PenStyleOf(Line.m_eLineStyle), Qt::FlatCap, Qt::MiterJoin));
+    Painter.setPen(
+        Painting::FlatPen(Line.m_Color, static_cast<double>(m_iLineWidth), Painting::PenStyleOf(Line.m_eLineStyle)));
 
     const std::size_t iCount = Line.m_vecPoints.size();
     if (iCount >= 2) {
@@ -293,13 +281,7 @@ void CRDLinearGrid::DrawLine(QPainter& Painter, CRDDecoratedLine& Line)
                                 static_cast<int>(iY2));
             Painter.drawLines(&Segment, 1);
             if (bLabelPending && !Line.m_strName.isEmpty()) {
-                // The label sits above and right of where the line first becomes visible.
-                const QFontMetrics Metrics = Painter.fontMetrics();
-                const long iTextHeight = Metrics.height();
-                const long iTextWidth = Metrics.horizontalAdvance(Line.m_strName);
-                const QRect LabelBox(NarrowSum(P.m_iX, iTextHeight + 5), NarrowSum(P.m_iY, -5 - iTextHeight),
-                                     NarrowToInt(iTextWidth), NarrowToInt(iTextHeight));
-                Painter.drawText(LabelBox, Qt::AlignCenter, Line.m_strName);
+                Painting::DrawLineLabel(Painter, Line.m_strName, P);
                 bLabelPending = false;
             }
         }

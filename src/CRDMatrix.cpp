@@ -2,6 +2,7 @@
 #include "CRDMatrix.h"
 
 #include "RDNumeric_p.h"
+#include "RDPainting_p.h"
 
 #include <QBrush>
 #include <QCursor>
@@ -86,11 +87,6 @@ int WidestLabel(const QFontMetrics& Metrics, const std::vector<QString>& vecLabe
         if (!strLabel.isEmpty())
             iWidest = std::max(iWidest, Metrics.horizontalAdvance(strLabel));
     return iWidest;
-}
-
-QPen LinePen(const QColor& Color, qreal dWidth)
-{
-    return QPen(QBrush(Color), dWidth, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
 }
 
 } // namespace
@@ -197,13 +193,13 @@ void CRDMatrix::paintEvent(QPaintEvent*)
     Painter.setRenderHint(QPainter::Antialiasing, true);
     Painter.fillRect(QRect(0, 0, NarrowToInt(m_iWidth), NarrowToInt(m_iHeight)), QBrush(m_BackgroundColor));
 
-    const QPen BorderPen = LinePen(m_BorderColor, static_cast<qreal>(m_iBorderWidth));
+    const QPen BorderPen = Painting::FlatPen(m_BorderColor, static_cast<qreal>(m_iBorderWidth));
     Painter.setPen(BorderPen);
     CalculateFontSizeForLabels(Painter);
 
     // Every pen and brush a cell can need, made once: QPen and QBrush allocate when built.
-    const QPen LabelPen = LinePen(c_ColorBlack, 1.0);
-    const QPen BlinkLabelPen = LinePen(c_ColorWhite, 1.0);
+    const QPen LabelPen = Painting::FlatPen(c_ColorBlack, 1.0);
+    const QPen BlinkLabelPen = Painting::FlatPen(c_ColorWhite, 1.0);
     const QBrush DefaultFill(c_ColorGreen);
     const QBrush BlinkFill(c_ColorBlack);
     // Made on first use; a short state never reaches past 32767.

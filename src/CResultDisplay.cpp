@@ -2,13 +2,13 @@
 #include "CResultDisplay.h"
 
 #include "RDNumeric_p.h"
+#include "RDPainting_p.h"
 
 #include <QBrush>
 #include <QEvent>
 #include <QGestureEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPen>
 #include <QRect>
 #include <QRubberBand>
 #include <QWheelEvent>
@@ -128,7 +128,7 @@ void CResultDisplay::paintEvent(QPaintEvent*)
 {
     QPainter Painter(this);
     Painter.setRenderHint(QPainter::Antialiasing);
-    Painter.setPen(QPen(QBrush(m_BackgroundColor, Qt::SolidPattern), 0.0, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
+    Painter.setPen(Painting::FlatPen(m_BackgroundColor, 0.0));
     const QRect Area(QPoint(Numeric::NarrowToInt(m_DrawAreaOrigin.m_iX), Numeric::NarrowToInt(m_DrawAreaOrigin.m_iY)),
                      QPoint(Numeric::NarrowSum(m_DrawAreaSize.m_iX, -1), Numeric::NarrowSum(m_DrawAreaSize.m_iY, -1)));
     Painter.fillRect(Area, QBrush(m_BackgroundColor, Qt::SolidPattern));

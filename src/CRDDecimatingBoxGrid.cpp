@@ -182,6 +182,13 @@ CRDDecimatingBoxGrid::~CRDDecimatingBoxGrid() {}
 
 void CRDDecimatingBoxGrid::DrawLine(QPainter& Painter, CRDDecoratedLine& Line)
 {
+    // Recorders, printers, PDF and SVG keep every primitive: they get the box grid's.
+    const QPaintEngine* const pEngine = Painter.paintEngine();
+    if (!pEngine || pEngine->type() != QPaintEngine::Raster) {
+        CRDBoxGridLayout::DrawLine(Painter, Line);
+        return;
+    }
+
     const double dWidth = static_cast<double>(m_iLineWidth);
     const Qt::PenStyle ePenStyle = Painting::PenStyleOf(Line.m_eLineStyle);
     const QPen LinePen = Painting::FlatPen(Line.m_Color, dWidth, ePenStyle);

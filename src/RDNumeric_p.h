@@ -23,6 +23,17 @@ namespace Numeric
 /// outside every device rectangle.
 constexpr long c_iInvalidDevice = LONG_MIN;
 
+/// TruncToDevice without the x86-64 fast path; built everywhere, so that the fast path can be
+/// checked against it.
+inline long TruncToDevicePortable(double dValue)
+{
+    // 2^63 is exact in a double; the comparison is false for NaN.
+    constexpr double dLimit = 9223372036854775808.0;
+    if (!(dValue > -dLimit && dValue < dLimit))
+        return c_iInvalidDevice;
+    return static_cast<long>(dValue);
+}
+
 /// Truncates toward zero; NaN, infinities and values beyond long give c_iInvalidDevice.
 inline long TruncToDevice(double dValue)
 {
@@ -31,11 +42,7 @@ inline long TruncToDevice(double dValue)
     // -2^63 included): the same result without a branch in the mapping loops.
     return _mm_cvttsd_si64(_mm_set_sd(dValue));
 #else
-    // 2^63 is exact in a double; the comparison is false for NaN.
-    constexpr double dLimit = 9223372036854775808.0;
-    if (!(dValue > -dLimit && dValue < dLimit))
-        return c_iInvalidDevice;
-    return static_cast<long>(dValue);
+    return TruncToDevicePortable(dValue);
 #endif
 }
 

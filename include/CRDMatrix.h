@@ -7,10 +7,10 @@
 #include "ResultDisplayExport.h"
 #include "ResultDisplayTypes.h"
 
-#include <QFont>
 #include <QString>
 #include <QWidget>
 
+#include <memory>
 #include <vector>
 
 class QEvent;
@@ -23,6 +23,8 @@ class QTimerEvent;
 
 namespace KelmFramework
 {
+
+class CRDMatrixPrivate;
 
 /// Shows matrix items as square labelled cells filled by state, blinks one item, shows tool tips
 /// and reports double clicks and right presses on a cell with the item's index.
@@ -70,16 +72,7 @@ protected:
     bool m_bBlinkOn;
 
 private:
-    void RefreshLabels();
-
-    // The labels as Label() gives them, renewed with the data, so that painting copies none.
-    std::vector<QString> m_vecLabels;
-    // Font fitting runs in every paint; the widest label per font tried (-1: not measured yet) is
-    // kept for one set of labels, one base font and one resolution.
-    std::vector<int> m_vecWidestLabel;
-    QFont m_LabelBaseFont;
-    int m_iLabelDpiX;
-    int m_iLabelDpiY;
+    std::unique_ptr<CRDMatrixPrivate> const d;
 };
 
 } // namespace KelmFramework

@@ -91,6 +91,34 @@ int WidestLabel(const QFontMetrics& Metrics, const std::vector<QString>& vecLabe
 
 } // namespace
 
+// Caches beyond the widget's contract, kept here so that they can change without changing its size.
+class CRDMatrixPrivate
+{
+public:
+    void RefreshLabels(const CRDMatrixData& MatrixData);
+
+    // The labels as Label() gives them, renewed with the data, so that painting copies none.
+    std::vector<QString> m_vecLabels;
+    // Font fitting runs in every paint; the widest label per font tried (-1: not measured yet) is
+    // kept for one set of labels, one base font and one resolution.
+    std::vector<int> m_vecWidestLabel = std::vector<int>(c_iFontsTried, -1);
+    QFont m_LabelBaseFont;
+    int m_iLabelDpiX = 0;
+    int m_iLabelDpiY = 0;
+};
+
+void CRDMatrixPrivate::RefreshLabels(const CRDMatrixData& MatrixData)
+{
+    std::vector<QString> vecLabels;
+    vecLabels.reserve(static_cast<std::size_t>(MatrixData.Size()));
+    for (long i = 0; i < MatrixData.Size(); ++i)
+        vecLabels.push_back(MatrixData.Label(i));
+    // Updates that change only states keep the measured widths.
+    if (vecLabels != m_vecLabels)
+        std::fill(m_vecWidestLabel.begin(), m_vecWidestLabel.end(), -1);
+    m_vecLabels.swap(vecLabels);
+}
+
 CRDMatrix::CRDMatrix(QWidget* pParent, const CRDMatrixData& MatrixData, const CRDColor& BackgroundColor,
                      const CRDColor& BorderColor, const std::vector<CRDColor>& vecStateColors)
     : QWidget(pParent),
@@ -107,13 +135,11 @@ CRDMatrix::CRDMatrix(QWidget* pParent, const CRDMatrixData& MatrixData, const CR
       m_iCellSize(0),
       m_iInvalidIndex(-1),
       m_bBlinkOn(false),
-      m_vecWidestLabel(c_iFontsTried, -1),
-      m_iLabelDpiX(0),
-      m_iLabelDpiY(0)
+      d(new CRDMatrixPrivate)
 {
     if (!pParent)
         std::exit(1);
-    RefreshLabels();
+    d->RefreshLabels(m_MatrixData);
     setAttribute(Qt::WA_MouseTracking, true);
     UpdateMatrixDisplayArea(width(), height());
     startTimer(1000, Qt::CoarseTimer);
@@ -125,20 +151,8 @@ void CRDMatrix::UpdateMatrixData(const CRDMatrixData& MatrixData)
 {
     m_MatrixData = MatrixData;
     m_bBlinkOn = !m_bBlinkOn;
-    RefreshLabels();
+    d->RefreshLabels(m_MatrixData);
     update();
-}
-
-void CRDMatrix::RefreshLabels()
-{
-    std::vector<QString> vecLabels;
-    vecLabels.reserve(static_cast<std::size_t>(m_MatrixData.Size()));
-    for (long i = 0; i < m_MatrixData.Size(); ++i)
-        vecLabels.push_back(m_MatrixData.Label(i));
-    // Updates that change only states keep the measured widths.
-    if (vecLabels != m_vecLabels)
-        std::fill(m_vecWidestLabel.begin(), m_vecWidestLabel.end(), -1);
-    m_vecLabels.swap(vecLabels);
 }
 
 bool CRDMatrix::event(QEvent* pEvent)
@@ -186,8 +200,8 @@ void CRDMatrix::paintEvent(QPaintEvent*)
     using Numeric::NarrowToInt;
 
     // A derived class may have replaced the data without UpdateMatrixData.
-    if (static_cast<long>(m_vecLabels.size()) != m_MatrixData.Size())
-        RefreshLabels();
+    if (static_cast<long>(d->m_vecLabels.size()) != m_MatrixData.Size())
+        d->RefreshLabels(m_MatrixData);
 
     QPainter Painter(this);
     Painter.setRenderHint(QPainter::Antialiasing, true);
@@ -238,7 +252,7 @@ void CRDMatrix::paintEvent(QPaintEvent*)
             pFill = &BlinkFill;
         Painter.fillRect(FillSquare, *pFill);
 
-        const QString& strLabel = m_vecLabels[static_cast<std::size_t>(i)];
+        const QString& strLabel = d->m_vecLabels[static_cast<std::size_t>(i)];
         if (!strLabel.isEmpty()) {
             Painter.setPen(bBlinking ? BlinkLabelPen : LabelPen);
             Painter.drawText(FillSquare, Qt::AlignCenter, strLabel);
@@ -279,19 +293,19 @@ void CRDMatrix::CalculateFontSizeForLabels(QPainter& Painter)
     const QPaintDevice* pDevice = Painter.device();
     const int iDpiX = pDevice ? pDevice->logicalDpiX() : 0;
     const int iDpiY = pDevice ? pDevice->logicalDpiY() : 0;
-    if (!(BaseFont == m_LabelBaseFont) || iDpiX != m_iLabelDpiX || iDpiY != m_iLabelDpiY) {
-        m_LabelBaseFont = BaseFont;
-        m_iLabelDpiX = iDpiX;
-        m_iLabelDpiY = iDpiY;
-        std::fill(m_vecWidestLabel.begin(), m_vecWidestLabel.end(), -1);
+    if (!(BaseFont == d->m_LabelBaseFont) || iDpiX != d->m_iLabelDpiX || iDpiY != d->m_iLabelDpiY) {
+        d->m_LabelBaseFont = BaseFont;
+        d->m_iLabelDpiX = iDpiX;
+        d->m_iLabelDpiY = iDpiY;
+        std::fill(d->m_vecWidestLabel.begin(), d->m_vecWidestLabel.end(), -1);
     }
 
     // The painter keeps its own font for the first try.
     QFont Font = BaseFont;
     Font.setPointSize(c_iLargestPointSize);
-    for (int& iWidest : m_vecWidestLabel) {
+    for (int& iWidest : d->m_vecWidestLabel) {
         if (iWidest < 0)
-            iWidest = WidestLabel(Painter.fontMetrics(), m_vecLabels);
+            iWidest = WidestLabel(Painter.fontMetrics(), d->m_vecLabels);
         if (iWidest < m_iCellSize || Font.pointSize() == 1)
             return;
         Font.setPointSize(Font.pointSize() - 1);

@@ -2,7 +2,8 @@
 #include "CRDLinearGrid.h"
 #include "CResultDisplay.h"
 #include "RecordingPaintDevice.h"
-#include "TestRows.h"
+
+#include <QtTest>
 
 #include <functional>
 
@@ -12,53 +13,57 @@ namespace
 {
 
 // A display over a grid that maps like any linear grid and logs what the display hands it. The view is
-// (0, 0)-(80, 80), so that at 80 x 80 pixels pixel (x, y) shows user (x, 80 - y).
+// (0, 0)-(80, 80), so that at 80 x 80 pixels (no margin) pixel (x, y) shows user (x, 80 - y).
 struct Fixture : CRDLinearGrid
 {
-    Fixture(int width = 80, int height = 80, long xDivisions = 4, long yDivisions = 4)
-        : CRDLinearGrid(s_Start, s_End, QString(), QString(), xDivisions, yDivisions, 1, 1, c_ColorBlack, c_ColorBlack)
+    Fixture(QSize size = QSize(80, 80), long xDivisions = 4, long yDivisions = 4)
+        : CRDLinearGrid(s_Start, s_End, QString(), QString(), xDivisions, yDivisions, 1, 1, c_ColorBlack,
+                        c_ColorBlack)
     {
-        display.resize(width, height);
-        display.UpdateDrawAreaRange(width, height); // a hidden widget has its resize event only when shown
+        display.resize(size);
+        display.UpdateDrawAreaRange(size.width(), size.height()); // a hidden widget is resized only when shown
+        display.EnableFeature(eRDFeatureRubberBandZoom);
+        display.EnableFeature(eRDFeatureWheelZoom);
     }
-    explicit Fixture(ERDFeature feature) : Fixture() { enable(feature); }
-    // The device rectangle and margin, and the painter: its pen, brush style and antialiasing.
     void DrawGrid(QPainter& painter, CRDDevicePoint&, CRDDevicePoint&, long margin) override
     {
-        log << QStringLiteral("grid %1 %2 %3 %4 %5 %6").arg(device()).arg(margin).arg(painter.pen().color().name())
-                   .arg(painter.pen().widthF()).arg(painter.brush().style())
+        log << QStringLiteral("grid, margin %1, pen %2 %3, brush %4, antialiased %5").arg(margin)
+                   .arg(painter.pen().color().name()).arg(painter.pen().widthF()).arg(painter.brush().style())
                    .arg(painter.testRenderHint(QPainter::Antialiasing));
     }
     void DrawPoint(QPainter&, CRDDecoratedPoint& point) override { log << QStringLiteral("point %1").arg(point.m_dX); }
     void DrawLine(QPainter&, CRDDecoratedLine& line) override { log << QStringLiteral("line ") + line.m_strName; }
-    QString device() const
+    QRect device() const
     {
-        return QStringLiteral("%1,%2 %3,%4").arg(m_DeviceLeftTop.m_iX).arg(m_DeviceLeftTop.m_iY)
-            .arg(m_DeviceRightBottom.m_iX).arg(m_DeviceRightBottom.m_iY);
+        return QRect(QPoint(int(m_DeviceLeftTop.m_iX), int(m_DeviceLeftTop.m_iY)),
+                     QPoint(int(m_DeviceRightBottom.m_iX), int(m_DeviceRightBottom.m_iY)));
     }
-    QString view() const
+    // The left-bottom corner and the size, in user units.
+    QRectF view() const
     {
-        return QStringLiteral("%1,%2 %3,%4").arg(m_ViewPortLeftBottom.m_dX).arg(m_ViewPortLeftBottom.m_dY)
-            .arg(m_ViewPortRightTop.m_dX).arg(m_ViewPortRightTop.m_dY);
+        return QRectF(QPointF(m_ViewPortLeftBottom.m_dX, m_ViewPortLeftBottom.m_dY),
+                      QPointF(m_ViewPortRightTop.m_dX, m_ViewPortRightTop.m_dY));
     }
-
-    Fixture& enable(ERDFeature feature) { display.EnableFeature(feature); return *this; }
-    Fixture& send(QEvent&& event)
+    long addLine(const char* name, std::vector<CRDPoint> points = {})
     {
-        QCoreApplication::sendEvent(&display, &event);
-        return *this;
+        return display.AddLine(points, c_ColorRed, eRDLineSolid, eRDPointNone, QString::fromLatin1(name));
     }
-    // Press at the first point, move through the others, release at the last.
-    Fixture& drag(QVector<QPoint> path, Qt::MouseButton button = Qt::LeftButton)
+    long addPoint(double x) { return display.AddPoint(CRDPoint(x, 0), c_ColorRed, eRDPointDot); }
+    void send(QEvent&& event) { QCoreApplication::sendEvent(&display, &event); }
+    // Shows the display and waits for its first paint; the log then collects later paints.
+    bool shown()
     {
-        send(QMouseEvent(QEvent::MouseButtonPress, path.first(), button, button, {}));
-        for (const QPoint& pos : path.mid(1))
-            send(QMouseEvent(QEvent::MouseMove, pos, button, button, {}));
-        return send(QMouseEvent(QEvent::MouseButtonRelease, path.last(), button, Qt::NoButton, {}));
+        parent.show();
+        const bool painted = QTest::qWaitForWindowExposed(&parent) && QTest::qWaitFor([&] { return !log.isEmpty(); });
+        QCoreApplication::sendPostedEvents();
+        log.clear();
+        return painted;
     }
-    Fixture& wheel(QPoint angle)
+    // Paints whatever an operation left pending, without waiting.
+    bool repainted()
     {
-        return send(QWheelEvent(QPointF(40, 40), QPointF(), QPoint(), angle, {}, {}, Qt::NoScrollPhase, false));
+        QCoreApplication::sendPostedEvents();
+        return !log.isEmpty();
     }
 
     QStringList log;
@@ -67,84 +72,150 @@ struct Fixture : CRDLinearGrid
     static inline CRDPoint s_Start{0, 0}, s_End{80, 80};
 };
 
-// Whether an operation on a shown display repaints it, and the device rectangle afterwards.
-QString repaints(std::function<void(Fixture&)> operation)
+using Operation = std::function<void(Fixture&)>;
+
+// Press at the first point, move through the others, release at the last.
+Operation drag(QVector<QPoint> path, Qt::MouseButton button = Qt::LeftButton)
 {
-    Fixture f;
-    f.enable(eRDFeatureRubberBandZoom).enable(eRDFeatureWheelZoom).parent.show();
-    if (!QTest::qWaitForWindowExposed(&f.parent) || !QTest::qWaitFor([&] { return !f.log.isEmpty(); }))
-        return QStringLiteral("not shown");
-    for (int i = 0; i < 5; ++i)
-        QCoreApplication::processEvents();
-    f.log.clear();
-    operation(f);
-    const bool painted = QTest::qWaitFor([&] { return !f.log.isEmpty(); }, 200);
-    return QLatin1String(painted ? "repaint " : "no repaint ") + f.device();
+    return [=](Fixture& f) {
+        f.send(QMouseEvent(QEvent::MouseButtonPress, path.first(), button, button, {}));
+        for (const QPoint& pos : path.mid(1))
+            f.send(QMouseEvent(QEvent::MouseMove, pos, button, button, {}));
+        f.send(QMouseEvent(QEvent::MouseButtonRelease, path.last(), button, Qt::NoButton, {}));
+    };
+}
+
+Operation wheel(QPoint angle)
+{
+    return [=](Fixture& f) {
+        f.send(QWheelEvent(QPointF(40, 40), QPointF(), QPoint(), angle, {}, {}, Qt::NoScrollPhase, false));
+    };
+}
+
+Operation without(ERDFeature feature, Operation operation)
+{
+    return [=](Fixture& f) {
+        f.display.DisableFeature(feature);
+        operation(f);
+    };
 }
 
 } // namespace
+
+Q_DECLARE_METATYPE(Operation)
 
 class tst_CResultDisplay : public QObject
 {
     Q_OBJECT
 
 private slots:
-    // Runs first: the id counters start at 0 when the library is loaded.
-    void idsAndPaintOrder()
+    // Two sequences, each shared by all displays and not restarted by ClearAll.
+    void ids()
     {
-        Fixture a(250, 130), b;
-        std::vector<CRDPoint> none, two{CRDPoint(1, 1), CRDPoint(2, 2)};
-        const auto line = [](Fixture& f, std::vector<CRDPoint>& points, const char* name) {
-            return f.display.AddLine(points, c_ColorRed, eRDLineSolid, eRDPointNone, QLatin1String(name));
-        };
-        const auto dot = [](Fixture& f, int x) { return f.display.AddPoint(CRDPoint(x, 0), c_ColorRed, eRDPointDot); };
-        // Two sequences, each shared by all displays, and not restarted by ClearAll.
-        const QVector<long> ids{line(a, none, ""), line(b, none, ""), dot(b, 0), dot(a, 0)};
+        Fixture a, b;
+        const long line = a.addLine("a"), point = b.addPoint(0);
+        QCOMPARE(b.addLine("b"), line + 1);
+        QCOMPARE(a.addPoint(0), point + 1);
         a.display.ClearAll();
-        QCOMPARE(ids + QVector<long>({line(a, two, "gone"), dot(a, 3), line(a, two, "a"), dot(a, 1),
-                                      line(a, none, "empty"), dot(a, 2)}),
-                 QVector<long>({1, 2, 1, 2, 3, 3, 4, 4, 5, 5}));
-        a.display.RemovedLine(3);
-        RecordingPaintDevice device;
-        a.display.render(&device, QPoint(), QRegion(), {});
-        QCOMPARE(device.shapes().section(QLatin1Char('|'), 0, 0), QLatin1String("rect 0,0 250x130 fill #ff8000"));
-        QCOMPARE(a.log.join(QLatin1String("; ")),
-                 QLatin1String("grid 20,20 228,108 20 #ff8000 0 0 1; point 3; point 1; point 2; line a; line empty"));
+        QCOMPARE(a.addLine("c"), line + 2);
+        QCOMPARE(a.addPoint(0), point + 2);
     }
 
-    void displays_data()
+    // The background over the whole widget, then the grid, the points and the lines, each in the order of their ids.
+    void paint()
     {
-        addResultColumns();
-        QTest::newRow("645 x 397 pixels, 7 and 6 divisions") << Fixture(645, 397, 7, 6).device() << "60,60 585,336";
-        const ERDFeature band = eRDFeatureRubberBandZoom, wheel = eRDFeatureWheelZoom;
-        // The band covers its corner pixels: pixels 10 to 30 and 20 to 50 show x 10 to 31 and y 29 to 60.
-        QTest::newRow("band") << Fixture(band).drag({{10, 20}, {30, 50}}).view() << "10,29 31,60";
-        QTest::newRow("band, right button, a pixel up and left")
-            << Fixture(band).drag({{10, 20}, {9, 19}}, Qt::RightButton).view() << "9,59 11,61";
-        QTest::newRow("band switched off") << Fixture(wheel).drag({{10, 20}, {30, 50}}).view() << "0,0 80,80";
-        QTest::newRow("two notches, horizontal: 2 % in at each edge") << Fixture(wheel).wheel({240, 0}).view()
-                                                                      << "1.6,1.6 78.4,78.4";
-        QTest::newRow("less than a notch") << Fixture(wheel).wheel({0, -119}).view() << "0,0 80,80";
-        QTest::newRow("50 notches would leave no span") << Fixture(wheel).wheel({0, 6000}).view() << "0,0 80,80";
-        QTest::newRow("wheel switched off") << Fixture(band).wheel({0, 120}).view() << "0,0 80,80";
-        Fixture set, reset(wheel);
-        CRDDevicePoint a(30, 20), b(10, 50);
-        set.display.SetViewPort(a, b);
-        QTest::newRow("view from pixels") << set.view() << "10,30 30,60";
-        reset.wheel({0, 1200}).display.SetViewPort(CRDPoint(1, 1), CRDPoint(2, 2));
-        reset.display.ResetViewPort();
-        QTest::newRow("reset after zooms") << reset.view() << "0,0 80,80";
-
-        std::vector<CRDPoint> none;
-        const QString kept = QStringLiteral("no repaint 0,0 80,80"), painted = QStringLiteral("repaint 0,0 80,80");
-        QTest::newRow("AddLine") << repaints([&](Fixture& f) {
-            f.display.AddLine(none, c_ColorRed, eRDLineSolid, eRDPointNone, QString());
-        }) << kept;
-        QTest::newRow("ReScaleViewPort") << repaints([](Fixture& f) { f.display.ReScaleViewPort(1.01); }) << painted;
-        QTest::newRow("band released") << repaints([](Fixture& f) { f.drag({{10, 10}, {20, 20}}); }) << painted;
-        QTest::newRow("resize") << repaints([](Fixture& f) { f.display.resize(645, 397); }) << "repaint 60,60 584,336";
+        Fixture f(QSize(250, 130));
+        const long gone = f.addLine("gone", {CRDPoint(1, 1), CRDPoint(2, 2)});
+        f.addPoint(3);
+        f.addLine("second");
+        f.addPoint(1);
+        f.addLine("empty");
+        f.display.RemovedLine(gone);
+        RecordingPaintDevice device;
+        f.display.render(&device, QPoint(), QRegion(), {});
+        QCOMPARE(device.shapes(), QStringLiteral("rect 0,0 250x130 fill #ff8000"));
+        QCOMPARE(f.log, QStringList({QStringLiteral("grid, margin 20, pen #ff8000 0, brush 0, antialiased 1"),
+                                     QStringLiteral("point 3"), QStringLiteral("point 1"),
+                                     QStringLiteral("line second"), QStringLiteral("line empty")}));
     }
-    void displays() { compareResults(); }
+
+    void deviceRectangle_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<int>("xDivisions");
+        QTest::addColumn<int>("yDivisions");
+        QTest::addColumn<QRect>("device");
+        // A margin of 10 per full 100 pixels of width on every side, then whole cells.
+        QTest::newRow("645 x 397, 7 and 6 divisions")
+            << QSize(645, 397) << 7 << 6 << QRect(QPoint(60, 60), QPoint(585, 336));
+        QTest::newRow("250 x 130") << QSize(250, 130) << 4 << 4 << QRect(QPoint(20, 20), QPoint(228, 108));
+        QTest::newRow("99 wide: no margin") << QSize(99, 80) << 4 << 4 << QRect(QPoint(0, 0), QPoint(96, 80));
+        QTest::newRow("lower than twice the margin: below the bottom edge")
+            << QSize(1000, 50) << 4 << 4 << QRect(QPoint(100, 100), QPoint(900, 248));
+    }
+    void deviceRectangle()
+    {
+        QFETCH(QSize, size);
+        QFETCH(int, xDivisions);
+        QFETCH(int, yDivisions);
+        QFETCH(QRect, device);
+        QCOMPARE(Fixture(size, xDivisions, yDivisions).device(), device);
+    }
+
+    void viewPort_data()
+    {
+        QTest::addColumn<Operation>("operation");
+        QTest::addColumn<QRectF>("view");
+        QTest::addColumn<bool>("repainted");
+        const QRectF unchanged(0, 0, 80, 80), band(QPointF(10, 29), QPointF(31, 60));
+        QTest::newRow("AddLine") << Operation([](Fixture& f) { f.addLine("new"); }) << unchanged << false;
+        QTest::newRow("SetViewPort, any two corners")
+            << Operation([](Fixture& f) { f.display.SetViewPort(CRDPoint(2, 1), CRDPoint(1, 2)); })
+            << QRectF(1, 1, 1, 1) << false;
+        QTest::newRow("SetViewPort from pixels, in either order") << Operation([](Fixture& f) {
+            CRDDevicePoint a(30, 20), b(10, 50);
+            f.display.SetViewPort(a, b);
+        }) << QRectF(QPointF(10, 30), QPointF(30, 60)) << false;
+        QTest::newRow("ResetViewPort after other views") << Operation([](Fixture& f) {
+            f.display.SetViewPort(CRDPoint(1, 1), CRDPoint(2, 2));
+            f.display.ResetViewPort();
+        }) << unchanged << false;
+        QTest::newRow("ReScaleViewPort") << Operation([](Fixture& f) { f.display.ReScaleViewPort(1.01); })
+                                         << QRectF(0.8, 0.8, 78.4, 78.4) << true;
+        QTest::newRow("a notch away: 1 % in at each edge") << wheel({0, 120}) << QRectF(0.8, 0.8, 78.4, 78.4) << true;
+        QTest::newRow("a notch toward: 1 % out") << wheel({0, -120}) << QRectF(-0.8, -0.8, 81.6, 81.6) << true;
+        QTest::newRow("two notches of a horizontal wheel") << wheel({240, 0}) << QRectF(1.6, 1.6, 76.8, 76.8) << true;
+        QTest::newRow("less than a notch") << wheel({0, -119}) << unchanged << true;
+        QTest::newRow("50 notches would leave no span") << wheel({0, 6000}) << unchanged << true;
+        QTest::newRow("wheel switched off") << without(eRDFeatureWheelZoom, wheel({0, 120})) << unchanged << false;
+        // The band covers both corner pixels: pixels 10 to 30 and 20 to 50 show x 10 to 31 and y 29 to 60.
+        QTest::newRow("band down and right") << drag({{10, 20}, {30, 50}}) << band << true;
+        QTest::newRow("band up and left") << drag({{30, 50}, {10, 20}}) << band << true;
+        QTest::newRow("band a pixel up and left, right button")
+            << drag({{10, 20}, {9, 19}}, Qt::RightButton) << QRectF(QPointF(9, 59), QPointF(11, 61)) << true;
+        QTest::newRow("band away and back, middle button: one pixel")
+            << drag({{10, 20}, {40, 40}, {10, 20}}, Qt::MiddleButton) << QRectF(10, 59, 1, 1) << true;
+        QTest::newRow("band without a move") << drag({{10, 20}}) << unchanged << true;
+        QTest::newRow("band switched off")
+            << without(eRDFeatureRubberBandZoom, drag({{10, 20}, {30, 50}})) << unchanged << false;
+        // The new size's device rectangle is handed to the grid.
+        QTest::newRow("resize") << Operation([](Fixture& f) {
+            f.display.resize(645, 397);
+            QCOMPARE(f.device(), QRect(QPoint(60, 60), QPoint(584, 336)));
+        }) << unchanged << true;
+    }
+    // What an operation on a shown display does to the view, and whether it repaints.
+    void viewPort()
+    {
+        QFETCH(Operation, operation);
+        QFETCH(QRectF, view);
+        QFETCH(bool, repainted);
+        Fixture f;
+        QVERIFY(f.shown());
+        operation(f);
+        QCOMPARE(f.view(), view);
+        QCOMPARE(f.repainted(), repainted);
+    }
 };
 
 QTEST_MAIN(tst_CResultDisplay)

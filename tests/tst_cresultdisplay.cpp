@@ -191,7 +191,7 @@ private slots:
         // The band covers both corner pixels: pixels 10 to 30 and 20 to 50 show x 10 to 31 and y 29 to 60.
         QTest::newRow("band down and right") << drag({{10, 20}, {30, 50}}) << band << true;
         QTest::newRow("band up and left") << drag({{30, 50}, {10, 20}}) << band << true;
-        QTest::newRow("band a pixel up and left, right button")
+        QTest::newRow("band a pixel up and left, right button: both pixels kept")
             << drag({{10, 20}, {9, 19}}, Qt::RightButton) << QRectF(QPointF(9, 59), QPointF(11, 61)) << true;
         QTest::newRow("band away and back, middle button: one pixel")
             << drag({{10, 20}, {40, 40}, {10, 20}}, Qt::MiddleButton) << QRectF(10, 59, 1, 1) << true;

@@ -104,17 +104,32 @@ private slots:
         f->display.ResetViewPort();
     }
 
+    // Pixel corners at the ends of long give the view no span: it stays.
     void extremeDevice()
     {
         f->display.UpdateDrawAreaRange(LONG_MIN, LONG_MAX);
-        CRDDevicePoint low(LONG_MIN, LONG_MIN), high(LONG_MAX, LONG_MAX), middle(100, 100), device;
+        CRDDevicePoint low(LONG_MIN, LONG_MIN), high(LONG_MAX, LONG_MAX);
         f->display.SetViewPort(low, high);
         const QRectF before = f->view();
         f->display.SetViewPort(high, high);
-        QCOMPARE(f->view(), before); // no span in pixels: the view stays
+        QCOMPARE(f->view(), before);
+    }
+
+    void noDevicePosition_data()
+    {
+        QTest::addColumn<QPointF>("user");
+        QTest::newRow("NaN, in a rectangle from LONG_MIN (it was inside)") << QPointF(qnan, qnan);
+        QTest::newRow("infinity") << QPointF(-inf, 50);
+        QTest::newRow("beyond long") << QPointF(50, 1e300);
+    }
+    // A point without a device position lies in no rectangle, not even in one that starts at LONG_MIN.
+    void noDevicePosition()
+    {
+        QFETCH(QPointF, user);
+        CRDDevicePoint low(LONG_MIN, LONG_MIN), middle(100, 100), device;
         f->grid.SetDeviceViewPort(low, middle);
-        CRDPoint nanPoint(qnan, qnan);
-        QVERIFY2(!f->grid.ConvertPointToDevicePoint(nanPoint, device), "a NaN point in a rectangle from LONG_MIN");
+        CRDPoint point(user.x(), user.y());
+        QVERIFY(!f->grid.ConvertPointToDevicePoint(point, device));
     }
 
     void unknownIds()

@@ -215,7 +215,9 @@ private slots:
         f.cells(); // a hidden widget has its resize event now
         f.matrix.UpdateMatrixData(items(30, "i"));
         QCOMPARE(f.matrix.layout(), QVector<long>({6, 2, 33, 2}));
-        QCOMPARE(f.cells(), QVector<QString>(30, QStringLiteral("#ff0000 i #000000 6pt")).toList());
+        const QStringList cells = f.cells();
+        QCOMPARE(cells.size(), 30);
+        QCOMPARE(cells.count(QStringLiteral("#ff0000 i #000000 6pt")), 30);
     }
 
     void hitTest_data()

@@ -78,10 +78,10 @@ using Operation = std::function<void(Fixture&)>;
 Operation drag(QVector<QPoint> path, Qt::MouseButton button = Qt::LeftButton)
 {
     return [=](Fixture& f) {
-        f.send(QMouseEvent(QEvent::MouseButtonPress, path.first(), button, button, {}));
+        f.send(QMouseEvent(QEvent::MouseButtonPress, path.first(), QPointF(), button, button, {}));
         for (const QPoint& pos : path.mid(1))
-            f.send(QMouseEvent(QEvent::MouseMove, pos, button, button, {}));
-        f.send(QMouseEvent(QEvent::MouseButtonRelease, path.last(), button, Qt::NoButton, {}));
+            f.send(QMouseEvent(QEvent::MouseMove, pos, QPointF(), button, button, {}));
+        f.send(QMouseEvent(QEvent::MouseButtonRelease, path.last(), QPointF(), button, Qt::NoButton, {}));
     };
 }
 

@@ -197,15 +197,17 @@ private slots:
     {
         QTest::addColumn<int>("count");
         QTest::addColumn<QSize>("size");
-        QTest::newRow("no items in 0 x 0") << 0 << QSize(0, 0);
-        QTest::newRow("one item in 1 x 1: cells of size 0") << 1 << QSize(1, 1);
-        QTest::newRow("100,000 items in 30,000 x 30,000") << 100000 << QSize(30000, 30000);
+        QTest::addColumn<bool>("middleOnCell");
+        QTest::newRow("no items in 0 x 0") << 0 << QSize(0, 0) << false;
+        QTest::newRow("one item in 1 x 1: cells of size 0") << 1 << QSize(1, 1) << false;
+        QTest::newRow("100,000 items in 30,000 x 30,000") << 100000 << QSize(30000, 30000) << true;
     }
     // No state has a colour, the labels are 10,000 characters long and the blink index is LONG_MAX.
     void matrix()
     {
         QFETCH(int, count);
         QFETCH(QSize, size);
+        QFETCH(bool, middleOnCell);
         const QString label(10000, QLatin1Char('M'));
         CRDMatrixData data;
         for (int i = 0; i < count; ++i)
@@ -214,10 +216,12 @@ private slots:
         CRDMatrix matrix(&f->parent, data, c_ColorWhite, c_ColorBlack, std::vector<CRDColor>(count % 2, c_ColorRed));
         matrix.resize(size);
         matrix.UpdateMatrixData(data);
-        QHelpEvent help(QEvent::ToolTip, QPoint(0, 0), QPoint(0, 0));
-        QCoreApplication::sendEvent(&matrix, &help);
         QImage image(1000, 700, QImage::Format_ARGB32_Premultiplied);
-        matrix.render(&image);
+        matrix.render(&image); // a hidden widget is laid out anew when painted
+        QCursor::setPos(matrix.mapToGlobal(QPoint(size.width() / 2, size.height() / 2)));
+        QHelpEvent help(QEvent::ToolTip, QPoint(), QPoint());
+        QCoreApplication::sendEvent(&matrix, &help);
+        QCOMPARE(help.isAccepted(), middleOnCell);
     }
 };
 

@@ -47,12 +47,8 @@ public:
         this->SetDeviceViewPort(leftTop, rightBottom);
     }
 
-    Numeric::LinearMap Map() const
-    {
-        return {this->m_dUserOriginX,   this->m_dUserOriginY,   this->m_dScaleX,
-                this->m_dScaleY,        this->m_dDeviceOriginX, this->m_dDeviceOriginY,
-                this->m_dDeviceWidth,   this->m_dDeviceHeight,
-                static_cast<double>(Numeric::IntSpan(this->m_DeviceLeftTop.m_iY, this->m_DeviceRightBottom.m_iY))};
+    Numeric::LinearMap Map() const { return Numeric::LinearMap::Of(*this); }
+};
     }
 };
 

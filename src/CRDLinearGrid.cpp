@@ -4,6 +4,7 @@
 #include "RDLinearMap_p.h"
 #include "RDNumeric_p.h"
 #include "RDPainting_p.h"
+#include "RDSegmentPipeline_p.h"
 
 #include <QBrush>
 #include <QLine>
@@ -28,18 +29,6 @@ bool HasDevicePosition(const CRDDevicePoint& Point)
 {
     return Point.m_iX != Numeric::c_iInvalidDevice && Point.m_iY != Numeric::c_iInvalidDevice;
 }
-
-// Where a device point lies against each edge of the rectangle, one bit per edge.
-struct SOutCode
-{
-    long iL, iT, iR, iB;
-
-    unsigned operator()(const CRDDevicePoint& Point) const
-    {
-        return unsigned(Point.m_iX < iL) | unsigned(Point.m_iX > iR) << 1 | unsigned(Point.m_iY < iT) << 2
-               | unsigned(Point.m_iY > iB) << 3;
-    }
-};
 
 } // namespace
 
@@ -249,44 +238,13 @@ void CRDLinearGrid::DrawLine(QPainter& Painter, CRDDecoratedLine& Line)
     Painter.setPen(
         Painting::FlatPen(Line.m_Color, static_cast<double>(m_iLineWidth), Painting::PenStyleOf(Line.m_eLineStyle)));
 
-    const std::size_t iCount = Line.m_vecPoints.size();
-    if (iCount >= 2) {
-        bool bLabelPending = true;
-        const Numeric::LinearMap Map = Numeric::LinearMap::Of(*this);
-        const SOutCode OutCode{m_DeviceLeftTop.m_iX, m_DeviceLeftTop.m_iY, m_DeviceRightBottom.m_iX,
-                               m_DeviceRightBottom.m_iY};
-        // Where no edge is the failure value, a point inside has a position, and a segment with
-        // both ends inside is one DoClipLine would accept unchanged.
-        const bool bInsideHasPosition =
-            m_DeviceLeftTop.m_iX != Numeric::c_iInvalidDevice && m_DeviceLeftTop.m_iY != Numeric::c_iInvalidDevice;
-        // Each vertex is mapped once and serves as the end of one segment and the start of the next.
-        CRDDevicePoint Next;
-        Map.Map(Line.m_vecPoints[0], Next);
-        unsigned iNextCode = OutCode(Next);
-        for (std::size_t i = 1; i < iCount; ++i) {
-            CRDDevicePoint P = Next;
-            const unsigned iPCode = iNextCode;
-            Map.Map(Line.m_vecPoints[i], Next);
-            iNextCode = OutCode(Next);
-            // Both ends beyond one edge: DoClipLine's first test, without the call.
-            if (iPCode & iNextCode)
-                continue;
-            CRDDevicePoint Q = Next;
-            if (!((iPCode | iNextCode) == 0 && bInsideHasPosition) && !DoClipLine(P, Q))
-                continue;
-            long iX1 = P.m_iX, iY1 = P.m_iY, iX2 = Q.m_iX, iY2 = Q.m_iY;
-            if (!Numeric::FitToPaintRange(iX1, iY1, iX2, iY2))
-                continue;
-            const QLine Segment(static_cast<int>(iX1), static_cast<int>(iY1), static_cast<int>(iX2),
-                                static_cast<int>(iY2));
-            Painter.drawLines(&Segment, 1);
-            if (bLabelPending && !Line.m_strName.isEmpty()) {
-                Painting::DrawLineLabel(Painter, Line.m_strName, P);
-                bLabelPending = false;
-            }
-        }
-    }
+    Segments::ForEachSegment(*this, Painter, Line, [&Painter](const Segments::Segment& Piece, bool) {
+        const QLine Segment(static_cast<int>(Piece.iX1), static_cast<int>(Piece.iY1), static_cast<int>(Piece.iX2),
+                            static_cast<int>(Piece.iY2));
+        Painter.drawLines(&Segment, 1);
+    });
 
+    const std::size_t iCount = Line.m_vecPoints.size();
     if (Line.m_ePointStyle != eRDPointNone && iCount > 0) {
         // One marker serves every vertex; all of it is set again each time, as an overriding
         // DrawPoint may change the point it is handed.

@@ -49,8 +49,6 @@ public:
 
     Numeric::LinearMap Map() const { return Numeric::LinearMap::Of(*this); }
 };
-    }
-};
 
 template <class Grid>
 void DrawLines(benchmark::State& state, Shape shape, ERDLineStyle eStyle, int iLines, long iPoints)

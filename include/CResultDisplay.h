@@ -16,6 +16,7 @@
 #include <QWidget>
 
 #include <map>
+#include <memory>
 #include <vector>
 
 class QEvent;
@@ -28,6 +29,8 @@ class QWheelEvent;
 
 namespace KelmFramework
 {
+
+class CResultDisplayPrivate;
 
 /// A plot of lines and points in user coordinates, painted through an exchangeable grid.
 /// Content and viewport setters never repaint: call update() to show their effect.
@@ -93,6 +96,9 @@ protected:
     std::map<long, CRDDecoratedPoint> m_mapPoints;
     std::map<long, CRDDecoratedLine> m_mapLines;
     long m_iMarginPercent;
+
+private:
+    std::unique_ptr<CResultDisplayPrivate> const d;
 };
 
 } // namespace KelmFramework

@@ -16,12 +16,34 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <memory>
+#include <set>
 
 namespace KelmFramework
 {
 
 long CResultDisplay::s_iLineIndex = 0;
 long CResultDisplay::s_iPointIndex = 0;
+
+// What the display keeps beyond its documented members.
+class CResultDisplayPrivate
+{
+public:
+    // A grid's drawing may call back into the display while the stores are walked: what it removes
+    // then stays stored, undrawn, until the outermost paint ends, so no element drawn is freed.
+    int iPaintDepth = 0;
+    std::set<long> setRemovedLines;
+    std::set<long> setRemovedPoints;
+
+    template <class Map>
+    static void Remove(Map& Store, std::set<long>& setRemoved, long iId, bool bPainting)
+    {
+        if (!bPainting)
+            Store.erase(iId);
+        else if (Store.count(iId))
+            setRemoved.insert(iId);
+    }
+};
 
 namespace
 {
@@ -55,7 +77,8 @@ CResultDisplay::CResultDisplay(QWidget* pParent, CRDGrid* pGrid, const CRDColor&
       m_BackgroundColor(BackgroundColor),
       m_mapPoints(),
       m_mapLines(),
-      m_iMarginPercent(10)
+      m_iMarginPercent(10),
+      d(std::make_unique<CResultDisplayPrivate>())
 {
     if (!pParent)
         std::exit(1);
@@ -84,18 +107,25 @@ long CResultDisplay::AddPoint(CRDPoint Point, CRDColor Color, ERDPointStyle ePoi
 
 void CResultDisplay::RemovedLine(long iLineIndex)
 {
-    m_mapLines.erase(iLineIndex);
+    CResultDisplayPrivate::Remove(m_mapLines, d->setRemovedLines, iLineIndex, d->iPaintDepth > 0);
 }
 
 void CResultDisplay::RemovedPoint(long iPointIndex)
 {
-    m_mapPoints.erase(iPointIndex);
+    CResultDisplayPrivate::Remove(m_mapPoints, d->setRemovedPoints, iPointIndex, d->iPaintDepth > 0);
 }
 
 void CResultDisplay::ClearAll()
 {
-    m_mapPoints.clear();
-    m_mapLines.clear();
+    if (d->iPaintDepth == 0) {
+        m_mapPoints.clear();
+        m_mapLines.clear();
+        return;
+    }
+    for (const auto& Entry : m_mapPoints)
+        d->setRemovedPoints.insert(Entry.first);
+    for (const auto& Entry : m_mapLines)
+        d->setRemovedLines.insert(Entry.first);
 }
 
 void CResultDisplay::UpdateDrawAreaRange(long iWidth, long iHeight)
@@ -133,11 +163,32 @@ void CResultDisplay::paintEvent(QPaintEvent*)
                      QPoint(Numeric::NarrowSum(m_DrawAreaSize.m_iX, -1), Numeric::NarrowSum(m_DrawAreaSize.m_iY, -1)));
     Painter.fillRect(Area, QBrush(m_BackgroundColor, Qt::SolidPattern));
 
+    // Removals made while painting take effect when the outermost paint ends, however it ends.
+    struct PaintScope
+    {
+        CResultDisplay& Display;
+        explicit PaintScope(CResultDisplay& Owner) : Display(Owner) { ++Display.d->iPaintDepth; }
+        ~PaintScope()
+        {
+            CResultDisplayPrivate& Private = *Display.d;
+            if (--Private.iPaintDepth > 0)
+                return;
+            for (long iId : Private.setRemovedPoints)
+                Display.m_mapPoints.erase(iId);
+            for (long iId : Private.setRemovedLines)
+                Display.m_mapLines.erase(iId);
+            Private.setRemovedPoints.clear();
+            Private.setRemovedLines.clear();
+        }
+    } Scope(*this);
     m_pGrid->DrawGrid(Painter, m_DeviceLeftTop, m_DeviceRightBottom, m_iMargin);
+    // Entries added meanwhile are drawn too: a map's iterators survive insertion.
     for (auto& Entry : m_mapPoints)
-        m_pGrid->DrawPoint(Painter, Entry.second);
+        if (!d->setRemovedPoints.count(Entry.first))
+            m_pGrid->DrawPoint(Painter, Entry.second);
     for (auto& Entry : m_mapLines)
-        m_pGrid->DrawLine(Painter, Entry.second);
+        if (!d->setRemovedLines.count(Entry.first))
+            m_pGrid->DrawLine(Painter, Entry.second);
 }
 
 void CResultDisplay::EnableFeature(ERDFeature eFeature)

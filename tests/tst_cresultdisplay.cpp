@@ -32,7 +32,14 @@ struct Fixture : CRDLinearGrid
                    .arg(painter.testRenderHint(QPainter::Antialiasing));
     }
     void DrawPoint(QPainter&, CRDDecoratedPoint& point) override { log << QStringLiteral("point %1").arg(point.m_dX); }
-    void DrawLine(QPainter&, CRDDecoratedLine& line) override { log << QStringLiteral("line ") + line.m_strName; }
+    void DrawLine(QPainter&, CRDDecoratedLine& line) override
+    {
+        log << QStringLiteral("line ") + line.m_strName;
+        if (line.m_strName == QLatin1String("actor") && whileDrawn) {
+            whileDrawn(*this);
+            log.last() += QStringLiteral(" still ") + line.m_strName; // and the line is still alive
+        }
+    }
     QRect device() const
     {
         return QRect(QPoint(int(m_DeviceLeftTop.m_iX), int(m_DeviceLeftTop.m_iY)),
@@ -67,8 +74,10 @@ struct Fixture : CRDLinearGrid
     }
 
     QStringList log;
+    std::function<void(Fixture&)> whileDrawn; // run while the line named "actor" is drawn
     QWidget parent;
     CResultDisplay display{&parent, this, c_ColorOrange};
+    long actor = 0;
     static inline CRDPoint s_Start{0, 0}, s_End{80, 80};
 };
 
@@ -137,6 +146,56 @@ private slots:
         QCOMPARE(f.log, QStringList({QStringLiteral("grid, margin 20, pen #ff8000 0, brush 0, antialiased 1"),
                                      QStringLiteral("point 3"), QStringLiteral("point 1"),
                                      QStringLiteral("line second"), QStringLiteral("line empty")}));
+    }
+
+    // What the grid's drawing removes goes at the end of the paint: the line being drawn stays
+    // alive, and removed lines not yet drawn are not drawn.
+    void removalWhilePainting_data()
+    {
+        QTest::addColumn<Operation>("operation");
+        QTest::addColumn<QStringList>("painted");
+        QTest::addColumn<QStringList>("repainted");
+        const QStringList all{QStringLiteral("point 1"), QStringLiteral("line first"),
+                              QStringLiteral("line actor still actor"), QStringLiteral("line last")};
+        QTest::newRow("a line removes itself")
+            << Operation([](Fixture& f) { f.display.RemovedLine(f.actor); }) << all
+            << QStringList{QStringLiteral("point 1"), QStringLiteral("line first"), QStringLiteral("line last")};
+        QTest::newRow("a line clears everything")
+            << Operation([](Fixture& f) { f.display.ClearAll(); })
+            << QStringList{QStringLiteral("point 1"), QStringLiteral("line first"),
+                           QStringLiteral("line actor still actor")}
+            << QStringList();
+        QTest::newRow("a line removes the next and adds one")
+            << Operation([](Fixture& f) {
+                   f.display.RemovedLine(f.actor + 1);
+                   f.addLine("added");
+               })
+            << QStringList{QStringLiteral("point 1"), QStringLiteral("line first"),
+                           QStringLiteral("line actor still actor"), QStringLiteral("line added")}
+            << QStringList{QStringLiteral("point 1"), QStringLiteral("line first"), QStringLiteral("line actor"),
+                           QStringLiteral("line added")};
+    }
+
+    void removalWhilePainting()
+    {
+        QFETCH(Operation, operation);
+        QFETCH(QStringList, painted);
+        QFETCH(QStringList, repainted);
+        Fixture f;
+        f.addPoint(1);
+        f.addLine("first");
+        f.actor = f.addLine("actor");
+        f.addLine("last");
+        f.whileDrawn = operation;
+        RecordingPaintDevice device;
+        f.display.render(&device, QPoint(), QRegion(), {});
+        f.log.removeFirst(); // the grid
+        QCOMPARE(f.log, painted);
+        f.log.clear();
+        f.whileDrawn = nullptr;
+        f.display.render(&device, QPoint(), QRegion(), {});
+        f.log.removeFirst();
+        QCOMPARE(f.log, repainted);
     }
 
     void deviceRectangle_data()

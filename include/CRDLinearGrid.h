@@ -14,6 +14,10 @@ namespace Numeric
 {
 struct LinearMap;
 }
+namespace Painting
+{
+struct MarkerShape;
+}
 
 /// Maps a user viewport linearly onto a device rectangle (y inverted), clips points and
 /// segments to the rectangle and draws markers and lines. DrawGrid is left to subclasses.
@@ -74,6 +78,7 @@ protected:
 
 private:
     friend struct Numeric::LinearMap;
+    friend struct Painting::MarkerShape;
 
     const QPen& MarkerPen(const CRDColor& Color, ERDPointStyle ePointStyle);
 

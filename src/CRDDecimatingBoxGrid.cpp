@@ -1,34 +1,36 @@
-// CRDDecimatingBoxGrid: a box grid that reduces dense lines per pixel column before drawing them.
+// CRDDecimatingBoxGrid: a box grid that counts the short segments of dense lines per pixel.
 #include "CRDDecimatingBoxGrid.h"
 
 #include "RDColumnProfile_p.h"
 #include "RDCoverageCanvas_p.h"
 #include "RDDecimation_p.h"
 #include "RDLinearMap_p.h"
+#include "RDMarkerCache_p.h"
 #include "RDNumeric_p.h"
 #include "RDPainting_p.h"
+#include "RDSegmentPipeline_p.h"
+#include "RDStampModel_p.h"
 
 #include <QBrush>
 #include <QLine>
-#include <QPaintEngine>
 #include <QPainter>
 #include <QPen>
-#include <QRect>
-#include <QTransform>
+#include <QPointF>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <utility>
 #include <vector>
 
 // Why not simply M4 (first, min, max, last per column; Jugel et al., VLDB 2014): that keeps an
-// aliased line's pixels, but an antialiased one-pixel segment on integer coordinates lights its
-// two pixel columns by one half each, and the box grid blends every segment on its own. A column
-// crossed by many segments is lit many times over, so its pixels depend on how often each row is
-// crossed. The first and last segments of a column are kept as they are; the vertical segments
-// inside it are kept as that count per row. Drawn as lines, a dense column's count still costs
-// the raster engine up to 16 blends per pixel, each one set up pixel by pixel; dense columns are
-// drawn as images of the same blends instead (CoverageCanvas).
+// aliased line's pixels, but an antialiased one-pixel segment lights two pixels by about a half
+// each, and the box grid blends every segment on its own, so a pixel's colour depends on how often
+// it is crossed. A dense line is mostly segments within one pixel column, or one pixel long: the
+// pixels those light, and by how much, are few and fixed, so each is counted per pixel instead of
+// drawn, in any order, and the counts are drawn as images at the end. Longer segments go to the
+// painter as they come.
 
 namespace KelmFramework
 {
@@ -38,142 +40,396 @@ using namespace Decimation;
 namespace
 {
 
-// Whether the painter blends into pixels as the canvas assumes: the raster engine, antialiased,
-// whole-pixel translation at most, plain source-over.
-bool IsPlainRaster(QPainter& Painter)
+// Rows of a column profile go to the canvas, left and right of the segments' column.
+struct CanvasRows
 {
-    const QPaintEngine* const pEngine = Painter.paintEngine();
-    const QPaintDevice* const pDevice = Painter.device();
-    const QTransform Transform = Painter.combinedTransform();
-    return pEngine && pEngine->type() == QPaintEngine::Raster && pDevice && pDevice->devicePixelRatioF() == 1.0
-           && Painter.testRenderHint(QPainter::Antialiasing) && Transform.type() <= QTransform::TxTranslate
-           && Transform.dx() == std::trunc(Transform.dx()) && Transform.dy() == std::trunc(Transform.dy())
-           && Painter.opacity() == 1.0 && Painter.compositionMode() == QPainter::CompositionMode_SourceOver;
-}
+    CoverageCanvas& Canvas;
+    long iTop;
 
-// What one DrawLine call works with.
-struct LineJob
-{
-    CRDLinearGrid& Grid; // for its clipping, which segments leaving the rectangle go through
-    QPainter& Painter;
-    const CRDDecoratedLine& Line;
-    const Numeric::LinearMap& Map;
-    const DeviceFrame& Frame;
-    const QPen& LinePen;
-    const QPen& ProfilePen;
+    void Row(long iColumn, long iRow, long iCount)
+    {
+        const int iBlends = static_cast<int>(std::min<long>(iCount, c_iSaturation));
+        Canvas.Add(iColumn - 1, iTop + iRow, Left, iBlends);
+        Canvas.Add(iColumn, iTop + iRow, Right, iBlends);
+    }
+    void EndColumn(long) {}
 };
 
-// The segments of a line, in the order and with the clipping of CRDLinearGrid::DrawLine.
-template <long Period, unsigned OnMask>
-void DrawSegments(const LineJob& Job)
+// Rows of a column profile at an even scale: every lit row is covered fully, whatever the count,
+// so runs of lit rows become single lines.
+struct RunRows
 {
-    // Pixels lit at the start of the pattern.
-    constexpr long c_iFirstDash = [] {
-        long iLit = 0;
-        for (unsigned uMask = OnMask; uMask & 1u; uMask >>= 1)
-            ++iLit;
-        return iLit;
-    }();
-    const DeviceFrame& Frame = Job.Frame;
-    const Numeric::LinearMap Map = Job.Map;
-    const CRDPoint* const pPoints = Job.Line.m_vecPoints.data();
-    const std::size_t iCount = Job.Line.m_vecPoints.size();
+    std::vector<QLine>& vecRuns;
+    long iTop;
+    long iColumn = 0, iStart = -1, iEnd = -1; // the open run, rows [iStart, iEnd]
 
-    LineBatch Batch(Job.Painter, Job.LinePen, Job.ProfilePen, Period == 1);
-    PixelSet PointPixels(Frame);
-    // Aliased pixels are opaque: once lit, drawing them again changes nothing.
-    const int iSaturation = Job.Painter.testRenderHint(QPainter::Antialiasing) ? c_iSaturation : 1;
-    // Inside a sane rectangle clipping moves nothing, and a column profile can be kept.
-    const bool bFast = PointPixels.IsUsable() && Frame.iB - Frame.iT < c_iMaxProfileRows;
-    ColumnProfile<Period, OnMask> Column(bFast ? Frame.iB - Frame.iT + 1 : 0);
-    CoverageCanvas Canvas(Frame, bFast && IsPlainRaster(Job.Painter), Job.LinePen.color(), MeasuredCoverage());
-    CoverageCanvas* const pCanvas = Canvas.IsUsable() ? &Canvas : nullptr;
-    const long iTop = Frame.iT, iBottom = Frame.iB;
-    // A profile drawn as lines is queued before anything else, so the drawing order stays that
-    // of the box grid.
-    const auto addVertical = [&](long iX, long iY1, long iY2) {
-        if (Column.IsEmpty() || Column.Column() != iX) {
-            Column.Flush(iTop, Batch, PointPixels, iSaturation, pCanvas);
-            Column.Open(iX, iY1 - iTop);
+    void Row(long iRowColumn, long iRow, long)
+    {
+        if (iStart >= 0 && iRowColumn == iColumn && iRow == iEnd + 1) {
+            iEnd = iRow;
+            return;
         }
-        Column.Add(iY1 - iTop, iY2 - iTop);
-    };
-    bool bLabelPending = !Job.Line.m_strName.isEmpty();
+        EndColumn(iColumn);
+        iColumn = iRowColumn;
+        iStart = iEnd = iRow;
+    }
+    void EndColumn(long)
+    {
+        if (iStart >= 0)
+            vecRuns.emplace_back(static_cast<int>(iColumn), static_cast<int>(iTop + iStart), static_cast<int>(iColumn),
+                                 static_cast<int>(iTop + iEnd + 1));
+        iStart = -1;
+    }
+};
 
-    long iPrevX = Map.MapX(pPoints[0].m_dX);
-    long iPrevY = Map.MapY(pPoints[0].m_dY);
-    bool bPrevInside = bFast && Frame.Contains(iPrevX, iPrevY);
-    std::size_t i = 1;
-    for (;;) {
-        if (bPrevInside && !bLabelPending) {
-            // The bulk of a dense line: vertices that stay in the column of the previous one.
-            if (Column.IsEmpty() || Column.Column() != iPrevX) {
-                Column.Flush(iTop, Batch, PointPixels, iSaturation, pCanvas);
-                Column.Open(iPrevX, iPrevY - iTop);
-            }
-            i = Column.AddVertices(pPoints, i, iCount, Map, iTop, iBottom, iPrevY);
+// Where a segment goes: the first drawn, and those not inside the stamp frame, to the painter in
+// order; the others are counted where they are short. Profiles is the column profiles' type.
+template <class Profiles>
+class Classifier
+{
+public:
+    Classifier(const Frame& Device, const Frame& Stamps, bool bCounted, LineBatch& Others, Profiles& Columns)
+        : m_Stamps(Stamps),
+          m_bCounted(bCounted),
+          m_bWholeFrame(Stamps.iL == Device.iL && Stamps.iT == Device.iT && Stamps.iR == Device.iR
+                        && Stamps.iB == Device.iB),
+          m_Others(Others),
+          m_Columns(Columns)
+    {
+    }
+
+    /// Hands the open column back; afterwards every counted segment is in the profiles.
+    void Finish() { m_Columns.FlushAll(m_Column); }
+
+protected:
+    bool Countable(const Segments::Segment& Piece, bool bPaintNow) const
+    {
+        return !bPaintNow && Piece.bInside && CountableInside(Piece.iX1, Piece.iY1, Piece.iX2, Piece.iY2);
+    }
+    bool CountableInside(long iX1, long iY1, long iX2, long iY2) const
+    {
+        return m_bCounted && (m_bWholeFrame || (m_Stamps.Contains(iX1, iY1) && m_Stamps.Contains(iX2, iY2)));
+    }
+
+    // A vertical segment inside the stamp frame.
+    __attribute__((always_inline)) void Vertical(typename Profiles::Cursor& Column, long iX, long iY1, long iY2)
+    {
+        if (Column.iColumn != iX)
+            m_Columns.Switch(Column, iX);
+        Column.Add(iY1 - m_Stamps.iT, iY2 - m_Stamps.iT);
+    }
+
+    const Frame m_Stamps;
+    const bool m_bCounted;
+    const bool m_bWholeFrame; // a segment inside the device rectangle is inside the stamp frame
+    LineBatch& m_Others;
+    Profiles& m_Columns;
+    typename Profiles::Cursor m_Column; // the column open between runs
+};
+
+// One device pixel per pixel: vertical segments into column profiles, the other short ones
+// straight into the canvas.
+template <long Period, unsigned OnMask>
+class CanvasSink : public Classifier<ColumnProfiles<Period, OnMask, CanvasRows>>
+{
+    using Base = Classifier<ColumnProfiles<Period, OnMask, CanvasRows>>;
+
+public:
+    using Profiles = ColumnProfiles<Period, OnMask, CanvasRows>;
+
+    CanvasSink(QPainter& Painter, const Frame& Device, const Frame& Stamps, bool bCounted, LineBatch& Others,
+               CoverageCanvas& Canvas, Profiles& Columns)
+        : Base(Device, Stamps, bCounted, Others, Columns), m_Painter(Painter), m_Canvas(Canvas)
+    {
+    }
+
+    void Draw(const Segments::Segment& Piece, bool bPaintNow)
+    {
+        if (this->Countable(Piece, bPaintNow)) {
+            Step(this->m_Column, Piece.iX1, Piece.iY1, Piece.iX2, Piece.iY2);
+            return;
         }
-        if (i >= iCount)
-            break;
+        Other(this->m_Column, Piece.iX1, Piece.iY1, Piece.iX2, Piece.iY2);
+        if (bPaintNow)
+            this->m_Others.Draw();
+    }
 
-        const long iX1 = iPrevX, iY1 = iPrevY;
-        const long iX2 = Map.MapX(pPoints[i].m_dX);
-        const long iY2 = Map.MapY(pPoints[i].m_dY);
-        const bool bInside = bFast && Frame.Contains(iX2, iY2);
-        const bool bBothInside = bPrevInside && bInside;
-        iPrevX = iX2;
-        iPrevY = iY2;
-        bPrevInside = bInside;
-        ++i;
+    std::size_t InsideRun(const Segments::InsideMapper& Mapper, const CRDPoint* pPoints, std::size_t i,
+                          std::size_t iCount, long& iPrevX, long& iPrevY)
+    {
+        // The open column lives in registers for the run.
+        typename Profiles::Cursor Column = this->m_Column;
+        const long iTop = this->m_Stamps.iT;
+        const bool bWholeFrame = this->m_bWholeFrame;
+        i = Segments::RunInside(Mapper, pPoints, i, iCount, iPrevX, iPrevY,
+                                [&](long iX1, long iY1, long iX2, long iY2) __attribute__((always_inline)) {
+                                    // The bulk of a dense line: on in the column, or resting on a pixel.
+                                    if (iX1 == iX2 && bWholeFrame) {
+                                        if (iY1 != iY2 && iX1 == Column.iColumn) {
+                                            Column.Add(iY1 - iTop, iY2 - iTop);
+                                            return;
+                                        }
+                                        if (iY1 == iY2 && iX1 == m_iFilledX && iY1 == m_iFilledY)
+                                            return;
+                                    }
+                                    Elsewhere(Column, iX1, iY1, iX2, iY2);
+                                });
+        this->m_Column = Column;
+        return i;
+    }
 
-        CRDDevicePoint P(iX1, iY1), Q(iX2, iY2);
-        long iClipX1 = iX1, iClipY1 = iY1, iClipX2 = iX2, iClipY2 = iY2;
-        if (!bBothInside) {
-            if (!Job.Grid.DoClipLine(P, Q))
-                continue;
-            iClipX1 = P.m_iX, iClipY1 = P.m_iY, iClipX2 = Q.m_iX, iClipY2 = Q.m_iY;
-            if (!Numeric::FitToPaintRange(iClipX1, iClipY1, iClipX2, iClipY2))
-                continue;
-        }
-        const QLine Segment(static_cast<int>(iClipX1), static_cast<int>(iClipY1), static_cast<int>(iClipX2),
-                            static_cast<int>(iClipY2));
-        if (bLabelPending) {
-            // The label goes between the first segment drawn and the rest, as in the box grid.
-            Job.Painter.drawLines(&Segment, 1);
-            Painting::DrawLineLabel(Job.Painter, Job.Line.m_strName, P);
-            bLabelPending = false;
-        } else if (bFast && iClipX1 == iClipX2 && Frame.Contains(iClipX1, iClipY1)
-                   && Frame.Contains(iClipX2, iClipY2)) {
-            addVertical(iClipX1, iClipY1, iClipY2); // clipped at the top or bottom edge
+private:
+    // Any other segment with both ends inside.
+    __attribute__((noinline)) void Elsewhere(typename Profiles::Cursor& Column, long iX1, long iY1, long iX2, long iY2)
+    {
+        if (this->CountableInside(iX1, iY1, iX2, iY2))
+            Step(Column, iX1, iY1, iX2, iY2);
+        else
+            Other(Column, iX1, iY1, iX2, iY2);
+    }
+
+    __attribute__((always_inline)) void Step(typename Profiles::Cursor& Column, long iX1, long iY1, long iX2, long iY2)
+    {
+        const long iDX = iX2 - iX1, iDY = iY2 - iY1;
+        if (iDX == 0) {
+            if (iDY != 0)
+                this->Vertical(Column, iX1, iY1, iY2);
+            else
+                Fill(iX1, iY1);
+        } else if (static_cast<unsigned long>(iDX + 1) > 2 || static_cast<unsigned long>(iDY + 1) > 2) {
+            Other(Column, iX1, iY1, iX2, iY2);
+        } else if (iDY == 0) {
+            const long iX = std::min(iX1, iX2);
+            m_Canvas.Add(iX, iY1 - 1, Left, 1);
+            m_Canvas.Add(iX, iY1, Right, 1);
         } else {
-            Column.Flush(iTop, Batch, PointPixels, iSaturation, pCanvas);
-            // A pattern starts lit, so a segment no longer than its first dash is drawn alike by
-            // the solid pen of the profiles, and dense lines switch pens less often.
-            const long iLength = std::max(std::abs(iClipX2 - iClipX1), std::abs(iClipY2 - iClipY1));
-            Batch.Add(Segment, iLength <= c_iFirstDash);
+            Fill(std::min(iX1, iX2), std::min(iY1, iY2));
         }
     }
-    Column.Flush(iTop, Batch, PointPixels, iSaturation, pCanvas);
-    Batch.Finish();
-    // Dense columns go last: the blends of each of their pixels keep their order, but a line that
-    // crosses them is blended before instead of between them, which moves a few pixels by one step.
-    if (pCanvas)
-        pCanvas->Draw(Job.Painter);
 
-    // A point covers its pixel fully, which makes it the line's colour, and further blends of that
-    // colour keep it so (8-bit rounding included): points can go last, as filled runs of pixels.
-    std::vector<QRect> vecRuns;
-    PointPixels.ForEachRun([&vecRuns](long iX, long iY, long iLength) {
-        vecRuns.emplace_back(static_cast<int>(iX), static_cast<int>(iY), static_cast<int>(iLength), 1);
-    });
-    if (!vecRuns.empty()) {
-        const QBrush Previous = Job.Painter.brush();
-        Job.Painter.setPen(Qt::NoPen);
-        Job.Painter.setBrush(Job.LinePen.brush());
-        Job.Painter.drawRects(vecRuns.data(), static_cast<int>(vecRuns.size()));
-        Job.Painter.setBrush(Previous);
-        Job.Painter.setPen(Job.LinePen);
+    // A segment for the painter. What is counted in the pixels it may light goes after it, or,
+    // where that would cost a step too many, is drawn before it, as it would be. A segment lights
+    // pixels within one of its line, along its longer axis and one step beyond.
+    __attribute__((noinline)) void Other(typename Profiles::Cursor& Column, long iX1, long iY1, long iX2, long iY2)
+    {
+        if (!m_Canvas.IsEmpty()) {
+            this->m_Columns.FlushAll(Column);
+            CoverageCanvas::Visit Found;
+            const bool bSteep = std::abs(iY2 - iY1) > std::abs(iX2 - iX1);
+            const long iA1 = bSteep ? iY1 : iX1, iA2 = bSteep ? iY2 : iX2; // along the longer axis
+            const long iB1 = bSteep ? iX1 : iY1, iB2 = bSteep ? iX2 : iY2;
+            const double dSlope = iA1 == iA2 ? 0.0 : double(iB2 - iB1) / double(iA2 - iA1);
+            const Frame Bounds = m_Canvas.Bounds();
+            const long iLow = bSteep ? Bounds.iT : Bounds.iL, iHigh = bSteep ? Bounds.iB : Bounds.iR;
+            const long iFrom = std::min(iA1, iA2) - 1, iTo = std::max(iA1, iA2);
+            if (iFrom < iLow || iTo > iHigh)
+                Found.bAllFull = false;
+            for (long iA = std::max(iFrom, iLow); iA <= std::min(iTo, iHigh); ++iA) {
+                const long iB = static_cast<long>(std::floor(double(iB1) + double(iA - iA1) * dSlope));
+                for (long iB0 = iB - 1; iB0 <= iB + 1; ++iB0)
+                    m_Canvas.Touch(bSteep ? iB0 : iA, bSteep ? iA : iB0, Found);
+            }
+            // Every pixel it may light is the colour already, and stays so.
+            if (Found.bAllFull)
+                return;
+            if (!Found.Conflict.IsEmpty()) {
+                this->m_Others.Draw();
+                m_Canvas.DrawPending(m_Painter, Found.Conflict);
+            }
+        }
+        this->m_Others.Add(iX1, iY1, iX2, iY2);
     }
+
+    // A full pixel stays full: a line resting on one pixel fills it once.
+    __attribute__((always_inline)) void Fill(long iX, long iY)
+    {
+        if (iX != m_iFilledX || iY != m_iFilledY)
+            m_Canvas.Fill(iX, iY);
+        m_iFilledX = iX;
+        m_iFilledY = iY;
+    }
+
+    QPainter& m_Painter;
+    CoverageCanvas& m_Canvas;
+    long m_iFilledX = Numeric::c_iInvalidDevice, m_iFilledY = 0;
+};
+
+// An even scale: vertical segments and those one pixel across cover whole device pixels, so each
+// pixel they light is the colour, in any order and however often; a segment of no length lights
+// nothing.
+template <long Period, unsigned OnMask>
+class RunSink : public Classifier<ColumnProfiles<Period, OnMask, RunRows>>
+{
+    using Base = Classifier<ColumnProfiles<Period, OnMask, RunRows>>;
+
+public:
+    using Profiles = ColumnProfiles<Period, OnMask, RunRows>;
+
+    RunSink(const Frame& Device, const Frame& Stamps, bool bCounted, LineBatch& Others, Profiles& Columns,
+            std::vector<std::pair<long, long>>& vecAcross)
+        : Base(Device, Stamps, bCounted, Others, Columns), m_vecAcross(vecAcross)
+    {
+    }
+
+    void Draw(const Segments::Segment& Piece, bool bPaintNow)
+    {
+        if (this->Countable(Piece, bPaintNow)) {
+            Step(this->m_Column, Piece.iX1, Piece.iY1, Piece.iX2, Piece.iY2);
+            return;
+        }
+        this->m_Others.Add(Piece.iX1, Piece.iY1, Piece.iX2, Piece.iY2);
+        if (bPaintNow)
+            this->m_Others.Draw();
+    }
+
+    std::size_t InsideRun(const Segments::InsideMapper& Mapper, const CRDPoint* pPoints, std::size_t i,
+                          std::size_t iCount, long& iPrevX, long& iPrevY)
+    {
+        typename Profiles::Cursor Column = this->m_Column;
+        i = Segments::RunInside(Mapper, pPoints, i, iCount, iPrevX, iPrevY,
+                                [&](long iX1, long iY1, long iX2, long iY2) __attribute__((always_inline)) {
+                                    if (this->CountableInside(iX1, iY1, iX2, iY2))
+                                        Step(Column, iX1, iY1, iX2, iY2);
+                                    else
+                                        this->m_Others.Add(iX1, iY1, iX2, iY2);
+                                });
+        this->m_Column = Column;
+        return i;
+    }
+
+private:
+    __attribute__((always_inline)) void Step(typename Profiles::Cursor& Column, long iX1, long iY1, long iX2, long iY2)
+    {
+        const long iDX = iX2 - iX1, iDY = iY2 - iY1;
+        if (iDX == 0) {
+            if (iDY != 0)
+                this->Vertical(Column, iX1, iY1, iY2);
+        } else if ((iDX == 1 || iDX == -1) && iDY == 0) {
+            m_vecAcross.emplace_back(iY1, std::min(iX1, iX2));
+        } else {
+            this->m_Others.Add(iX1, iY1, iX2, iY2);
+        }
+    }
+
+    std::vector<std::pair<long, long>>& m_vecAcross; // (row, column) of segments one pixel across
+};
+
+// The segments of a line: short ones counted, the rest drawn as they come.
+template <long Period, unsigned OnMask>
+void DrawCounted(CRDLinearGrid& Grid, QPainter& Painter, const CRDDecoratedLine& Line, const Target& Where,
+                 const Frame& Device, const Frame& Stamps, const QPen& LinePen)
+{
+    const StampModel& Model = StampModelFor(Where.iScale);
+    const bool bCounted = Model.bValid && !Stamps.IsEmpty();
+    const long iRows = bCounted ? Stamps.Height() : 0;
+    LineBatch Others(Painter);
+
+    if (Where.eRoute == Route::Canvas) {
+        CoverageCanvas Canvas(bCounted ? Stamps : Frame{1, 1, 0, 0}, LinePen.color(), Model);
+        CanvasRows Rows{Canvas, Stamps.iT};
+        typename CanvasSink<Period, OnMask>::Profiles Columns(iRows, Rows);
+        CanvasSink<Period, OnMask> Sink(Painter, Device, Stamps, bCounted, Others, Canvas, Columns);
+        Segments::ForEachSegment(Grid, Painter, Line, Sink);
+        Sink.Finish();
+        Others.Draw();
+        Canvas.Draw(Painter);
+        return;
+    }
+
+    std::vector<QLine> vecRuns;
+    std::vector<std::pair<long, long>> vecAcross;
+    RunRows Rows{vecRuns, Stamps.iT};
+    typename RunSink<Period, OnMask>::Profiles Columns(iRows, Rows);
+    RunSink<Period, OnMask> Sink(Device, Stamps, bCounted, Others, Columns, vecAcross);
+    Segments::ForEachSegment(Grid, Painter, Line, Sink);
+    Sink.Finish();
+    Rows.EndColumn(0);
+    Others.Draw();
+    std::sort(vecAcross.begin(), vecAcross.end());
+    for (std::size_t i = 0; i < vecAcross.size();) {
+        std::size_t iEnd = i + 1;
+        while (iEnd < vecAcross.size() && vecAcross[iEnd].first == vecAcross[i].first
+               && vecAcross[iEnd].second <= vecAcross[iEnd - 1].second + 1)
+            ++iEnd;
+        vecRuns.emplace_back(static_cast<int>(vecAcross[i].second), static_cast<int>(vecAcross[i].first),
+                             static_cast<int>(vecAcross[iEnd - 1].second + 1), static_cast<int>(vecAcross[i].first));
+        i = iEnd;
+    }
+    if (!vecRuns.empty()) {
+        // Runs follow no pattern of their own: their rows already do.
+        Painter.setPen(Painting::FlatPen(LinePen.color(), LinePen.widthF()));
+        for (std::size_t i = 0; i < vecRuns.size(); i += c_iBatchSize)
+            Painter.drawLines(vecRuns.data() + i, static_cast<int>(std::min(c_iBatchSize, vecRuns.size() - i)));
+        Painter.setPen(LinePen);
+    }
+}
+
+// Vertices mapped at a time for markers.
+constexpr std::size_t c_iMarkerBlock = 256;
+
+// Markers at every vertex inside, in order, from one image where it lies clear of the painter's
+// edges; a run of vertices on one pixel blends it only as often as that changes a pixel.
+void DrawMarkers(CRDLinearGrid& Grid, QPainter& Painter, const CRDDecoratedLine& Line, const Target& Where,
+                 const Painting::MarkerShape& Shape)
+{
+    const ERDPointStyle eStyle = Line.m_ePointStyle;
+    if (eStyle < eRDPointDot || eStyle > eRDPointSquare || Line.m_vecPoints.empty())
+        return;
+    const QPen MarkerPen = Painting::MarkerPen(Line.m_Color, eStyle, Shape);
+    // A square is filled with the painter's brush, which an image cannot know.
+    const bool bImage = Where.eRoute != Route::Exact && (eStyle != eRDPointSquare || Painter.brush().style() == Qt::NoBrush);
+    const MarkerImage* const pMarker = bImage ? CachedMarker(eStyle, Line.m_Color, Where.iScale, Shape) : nullptr;
+    const long iReach = pMarker ? pMarker->iReach : 0;
+    const Frame Clear{Where.iLeft + iReach, Where.iTop + iReach, Where.iRight - iReach, Where.iBottom - iReach};
+    const int iRepeatLimit = pMarker ? pMarker->iRepeatLimit : 256;
+
+    const Numeric::LinearMap Map = Numeric::LinearMap::Of(Grid);
+    bool bPenSet = false;
+    long iRunX = 0, iRunY = 0, iRun = 0;
+    const auto drawRun = [&] {
+        const long iTimes = std::min<long>(iRun, iRepeatLimit);
+        if (pMarker && Clear.Contains(iRunX, iRunY)) {
+            const QPointF At(static_cast<double>(iRunX - iReach), static_cast<double>(iRunY - iReach));
+            for (long i = 0; i < iTimes; ++i)
+                for (const QImage& Layer : pMarker->vecLayers)
+                    Painter.drawImage(At, Layer);
+            return;
+        }
+        if (!bPenSet)
+            Painter.setPen(MarkerPen);
+        bPenSet = true;
+        for (long i = 0; i < iTimes; ++i)
+            Painting::DrawMarker(Painter, eStyle, iRunX, iRunY, Shape);
+    };
+
+    const CRDPoint* const pPoints = Line.m_vecPoints.data();
+    const std::size_t iCount = Line.m_vecPoints.size();
+    long aiX[c_iMarkerBlock], aiY[c_iMarkerBlock];
+    bool bAny = false;
+    for (std::size_t iFirst = 0; iFirst < iCount; iFirst += c_iMarkerBlock) {
+        const std::size_t iBlock = std::min(c_iMarkerBlock, iCount - iFirst);
+        Map.MapBlock(pPoints + iFirst, iBlock, aiX, aiY);
+        for (std::size_t k = 0; k < iBlock; ++k) {
+            CRDDevicePoint Device(aiX[k], aiY[k]);
+            if (!Grid.DoClippPoint(Device))
+                continue;
+            if (iRun > 0 && Device.m_iX == iRunX && Device.m_iY == iRunY) {
+                ++iRun;
+                continue;
+            }
+            if (iRun > 0)
+                drawRun();
+            iRunX = Device.m_iX;
+            iRunY = Device.m_iY;
+            iRun = 1;
+            bAny = true;
+        }
+    }
+    if (iRun > 0)
+        drawRun();
+    // The painter is left with the marker pen, as after the box grid's last marker.
+    if (bAny && !bPenSet)
+        Painter.setPen(MarkerPen);
 }
 
 } // namespace
@@ -182,55 +438,27 @@ CRDDecimatingBoxGrid::~CRDDecimatingBoxGrid() {}
 
 void CRDDecimatingBoxGrid::DrawLine(QPainter& Painter, CRDDecoratedLine& Line)
 {
-    // Recorders, printers, PDF and SVG keep every primitive: they get the box grid's.
-    const QPaintEngine* const pEngine = Painter.paintEngine();
-    if (!pEngine || pEngine->type() != QPaintEngine::Raster) {
+    const Target Where = TargetOf(Painter, Line.m_Color);
+    if (Where.eRoute == Route::Exact) {
         CRDBoxGridLayout::DrawLine(Painter, Line);
         return;
     }
 
-    const double dWidth = static_cast<double>(m_iLineWidth);
     const Qt::PenStyle ePenStyle = Painting::PenStyleOf(Line.m_eLineStyle);
-    const QPen LinePen = Painting::FlatPen(Line.m_Color, dWidth, ePenStyle);
+    const QPen LinePen = Painting::FlatPen(Line.m_Color, static_cast<double>(m_iLineWidth), ePenStyle);
     Painter.setPen(LinePen);
-
-    const Numeric::LinearMap Map = Numeric::LinearMap::Of(*this);
-    DeviceFrame Frame{m_DeviceLeftTop.m_iX, m_DeviceLeftTop.m_iY, m_DeviceRightBottom.m_iX, m_DeviceRightBottom.m_iY,
-                      false};
-    const auto paintable = [](long iV) { return iV >= -Numeric::c_iPaintLimit && iV <= Numeric::c_iPaintLimit; };
-    Frame.bSane = Frame.iL <= Frame.iR && Frame.iT <= Frame.iB && paintable(Frame.iL) && paintable(Frame.iR)
-                  && paintable(Frame.iT) && paintable(Frame.iB);
-
-    const std::vector<CRDPoint>& vecPoints = Line.m_vecPoints;
-    if (vecPoints.size() >= 2) {
-        const QPen ProfilePen = Painting::FlatPen(Line.m_Color, dWidth);
-        const LineJob Job{*this, Painter, Line, Map, Frame, LinePen, ProfilePen};
-        // Qt's patterns for a one-pixel pen: dots 1 on, 2 off; dash-dots 4 on, 2 off, 1 on, 2 off.
+    if (Line.m_vecPoints.size() >= 2) {
+        const Frame Device{m_DeviceLeftTop.m_iX, m_DeviceLeftTop.m_iY, m_DeviceRightBottom.m_iX,
+                           m_DeviceRightBottom.m_iY};
+        const Frame Stamps = m_iLineWidth == 1 ? StampFrame(Device, Where) : Frame{0, 0, -1, -1};
         if (ePenStyle == Qt::DotLine)
-            DrawSegments<3, 0x1>(Job);
+            DrawCounted<c_Dotted.iPeriod, c_Dotted.uOnMask>(*this, Painter, Line, Where, Device, Stamps, LinePen);
         else if (ePenStyle == Qt::DashDotLine)
-            DrawSegments<9, 0x4f>(Job);
+            DrawCounted<c_DashDotted.iPeriod, c_DashDotted.uOnMask>(*this, Painter, Line, Where, Device, Stamps, LinePen);
         else
-            DrawSegments<1, 0x1>(Job);
+            DrawCounted<c_Solid.iPeriod, c_Solid.uOnMask>(*this, Painter, Line, Where, Device, Stamps, LinePen);
     }
-
-    if (Line.m_ePointStyle != eRDPointNone && !vecPoints.empty()) {
-        // Without a bitmap only repeats in a row are left out.
-        PixelSet Drawn(Frame);
-        long iLastX = Numeric::c_iInvalidDevice, iLastY = Numeric::c_iInvalidDevice;
-        for (const CRDPoint& Vertex : vecPoints) {
-            const long iX = Map.MapX(Vertex.m_dX);
-            const long iY = Map.MapY(Vertex.m_dY);
-            if (!Frame.Contains(iX, iY) || (iX == iLastX && iY == iLastY))
-                continue;
-            iLastX = iX;
-            iLastY = iY;
-            if (Drawn.IsUsable() && !Drawn.Insert(iX, iY))
-                continue;
-            CRDDecoratedPoint Marker(Vertex, Line.m_Color, Line.m_ePointStyle);
-            DrawPoint(Painter, Marker);
-        }
-    }
+    DrawMarkers(*this, Painter, Line, Where, Painting::MarkerShape::Of(*this));
 }
 
 } // namespace KelmFramework

@@ -186,12 +186,7 @@ const QPen& CRDLinearGrid::MarkerPen(const CRDColor& Color, ERDPointStyle ePoint
 {
     const int iSlot = static_cast<int>(ePointStyle) - static_cast<int>(eRDPointDot);
     if (!m_bMarkerPenBuilt[iSlot] || m_MarkerPenColors[iSlot] != Color) {
-        const long iWidth = ePointStyle == eRDPointDot ? m_iDotWidth
-                            : ePointStyle == eRDPointCross ? m_iCrossWidth
-                                                           : m_iSquareWidth;
-        const bool bRound = ePointStyle == eRDPointDot;
-        m_MarkerPens[iSlot] = QPen(QBrush(Color, Qt::SolidPattern), static_cast<double>(iWidth), Qt::SolidLine,
-                                   bRound ? Qt::RoundCap : Qt::FlatCap, bRound ? Qt::RoundJoin : Qt::MiterJoin);
+        m_MarkerPens[iSlot] = Painting::MarkerPen(Color, ePointStyle, Painting::MarkerShape::Of(*this));
         m_MarkerPenColors[iSlot] = Color;
         m_bMarkerPenBuilt[iSlot] = true;
     }
@@ -203,34 +198,10 @@ void CRDLinearGrid::DrawPoint(QPainter& Painter, CRDDecoratedPoint& Point)
     CRDDevicePoint Device;
     if (!ConvertPointToDevicePoint(Point, Device))
         return;
-    const long iX = Device.m_iX;
-    const long iY = Device.m_iY;
-    switch (Point.m_ePointStyle) {
-    case eRDPointDot: {
-        Painter.setPen(MarkerPen(Point.m_Color, eRDPointDot));
-        const QPoint Dot(NarrowToInt(iX), NarrowToInt(iY));
-        Painter.drawPoints(&Dot, 1);
-        break;
-    }
-    case eRDPointCross: {
-        Painter.setPen(MarkerPen(Point.m_Color, eRDPointCross));
-        const long iA = m_iCrossHalfSize;
-        const QLine Horizontal(NarrowSum(iX, -iA), NarrowToInt(iY), NarrowSum(iX, iA), NarrowToInt(iY));
-        Painter.drawLines(&Horizontal, 1);
-        const QLine Vertical(NarrowToInt(iX), NarrowSum(iY, -iA), NarrowToInt(iX), NarrowSum(iY, iA));
-        Painter.drawLines(&Vertical, 1);
-        break;
-    }
-    case eRDPointSquare: {
-        Painter.setPen(MarkerPen(Point.m_Color, eRDPointSquare));
-        const long iH = m_iSquareHalfSize;
-        const QRect Square(NarrowSum(iX, -iH), NarrowSum(iY, -iH), NarrowToInt(2 * iH), NarrowToInt(2 * iH));
-        Painter.drawRects(&Square, 1);
-        break;
-    }
-    default:
-        break;
-    }
+    if (Point.m_ePointStyle < eRDPointDot || Point.m_ePointStyle > eRDPointSquare)
+        return;
+    Painter.setPen(MarkerPen(Point.m_Color, Point.m_ePointStyle));
+    Painting::DrawMarker(Painter, Point.m_ePointStyle, Device.m_iX, Device.m_iY, Painting::MarkerShape::Of(*this));
 }
 
 void CRDLinearGrid::DrawLine(QPainter& Painter, CRDDecoratedLine& Line)
@@ -238,11 +209,26 @@ void CRDLinearGrid::DrawLine(QPainter& Painter, CRDDecoratedLine& Line)
     Painter.setPen(
         Painting::FlatPen(Line.m_Color, static_cast<double>(m_iLineWidth), Painting::PenStyleOf(Line.m_eLineStyle)));
 
-    Segments::ForEachSegment(*this, Painter, Line, [&Painter](const Segments::Segment& Piece, bool) {
-        const QLine Segment(static_cast<int>(Piece.iX1), static_cast<int>(Piece.iY1), static_cast<int>(Piece.iX2),
-                            static_cast<int>(Piece.iY2));
-        Painter.drawLines(&Segment, 1);
-    });
+    // Each segment on its own, one primitive per segment.
+    struct EachSegment
+    {
+        QPainter& Painter;
+        void Draw(const Segments::Segment& Piece, bool)
+        {
+            const QLine Segment(static_cast<int>(Piece.iX1), static_cast<int>(Piece.iY1), static_cast<int>(Piece.iX2),
+                                static_cast<int>(Piece.iY2));
+            Painter.drawLines(&Segment, 1);
+        }
+        std::size_t InsideRun(const Segments::InsideMapper& Mapper, const CRDPoint* pPoints, std::size_t i,
+                              std::size_t iCount, long& iPrevX, long& iPrevY)
+        {
+            return Segments::RunInside(Mapper, pPoints, i, iCount, iPrevX, iPrevY,
+                                       [this](long iX1, long iY1, long iX2, long iY2) __attribute__((always_inline)) {
+                                           Draw({iX1, iY1, iX2, iY2, true}, false);
+                                       });
+        }
+    } Drawer{Painter};
+    Segments::ForEachSegment(*this, Painter, Line, Drawer);
 
     const std::size_t iCount = Line.m_vecPoints.size();
     if (Line.m_ePointStyle != eRDPointNone && iCount > 0) {

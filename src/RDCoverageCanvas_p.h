@@ -1,8 +1,9 @@
-// CoverageCanvas: dense pixel columns of a line drawn as images of the blends their lines would make.
+// CoverageCanvas: the short segments of a line counted per pixel, then blended as images.
 #ifndef RDCOVERAGECANVAS_P_H
 #define RDCOVERAGECANVAS_P_H
 
 #include "RDDecimation_p.h"
+#include "RDStampModel_p.h"
 
 #include <QColor>
 #include <QImage>
@@ -10,8 +11,10 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace KelmFramework
@@ -19,135 +22,144 @@ namespace KelmFramework
 namespace Decimation
 {
 
-// How much the raster engine's antialiased one-pixel pen covers the pixels left and right of a
-// vertical line on integer coordinates (about a half each), measured once.
-struct VerticalCoverage
+// Why counting is close enough, for an opaque colour: blends of it at the coverages of short
+// segments (about a half, or full) give a pixel within one step of the same result in any order,
+// and after c_iSaturation of them the pixel is the colour, whatever else blends it before or
+// after. A segment the painter draws in between can be moved before all counted blends of a pixel
+// at the cost of one step more. So a cell counts r blends at the coverage right of a vertical
+// segment (and below a horizontal one) and l at the coverage left of it (and above), drawn r
+// first: the order of a line that runs left to right. Out of that order, or with a segment of the
+// painter moved, it has spent a step; a second one it must not take, and is drawn at once instead.
+using Cell = std::uint16_t;
+
+namespace Cells
 {
-    int iLeft = 0;
-    int iRight = 0;
-    bool bValid = false; // both constant along the line, nothing else lit
-};
+constexpr Cell c_uFull = 0xffff;   // the line's colour, whatever lay beneath
+constexpr int c_iSequences = 64;    // r * 8 + l, r + l < c_iSaturation; c_iSequences stands for full
+constexpr Cell c_uMoveUnit = 1 << 6; // bits 6 and 7: segments of the painter moved before
+constexpr Cell c_uMoves = 3 << 6;
+constexpr Cell c_uOutOfOrder = 1 << 8;
 
-inline const VerticalCoverage& MeasuredCoverage()
-{
-    static const VerticalCoverage Coverage = [] {
-        QImage Probe(4, 5, QImage::Format_ARGB32_Premultiplied);
-        Probe.fill(Qt::transparent);
-        QPainter Painter(&Probe);
-        Painter.setRenderHint(QPainter::Antialiasing);
-        Painter.setPen(QPen(QBrush(Qt::white, Qt::SolidPattern), 1.0, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
-        const QLine Line(2, 1, 2, 4);
-        Painter.drawLines(&Line, 1);
-        Painter.end();
-        VerticalCoverage Result;
-        Result.iLeft = qAlpha(Probe.pixel(1, 1));
-        Result.iRight = qAlpha(Probe.pixel(2, 1));
-        Result.bValid = Result.iLeft > 0 && Result.iRight > 0;
-        for (int iY = 0; iY < Probe.height(); ++iY) {
-            for (int iX = 0; iX < Probe.width(); ++iX) {
-                const bool bLit = iY >= 1 && iY <= 3 && (iX == 1 || iX == 2);
-                const int iExpected = !bLit ? 0 : iX == 1 ? Result.iLeft : Result.iRight;
-                Result.bValid = Result.bValid && qAlpha(Probe.pixel(iX, iY)) == iExpected;
-            }
-        }
-        return Result;
-    }();
-    return Coverage;
-}
+inline int Right(Cell uCell) { return uCell & 7; }
+inline int Left(Cell uCell) { return (uCell >> 3) & 7; }
+inline int Sequence(Cell uCell) { return uCell == c_uFull ? c_iSequences : uCell & 63; }
+// Steps spent: one for a blend order other than r first, one for each segment moved.
+inline int Spent(Cell uCell) { return ((uCell & c_uMoves) >> 6) + ((uCell & c_uOutOfOrder) ? 1 : 0); }
+constexpr int c_iAllowed = 2;
+} // namespace Cells
 
-// A cell of the coverage canvas is empty (0), a point (255), or 1 + the side of its first run
-// * 81 + that run's length * 9 + the length of the second run, which is of the other side.
-constexpr std::uint8_t c_uPointCell = 255;
-constexpr int c_iRuns = c_iSaturation + 1;
+enum Side { Right = 0, Left = 1 };
 
-constexpr std::uint8_t CellCode(int iFirstSide, int iFirst, int iSecond)
-{
-    return static_cast<std::uint8_t>(iFirst == 0 ? 0 : 1 + iFirstSide * c_iRuns * c_iRuns + iFirst * c_iRuns + iSecond);
-}
-
-// The cell after a run of one side: a run of the first run's side grows it while there is no
-// second; a third run is merged into the last one, whose order with the first matters least.
-inline constexpr std::array<std::array<std::array<std::uint8_t, c_iRuns>, 2>, 256> c_CellTransitions = [] {
-    std::array<std::array<std::array<std::uint8_t, c_iRuns>, 2>, 256> Table{};
-    const auto capped = [](int i) { return i < c_iSaturation ? i : c_iSaturation; };
-    for (int iCell = 0; iCell < 256; ++iCell) {
-        const int iCode = iCell - 1;
-        const int iFirstSide = iCell == 0 ? 0 : iCode / (c_iRuns * c_iRuns);
-        const int iFirst = iCell == 0 ? 0 : iCode / c_iRuns % c_iRuns;
-        const int iSecond = iCell == 0 ? 0 : iCode % c_iRuns;
-        for (int iSide = 0; iSide < 2; ++iSide) {
-            for (int iCount = 0; iCount < c_iRuns; ++iCount) {
-                int iNew = iCell;
-                if (iCell == c_uPointCell || iCell > CellCode(1, c_iSaturation, c_iSaturation) || iCount == 0)
-                    iNew = iCell;
-                else if (iFirst == 0)
-                    iNew = CellCode(iSide, iCount, 0);
-                else if (iSide == iFirstSide && iSecond == 0)
-                    iNew = CellCode(iSide, capped(iFirst + iCount), 0);
-                else if (iSide != iFirstSide)
-                    iNew = CellCode(iFirstSide, iFirst, capped(iSecond + iCount));
-                else
-                    iNew = CellCode(1 - iSide, iSecond, capped(iFirst + iCount));
-                Table[static_cast<std::size_t>(iCell)][static_cast<std::size_t>(iSide)][static_cast<std::size_t>(iCount)] =
-                    static_cast<std::uint8_t>(iNew);
-            }
-        }
-    }
-    return Table;
-}();
-
-// Per pixel, the blends the column profiles make in it, in order. A vertical line on integer
-// coordinates covers the pixel left of it and the one right of it by about a half each, so a
-// pixel is lit by the right half of its own column's lines and by the left half of the next
-// column's: kept as at most two runs of one side each, up to saturation. Everything is then
-// drawn as images, one blend per pixel and image, so that every pixel is blended with the same
-// alphas in the same order as by the lines, at a fraction of the raster engine's cost per pixel.
+// Per pixel of a line, how often the short segments blend it. Everything is then drawn as images,
+// one blend per pixel and image, with the alphas of the segments, at a fraction of the raster
+// engine's cost per pixel.
 class CoverageCanvas
 {
 public:
-    enum Side { Right = 0, Left = 1 };
-
-    /// Usable where wanted, the rectangle is sane and small enough and the coverage is known.
-    CoverageCanvas(const DeviceFrame& Frame, bool bWanted, const QColor& Color, const VerticalCoverage& Coverage)
-        : m_iLeft(Frame.iL - 1), m_iTop(Frame.iT), m_uColor(Color.rgb()), m_Coverage(Coverage)
+    /// Covers the columns left of Stamps to its right edge and the rows above it to its bottom edge.
+    CoverageCanvas(const Frame& Stamps, const QColor& Color, const StampModel& Model)
+        : m_iLeft(Stamps.iL - 1),
+          m_iTop(Stamps.iT - 1),
+          m_iWidth(Stamps.Width() + 1),
+          m_iHeight(Stamps.Height() + 1),
+          m_uColor(Color.rgb()),
+          m_Model(Model)
     {
-        const long iWidth = Frame.iR - Frame.iL + 2;
-        const long iHeight = Frame.iB - Frame.iT + 1;
-        if (!bWanted || !Frame.bSane || !Coverage.bValid || Color.alpha() != 255 || iWidth > c_iMaxCanvas / iHeight)
-            return;
-        m_iWidth = iWidth;
-        m_iHeight = iHeight;
     }
 
-    bool IsUsable() const { return m_iWidth > 0; }
-
-    /// The cells of device column iX, one per row from the top edge.
-    std::uint8_t* Column(long iX)
+    /// Leaves the cells clear for the next line, drawn or not.
+    ~CoverageCanvas()
     {
-        if (!m_pCells)
-            Allocate();
-        return m_pCells + (iX - m_iLeft) * m_iHeight;
-    }
-
-    /// Rows iLow .. iHigh of device column iX and the column left of it have been written.
-    void Touch(long iX, long iLow, long iHigh)
-    {
-        for (long iColumn = iX - 1 - m_iLeft; iColumn <= iX - m_iLeft; ++iColumn) {
-            std::pair<long, long>& Rows = m_vecTiles[static_cast<std::size_t>(iColumn / c_iTileWidth)];
-            Rows.first = std::min(Rows.first, iLow);
-            Rows.second = std::max(Rows.second, iHigh);
+        for (std::size_t iTile = 0; iTile < m_vecTiles.size(); ++iTile) {
+            const long iLow = m_vecTiles[iTile].first, iHigh = m_vecTiles[iTile].second;
+            const long iFirst = static_cast<long>(iTile) * c_iTileWidth;
+            for (long iColumn = iFirst; iLow <= iHigh && iColumn < std::min(iFirst + c_iTileWidth, m_iWidth); ++iColumn)
+                std::fill_n(m_pCells + iColumn * m_iHeight + iLow, iHigh - iLow + 1, Cell(0));
         }
     }
 
-    /// Appends iCount (1 .. saturation) blends of one side.
-    static void AddRun(std::uint8_t& uCell, Side eSide, int iCount)
+    CoverageCanvas(const CoverageCanvas&) = delete;
+    CoverageCanvas& operator=(const CoverageCanvas&) = delete;
+
+    /// The pixels the canvas covers.
+    Frame Bounds() const { return {m_iLeft, m_iTop, m_iLeft + m_iWidth - 1, m_iTop + m_iHeight - 1}; }
+    bool IsEmpty() const { return !m_pCells; }
+
+    /// iCount (1 .. c_iSaturation) blends of one side at device pixel (iX, iY).
+    __attribute__((always_inline)) void Add(long iX, long iY, Side eSide, int iCount)
     {
-        uCell = c_CellTransitions[uCell][eSide][static_cast<std::size_t>(iCount)];
+        Cell& uCell = At(iX, iY);
+        if (uCell == Cells::c_uFull)
+            return;
+        int iRight = Cells::Right(uCell), iLeft = Cells::Left(uCell);
+        Cell uFlags = uCell & (Cells::c_uMoves | Cells::c_uOutOfOrder);
+        if (eSide == Right) {
+            if (iLeft > 0)
+                uFlags |= Cells::c_uOutOfOrder;
+            iRight += iCount;
+        } else {
+            iLeft += iCount;
+        }
+        uCell = iRight + iLeft >= c_iSaturation ? Cells::c_uFull : Cell(iRight | iLeft << 3 | uFlags);
     }
 
-    static void AddPoint(std::uint8_t& uCell) { uCell = c_uPoint; }
+    /// A pixel lit fully.
+    void Fill(long iX, long iY) { At(iX, iY) = Cells::c_uFull; }
 
-    /// Draws what was written and clears it for the next line.
+    /// What a segment drawn by the painter next finds in the pixels it may light.
+    struct Visit
+    {
+        bool bAllFull = true; ///< every pixel is in the canvas and full: the segment changes none
+        Frame Conflict{LONG_MAX, LONG_MAX, LONG_MIN, LONG_MIN}; ///< pixels to draw before it
+    };
+
+    /// Notes that a segment drawn by the painter may light pixel (iX, iY), to be moved before the
+    /// blends counted there, or, where that would spend a step too many, drawn after them.
+    void Touch(long iX, long iY, Visit& Result)
+    {
+        const long iColumn = iX - m_iLeft, iRow = iY - m_iTop;
+        if (iColumn < 0 || iColumn >= m_iWidth || iRow < 0 || iRow >= m_iHeight) {
+            Result.bAllFull = false;
+            return;
+        }
+        Cell& uCell = m_pCells[iColumn * m_iHeight + iRow];
+        if (uCell == Cells::c_uFull)
+            return;
+        Result.bAllFull = false;
+        if ((uCell & 63) == 0)
+            return; // nothing counted yet: the segment goes before whatever comes
+        if (Cells::Spent(uCell) < Cells::c_iAllowed)
+            uCell = Cell(uCell + Cells::c_uMoveUnit);
+        else
+            Result.Conflict = {std::min(Result.Conflict.iL, iX), std::min(Result.Conflict.iT, iY),
+                               std::max(Result.Conflict.iR, iX), std::max(Result.Conflict.iB, iY)};
+    }
+
+    /// Draws the pending pixels of Box now, so that what the painter draws next blends after them,
+    /// and counts theirs from nothing again. Full pixels stay: nothing drawn later changes them.
+    void DrawPending(QPainter& Painter, const Frame& Box)
+    {
+        const long iFirst = std::max(Box.iL - m_iLeft, 0L), iLast = std::min(Box.iR - m_iLeft, m_iWidth - 1);
+        const long iLow = std::max(Box.iT - m_iTop, 0L), iHigh = std::min(Box.iB - m_iTop, m_iHeight - 1);
+        if (!m_pCells || iFirst > iLast || iLow > iHigh)
+            return;
+        // The box as a tile of its own, its full pixels kept aside and put back afterwards.
+        m_vecKept.clear();
+        for (long iColumn = iFirst; iColumn <= iLast; ++iColumn) {
+            Cell* const puCells = m_pCells + iColumn * m_iHeight;
+            for (long iRow = iLow; iRow <= iHigh; ++iRow) {
+                if (puCells[iRow] == Cells::c_uFull) {
+                    m_vecKept.push_back(iColumn * m_iHeight + iRow);
+                    puCells[iRow] = 0;
+                }
+            }
+        }
+        DrawTile(Painter, iFirst, iLast - iFirst + 1, iLow, iHigh - iLow + 1);
+        for (long iCell : m_vecKept)
+            m_pCells[iCell] = Cells::c_uFull;
+    }
+
+    /// Draws what was counted and clears it for the next line.
     void Draw(QPainter& Painter)
     {
         if (!m_pCells)
@@ -164,15 +176,27 @@ public:
     }
 
 private:
-    static constexpr std::uint8_t c_uPoint = c_uPointCell;
+    static constexpr long c_iTileWidth = 32;
     static constexpr int c_iRowGap = 6;
 
     static std::size_t Index(long i) { return static_cast<std::size_t>(i); }
 
-    // The cells, kept per thread: a line that needs them once tends to need them again.
+    __attribute__((always_inline)) Cell& At(long iX, long iY)
+    {
+        if (!m_pCells)
+            Allocate();
+        const long iColumn = iX - m_iLeft, iRow = iY - m_iTop;
+        std::pair<long, long>& Rows = m_vecTiles[Index(iColumn / c_iTileWidth)];
+        Rows.first = std::min(Rows.first, iRow);
+        Rows.second = std::max(Rows.second, iRow);
+        return m_pCells[iColumn * m_iHeight + iRow];
+    }
+
+    // The cells are kept per thread, and only what a line wrote is cleared: a line that needs them
+    // once tends to need them again.
     void Allocate()
     {
-        thread_local std::vector<std::uint8_t> vecCells;
+        thread_local std::vector<Cell> vecCells;
         if (vecCells.size() < Index(m_iWidth * m_iHeight))
             vecCells.assign(Index(m_iWidth * m_iHeight), 0);
         m_pCells = vecCells.data();
@@ -180,12 +204,11 @@ private:
         BuildLayers();
     }
 
-    // Per cell, the blends to draw. A point makes its pixel the colour; a sequence whose result
-    // is the same on every background (the blends are monotonic: the same on black and white)
-    // becomes that colour, opaque; any other is drawn blend by blend.
+    // Per blend sequence, the images to draw: r blends at the right coverage, then l at the left
+    // one. A sequence whose result is the same on every background (blends are monotonic: the same
+    // on black and white) becomes that colour, opaque; any other is drawn blend by blend.
     void BuildLayers()
     {
-        const int aiAlpha[2] = {m_Coverage.iRight, m_Coverage.iLeft};
         const QRgb uColor = m_uColor;
         const int aiChannels[4] = {qRed(uColor), qGreen(uColor), qBlue(uColor), 255};
         const auto blend = [](int iValue, int iChannel, int iAlpha) {
@@ -196,41 +219,41 @@ private:
             };
             return multiply(iChannel, iAlpha) + multiply(iValue, 255 - iAlpha);
         };
-        m_vecColors.assign(2 * c_iSaturation, {});
+        m_vecColors.assign(c_iSaturation, {});
         m_auLayers.fill(0);
-        m_auLayers[c_uPoint] = 1;
-        m_vecColors[0][c_uPoint] = uColor | 0xff000000u;
-        for (int iFirstSide = 0; iFirstSide < 2; ++iFirstSide) {
-            for (int iFirst = 1; iFirst <= c_iSaturation; ++iFirst) {
-                for (int iSecond = 0; iSecond <= c_iSaturation; ++iSecond) {
-                    const std::size_t iCell = CellCode(iFirstSide, iFirst, iSecond);
-                    int aiSequence[2 * c_iSaturation];
-                    int iBlends = 0;
-                    for (int i = 0; i < iFirst; ++i)
-                        aiSequence[iBlends++] = aiAlpha[iFirstSide];
-                    for (int i = 0; i < iSecond; ++i)
-                        aiSequence[iBlends++] = aiAlpha[1 - iFirstSide];
-                    int aiOnBlack[4], aiOnWhite[4];
-                    bool bConstant = true;
-                    for (int iChannel = 0; iChannel < 4; ++iChannel) {
-                        aiOnBlack[iChannel] = 0;
-                        aiOnWhite[iChannel] = 255;
-                        for (int i = 0; i < iBlends; ++i) {
-                            aiOnBlack[iChannel] = blend(aiOnBlack[iChannel], aiChannels[iChannel], aiSequence[i]);
-                            aiOnWhite[iChannel] = blend(aiOnWhite[iChannel], aiChannels[iChannel], aiSequence[i]);
-                        }
-                        bConstant = bConstant && aiOnBlack[iChannel] == aiOnWhite[iChannel];
+        m_auLayers[Cells::c_iSequences] = 1;
+        m_vecColors[0][Cells::c_iSequences] = uColor | 0xff000000u;
+        for (int iRight = 0; iRight < c_iSaturation; ++iRight) {
+            for (int iLeft = 0; iRight + iLeft < c_iSaturation; ++iLeft) {
+                const std::size_t iSequence = Index(iRight | iLeft << 3);
+                if (iSequence == 0)
+                    continue;
+                int aiSequence[c_iSaturation];
+                int iBlends = 0;
+                for (int i = 0; i < iRight; ++i)
+                    aiSequence[iBlends++] = m_Model.iRight;
+                for (int i = 0; i < iLeft; ++i)
+                    aiSequence[iBlends++] = m_Model.iLeft;
+                int aiOnBlack[4], aiOnWhite[4];
+                bool bConstant = true;
+                for (int iChannel = 0; iChannel < 4; ++iChannel) {
+                    aiOnBlack[iChannel] = 0;
+                    aiOnWhite[iChannel] = 255;
+                    for (int i = 0; i < iBlends; ++i) {
+                        aiOnBlack[iChannel] = blend(aiOnBlack[iChannel], aiChannels[iChannel], aiSequence[i]);
+                        aiOnWhite[iChannel] = blend(aiOnWhite[iChannel], aiChannels[iChannel], aiSequence[i]);
                     }
-                    if (bConstant && aiOnBlack[3] == 255) {
-                        m_auLayers[iCell] = 1;
-                        m_vecColors[0][iCell] = qRgb(aiOnBlack[0], aiOnBlack[1], aiOnBlack[2]);
-                        continue;
-                    }
-                    m_auLayers[iCell] = static_cast<std::uint8_t>(iBlends);
-                    for (int i = 0; i < iBlends; ++i)
-                        m_vecColors[Index(i)][iCell] =
-                            qPremultiply(qRgba(qRed(uColor), qGreen(uColor), qBlue(uColor), aiSequence[i]));
+                    bConstant = bConstant && aiOnBlack[iChannel] == aiOnWhite[iChannel];
                 }
+                if (bConstant && aiOnBlack[3] == 255) {
+                    m_auLayers[iSequence] = 1;
+                    m_vecColors[0][iSequence] = qRgb(aiOnBlack[0], aiOnBlack[1], aiOnBlack[2]);
+                    continue;
+                }
+                m_auLayers[iSequence] = static_cast<std::uint8_t>(iBlends);
+                for (int i = 0; i < iBlends; ++i)
+                    m_vecColors[Index(i)][iSequence] =
+                        qPremultiply(qRgba(qRed(uColor), qGreen(uColor), qBlue(uColor), aiSequence[i]));
             }
         }
     }
@@ -239,8 +262,8 @@ private:
     struct DeepPixel
     {
         std::uint32_t uRow;
-        std::uint8_t uColumn;
-        std::uint8_t uCell;
+        std::uint32_t uColumn;
+        std::uint8_t uSequence;
     };
 
     // The first blend of every pixel of a tile as one image; the further blends, layer by layer,
@@ -249,24 +272,25 @@ private:
     // are cleared and only those pixels written.
     void DrawTile(QPainter& Painter, long iFirst, long iWidth, long iLow, long iRows)
     {
-        std::uint8_t* const puTile = m_pCells + iFirst * m_iHeight + iLow;
+        Cell* const puTile = m_pCells + iFirst * m_iHeight + iLow;
         m_vecRowLayers.assign(Index(iRows), 0);
         m_vecDeep.clear();
         m_vecPixels.resize(Index(iWidth * iRows));
-        const std::array<QRgb, 256>& auFirst = m_vecColors[0];
+        const std::array<QRgb, Cells::c_iSequences + 1>& auFirst = m_vecColors[0];
         for (long iColumn = 0; iColumn < iWidth; ++iColumn) {
-            std::uint8_t* const puCells = puTile + iColumn * m_iHeight;
+            Cell* const puCells = puTile + iColumn * m_iHeight;
             QRgb* puPixel = m_vecPixels.data() + iColumn;
             for (long iRow = 0; iRow < iRows; ++iRow, puPixel += iWidth) {
-                const std::uint8_t uCell = puCells[iRow];
-                const std::uint8_t uLayers = m_auLayers[uCell];
-                *puPixel = auFirst[uCell];
+                const int iSequence = Cells::Sequence(puCells[iRow]);
+                const std::uint8_t uLayers = m_auLayers[Index(iSequence)];
+                *puPixel = auFirst[Index(iSequence)];
                 if (uLayers > 1) {
                     m_vecRowLayers[Index(iRow)] = std::max(m_vecRowLayers[Index(iRow)], uLayers);
-                    m_vecDeep.push_back({static_cast<std::uint32_t>(iRow), static_cast<std::uint8_t>(iColumn), uCell});
+                    m_vecDeep.push_back({static_cast<std::uint32_t>(iRow), static_cast<std::uint32_t>(iColumn),
+                                         static_cast<std::uint8_t>(iSequence)});
                 }
             }
-            std::memset(puCells, 0, Index(iRows));
+            std::fill_n(puCells, iRows, Cell(0));
         }
         DrawPixels(Painter, iFirst, iWidth, iLow, iRows, m_vecPixels.data());
 
@@ -292,13 +316,13 @@ private:
                 iRow = iEnd;
             }
             m_vecPixels.assign(Index(iPixels), 0);
-            const std::array<QRgb, 256>& auColors = m_vecColors[Index(iLayer)];
+            const std::array<QRgb, Cells::c_iSequences + 1>& auColors = m_vecColors[Index(iLayer)];
             std::size_t iKept = 0;
             for (const DeepPixel& Pixel : m_vecDeep) {
-                if (m_auLayers[Pixel.uCell] <= iLayer)
+                if (m_auLayers[Pixel.uSequence] <= iLayer)
                     continue;
                 m_vecPixels[Index(m_vecRowRun[Pixel.uRow] + static_cast<long>(Pixel.uRow) * iWidth + Pixel.uColumn)] =
-                    auColors[Pixel.uCell];
+                    auColors[Pixel.uSequence];
                 m_vecDeep[iKept++] = Pixel;
             }
             m_vecDeep.resize(iKept);
@@ -318,22 +342,23 @@ private:
         Painter.drawImage(QPoint(static_cast<int>(m_iLeft + iFirst), static_cast<int>(m_iTop + iTopRow)), Pixels);
     }
 
-    long m_iLeft;
-    long m_iTop;
+    const long m_iLeft;
+    const long m_iTop;
+    const long m_iWidth;
+    const long m_iHeight;
     const QRgb m_uColor;
-    const VerticalCoverage m_Coverage;
-    long m_iWidth = 0;
-    long m_iHeight = 0;
-    std::uint8_t* m_pCells = nullptr;
+    const StampModel m_Model;
+    Cell* m_pCells = nullptr;
     std::vector<std::pair<long, long>> m_vecTiles; // rows written per tile of columns
-    std::array<std::uint8_t, 256> m_auLayers{};
-    std::vector<std::array<QRgb, 256>> m_vecColors; // per layer and cell
+    std::array<std::uint8_t, Cells::c_iSequences + 1> m_auLayers{}; // blends per sequence
+    std::vector<std::array<QRgb, Cells::c_iSequences + 1>> m_vecColors; // per layer and sequence
     std::vector<QRgb> m_vecPixels;
     // Scratch of DrawTile.
     std::vector<std::uint8_t> m_vecRowLayers; // blends the row of a tile needs at most, where more than one
     std::vector<DeepPixel> m_vecDeep;
     std::vector<std::pair<long, long>> m_vecRuns;
     std::vector<long> m_vecRowRun; // where a row's pixels start, less its row times the width
+    std::vector<long> m_vecKept;   // full cells of a box drawn early
 };
 
 } // namespace Decimation

@@ -1,13 +1,22 @@
-// What the decimating grid's drawing shares: its limits, the device rectangle, queued lines and pixel sets.
+// What the decimating grid's drawing shares: its limits, the painters it can reproduce, queued lines.
 #ifndef RDDECIMATION_P_H
 #define RDDECIMATION_P_H
 
+#include "RDNumeric_p.h"
+
+#include <QImage>
 #include <QLine>
+#include <QPaintDevice>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPen>
+#include <QRect>
+#include <QRegion>
+#include <QTransform>
 
+#include <algorithm>
+#include <cmath>
 #include <cstddef>
-#include <cstdint>
 #include <vector>
 
 namespace KelmFramework
@@ -15,72 +24,124 @@ namespace KelmFramework
 namespace Decimation
 {
 
-// Each blend of about half coverage halves an 8-bit channel's distance to where repeated blends
-// end, so blends beyond the 8th change no pixel: counting a row up to 8 loses nothing.
+// Blends of an opaque colour at half coverage or more: each halves a channel's distance to the
+// colour at least, so after this many the pixel is the colour, from any start.
 constexpr int c_iSaturation = 8;
 
-// Column profiles need a buffer as high as the device rectangle, and points and markers a bitmap
-// of it; larger rectangles (no screen has them) are drawn segment by segment.
+// Largest canvas and column profile (no screen comes near them); beyond, lines go to the painter.
+constexpr long c_iMaxCanvas = 1L << 25;
 constexpr long c_iMaxProfileRows = 1L << 16;
-constexpr long c_iMaxBitmap = 1L << 25;
 
 // Lines handed to one drawLines call at most.
 constexpr std::size_t c_iBatchSize = 4096;
 
-// Pixels of a coverage canvas, kept per thread between calls, and the width of the images it is
-// drawn in.
-constexpr long c_iMaxCanvas = 1L << 23;
-constexpr long c_iTileWidth = 32;
-// Vertical segments in a pixel column from which on it goes to the canvas.
-constexpr long c_iDenseColumn = 16;
-
-// The device rectangle as the drawing loops test it.
-struct DeviceFrame
-{
-    long iL, iT, iR, iB;
-    bool bSane; // L <= R, T <= B, and within the painter range
-    bool Contains(long iX, long iY) const { return iX >= iL && iX <= iR && iY >= iT && iY <= iB; }
+// How a line reaches the painter.
+enum class Route {
+    Exact,  // as CRDBoxGridLayout draws it, primitive by primitive
+    Canvas, // one device pixel per pixel: short segments are counted per pixel and blended as images
+    Scaled, // an even integer scale: pixels fully covered by the pen merge into runs
 };
 
-// Lines queued for drawLines in drawing order. Column profiles are drawn with a solid pen (their
-// rows already follow the dash pattern); a change of pen draws what is queued first. Without
-// antialiasing Qt draws the lines of one call unlike the same lines one call each (it ends them
-// differently), so each line then gets its own call, as in the box grid.
+// The painter as the decimation sees it.
+struct Target
+{
+    Route eRoute = Route::Exact;
+    int iScale = 1;
+    // The pixels, in the painter's coordinates, that the painter may write and that lie clear of
+    // its device's edges: short segments inside count as their pixels.
+    long iLeft = 0, iTop = 0, iRight = -1, iBottom = -1;
+};
+
+// Even device pixels per pixel up to this are merged; odd or larger scales are drawn exactly.
+constexpr int c_iMaxScale = 8;
+
+/// Which route a line of this colour takes on this painter. The counted routes reproduce the
+/// raster engine's blends, so they need exactly those: antialiased source-over of an opaque colour
+/// at full opacity onto 32-bit pixels, an integer scale and whole-pixel offsets, rectangular clips.
+inline Target TargetOf(QPainter& Painter, const QColor& Color)
+{
+    Target Result;
+    QPaintEngine* const pEngine = Painter.paintEngine();
+    if (!pEngine || pEngine->type() != QPaintEngine::Raster || !Painter.testRenderHint(QPainter::Antialiasing)
+        || Painter.opacity() != 1.0 || Painter.compositionMode() != QPainter::CompositionMode_SourceOver
+        || Color.alpha() != 255)
+        return Result;
+    const QPaintDevice* const pDevice = pEngine->paintDevice();
+    if (!pDevice || pDevice->devType() != QInternal::Image)
+        return Result;
+    const QImage& Image = *static_cast<const QImage*>(pDevice);
+    if (Image.format() != QImage::Format_RGB32 && Image.format() != QImage::Format_ARGB32_Premultiplied)
+        return Result;
+    const QTransform Transform = Painter.combinedTransform();
+    const double dScale = Transform.m11();
+    if (Transform.type() > QTransform::TxScale || Transform.m22() != dScale || dScale < 1.0
+        || dScale > c_iMaxScale || dScale != std::floor(dScale) || Transform.dx() != std::floor(Transform.dx())
+        || Transform.dy() != std::floor(Transform.dy()))
+        return Result;
+    const int iScale = static_cast<int>(dScale);
+    if (iScale > 1 && iScale % 2 != 0)
+        return Result;
+
+    // The writable pixels in device coordinates, kept two pixels off every edge, where the raster
+    // engine may cut a line's geometry rather than its pixels.
+    QRect Writable = Image.rect();
+    if (Painter.hasClipping()) {
+        const QRegion Clip = Painter.clipRegion();
+        if (Clip.rectCount() != 1)
+            return Result;
+        Writable &= Transform.mapRect(Clip.boundingRect());
+    }
+    Writable.adjust(2, 2, -2, -2);
+    if (Writable.isEmpty())
+        return Result;
+    const QTransform Inverse = Transform.inverted();
+    const QRectF Logical = Inverse.mapRect(QRectF(Writable));
+    Result.eRoute = iScale == 1 ? Route::Canvas : Route::Scaled;
+    Result.iScale = iScale;
+    Result.iLeft = static_cast<long>(std::ceil(Logical.left()));
+    Result.iTop = static_cast<long>(std::ceil(Logical.top()));
+    Result.iRight = static_cast<long>(std::floor(Logical.right())) - 1;
+    Result.iBottom = static_cast<long>(std::floor(Logical.bottom())) - 1;
+    return Result;
+}
+
+// A rectangle of the device as the drawing loops test it, edges included.
+struct Frame
+{
+    long iL, iT, iR, iB;
+    bool Contains(long iX, long iY) const { return iX >= iL && iX <= iR && iY >= iT && iY <= iB; }
+    bool IsEmpty() const { return iL > iR || iT > iB; }
+    long Width() const { return iR - iL + 1; }
+    long Height() const { return iB - iT + 1; }
+};
+
+/// The part of the device rectangle in which short segments count as pixels: inside the painter's
+/// writable pixels, and small enough for a canvas; empty where there is none.
+inline Frame StampFrame(const Frame& Device, const Target& Where)
+{
+    Frame Result{std::max(Device.iL, Where.iLeft), std::max(Device.iT, Where.iTop), std::min(Device.iR, Where.iRight),
+                 std::min(Device.iB, Where.iBottom)};
+    if (Result.IsEmpty() || Result.Height() >= c_iMaxProfileRows
+        || Result.Width() + 1 > c_iMaxCanvas / (Result.Height() + 1))
+        return Frame{0, 0, -1, -1};
+    return Result;
+}
+
+// Lines queued for drawLines in drawing order, with one pen.
 class LineBatch
 {
 public:
-    LineBatch(QPainter& Painter, const QPen& LinePen, const QPen& ProfilePen, bool bSamePen)
-        : m_Painter(Painter),
-          m_LinePen(LinePen),
-          m_ProfilePen(ProfilePen),
-          m_bSamePen(bSamePen),
-          m_iBatchSize(Painter.testRenderHint(QPainter::Antialiasing) ? c_iBatchSize : 1)
-    {
-        m_vecLines.reserve(m_iBatchSize);
-    }
+    explicit LineBatch(QPainter& Painter) : m_Painter(Painter) {}
+    ~LineBatch() { Draw(); }
 
-    void Add(const QLine& Line, bool bProfile)
+    void Add(long iX1, long iY1, long iX2, long iY2)
     {
-        if (!m_bSamePen && bProfile != m_bProfilePen) {
-            Draw();
-            m_Painter.setPen(bProfile ? m_ProfilePen : m_LinePen);
-            m_bProfilePen = bProfile;
-        }
-        m_vecLines.push_back(Line);
-        if (m_vecLines.size() == m_iBatchSize)
+        m_vecLines.emplace_back(static_cast<int>(iX1), static_cast<int>(iY1), static_cast<int>(iX2),
+                                static_cast<int>(iY2));
+        if (m_vecLines.size() == c_iBatchSize)
             Draw();
     }
 
-    /// Draws what is queued and leaves the line pen set, as the box grid does.
-    void Finish()
-    {
-        Draw();
-        if (m_bProfilePen)
-            m_Painter.setPen(m_LinePen);
-        m_bProfilePen = false;
-    }
-
-private:
     void Draw()
     {
         if (!m_vecLines.empty())
@@ -88,78 +149,9 @@ private:
         m_vecLines.clear();
     }
 
-    QPainter& m_Painter;
-    const QPen& m_LinePen;
-    const QPen& m_ProfilePen;
-    const bool m_bSamePen;
-    const std::size_t m_iBatchSize;
-    bool m_bProfilePen = false;
-    std::vector<QLine> m_vecLines;
-};
-
-// A set of pixels of the device rectangle, one bit each.
-class PixelSet
-{
-public:
-    /// Empty, and usable only where the rectangle is sane and at most c_iMaxBitmap pixels. The
-    /// bits are allocated with the first pixel: many short lines need none.
-    explicit PixelSet(const DeviceFrame& Frame) : m_iLeft(Frame.iL), m_iTop(Frame.iT)
-    {
-        const long iWidth = Frame.iR - Frame.iL + 1;
-        const long iHeight = Frame.iB - Frame.iT + 1;
-        if (Frame.bSane && iWidth <= c_iMaxBitmap / iHeight) {
-            m_iWordsPerRow = (iWidth + 63) / 64;
-            m_iRows = iHeight;
-        }
-    }
-
-    bool IsUsable() const { return m_iRows > 0; }
-
-    /// Adds a pixel of the rectangle; false when it was there already.
-    bool Insert(long iX, long iY)
-    {
-        if (m_vecBits.empty())
-            m_vecBits.assign(static_cast<std::size_t>(m_iWordsPerRow * m_iRows), 0);
-        std::uint64_t& uWord = m_vecBits[Index((iY - m_iTop) * m_iWordsPerRow + (iX - m_iLeft) / 64)];
-        const std::uint64_t uBit = std::uint64_t(1) << ((iX - m_iLeft) % 64);
-        const bool bNew = !(uWord & uBit);
-        uWord |= uBit;
-        return bNew;
-    }
-
-    /// Calls Run(x, y, length) for every horizontal run of pixels in the set.
-    template <class Function>
-    void ForEachRun(Function Run) const
-    {
-        const long iRows = m_vecBits.empty() ? 0 : m_iRows;
-        for (long iRow = 0; iRow < iRows; ++iRow) {
-            const std::uint64_t* const puRow = &m_vecBits[Index(iRow * m_iWordsPerRow)];
-            long iStart = -1;
-            for (long iWord = 0; iWord <= m_iWordsPerRow; ++iWord) {
-                const std::uint64_t uWord = iWord < m_iWordsPerRow ? puRow[iWord] : 0;
-                if (uWord == (iStart < 0 ? 0 : ~std::uint64_t(0)))
-                    continue;
-                for (long iBit = 0; iBit < 64; ++iBit) {
-                    const bool bSet = (uWord >> iBit) & 1u;
-                    if (bSet && iStart < 0) {
-                        iStart = iWord * 64 + iBit;
-                    } else if (!bSet && iStart >= 0) {
-                        Run(m_iLeft + iStart, m_iTop + iRow, iWord * 64 + iBit - iStart);
-                        iStart = -1;
-                    }
-                }
-            }
-        }
-    }
-
 private:
-    static std::size_t Index(long i) { return static_cast<std::size_t>(i); }
-
-    long m_iLeft;
-    long m_iTop;
-    long m_iWordsPerRow = 0;
-    long m_iRows = 0;
-    std::vector<std::uint64_t> m_vecBits;
+    QPainter& m_Painter;
+    std::vector<QLine> m_vecLines;
 };
 
 } // namespace Decimation

@@ -75,6 +75,7 @@ struct LinearMap
         const __m128d vOriginY = _mm_set1_pd(dUserOriginY), vScaleY = _mm_set1_pd(dScaleY);
         const __m128d vHeight = _mm_set1_pd(dDeviceHeight), vDeviceY = _mm_set1_pd(dDeviceOriginY);
         const __m128d vSpan = _mm_set1_pd(dSpanY);
+        const __m128i vInvalid = _mm_set1_epi32(INT_MIN);
         for (; i + 1 < iCount; i += 2) {
             const __m128d vX = _mm_loadh_pd(_mm_load_sd(&pPoints[i].m_dX), &pPoints[i + 1].m_dX);
             const __m128d vY = _mm_loadh_pd(_mm_load_sd(&pPoints[i].m_dY), &pPoints[i + 1].m_dY);
@@ -83,15 +84,17 @@ struct LinearMap
             const __m128i vDeviceYs = _mm_cvttpd_epi32(
                 _mm_sub_pd(vSpan, _mm_sub_pd(_mm_mul_pd(_mm_mul_pd(_mm_sub_pd(vY, vOriginY), vScaleY), vHeight),
                                              vDeviceY)));
-            piX[i] = _mm_cvtsi128_si32(vDeviceXs);
-            piX[i + 1] = _mm_cvtsi128_si32(_mm_shuffle_epi32(vDeviceXs, 1));
-            piY[i] = _mm_cvtsi128_si32(vDeviceYs);
-            piY[i + 1] = _mm_cvtsi128_si32(_mm_shuffle_epi32(vDeviceYs, 1));
-            for (std::size_t k = i; k < i + 2; ++k) {
-                if (piX[k] == INT_MIN)
+            // Both coordinates of both vertices, widened to 64 bits with their signs.
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(piX + i),
+                             _mm_unpacklo_epi32(vDeviceXs, _mm_srai_epi32(vDeviceXs, 31)));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(piY + i),
+                             _mm_unpacklo_epi32(vDeviceYs, _mm_srai_epi32(vDeviceYs, 31)));
+            if (_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi32(vDeviceXs, vInvalid), _mm_cmpeq_epi32(vDeviceYs, vInvalid)))
+                & 0xff) {
+                for (std::size_t k = i; k < i + 2; ++k) {
                     piX[k] = MapX(pPoints[k].m_dX);
-                if (piY[k] == INT_MIN)
                     piY[k] = MapY(pPoints[k].m_dY);
+                }
             }
         }
 #endif

@@ -10,7 +10,9 @@
 #include <QColor>
 #include <QFontMetrics>
 #include <QPainter>
+#include <QLine>
 #include <QPen>
+#include <QPoint>
 #include <QRect>
 #include <QString>
 
@@ -35,6 +37,63 @@ inline Qt::PenStyle PenStyleOf(ERDLineStyle eLineStyle)
         return Qt::DashDotLine;
     default:
         return Qt::SolidLine;
+    }
+}
+
+/// The marker sizes of a grid, in pixels.
+struct MarkerShape
+{
+    template <class Grid>
+    static MarkerShape Of(const Grid& TheGrid)
+    {
+        return {TheGrid.m_iDotWidth, TheGrid.m_iCrossHalfSize, TheGrid.m_iCrossWidth, TheGrid.m_iSquareHalfSize,
+                TheGrid.m_iSquareWidth};
+    }
+
+    long iDotWidth;
+    long iCrossHalfSize;
+    long iCrossWidth;
+    long iSquareHalfSize;
+    long iSquareWidth;
+};
+
+/// The pen of a marker style: round for dots, flat for crosses and squares.
+inline QPen MarkerPen(const QColor& Color, ERDPointStyle ePointStyle, const MarkerShape& Shape)
+{
+    if (ePointStyle == eRDPointDot)
+        return QPen(QBrush(Color, Qt::SolidPattern), static_cast<double>(Shape.iDotWidth), Qt::SolidLine,
+                    Qt::RoundCap, Qt::RoundJoin);
+    return FlatPen(Color, static_cast<double>(ePointStyle == eRDPointCross ? Shape.iCrossWidth : Shape.iSquareWidth));
+}
+
+/// A dot, cross or square at a device point, in the pen already set.
+inline void DrawMarker(QPainter& Painter, ERDPointStyle ePointStyle, long iX, long iY, const MarkerShape& Shape)
+{
+    using Numeric::NarrowSum;
+    using Numeric::NarrowToInt;
+    switch (ePointStyle) {
+    case eRDPointDot: {
+        const QPoint Dot(NarrowToInt(iX), NarrowToInt(iY));
+        Painter.drawPoints(&Dot, 1);
+        break;
+    }
+    case eRDPointCross: {
+        const long iA = Shape.iCrossHalfSize;
+        const QLine Horizontal(NarrowSum(iX, -iA), NarrowToInt(iY), NarrowSum(iX, iA), NarrowToInt(iY));
+        Painter.drawLines(&Horizontal, 1);
+        const QLine Vertical(NarrowToInt(iX), NarrowSum(iY, -iA), NarrowToInt(iX), NarrowSum(iY, iA));
+        Painter.drawLines(&Vertical, 1);
+        break;
+    }
+    case eRDPointSquare: {
+        const long iH = Shape.iSquareHalfSize;
+        const int iSide = NarrowSum(iH, iH);
+        const QRect Square(NarrowSum(iX, -iH), NarrowSum(iY, -iH), iSide, iSide);
+        Painter.drawRects(&Square, 1);
+        break;
+    }
+    default:
+        break;
     }
 }
 

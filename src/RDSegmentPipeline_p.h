@@ -11,8 +11,12 @@
 
 #include <QPainter>
 
-#include <algorithm>
+#include <climits>
 #include <cstddef>
+
+#if defined(__x86_64__) && defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace KelmFramework
 {
@@ -26,7 +30,7 @@ struct Segment
     bool bInside; ///< both ends lie in the device rectangle, and clipping moved neither
 };
 
-/// One bit per edge of the device rectangle that a point lies beyond.
+/// The outside test: one bit per edge of the device rectangle that a point lies beyond.
 struct OutCode
 {
     long iL, iT, iR, iB;
@@ -37,14 +41,115 @@ struct OutCode
     }
 };
 
-/// Vertices mapped per block: the block's device coordinates stay in the cache.
-constexpr std::size_t c_iBlock = 256;
+/// The map and the outside test fused for runs of vertices inside: the bulk of a line.
+class InsideMapper
+{
+public:
+    InsideMapper(const Numeric::LinearMap& Map, const OutCode& Code) : m_Map(Map), m_Code(Code)
+    {
+#if defined(__x86_64__) && defined(__SSE2__)
+        // Mapped in 32 bits, a result of INT_MIN (where the 64-bit one may differ) lies outside a
+        // rectangle that starts above it.
+        m_bPairs = Code.iL > INT_MIN && Code.iT > INT_MIN && Code.iR < INT_MAX && Code.iB < INT_MAX;
+        m_vOriginX = _mm_set1_pd(Map.dUserOriginX);
+        m_vScaleX = _mm_set1_pd(Map.dScaleX);
+        m_vWidth = _mm_set1_pd(Map.dDeviceWidth);
+        m_vDeviceX = _mm_set1_pd(Map.dDeviceOriginX);
+        m_vOriginY = _mm_set1_pd(Map.dUserOriginY);
+        m_vScaleY = _mm_set1_pd(Map.dScaleY);
+        m_vHeight = _mm_set1_pd(Map.dDeviceHeight);
+        m_vDeviceY = _mm_set1_pd(Map.dDeviceOriginY);
+        m_vSpan = _mm_set1_pd(Map.dSpanY);
+        if (m_bPairs) {
+            m_vBeforeL = _mm_set1_epi32(static_cast<int>(Code.iL - 1));
+            m_vAfterR = _mm_set1_epi32(static_cast<int>(Code.iR + 1));
+            m_vBeforeT = _mm_set1_epi32(static_cast<int>(Code.iT - 1));
+            m_vAfterB = _mm_set1_epi32(static_cast<int>(Code.iB + 1));
+        }
+#endif
+    }
 
-/// Hands every segment that CRDLinearGrid::DrawLine draws to Draw(segment, bPaintNow), in the
-/// same order, and draws the line's name right after the first of them; bPaintNow is set for that
-/// one, which Draw must have painted when it returns.
-template <class DrawFunction>
-void ForEachSegment(CRDLinearGrid& Grid, QPainter& Painter, const CRDDecoratedLine& Line, DrawFunction&& Draw)
+    /// Maps pPoints[0] and pPoints[1] with the map's operations in the same order; false unless
+    /// both lie inside (then the results are not to be used).
+    __attribute__((always_inline)) bool Pair(const CRDPoint* pPoints, long& iX1, long& iY1, long& iX2, long& iY2) const
+    {
+#if defined(__x86_64__) && defined(__SSE2__)
+        if (!m_bPairs)
+            return false;
+        const __m128d vX = _mm_loadh_pd(_mm_load_sd(&pPoints[0].m_dX), &pPoints[1].m_dX);
+        const __m128d vY = _mm_loadh_pd(_mm_load_sd(&pPoints[0].m_dY), &pPoints[1].m_dY);
+        const __m128i vXs = _mm_cvttpd_epi32(
+            _mm_add_pd(_mm_mul_pd(_mm_mul_pd(_mm_sub_pd(vX, m_vOriginX), m_vScaleX), m_vWidth), m_vDeviceX));
+        const __m128i vYs = _mm_cvttpd_epi32(_mm_sub_pd(
+            m_vSpan, _mm_sub_pd(_mm_mul_pd(_mm_mul_pd(_mm_sub_pd(vY, m_vOriginY), m_vScaleY), m_vHeight), m_vDeviceY)));
+        const __m128i vInside =
+            _mm_and_si128(_mm_and_si128(_mm_cmpgt_epi32(vXs, m_vBeforeL), _mm_cmpgt_epi32(m_vAfterR, vXs)),
+                          _mm_and_si128(_mm_cmpgt_epi32(vYs, m_vBeforeT), _mm_cmpgt_epi32(m_vAfterB, vYs)));
+        if ((_mm_movemask_epi8(vInside) & 0xff) != 0xff)
+            return false;
+        iX1 = _mm_cvtsi128_si32(vXs);
+        iY1 = _mm_cvtsi128_si32(vYs);
+        iX2 = _mm_cvtsi128_si32(_mm_shuffle_epi32(vXs, 1));
+        iY2 = _mm_cvtsi128_si32(_mm_shuffle_epi32(vYs, 1));
+        return true;
+#else
+        (void)pPoints, (void)iX1, (void)iY1, (void)iX2, (void)iY2;
+        return false;
+#endif
+    }
+
+    /// Maps one point; false unless it lies inside.
+    __attribute__((always_inline)) bool One(const CRDPoint& Point, long& iX, long& iY) const
+    {
+        iX = m_Map.MapX(Point.m_dX);
+        iY = m_Map.MapY(Point.m_dY);
+        return m_Code(iX, iY) == 0;
+    }
+
+private:
+    const Numeric::LinearMap& m_Map;
+    const OutCode& m_Code;
+#if defined(__x86_64__) && defined(__SSE2__)
+    bool m_bPairs = false;
+    __m128d m_vOriginX, m_vScaleX, m_vWidth, m_vDeviceX, m_vOriginY, m_vScaleY, m_vHeight, m_vDeviceY, m_vSpan;
+    __m128i m_vBeforeL{}, m_vAfterR{}, m_vBeforeT{}, m_vAfterB{};
+#endif
+};
+
+/// The vertices from i on while they lie inside, each segment from (iPrevX, iPrevY) handed to
+/// Inside(iX1, iY1, iX2, iY2); returns the first vertex outside, with (iPrevX, iPrevY) the last
+/// one inside. A sink with nothing faster to do runs its InsideRun with this.
+template <class Function>
+__attribute__((always_inline)) inline std::size_t RunInside(const InsideMapper& Mapper, const CRDPoint* pPoints,
+                                                            std::size_t i, std::size_t iCount, long& iPrevX,
+                                                            long& iPrevY, Function Inside)
+{
+    long iX = iPrevX, iY = iPrevY, iX1, iY1, iX2, iY2;
+    for (; i + 1 < iCount && Mapper.Pair(pPoints + i, iX1, iY1, iX2, iY2); i += 2) {
+        Inside(iX, iY, iX1, iY1);
+        Inside(iX1, iY1, iX2, iY2);
+        iX = iX2;
+        iY = iY2;
+    }
+    for (; i < iCount && Mapper.One(pPoints[i], iX1, iY1); ++i) {
+        Inside(iX, iY, iX1, iY1);
+        iX = iX1;
+        iY = iY1;
+    }
+    iPrevX = iX;
+    iPrevY = iY;
+    return i;
+}
+
+/// Hands every segment that CRDLinearGrid::DrawLine draws to Sink, in the same order, and draws
+/// the line's name right after the first of them:
+///   Sink.Draw(segment, bPaintNow) takes any segment; bPaintNow is set for the first one, which
+///   must be painted when it returns;
+///   Sink.InsideRun(Mapper, pPoints, i, iCount, iPrevX, iPrevY) takes the run of vertices from i
+///   on that lie inside, as RunInside does: segments with both ends inside, unclipped, after the
+///   first one, the bulk of a line.
+template <class SinkType>
+void ForEachSegment(CRDLinearGrid& Grid, QPainter& Painter, const CRDDecoratedLine& Line, SinkType& Sink)
 {
     const std::size_t iCount = Line.m_vecPoints.size();
     if (iCount < 2)
@@ -57,38 +162,38 @@ void ForEachSegment(CRDLinearGrid& Grid, QPainter& Painter, const CRDDecoratedLi
     bool bLabelPending = !Line.m_strName.isEmpty();
     const CRDPoint* const pPoints = Line.m_vecPoints.data();
 
-    long aiX[c_iBlock], aiY[c_iBlock];
+    const InsideMapper Mapper(Map, Code);
     long iPrevX = Map.MapX(pPoints[0].m_dX), iPrevY = Map.MapY(pPoints[0].m_dY);
-    unsigned uPrevCode = Code(iPrevX, iPrevY);
-    for (std::size_t iFirst = 1; iFirst < iCount; iFirst += c_iBlock) {
-        const std::size_t iBlock = std::min(c_iBlock, iCount - iFirst);
-        Map.MapBlock(pPoints + iFirst, iBlock, aiX, aiY);
-        for (std::size_t k = 0; k < iBlock; ++k) {
-            const long iX = aiX[k], iY = aiY[k];
-            const unsigned uCode = Code(iX, iY);
-            Segment Piece{iPrevX, iPrevY, iX, iY, true};
-            const unsigned uBoth = uPrevCode | uCode, uCommon = uPrevCode & uCode;
-            iPrevX = iX;
-            iPrevY = iY;
-            uPrevCode = uCode;
-            // Both ends beyond one edge: DoClipLine's first test, without the call.
-            if (uCommon)
+    std::size_t i = 1;
+    while (i < iCount) {
+        if (!bLabelPending && bInsideHasPosition && Code(iPrevX, iPrevY) == 0) {
+            i = Sink.InsideRun(Mapper, pPoints, i, iCount, iPrevX, iPrevY);
+            if (i == iCount)
+                break;
+        }
+        const long iX = Map.MapX(pPoints[i].m_dX), iY = Map.MapY(pPoints[i].m_dY);
+        ++i;
+        const unsigned uCode = Code(iX, iY), uPrevCode = Code(iPrevX, iPrevY);
+        Segment Piece{iPrevX, iPrevY, iX, iY, true};
+        // The label goes where clipping put the start, before fitting to the painter range.
+        CRDDevicePoint LabelAt(iPrevX, iPrevY);
+        iPrevX = iX;
+        iPrevY = iY;
+        // Both ends beyond one edge: DoClipLine's first test, without the call.
+        if (uPrevCode & uCode)
+            continue;
+        if ((uPrevCode | uCode) != 0 || !bInsideHasPosition) {
+            CRDDevicePoint Q(iX, iY);
+            if (!Grid.DoClipLine(LabelAt, Q))
                 continue;
-            // The label goes where clipping put the start, before fitting to the painter range.
-            CRDDevicePoint LabelAt(Piece.iX1, Piece.iY1);
-            if (uBoth != 0 || !bInsideHasPosition) {
-                CRDDevicePoint Q(Piece.iX2, Piece.iY2);
-                if (!Grid.DoClipLine(LabelAt, Q))
-                    continue;
-                Piece = {LabelAt.m_iX, LabelAt.m_iY, Q.m_iX, Q.m_iY, false};
-                if (!Numeric::FitToPaintRange(Piece.iX1, Piece.iY1, Piece.iX2, Piece.iY2))
-                    continue;
-            }
-            Draw(Piece, bLabelPending);
-            if (bLabelPending) {
-                Painting::DrawLineLabel(Painter, Line.m_strName, LabelAt);
-                bLabelPending = false;
-            }
+            Piece = {LabelAt.m_iX, LabelAt.m_iY, Q.m_iX, Q.m_iY, false};
+            if (!Numeric::FitToPaintRange(Piece.iX1, Piece.iY1, Piece.iX2, Piece.iY2))
+                continue;
+        }
+        Sink.Draw(Piece, bLabelPending);
+        if (bLabelPending) {
+            Painting::DrawLineLabel(Painter, Line.m_strName, LabelAt);
+            bLabelPending = false;
         }
     }
 }

@@ -1,0 +1,158 @@
+// StampModel: the pixels the raster engine lights for the short segments a dense line is made of.
+#ifndef RDSTAMPMODEL_P_H
+#define RDSTAMPMODEL_P_H
+
+#include "RDPainting_p.h"
+
+#include <QImage>
+#include <QLine>
+#include <QPainter>
+
+#include <algorithm>
+#include <cstddef>
+#include <mutex>
+
+namespace KelmFramework
+{
+namespace Decimation
+{
+
+// Qt's patterns for a one-pixel pen, as the raster engine starts them anew with every line: dots
+// 1 on, 2 off; dash-dots 4 on, 2 off, 1 on, 2 off.
+struct DashPattern
+{
+    long iPeriod;
+    unsigned uOnMask; // bit k: the k-th pixel from a line's start is lit
+};
+constexpr DashPattern c_Solid{1, 0x1};
+constexpr DashPattern c_Dotted{3, 0x1};
+constexpr DashPattern c_DashDotted{9, 0x4f};
+
+// What one short segment lights, checked against the raster engine once per process. Counted
+// routes rely on it; where the engine draws otherwise, lines go to it whole.
+//   scale 1:  a vertical segment from row a to row b lights rows min(a,b) .. max(a,b) - 1 of the
+//             columns left and right of it, by iLeft and iRight, pixel k from its start where the
+//             pattern says; a segment of no length, and one of one pixel along both axes, lights
+//             one pixel fully; one pixel across lights the rows above and below by iLeft and iRight.
+//   even scale n: the same vertical and horizontal segments cover whole device pixels fully, and
+//             a segment of no length lights nothing.
+struct StampModel
+{
+    bool bValid = false;
+    int iLeft = 0;  // coverage left of a vertical segment, and above a horizontal one
+    int iRight = 0; // right of a vertical segment, below a horizontal one
+};
+
+namespace Probe
+{
+
+// Alpha of every pixel of Image where a primitive was drawn in opaque white.
+inline QImage Draw(int iScale, Qt::PenStyle eStyle, const QLine& Line)
+{
+    QImage Image(40 * iScale, 40 * iScale, QImage::Format_ARGB32_Premultiplied);
+    Image.setDevicePixelRatio(iScale);
+    Image.fill(Qt::transparent);
+    QPainter Painter(&Image);
+    Painter.setRenderHint(QPainter::Antialiasing);
+    Painter.setPen(Painting::FlatPen(Qt::white, 1.0, eStyle));
+    Painter.drawLines(&Line, 1);
+    return Image;
+}
+
+// Whether Image holds exactly the expected alphas: Expected(x, y) in device pixels.
+template <class Function>
+bool Matches(const QImage& Image, Function Expected)
+{
+    for (int iY = 0; iY < Image.height(); ++iY)
+        for (int iX = 0; iX < Image.width(); ++iX)
+            if (qAlpha(Image.pixel(iX, iY)) != Expected(iX, iY))
+                return false;
+    return true;
+}
+
+inline bool Lit(const DashPattern& Pattern, long iStep)
+{
+    return (Pattern.uOnMask >> (iStep % Pattern.iPeriod)) & 1u;
+}
+
+// The vertical segments of every pattern and direction; row r is lit from a downward segment
+// starting at a when r - a is lit, from an upward one starting at b when b - 1 - r is.
+inline bool VerticalsMatch(int iScale, int iLeft, int iRight)
+{
+    for (const DashPattern& Pattern : {c_Solid, c_Dotted, c_DashDotted}) {
+        const Qt::PenStyle eStyle = Pattern.iPeriod == 1 ? Qt::SolidLine
+                                    : Pattern.iPeriod == 3 ? Qt::DotLine
+                                                           : Qt::DashDotLine;
+        for (bool bDown : {true, false}) {
+            const int iA = 5, iB = 31, iColumn = 11;
+            const QImage Image = Draw(iScale, eStyle, bDown ? QLine(iColumn, iA, iColumn, iB) : QLine(iColumn, iB, iColumn, iA));
+            const bool bMatch = Matches(Image, [&](int iX, int iY) {
+                const int iRow = iY / iScale;
+                const bool bRow = iRow >= iA && iRow < iB && Lit(Pattern, bDown ? iRow - iA : iB - 1 - iRow);
+                if (!bRow)
+                    return 0;
+                if (iScale == 1)
+                    return iX == iColumn - 1 ? iLeft : iX == iColumn ? iRight : 0;
+                return iX >= iColumn * iScale - iScale / 2 && iX < iColumn * iScale + iScale / 2 ? 255 : 0;
+            });
+            if (!bMatch)
+                return false;
+        }
+    }
+    return true;
+}
+
+inline StampModel Measure(int iScale)
+{
+    StampModel Model;
+    const QImage Vertical = Draw(1, Qt::SolidLine, QLine(11, 5, 11, 9));
+    Model.iLeft = qAlpha(Vertical.pixel(10, 6));
+    Model.iRight = qAlpha(Vertical.pixel(11, 6));
+    if (Model.iLeft <= 0 || Model.iRight <= 0 || !VerticalsMatch(iScale, Model.iLeft, Model.iRight))
+        return Model;
+    for (Qt::PenStyle eStyle : {Qt::SolidLine, Qt::DotLine, Qt::DashDotLine}) {
+        // No length, and one pixel along both axes, in every direction.
+        for (const QLine& Line : {QLine(10, 10, 10, 10), QLine(10, 10, 11, 11), QLine(10, 10, 11, 9),
+                                  QLine(10, 10, 9, 11), QLine(10, 10, 9, 9)}) {
+            const int iX0 = std::min(Line.x1(), Line.x2()), iY0 = std::min(Line.y1(), Line.y2());
+            const bool bPoint = Line.p1() == Line.p2();
+            if (iScale > 1 && !bPoint)
+                continue; // drawn by the engine at larger scales
+            if (!Matches(Draw(iScale, eStyle, Line), [&](int iX, int iY) {
+                    return iScale == 1 && iX == iX0 && iY == iY0 ? 255 : 0;
+                }))
+                return Model;
+        }
+        // One pixel across, both ways.
+        for (const QLine& Line : {QLine(10, 10, 11, 10), QLine(11, 10, 10, 10)}) {
+            if (!Matches(Draw(iScale, eStyle, Line), [&](int iX, int iY) {
+                    if (iScale == 1)
+                        return iX != 10 ? 0 : iY == 9 ? Model.iLeft : iY == 10 ? Model.iRight : 0;
+                    return iX >= 10 * iScale && iX < 11 * iScale && iY >= 10 * iScale - iScale / 2
+                                   && iY < 10 * iScale + iScale / 2
+                               ? 255
+                               : 0;
+                }))
+                return Model;
+        }
+    }
+    Model.bValid = true;
+    return Model;
+}
+
+} // namespace Probe
+
+/// The model for a scale of 1 or an even scale up to 8, measured on first use.
+inline const StampModel& StampModelFor(int iScale)
+{
+    static std::once_flag s_aOnce[5];
+    static StampModel s_aModels[5];
+    const std::size_t i = static_cast<std::size_t>(iScale == 1 ? 0 : iScale / 2);
+    std::call_once(s_aOnce[i], [&] { s_aModels[i] = Probe::Measure(iScale); });
+    return s_aModels[i];
+}
+
+} // namespace Decimation
+} // namespace KelmFramework
+
+#endif // RDSTAMPMODEL_P_H

@@ -1,0 +1,261 @@
+// A random scene drawn through both box grids, pixel by pixel compared: for the test and the fuzzer.
+#ifndef DECIMATIONSCENE_H
+#define DECIMATIONSCENE_H
+
+#include "CRDBoxGridLayout.h"
+#include "CRDDecimatingBoxGrid.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QString>
+#include <QStringList>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <memory>
+#include <vector>
+
+namespace DecimationScene
+{
+
+using namespace KelmFramework;
+
+/// What the two renderings of a scene differ by.
+struct Difference
+{
+    int iLargest = 0;    ///< in any channel of any pixel
+    long iDiffering = 0; ///< pixels not identical
+    long iLit = 0;       ///< pixels the box grid changed
+};
+
+/// The image and painter a scene is drawn with.
+struct Setup
+{
+    QSize Size{200, 200};
+    QImage::Format eFormat = QImage::Format_ARGB32_Premultiplied;
+    double dRatio = 1.0;
+    QColor Background = Qt::white;
+    bool bAntialiased = true;
+    QPointF Translation;
+    double dOpacity = 1.0;
+    QPainter::CompositionMode eMode = QPainter::CompositionMode_SourceOver;
+    QRect Clip; ///< none when empty
+    bool bBrush = false;
+
+    QImage Render(CRDGrid& Grid, std::vector<CRDDecoratedLine>& vecLines) const
+    {
+        QImage Image(static_cast<int>(Size.width() * dRatio), static_cast<int>(Size.height() * dRatio), eFormat);
+        Image.setDevicePixelRatio(dRatio);
+        Image.fill(Background);
+        QPainter Painter(&Image);
+        Painter.setRenderHint(QPainter::Antialiasing, bAntialiased);
+        Painter.translate(Translation);
+        Painter.setOpacity(dOpacity);
+        Painter.setCompositionMode(eMode);
+        if (!Clip.isEmpty())
+            Painter.setClipRect(Clip);
+        if (bBrush)
+            Painter.setBrush(QBrush(Qt::darkCyan, Qt::Dense4Pattern));
+        for (CRDDecoratedLine& Line : vecLines)
+            Grid.DrawLine(Painter, Line);
+        return Image;
+    }
+
+    /// The lines drawn through Exact and through Decimating, pixel by pixel. Channels are compared
+    /// as blending stores them, premultiplied: unpremultiplying a translucent pixel would magnify a
+    /// step of its blends.
+    Difference Compare(CRDGrid& Exact, CRDGrid& Decimating, std::vector<CRDDecoratedLine>& vecLines) const
+    {
+        const QImage E = Render(Exact, vecLines).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        const QImage D = Render(Decimating, vecLines).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        QImage B(E.size(), eFormat);
+        B.fill(Background);
+        B = B.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        Difference Result;
+        for (int iY = 0; iY < E.height(); ++iY) {
+            const QRgb* const puE = reinterpret_cast<const QRgb*>(E.constScanLine(iY));
+            const QRgb* const puD = reinterpret_cast<const QRgb*>(D.constScanLine(iY));
+            const QRgb* const puB = reinterpret_cast<const QRgb*>(B.constScanLine(iY));
+            for (int iX = 0; iX < E.width(); ++iX) {
+                Result.iLit += puE[iX] != puB[iX];
+                Result.iDiffering += puE[iX] != puD[iX];
+                for (int iShift = 0; iShift < 32; iShift += 8)
+                    Result.iLargest = std::max(Result.iLargest, std::abs(int((puE[iX] >> iShift) & 0xff)
+                                                                         - int((puD[iX] >> iShift) & 0xff)));
+            }
+        }
+        return Result;
+    }
+};
+
+/// A box grid and a decimating one over the same viewport and device rectangle.
+struct GridPair
+{
+    GridPair(QRectF ViewPort, QRect Device) // Device: left, top, right, bottom as a QRect's corners
+    {
+        for (CRDLinearGrid* pGrid : {static_cast<CRDLinearGrid*>(&Exact), static_cast<CRDLinearGrid*>(&Decimating)}) {
+            CRDPoint LeftBottom(ViewPort.left(), ViewPort.top()), RightTop(ViewPort.right(), ViewPort.bottom());
+            pGrid->SetViewPort(LeftBottom, RightTop);
+            CRDDevicePoint LeftTop(Device.left(), Device.top()), RightBottom(Device.right(), Device.bottom());
+            pGrid->SetDeviceViewPort(LeftTop, RightBottom);
+        }
+    }
+    Difference Compare(const Setup& With, std::vector<CRDDecoratedLine>& vecLines)
+    {
+        return With.Compare(Exact, Decimating, vecLines);
+    }
+
+    CRDBoxGridLayout Exact{CRDPoint(0, 0), CRDPoint(1, 1), QString(), QString(), 4, 4, 1, 3, c_ColorGray, c_ColorBlack};
+    CRDDecimatingBoxGrid Decimating{CRDPoint(0, 0), CRDPoint(1, 1), QString(), QString(), 4, 4, 1, 3, c_ColorGray,
+                                    c_ColorBlack};
+};
+
+/// A random scene, its choices taken from Source: Source.Pick(lo, hi) an int in [lo, hi],
+/// Source.Real(lo, hi) a double. Noisy, stepped, walking, jittered, backward, piled-up or scattered
+/// lines with gaps and far excursions, in every style and in opaque and translucent colours, on
+/// images of odd sizes, formats and pixel ratios, through painters in several states.
+template <class Source>
+class Scene
+{
+public:
+    explicit Scene(Source& Random) : m_Random(Random) { Build(); }
+
+    Difference Compare() { return m_pGrids->Compare(m_Setup, m_vecLines); }
+    /// The scene through the box grid and through the decimating grid.
+    QImage Render(bool bDecimating)
+    {
+        return m_Setup.Render(bDecimating ? static_cast<CRDGrid&>(m_pGrids->Decimating) : m_pGrids->Exact, m_vecLines);
+    }
+
+    /// One line of text that says what was drawn, to reproduce a finding.
+    QString Description() const { return m_strDescription; }
+
+private:
+    double Pick(const std::vector<double>& vecValues)
+    {
+        return vecValues[static_cast<std::size_t>(m_Random.Pick(0, static_cast<int>(vecValues.size()) - 1))];
+    }
+    bool Chance(int iPercent) { return m_Random.Pick(0, 99) < iPercent; }
+
+    void Build()
+    {
+        static const QImage::Format s_aFormats[] = {QImage::Format_ARGB32_Premultiplied, QImage::Format_RGB32,
+                                                    QImage::Format_ARGB32, QImage::Format_RGB16, QImage::Format_RGB888};
+        const int iWidth = m_Random.Pick(1, 240), iHeight = m_Random.Pick(1, 200);
+        m_Setup.Size = QSize(iWidth, iHeight);
+        m_Setup.eFormat = s_aFormats[Chance(60) ? 0 : m_Random.Pick(0, 4)];
+        m_Setup.dRatio = Pick({1.0, 1.0, 1.0, 1.25, 1.5, 2.0, 2.0});
+        m_Setup.Background = QColor(m_Random.Pick(0, 255), m_Random.Pick(0, 255), m_Random.Pick(0, 255),
+                                     Chance(80) ? 255 : m_Random.Pick(0, 255));
+        m_Setup.bAntialiased = Chance(90);
+        m_Setup.Translation = Chance(15) ? QPointF(m_Random.Pick(-20, 20) + (Chance(30) ? 0.5 : 0.0), m_Random.Pick(-20, 20))
+                                         : QPointF();
+        m_Setup.dOpacity = Chance(5) ? 0.5 : 1.0;
+        static const QPainter::CompositionMode s_aModes[] = {QPainter::CompositionMode_Plus, QPainter::CompositionMode_Multiply,
+                                                             QPainter::CompositionMode_Difference, QPainter::CompositionMode_Xor};
+        m_Setup.eMode = Chance(5) ? s_aModes[m_Random.Pick(0, 3)] : QPainter::CompositionMode_SourceOver;
+        if (Chance(15))
+            m_Setup.Clip = QRect(m_Random.Pick(-10, iWidth), m_Random.Pick(-10, iHeight), m_Random.Pick(1, iWidth),
+                                 m_Random.Pick(1, iHeight));
+        m_Setup.bBrush = Chance(10);
+
+        // The device rectangle mostly inside the image, sometimes beyond it or upside down.
+        int iL = m_Random.Pick(-5, iWidth / 2), iT = m_Random.Pick(-5, iHeight / 2);
+        int iR = m_Random.Pick(iL, iWidth + 5), iB = m_Random.Pick(iT, iHeight + 5);
+        if (Chance(3))
+            std::swap(iL, iR);
+        const double dLeft = m_Random.Real(-5, 5), dBottom = m_Random.Real(-5, 5);
+        const double dWidth = Chance(3) ? 0.0 : m_Random.Real(0.5, 20), dHeight = Chance(3) ? 0.0 : m_Random.Real(0.5, 20);
+        m_pGrids = std::make_unique<GridPair>(QRectF(dLeft, dBottom, dWidth, dHeight), QRect(QPoint(iL, iT), QPoint(iR, iB)));
+        if (Chance(3)) { // a right edge beyond the painter range
+            CRDDevicePoint LeftTop(iL, iT), RightBottom(1L << 33, iB);
+            m_pGrids->Exact.SetDeviceViewPort(LeftTop, RightBottom);
+            m_pGrids->Decimating.SetDeviceViewPort(LeftTop, RightBottom);
+        }
+
+        const int iLines = m_Random.Pick(1, 3);
+        QStringList Styles;
+        for (int i = 0; i < iLines; ++i) {
+            m_vecLines.push_back(RandomLine(dLeft, dBottom, dWidth, dHeight));
+            const CRDDecoratedLine& Line = m_vecLines.back();
+            Styles << QStringLiteral("%1 points style %2/%3 colour %4").arg(Line.m_vecPoints.size())
+                          .arg(int(Line.m_eLineStyle)).arg(int(Line.m_ePointStyle)).arg(Line.m_Color.name(QColor::HexArgb));
+        }
+        m_strDescription = QStringLiteral("%1x%2 format %3 ratio %4 aa %5 translate (%6,%7) opacity %8 mode %9 clip %10 "
+                                          "brush %11 device (%12,%13)-(%14,%15); ")
+                               .arg(iWidth).arg(iHeight).arg(int(m_Setup.eFormat)).arg(m_Setup.dRatio)
+                               .arg(m_Setup.bAntialiased).arg(m_Setup.Translation.x()).arg(m_Setup.Translation.y())
+                               .arg(m_Setup.dOpacity).arg(int(m_Setup.eMode)).arg(!m_Setup.Clip.isEmpty())
+                               .arg(m_Setup.bBrush).arg(iL).arg(iT).arg(iR).arg(iB)
+                           + Styles.join(QStringLiteral("; "));
+    }
+
+    CRDDecoratedLine RandomLine(double dLeft, double dBottom, double dWidth, double dHeight)
+    {
+        const double dNaN = std::numeric_limits<double>::quiet_NaN(), dInf = std::numeric_limits<double>::infinity();
+        const int iCount = static_cast<int>(std::pow(10.0, m_Random.Real(0.0, 3.6)));
+        const int iShape = m_Random.Pick(0, 5);
+        const double dNoise = Pick({0.0, 0.002, 0.02, 0.2}) * dHeight;
+        const double dJitter = Pick({0.0, 0.0, 0.001, 0.01}) * dWidth;
+        const int iGapPercent = static_cast<int>(Pick({0, 0, 1, 5, 20}));
+        const int iFarPercent = static_cast<int>(Pick({0, 0, 1, 5}));
+        const int iRepeat = Chance(20) ? m_Random.Pick(2, 30) : 1;
+        std::vector<CRDPoint> vecPoints;
+        double dWalk = dBottom + dHeight / 2;
+        for (int i = 0; i < iCount; ++i) {
+            const double t = iCount > 1 ? double(i) / (iCount - 1) : 0.5;
+            double dX = dLeft + t * dWidth, dY = dBottom + dHeight / 2;
+            switch (iShape) {
+            case 0:
+                dY += 0.4 * dHeight * std::sin(6 * M_PI * t);
+                break;
+            case 1:
+                dY = dBottom + std::floor(t * 8) / 8 * dHeight;
+                break;
+            case 2:
+                dWalk += m_Random.Real(-0.02, 0.02) * dHeight;
+                dY = dWalk;
+                break;
+            case 3:
+                dX = dLeft + (1.0 - t) * dWidth; // backward
+                dY += 0.3 * dHeight * std::cos(4 * M_PI * t);
+                break;
+            case 4:
+                dX = dLeft + 0.5 * dWidth; // one column
+                dY += 0.45 * dHeight * std::sin(37.0 * i);
+                break;
+            default:
+                dX = dLeft + m_Random.Real(0, 1) * dWidth; // scattered
+                dY = dBottom + m_Random.Real(0, 1) * dHeight;
+                break;
+            }
+            dX += dJitter * m_Random.Real(-1, 1);
+            dY += dNoise * m_Random.Real(-1, 1);
+            if (Chance(iGapPercent))
+                (Chance(50) ? dX : dY) = Pick({dNaN, dInf, -dInf, 1e308, -1e308});
+            if (Chance(iFarPercent))
+                (Chance(50) ? dX : dY) = Pick({1e4, -1e4, 1e12, -1e12});
+            for (int k = 0; k < iRepeat; ++k)
+                vecPoints.emplace_back(dX, dY);
+        }
+        CRDColor Color(m_Random.Pick(0, 255), m_Random.Pick(0, 255), m_Random.Pick(0, 255));
+        if (Chance(25))
+            Color.setAlpha(m_Random.Pick(1, 254));
+        const int iLineStyle = Chance(5) ? 7 : m_Random.Pick(0, 2);
+        const int iPointStyle = Chance(5) ? 9 : Chance(50) ? 0 : m_Random.Pick(1, 3);
+        return CRDDecoratedLine(vecPoints, Color, ERDLineStyle(iLineStyle), ERDPointStyle(iPointStyle),
+                                Chance(20) ? QStringLiteral("line") : QString());
+    }
+
+    Source& m_Random;
+    Setup m_Setup;
+    std::unique_ptr<GridPair> m_pGrids;
+    std::vector<CRDDecoratedLine> m_vecLines;
+    QString m_strDescription;
+};
+
+} // namespace DecimationScene
+
+#endif // DECIMATIONSCENE_H

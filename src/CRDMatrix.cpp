@@ -256,7 +256,7 @@ void CRDMatrix::paintEvent(QPaintEvent*)
         const QString& strLabel = d->m_vecLabels[static_cast<std::size_t>(i)];
         if (!strLabel.isEmpty()) {
             Painter.setPen(bBlinking ? BlinkLabelPen : LabelPen);
-            Painter.drawText(FillSquare, Qt::AlignCenter, strLabel);
+            Painting::DrawText(Painter, FillSquare, Qt::AlignCenter, strLabel);
         }
 
         if (++iColumn == iColumns) {

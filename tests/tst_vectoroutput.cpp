@@ -41,10 +41,14 @@ Counts Record(QWidget& widget, QString* pShapes = nullptr)
     Counts counts;
     for (const RecordedCall& call : device.calls) {
         const QString kind = call.shape.section(QLatin1Char(' '), 0, 0);
-        (kind == QLatin1String("line") ? counts.iLines : kind == QLatin1String("point") ? counts.iPoints
-         : kind == QLatin1String("rect")                                               ? counts.iRects
-                                                                                        : counts.iTexts)++;
-        counts.iOutlines += kind == QLatin1String("rect") && !call.shape.contains(QLatin1String(" fill "));
+        if (kind == QLatin1String("line"))
+            ++counts.iLines;
+        else if (kind == QLatin1String("point"))
+            ++counts.iPoints;
+        else if (kind == QLatin1String("rect"))
+            ++counts.iRects, counts.iOutlines += !call.shape.contains(QLatin1String(" fill "));
+        else
+            ++counts.iTexts;
     }
     if (pShapes)
         *pShapes = device.shapes(true);

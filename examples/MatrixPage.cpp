@@ -1,11 +1,13 @@
 // The matrix page of the demo: a few hundred sensors whose states change while it runs.
 #include "DemoPage.h"
+#include "WidgetExport.h"
 
 #include "CRDMatrix.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QRandomGenerator>
 #include <QStatusBar>
 #include <QTimer>
@@ -101,6 +103,8 @@ MatrixPage::MatrixPage(QWidget* pParent, QStatusBar* pStatusBar)
         pLegend->addWidget(pChip);
     }
     pLegend->addStretch();
+    auto* pSave = new QPushButton(QStringLiteral("Save as…"), this);
+    pLegend->addWidget(pSave);
     auto* pHint = new QLabel(QStringLiteral("The newest alarm blinks. Rest the mouse on a sensor for its reading; "
                                             "double-click or right-click it to report it below."),
                              this);
@@ -115,6 +119,8 @@ MatrixPage::MatrixPage(QWidget* pParent, QStatusBar* pStatusBar)
     pLayout->addLayout(pLegend);
     pLayout->addWidget(pHint);
     pLayout->addWidget(m_pMatrix, 1);
+    connect(pSave, &QPushButton::clicked, this,
+            [this] { SaveWidgetAs(*m_pMatrix, QStringLiteral("matrix.svg"), m_pStatusBar); });
 
     connect(m_pMatrix, qOverload<QMouseEvent*, TKelmLong>(&CRDMatrix::mouseDoubleClickEvent), this,
             [this](QMouseEvent*, TKelmLong iIndex) {

@@ -1,5 +1,6 @@
 // The plot page of the demo: live measurement lines over a box grid with clock-time x labels.
 #include "DemoPage.h"
+#include "WidgetExport.h"
 
 #include "CRDBoxGridLayout.h"
 #include "CResultDisplay.h"
@@ -64,7 +65,7 @@ double Vibration(double dT)
 class PlotPage : public DemoPage
 {
 public:
-    explicit PlotPage(QWidget* pParent)
+    PlotPage(QWidget* pParent, QStatusBar* pStatusBar)
         : DemoPage(pParent),
           m_Grid(m_Clock, CRDPoint(0, -1.5), CRDPoint(c_dWindowSeconds, 1.5), QStringLiteral("time of day"),
                  QStringLiteral("signal [V]"), 8, 6, 0, 3, CRDColor(205, 210, 218), CRDColor(55, 60, 70))
@@ -91,12 +92,17 @@ public:
             else
                 m_Timer.start();
         });
+        auto* pSave = new QPushButton(QStringLiteral("Save as…"), this);
+        connect(pSave, &QPushButton::clicked, this,
+                [this, pStatusBar] { SaveWidgetAs(*m_pDisplay, QStringLiteral("plot.svg"), pStatusBar); });
+
         auto* pHint = new QLabel(QStringLiteral("Drag a rectangle to zoom into it; the wheel zooms about the centre."),
                                  this);
 
         auto* pButtons = new QHBoxLayout;
         pButtons->addWidget(pReset);
         pButtons->addWidget(pPause);
+        pButtons->addWidget(pSave);
         pButtons->addSpacing(12);
         pButtons->addWidget(pHint, 1);
         auto* pLayout = new QVBoxLayout(this);
@@ -122,6 +128,12 @@ public:
                 paths << strPath;
         };
         save(QStringLiteral("plot.png"));
+        // The plot alone as vector drawings, as "Save as…" writes them.
+        for (const QString& strName : {QStringLiteral("plot.svg"), QStringLiteral("plot.pdf")}) {
+            const QString strPath = Directory.absoluteFilePath(strName);
+            if (SaveWidget(*m_pDisplay, strPath))
+                paths << strPath;
+        }
         // What a rubber band over the upper part of the second half-minute gives, in round numbers.
         m_pDisplay->SetViewPort(CRDPoint(30, -0.3), CRDPoint(70, 1.5));
         save(QStringLiteral("plot-zoomed.png"));
@@ -188,7 +200,7 @@ private:
 
 } // namespace
 
-DemoPage* CreatePlotPage(QWidget* pParent, QStatusBar*)
+DemoPage* CreatePlotPage(QWidget* pParent, QStatusBar* pStatusBar)
 {
-    return new PlotPage(pParent);
+    return new PlotPage(pParent, pStatusBar);
 }

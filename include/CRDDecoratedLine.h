@@ -22,15 +22,17 @@ public:
     /// Copies the vertices; the caller's vector is left as it is.
     CRDDecoratedLine(std::vector<CRDPoint>& vecPoints, CRDColor Color, ERDLineStyle eLineStyle,
                      ERDPointStyle ePointStyle, QString strName);
+    /// Copies the vertices and the decoration.
     CRDDecoratedLine(const CRDDecoratedLine& other);
+    /// Copies the vertices and the decoration.
     CRDDecoratedLine& operator=(const CRDDecoratedLine& other);
     ~CRDDecoratedLine();
 
-    QString m_strName;
-    CRDColor m_Color;
-    ERDLineStyle m_eLineStyle;
-    ERDPointStyle m_ePointStyle;
-    std::vector<CRDPoint> m_vecPoints;
+    QString m_strName; ///< Drawn once where the line first becomes visible; empty for none.
+    CRDColor m_Color; ///< Colour of the segments and markers.
+    ERDLineStyle m_eLineStyle; ///< Pen style of the segments.
+    ERDPointStyle m_ePointStyle; ///< Marker drawn at every vertex.
+    std::vector<CRDPoint> m_vecPoints; ///< The vertices in user units, joined in this order.
 };
 
 } // namespace KelmFramework

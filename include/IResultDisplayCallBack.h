@@ -14,13 +14,14 @@ namespace KelmFramework
 class RESULTDISPLAY_EXPORT IResultDisplayCallBack
 {
 public:
+    /// A callback with this name.
     explicit IResultDisplayCallBack(QString strName);
     virtual ~IResultDisplayCallBack();
 
     /// The label text for the x value of a tick; "--" unless overridden.
     virtual QString GetXAxisStepValue(double dValue);
 
-    QString m_strName;
+    QString m_strName; ///< The name given at construction.
 };
 
 } // namespace KelmFramework

@@ -2,6 +2,7 @@
 #ifndef RESULTDISPLAYTYPES_H
 #define RESULTDISPLAYTYPES_H
 
+/// Everything of the ResultDisplay library.
 namespace KelmFramework
 {
 
@@ -14,27 +15,27 @@ typedef long TKelmLong;
 /// Pen style of a line's segments; any other value draws solid.
 enum ERDLineStyle : int
 {
-    eRDLineSolid = 0,
-    eRDLineDotted = 1,
-    eRDLineDashDotted = 2
+    eRDLineSolid = 0, ///< A continuous line.
+    eRDLineDotted = 1, ///< Dots.
+    eRDLineDashDotted = 2 ///< Dashes and dots in turn.
 };
 
 /// Marker drawn at a point; any other value draws no marker.
 enum ERDPointStyle : int
 {
-    eRDPointNone = 0,
-    eRDPointDot = 1,
-    eRDPointCross = 2,
-    eRDPointSquare = 3
+    eRDPointNone = 0, ///< No marker.
+    eRDPointDot = 1, ///< A round dot 3 pixels wide.
+    eRDPointCross = 2, ///< An upright cross 9 pixels wide.
+    eRDPointSquare = 3 ///< A square outline 7 pixels wide.
 };
 
 /// Interactions of CResultDisplay that the application switches on and off.
 enum ERDFeature : int
 {
-    eRDFeatureRubberBandZoom = 0,
-    eRDFeatureWheelZoom = 1,
-    eRDFeatureGesture = 2,
-    eRDFeaturePinch = 3
+    eRDFeatureRubberBandZoom = 0, ///< Drag a rectangle with the mouse; releasing zooms into it.
+    eRDFeatureWheelZoom = 1, ///< Each wheel notch scales the view by 1 % at each edge.
+    eRDFeatureGesture = 2, ///< Accepts gesture events; they change nothing yet.
+    eRDFeaturePinch = 3 ///< Accepts pinch gestures; they change nothing yet.
 };
 
 } // namespace KelmFramework

@@ -83,8 +83,8 @@ void CRDBoxGridLayout::DrawXGrid(QPainter& Painter, CRDDevicePoint& LeftTop, CRD
             if (bNumeric) {
                 const QString strText = QString::number(dValue, 'f', Numeric::LabelPrecision(m_iXPrecision));
                 const int iWidth = Metrics.horizontalAdvance(strText);
-                Painter.drawText(QRect(NarrowSum(iX, -(iWidth / 2)), iLabelTop, iWidth, iTextHeight),
-                                 Qt::AlignCenter, strText);
+                Painting::DrawText(Painter, QRect(NarrowSum(iX, -(iWidth / 2)), iLabelTop, iWidth, iTextHeight),
+                                   Qt::AlignCenter, strText);
             } else {
                 const QString strText = m_pCallBack->GetXAxisStepValue(dValue);
                 const int iWidth = Metrics.horizontalAdvance(strText);
@@ -92,7 +92,7 @@ void CRDBoxGridLayout::DrawXGrid(QPainter& Painter, CRDDevicePoint& LeftTop, CRD
                 Painter.save();
                 Painter.translate(QPointF(iX - 0.75 * iWidth, NarrowToInt(iB) + strText.size() * 0.9 * m_iLabelGap));
                 Painter.rotate(-45.0);
-                Painter.drawText(QRect(0, 0, iWidth, iTextHeight), Qt::AlignLeft, strText);
+                Painting::DrawText(Painter, QRect(0, 0, iWidth, iTextHeight), Qt::AlignLeft, strText);
                 Painter.restore();
             }
         }
@@ -100,10 +100,10 @@ void CRDBoxGridLayout::DrawXGrid(QPainter& Painter, CRDDevicePoint& LeftTop, CRD
 
     // The title's box starts at half the device width counted from x 0, in the band above the box.
     Painter.setPen(TextPen);
-    Painter.drawText(QRect(NarrowToInt(Numeric::IntSpan(iL, RightBottom.m_iX) / 2),
-                           NarrowSum(iMargin / 2, -(iTextHeight / 2)),
-                           Metrics.horizontalAdvance(m_strXAxisTitle), iTextHeight),
-                     Qt::AlignLeft, m_strXAxisTitle);
+    Painting::DrawText(Painter, QRect(NarrowToInt(Numeric::IntSpan(iL, RightBottom.m_iX) / 2),
+                                      NarrowSum(iMargin / 2, -(iTextHeight / 2)),
+                                      Metrics.horizontalAdvance(m_strXAxisTitle), iTextHeight),
+                       Qt::AlignLeft, m_strXAxisTitle);
 }
 
 void CRDBoxGridLayout::DrawYGrid(QPainter& Painter, CRDDevicePoint& LeftTop, CRDDevicePoint& RightBottom, long iMargin)
@@ -138,9 +138,9 @@ void CRDBoxGridLayout::DrawYGrid(QPainter& Painter, CRDDevicePoint& LeftTop, CRD
             const QString strText = QString::number(dValue, 'g', Numeric::LabelPrecision(m_iYPrecision));
             const int iWidth = Metrics.horizontalAdvance(strText);
             Painter.setPen(TextPen);
-            Painter.drawText(QRect(NarrowSum(iLeft, -static_cast<long>(iWidth) - m_iLabelGap),
-                                   NarrowSum(iY, -(iTextHeight / 2)), iWidth, iTextHeight),
-                             Qt::AlignCenter, strText);
+            Painting::DrawText(Painter, QRect(NarrowSum(iLeft, -static_cast<long>(iWidth) - m_iLabelGap),
+                                              NarrowSum(iY, -(iTextHeight / 2)), iWidth, iTextHeight),
+                               Qt::AlignCenter, strText);
         }
     }
 
@@ -152,7 +152,7 @@ void CRDBoxGridLayout::DrawYGrid(QPainter& Painter, CRDDevicePoint& LeftTop, CRD
     Painter.save();
     Painter.translate(QPointF(iTitleX, iTitleY));
     Painter.rotate(-90.0);
-    Painter.drawText(QRect(0, 0, iTitleWidth, iTextHeight), Qt::AlignRight, m_strYAxisTitle);
+    Painting::DrawText(Painter, QRect(0, 0, iTitleWidth, iTextHeight), Qt::AlignRight, m_strYAxisTitle);
     Painter.restore();
 }
 

@@ -3,6 +3,7 @@
 
 #include "RDNumeric_p.h"
 #include "RDPainting_p.h"
+#include "RDQtCompat_p.h"
 
 #include <QBrush>
 #include <QCursor>
@@ -178,7 +179,7 @@ void CRDMatrix::mousePressEvent(QMouseEvent* pEvent)
 {
     const long iIndex = CalculateIndexFromMouseCursor();
     if (pEvent->button() == Qt::RightButton && iIndex != m_iInvalidIndex) {
-        emit customContextMenuRequested(Numeric::RoundToPixels(pEvent->localPos()), iIndex);
+        emit customContextMenuRequested(Numeric::RoundToPixels(Compat::EventPosition(*pEvent)), iIndex);
         return;
     }
     QWidget::mousePressEvent(pEvent);
@@ -255,7 +256,7 @@ void CRDMatrix::paintEvent(QPaintEvent*)
         const QString& strLabel = d->m_vecLabels[static_cast<std::size_t>(i)];
         if (!strLabel.isEmpty()) {
             Painter.setPen(bBlinking ? BlinkLabelPen : LabelPen);
-            Painter.drawText(FillSquare, Qt::AlignCenter, strLabel);
+            Painting::DrawText(Painter, FillSquare, Qt::AlignCenter, strLabel);
         }
 
         if (++iColumn == iColumns) {

@@ -3,6 +3,7 @@
 
 #include "RDNumeric_p.h"
 #include "RDPainting_p.h"
+#include "RDQtCompat_p.h"
 
 #include <QBrush>
 #include <QEvent>
@@ -294,7 +295,7 @@ void CResultDisplay::mousePressEvent(QMouseEvent* pEvent)
 {
     if (!m_bRubberBandZoom)
         return;
-    m_RubberBandOrigin = Numeric::RoundToPixels(pEvent->localPos());
+    m_RubberBandOrigin = Numeric::RoundToPixels(Compat::EventPosition(*pEvent));
     if (!m_pRubberBand)
         m_pRubberBand = new QRubberBand(QRubberBand::Rectangle, this);
     m_pRubberBand->setGeometry(QRect(m_RubberBandOrigin, QSize(0, 0)));
@@ -307,7 +308,7 @@ void CResultDisplay::mouseMoveEvent(QMouseEvent* pEvent)
         return;
     // Both corner pixels belong to the band, whichever way the drag goes; QRect::normalized()
     // would leave a one-pixel drag to the left or up zero pixels wide.
-    const QPoint Position = Numeric::RoundToPixels(pEvent->localPos());
+    const QPoint Position = Numeric::RoundToPixels(Compat::EventPosition(*pEvent));
     const QPoint TopLeft(std::min(m_RubberBandOrigin.x(), Position.x()),
                          std::min(m_RubberBandOrigin.y(), Position.y()));
     const QPoint BottomRight(std::max(m_RubberBandOrigin.x(), Position.x()),

@@ -9,6 +9,7 @@
 #include <QBrush>
 #include <QColor>
 #include <QFontMetrics>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QLine>
 #include <QPen>
@@ -97,6 +98,26 @@ inline void DrawMarker(QPainter& Painter, ERDPointStyle ePointStyle, long iX, lo
     }
 }
 
+/// Text in a box as QPainter::drawText draws it, in the painter's pen.
+inline void DrawText(QPainter& Painter, const QRect& Box, int iFlags, const QString& strText)
+{
+    // A text that overflows its box is clipped to it. Replaying a QPicture, the raster engine then loses
+    // the polylines after it (lines come back from a picture as polylines) until the pen changes; Qt 6
+    // even records the clip in the picture. Drawn in a copy of the pen that differs only where text
+    // cannot show it, the replay sees the pen change on either side.
+    const QPaintEngine* pEngine = Painter.paintEngine();
+    if (pEngine && pEngine->type() == QPaintEngine::Picture) {
+        const QPen Pen = Painter.pen();
+        QPen TextPen = Pen;
+        TextPen.setMiterLimit(Pen.miterLimit() + 1.0);
+        Painter.setPen(TextPen);
+        Painter.drawText(Box, iFlags, strText);
+        Painter.setPen(Pen);
+        return;
+    }
+    Painter.drawText(Box, iFlags, strText);
+}
+
 /// A line's name, above and right of the device point where the line first becomes visible.
 inline void DrawLineLabel(QPainter& Painter, const QString& strName, const CRDDevicePoint& At)
 {
@@ -105,7 +126,7 @@ inline void DrawLineLabel(QPainter& Painter, const QString& strName, const CRDDe
     const long iTextWidth = Metrics.horizontalAdvance(strName);
     const QRect LabelBox(Numeric::NarrowSum(At.m_iX, iTextHeight + 5), Numeric::NarrowSum(At.m_iY, -5 - iTextHeight),
                          Numeric::NarrowToInt(iTextWidth), Numeric::NarrowToInt(iTextHeight));
-    Painter.drawText(LabelBox, Qt::AlignCenter, strName);
+    DrawText(Painter, LabelBox, Qt::AlignCenter, strName);
 }
 
 } // namespace Painting

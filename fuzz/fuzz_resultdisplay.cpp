@@ -1,8 +1,10 @@
 // libFuzzer harness: hostile coordinates, rectangles, styles and sizes through the grid, the plot and the matrix.
 #include "CRDBoxGridLayout.h"
+#include "CRDDecimatingBoxGrid.h"
 #include "CRDMatrix.h"
 #include "CRDMatrixData.h"
 #include "CResultDisplay.h"
+#include "DecimationScene.h"
 #include "RDNumeric_p.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -203,7 +205,8 @@ void CheckClippedSegment(const CRDDevicePoint& LeftTop, const CRDDevicePoint& Ri
         RD_CHECK(P.m_iX == P0.m_iX && P.m_iY == P0.m_iY && Q.m_iX == Q0.m_iX && Q.m_iY == Q0.m_iY);
 }
 
-using Grid = CRDBoxGridLayout;
+// The decimating grid: a box grid in all but the drawing of lines, which the fuzzer reaches so too.
+using Grid = CRDDecimatingBoxGrid;
 
 Grid MakeGrid(FuzzedDataProvider& In, CRDPoint CornerA, CRDPoint CornerB)
 {
@@ -605,19 +608,42 @@ extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/)
     return 0;
 }
 
+// Choices of a random scene, taken from the input.
+struct FuzzSource
+{
+    FuzzedDataProvider& In;
+    int Pick(int iLow, int iHigh) { return In.ConsumeIntegralInRange<int>(iLow, iHigh); }
+    double Real(double dLow, double dHigh) { return In.ConsumeFloatingPointInRange<double>(dLow, dHigh); }
+};
+
+// One scene through the box grid and the decimating grid: no channel of any pixel more than 2 apart.
+void FuzzEquivalence(FuzzedDataProvider& In)
+{
+    FuzzSource Source{In};
+    DecimationScene::Scene<FuzzSource> Scene(Source);
+    if (std::getenv("RD_FUZZ_TRACE"))
+        std::fprintf(stderr, "scene: %s\n", qPrintable(Scene.Description()));
+    DecimationScene::Difference Found;
+    WithinBudget([&] { Found = Scene.Compare(); });
+    RD_CHECK(Found.iLargest <= 2);
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t iSize)
 {
     FuzzedDataProvider In(pData, iSize);
     static QImage s_Image(200, 150, QImage::Format_ARGB32_Premultiplied);
-    switch (In.ConsumeIntegralInRange<int>(0, 2)) {
+    switch (In.ConsumeIntegralInRange<int>(0, 3)) {
     case 0:
         FuzzGrid(In, s_Image);
         break;
     case 1:
         FuzzDisplay(In, s_Image);
         break;
-    default:
+    case 2:
         FuzzMatrix(In, s_Image);
+        break;
+    default:
+        FuzzEquivalence(In);
         break;
     }
     return 0;

@@ -1,4 +1,4 @@
-// CRDDecimatingBoxGrid: a box grid that reduces dense lines per pixel column before drawing them.
+// CRDDecimatingBoxGrid: a box grid that counts the short segments of dense lines per pixel.
 #ifndef CRDDECIMATINGBOXGRID_H
 #define CRDDECIMATINGBOXGRID_H
 
@@ -8,12 +8,16 @@
 namespace KelmFramework
 {
 
-/// A CRDBoxGridLayout for lines with far more vertices than pixel columns. Segments that fall
-/// into one pixel column are merged into how often each of its rows is lit, so a line costs a
-/// few passes over its vertices while its antialiased picture stays that of the box grid; on an
-/// antialiased raster painter, dense columns reach it as images rather than lines. Markers are
-/// drawn once per distinct device position. Choose CRDBoxGridLayout where every segment must
-/// reach the paint device as a primitive of its own (recorders, printers, PDF and SVG output).
+/// A CRDBoxGridLayout for lines with far more vertices than pixel columns, on screen.
+///
+/// On an antialiased raster painter (a widget, a QImage of 32-bit pixels) drawing an opaque
+/// colour with source-over at full opacity, at one device pixel per pixel or an even pixel ratio,
+/// the segments that stay within a pixel column or span one pixel are counted per pixel, in any
+/// order of the vertices, and blended as images; the others go to the painter in order. No
+/// channel of any pixel then differs by more than 2 from CRDBoxGridLayout's. Markers are blended
+/// at every vertex from an image per style and colour; DrawPoint is not called for them.
+/// Every other painter, colour or scale (printers, PDF, SVG, QPicture, translucent colours,
+/// other composition modes, pixel ratios of 1.25 or 1.5) gets CRDBoxGridLayout's own drawing.
 class RESULTDISPLAY_EXPORT CRDDecimatingBoxGrid : public CRDBoxGridLayout
 {
 public:
@@ -21,7 +25,8 @@ public:
     using CRDBoxGridLayout::CRDBoxGridLayout;
     ~CRDDecimatingBoxGrid() override;
 
-    /// Draws what CRDBoxGridLayout::DrawLine draws, with the same label, in far fewer primitives.
+    /// Draws what CRDBoxGridLayout::DrawLine draws, with the same label and pen left set, in far
+    /// fewer primitives where the painter allows (see the class).
     void DrawLine(QPainter& Painter, CRDDecoratedLine& Line) override;
 };
 

@@ -213,8 +213,12 @@ private:
     __attribute__((noinline)) void Other(typename Profiles::Cursor& Column, long iX1, long iY1, long iX2, long iY2)
     {
         if (!m_Canvas.IsEmpty()) {
-            this->m_Columns.FlushAll(Column);
+            // The counts of the pixel columns it may light, x - 1 .. x, come from vertical segments
+            // in device columns x - 1 .. x + 1.
+            this->m_Columns.FlushRange(Column, std::min(iX1, iX2) - 1, std::max(iX1, iX2) + 1);
             CoverageCanvas::Visit Found;
+            // Along its longer axis, the pen covers the two pixels nearest its centre line at each
+            // step: the raster engine's antialiased one-pixel line, give or take a step at its ends.
             const bool bSteep = std::abs(iY2 - iY1) > std::abs(iX2 - iX1);
             const long iA1 = bSteep ? iY1 : iX1, iA2 = bSteep ? iY2 : iX2; // along the longer axis
             const long iB1 = bSteep ? iX1 : iY1, iB2 = bSteep ? iX2 : iY2;
@@ -225,9 +229,10 @@ private:
             if (iFrom < iLow || iTo > iHigh)
                 Found.bAllFull = false;
             for (long iA = std::max(iFrom, iLow); iA <= std::min(iTo, iHigh); ++iA) {
-                const long iB = static_cast<long>(std::floor(double(iB1) + double(iA - iA1) * dSlope));
-                for (long iB0 = iB - 1; iB0 <= iB + 1; ++iB0)
-                    m_Canvas.Touch(bSteep ? iB0 : iA, bSteep ? iA : iB0, Found);
+                const double dCentre = double(iB1) + (double(iA - iA1) + 0.5) * dSlope;
+                const long iNear = static_cast<long>(std::floor(dCentre - 0.5));
+                m_Canvas.Touch(bSteep ? iNear : iA, bSteep ? iA : iNear, Found);
+                m_Canvas.Touch(bSteep ? iNear + 1 : iA, bSteep ? iA : iNear + 1, Found);
             }
             // Every pixel it may light is the colour already, and stays so.
             if (Found.bAllFull)

@@ -131,11 +131,16 @@ public:
     }
 
     /// Hands every column to the sink.
-    void FlushAll(Cursor& Open)
+    void FlushAll(Cursor& Open) { FlushRange(Open, LONG_MIN, LONG_MAX); }
+
+    /// Hands the columns iFirst to iLast to the sink.
+    void FlushRange(Cursor& Open, long iFirst, long iLast)
     {
-        Close(Open);
+        if (Open.iColumn >= iFirst && Open.iColumn <= iLast)
+            Close(Open);
         for (Slot& Column : m_aSlots)
-            Flush(Column);
+            if (Column.iColumn >= iFirst && Column.iColumn <= iLast)
+                Flush(Column);
     }
 
 private:

@@ -133,6 +133,8 @@ template <long Period, unsigned OnMask>
 class CanvasSink : public Classifier<ColumnProfiles<Period, OnMask, CanvasRows>>
 {
     using Base = Classifier<ColumnProfiles<Period, OnMask, CanvasRows>>;
+    // Segments across no longer than this light the rows above and below them as counted.
+    static constexpr long c_iAcross = FirstDash({Period, OnMask});
 
 public:
     using Profiles = ColumnProfiles<Period, OnMask, CanvasRows>;
@@ -196,14 +198,12 @@ private:
                 this->Vertical(Column, iX1, iY1, iY2);
             else
                 Fill(iX1, iY1);
-        } else if (static_cast<unsigned long>(iDX + 1) > 2 || static_cast<unsigned long>(iDY + 1) > 2) {
-            Other(Column, iX1, iY1, iX2, iY2);
-        } else if (iDY == 0) {
-            const long iX = std::min(iX1, iX2);
-            m_Canvas.Add(iX, iY1 - 1, Left, 1);
-            m_Canvas.Add(iX, iY1, Right, 1);
-        } else {
+        } else if (iDY == 0 && std::abs(iDX) <= c_iAcross) {
+            Across(iX1, iX2, iY1);
+        } else if (static_cast<unsigned long>(iDX + 1) <= 2 && static_cast<unsigned long>(iDY + 1) <= 2) {
             Fill(std::min(iX1, iX2), std::min(iY1, iY2));
+        } else {
+            Other(Column, iX1, iY1, iX2, iY2);
         }
     }
 
@@ -243,6 +243,15 @@ private:
             }
         }
         this->m_Others.Add(iX1, iY1, iX2, iY2);
+    }
+
+    // A segment across: the pixels above and below it, between its ends.
+    __attribute__((always_inline)) void Across(long iX1, long iX2, long iY)
+    {
+        for (long iX = std::min(iX1, iX2); iX < std::max(iX1, iX2); ++iX) {
+            m_Canvas.Add(iX, iY - 1, Left, 1);
+            m_Canvas.Add(iX, iY, Right, 1);
+        }
     }
 
     // A full pixel stays full: a line resting on one pixel fills it once.
@@ -309,8 +318,9 @@ private:
         if (iDX == 0) {
             if (iDY != 0)
                 this->Vertical(Column, iX1, iY1, iY2);
-        } else if ((iDX == 1 || iDX == -1) && iDY == 0) {
-            m_vecAcross.emplace_back(iY1, std::min(iX1, iX2));
+        } else if (iDY == 0 && std::abs(iDX) <= FirstDash({Period, OnMask})) {
+            for (long iX = std::min(iX1, iX2); iX < std::max(iX1, iX2); ++iX)
+                m_vecAcross.emplace_back(iY1, iX);
         } else {
             this->m_Others.Add(iX1, iY1, iX2, iY2);
         }

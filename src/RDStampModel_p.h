@@ -28,12 +28,25 @@ constexpr DashPattern c_Solid{1, 0x1};
 constexpr DashPattern c_Dotted{3, 0x1};
 constexpr DashPattern c_DashDotted{9, 0x4f};
 
+/// Pixels lit from a line's start before its pattern first pauses: a segment no longer lights
+/// them as a solid one does. A solid line counts as long as a segment across is counted.
+constexpr long FirstDash(const DashPattern& Pattern)
+{
+    if (Pattern.iPeriod == 1)
+        return 8;
+    long iLit = 0;
+    for (unsigned uMask = Pattern.uOnMask; uMask & 1u; uMask >>= 1)
+        ++iLit;
+    return iLit;
+}
+
 // What one short segment lights, checked against the raster engine once per process. Counted
 // routes rely on it; where the engine draws otherwise, lines go to it whole.
 //   scale 1:  a vertical segment from row a to row b lights rows min(a,b) .. max(a,b) - 1 of the
 //             columns left and right of it, by iLeft and iRight, pixel k from its start where the
 //             pattern says; a segment of no length, and one of one pixel along both axes, lights
-//             one pixel fully; one pixel across lights the rows above and below by iLeft and iRight.
+//             one pixel fully; a segment across, up to the pattern's first dash, lights the rows above
+//             and below it by iLeft and iRight.
 //   even scale n: the same vertical and horizontal segments cover whole device pixels fully, and
 //             a segment of no length lights nothing.
 struct StampModel
@@ -123,17 +136,21 @@ inline StampModel Measure(int iScale)
                 }))
                 return Model;
         }
-        // One pixel across, both ways.
-        for (const QLine& Line : {QLine(10, 10, 11, 10), QLine(11, 10, 10, 10)}) {
-            if (!Matches(Draw(iScale, eStyle, Line), [&](int iX, int iY) {
-                    if (iScale == 1)
-                        return iX != 10 ? 0 : iY == 9 ? Model.iLeft : iY == 10 ? Model.iRight : 0;
-                    return iX >= 10 * iScale && iX < 11 * iScale && iY >= 10 * iScale - iScale / 2
-                                   && iY < 10 * iScale + iScale / 2
-                               ? 255
-                               : 0;
-                }))
-                return Model;
+        // Across, both ways, as long as the pattern's first dash: like that many segments of one
+        // pixel side by side.
+        const DashPattern& Pattern = eStyle == Qt::DotLine ? c_Dotted : eStyle == Qt::DashDotLine ? c_DashDotted : c_Solid;
+        for (int iLength = 1; iLength <= FirstDash(Pattern); ++iLength) {
+            for (const QLine& Line : {QLine(10, 10, 10 + iLength, 10), QLine(10 + iLength, 10, 10, 10)}) {
+                if (!Matches(Draw(iScale, eStyle, Line), [&](int iX, int iY) {
+                        if (iScale == 1)
+                            return iX < 10 || iX >= 10 + iLength ? 0 : iY == 9 ? Model.iLeft : iY == 10 ? Model.iRight : 0;
+                        return iX >= 10 * iScale && iX < (10 + iLength) * iScale && iY >= 10 * iScale - iScale / 2
+                                       && iY < 10 * iScale + iScale / 2
+                                   ? 255
+                                   : 0;
+                    }))
+                    return Model;
+            }
         }
     }
     Model.bValid = true;

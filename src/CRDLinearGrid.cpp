@@ -206,6 +206,7 @@ void CRDLinearGrid::DrawPoint(QPainter& Painter, CRDDecoratedPoint& Point)
 
 void CRDLinearGrid::DrawLine(QPainter& Painter, CRDDecoratedLine& Line)
 {
+    const Painting::UncuttingClip Clip(Painter);
     Painter.setPen(
         Painting::FlatPen(Line.m_Color, static_cast<double>(m_iLineWidth), Painting::PenStyleOf(Line.m_eLineStyle)));
 

@@ -182,6 +182,7 @@ void CResultDisplay::paintEvent(QPaintEvent*)
             Private.setRemovedLines.clear();
         }
     } Scope(*this);
+    const Painting::UncuttingClip Clip(Painter);
     m_pGrid->DrawGrid(Painter, m_DeviceLeftTop, m_DeviceRightBottom, m_iMargin);
     // Entries added meanwhile are drawn too: a map's iterators survive insertion.
     for (auto& Entry : m_mapPoints)

@@ -16,6 +16,7 @@
 #include <QPoint>
 #include <QRect>
 #include <QString>
+#include <QTransform>
 
 namespace KelmFramework
 {
@@ -117,6 +118,38 @@ inline void DrawText(QPainter& Painter, const QRect& Box, int iFlags, const QStr
     }
     Painter.drawText(Box, iFlags, strText);
 }
+
+/// For its lifetime, a clip that cuts nothing on a raster painter that has none: the raster
+/// engine draws the same antialiased lines, pixel for pixel, about a third faster with a clip set.
+/// Other painters (printers, PDF, SVG, recorders) are left alone, and so are transformed ones.
+class UncuttingClip
+{
+public:
+    explicit UncuttingClip(QPainter& Painter) : m_Painter(Painter)
+    {
+        const QPaintEngine* const pEngine = Painter.paintEngine();
+        const QPaintDevice* const pDevice = Painter.device();
+        if (!pEngine || pEngine->type() != QPaintEngine::Raster || !pDevice || Painter.hasClipping()
+            || Painter.combinedTransform().type() > QTransform::TxScale)
+            return;
+        const QRectF Device(0, 0, pDevice->width() * pDevice->devicePixelRatioF(),
+                            pDevice->height() * pDevice->devicePixelRatioF());
+        const QRect Logical = Painter.combinedTransform().inverted().mapRect(Device).toAlignedRect().adjusted(-1, -1, 1, 1);
+        Painter.setClipRect(Logical);
+        m_bSet = true;
+    }
+    ~UncuttingClip()
+    {
+        if (m_bSet)
+            m_Painter.setClipping(false);
+    }
+    UncuttingClip(const UncuttingClip&) = delete;
+    UncuttingClip& operator=(const UncuttingClip&) = delete;
+
+private:
+    QPainter& m_Painter;
+    bool m_bSet = false;
+};
 
 /// A line's name, above and right of the device point where the line first becomes visible.
 inline void DrawLineLabel(QPainter& Painter, const QString& strName, const CRDDevicePoint& At)

@@ -159,11 +159,32 @@ public:
     std::size_t InsideRun(const Segments::InsideMapper& Mapper, const CRDPoint* pPoints, std::size_t i,
                           std::size_t iCount, long& iPrevX, long& iPrevY)
     {
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+        if (Mapper.HasQuads())
+            return InsideRunQuads(Mapper, pPoints, i, iCount, iPrevX, iPrevY);
+#endif
+        return Run<false>(Mapper, pPoints, i, iCount, iPrevX, iPrevY);
+    }
+
+private:
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+    __attribute__((target("avx2"), flatten)) std::size_t InsideRunQuads(const Segments::InsideMapper& Mapper,
+                                                               const CRDPoint* pPoints, std::size_t i,
+                                                               std::size_t iCount, long& iPrevX, long& iPrevY)
+    {
+        return Run<true>(Mapper, pPoints, i, iCount, iPrevX, iPrevY);
+    }
+#endif
+
+    template <bool Quads>
+    __attribute__((always_inline)) std::size_t Run(const Segments::InsideMapper& Mapper, const CRDPoint* pPoints,
+                                                   std::size_t i, std::size_t iCount, long& iPrevX, long& iPrevY)
+    {
         // The open column lives in registers for the run.
         typename Profiles::Cursor Column = this->m_Column;
         const long iTop = this->m_Stamps.iT;
         const bool bWholeFrame = this->m_bWholeFrame;
-        i = Segments::RunInside(Mapper, pPoints, i, iCount, iPrevX, iPrevY,
+        i = Segments::RunInside<Quads>(Mapper, pPoints, i, iCount, iPrevX, iPrevY,
                                 [&](long iX1, long iY1, long iX2, long iY2) __attribute__((always_inline)) {
                                     // The bulk of a dense line: on in the column, or resting on a pixel.
                                     if (iX1 == iX2 && bWholeFrame) {
@@ -174,20 +195,23 @@ public:
                                         if (iY1 == iY2 && iX1 == m_iFilledX && iY1 == m_iFilledY)
                                             return;
                                     }
-                                    Elsewhere(Column, iX1, iY1, iX2, iY2);
+                                    // Anything else works on the open column where it is kept.
+                                    this->m_Column = Column;
+                                    Elsewhere(iX1, iY1, iX2, iY2);
+                                    Column = this->m_Column;
                                 });
         this->m_Column = Column;
         return i;
     }
 
-private:
+
     // Any other segment with both ends inside.
-    __attribute__((noinline)) void Elsewhere(typename Profiles::Cursor& Column, long iX1, long iY1, long iX2, long iY2)
+    __attribute__((noinline)) void Elsewhere(long iX1, long iY1, long iX2, long iY2)
     {
         if (this->CountableInside(iX1, iY1, iX2, iY2))
-            Step(Column, iX1, iY1, iX2, iY2);
+            Step(this->m_Column, iX1, iY1, iX2, iY2);
         else
-            Other(Column, iX1, iY1, iX2, iY2);
+            Other(this->m_Column, iX1, iY1, iX2, iY2);
     }
 
     __attribute__((always_inline)) void Step(typename Profiles::Cursor& Column, long iX1, long iY1, long iX2, long iY2)

@@ -16,6 +16,7 @@
 
 #if defined(__x86_64__) && defined(__SSE2__)
 #include <emmintrin.h>
+#include <immintrin.h>
 #endif
 
 namespace KelmFramework
@@ -98,6 +99,47 @@ public:
 #endif
     }
 
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+    /// Four vertices at a time where the processor has AVX2: the same operations in the same order.
+    template <class Function>
+    __attribute__((target("avx2"))) std::size_t Quads(const CRDPoint* pPoints, std::size_t i,
+                                                                std::size_t iCount, long& iX, long& iY,
+                                                                Function& Inside) const
+    {
+        const __m256d vOriginX = _mm256_set1_pd(m_Map.dUserOriginX), vScaleX = _mm256_set1_pd(m_Map.dScaleX);
+        const __m256d vWidth = _mm256_set1_pd(m_Map.dDeviceWidth), vDeviceX = _mm256_set1_pd(m_Map.dDeviceOriginX);
+        const __m256d vOriginY = _mm256_set1_pd(m_Map.dUserOriginY), vScaleY = _mm256_set1_pd(m_Map.dScaleY);
+        const __m256d vHeight = _mm256_set1_pd(m_Map.dDeviceHeight), vDeviceY = _mm256_set1_pd(m_Map.dDeviceOriginY);
+        const __m256d vSpan = _mm256_set1_pd(m_Map.dSpanY);
+        alignas(16) std::int32_t aiX[4], aiY[4];
+        for (; i + 3 < iCount; i += 4) {
+            const CRDPoint* const p = pPoints + i;
+            const __m256d vX = _mm256_setr_pd(p[0].m_dX, p[1].m_dX, p[2].m_dX, p[3].m_dX);
+            const __m256d vY = _mm256_setr_pd(p[0].m_dY, p[1].m_dY, p[2].m_dY, p[3].m_dY);
+            const __m128i vXs = _mm256_cvttpd_epi32(
+                _mm256_add_pd(_mm256_mul_pd(_mm256_mul_pd(_mm256_sub_pd(vX, vOriginX), vScaleX), vWidth), vDeviceX));
+            const __m128i vYs = _mm256_cvttpd_epi32(_mm256_sub_pd(
+                vSpan, _mm256_sub_pd(_mm256_mul_pd(_mm256_mul_pd(_mm256_sub_pd(vY, vOriginY), vScaleY), vHeight),
+                                     vDeviceY)));
+            const __m128i vInside =
+                _mm_and_si128(_mm_and_si128(_mm_cmpgt_epi32(vXs, m_vBeforeL), _mm_cmpgt_epi32(m_vAfterR, vXs)),
+                              _mm_and_si128(_mm_cmpgt_epi32(vYs, m_vBeforeT), _mm_cmpgt_epi32(m_vAfterB, vYs)));
+            if (_mm_movemask_epi8(vInside) != 0xffff)
+                break;
+            _mm_store_si128(reinterpret_cast<__m128i*>(aiX), vXs);
+            _mm_store_si128(reinterpret_cast<__m128i*>(aiY), vYs);
+            for (int k = 0; k < 4; ++k) {
+                Inside(iX, iY, aiX[k], aiY[k]);
+                iX = aiX[k];
+                iY = aiY[k];
+            }
+        }
+        return i;
+    }
+
+    bool HasQuads() const { return m_bPairs && m_bAvx2; }
+#endif
+
     /// Maps one point; false unless it lies inside.
     __attribute__((always_inline)) bool One(const CRDPoint& Point, long& iX, long& iY) const
     {
@@ -111,6 +153,7 @@ private:
     const OutCode& m_Code;
 #if defined(__x86_64__) && defined(__SSE2__)
     bool m_bPairs = false;
+    bool m_bAvx2 = __builtin_cpu_supports("avx2");
     __m128d m_vOriginX, m_vScaleX, m_vWidth, m_vDeviceX, m_vOriginY, m_vScaleY, m_vHeight, m_vDeviceY, m_vSpan;
     __m128i m_vBeforeL{}, m_vAfterR{}, m_vBeforeT{}, m_vAfterB{};
 #endif
@@ -119,12 +162,17 @@ private:
 /// The vertices from i on while they lie inside, each segment from (iPrevX, iPrevY) handed to
 /// Inside(iX1, iY1, iX2, iY2); returns the first vertex outside, with (iPrevX, iPrevY) the last
 /// one inside. A sink with nothing faster to do runs its InsideRun with this.
-template <class Function>
+/// Quads: in a function compiled for AVX2, four vertices at a time first (InsideMapper::HasQuads).
+template <bool Quads = false, class Function>
 __attribute__((always_inline)) inline std::size_t RunInside(const InsideMapper& Mapper, const CRDPoint* pPoints,
                                                             std::size_t i, std::size_t iCount, long& iPrevX,
                                                             long& iPrevY, Function Inside)
 {
     long iX = iPrevX, iY = iPrevY, iX1, iY1, iX2, iY2;
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+    if constexpr (Quads)
+        i = Mapper.Quads(pPoints, i, iCount, iX, iY, Inside);
+#endif
     for (; i + 1 < iCount && Mapper.Pair(pPoints + i, iX1, iY1, iX2, iY2); i += 2) {
         Inside(iX, iY, iX1, iY1);
         Inside(iX1, iY1, iX2, iY2);

@@ -199,11 +199,35 @@ private:
                                     this->m_Column = Column;
                                     Elsewhere(iX1, iY1, iX2, iY2);
                                     Column = this->m_Column;
-                                });
+                                },
+                                ColumnRun{Column, m_iFilledX, m_iFilledY, iTop, bWholeFrame, *this});
         this->m_Column = Column;
         return i;
     }
 
+    // Rows in the open column, four at a time; a row repeated is a segment of no length.
+    struct ColumnRun
+    {
+        typename Profiles::Cursor& Open;
+        long& iFilledX;
+        long& iFilledY;
+        long iTop;
+        bool bWholeFrame;
+        CanvasSink& Sink;
+
+        long Column() const { return bWholeFrame ? Open.iColumn : LONG_MIN; }
+        __attribute__((always_inline)) void Rows(long iY, const std::int32_t* piRows)
+        {
+            for (int k = 0; k < 4; ++k) {
+                const long iNext = piRows[k];
+                if (iNext != iY)
+                    Open.Add(iY - iTop, iNext - iTop);
+                else if (Open.iColumn != iFilledX || iNext != iFilledY)
+                    Sink.FillAway(Open.iColumn, iNext);
+                iY = iNext;
+            }
+        }
+    };
 
     // Any other segment with both ends inside.
     __attribute__((noinline)) void Elsewhere(long iX1, long iY1, long iX2, long iY2)
@@ -277,6 +301,8 @@ private:
             m_Canvas.Add(iX, iY, Right, 1);
         }
     }
+
+    __attribute__((noinline)) void FillAway(long iX, long iY) { Fill(iX, iY); }
 
     // A full pixel stays full: a line resting on one pixel fills it once.
     __attribute__((always_inline)) void Fill(long iX, long iY)

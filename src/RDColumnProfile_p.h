@@ -175,13 +175,6 @@ private:
         return uMask;
     }
 
-    static constexpr std::array<unsigned, Period> c_auLitMasks = [] {
-        std::array<unsigned, Period> auMasks{};
-        for (long iResidue = 0; iResidue < Period; ++iResidue)
-            auMasks[static_cast<std::size_t>(iResidue)] = LitMask(iResidue);
-        return auMasks;
-    }();
-
     void Allocate(Slot& Column)
     {
         Column.vecMarks.assign(Index((m_iRows + 1) * c_iPhases), 0);
@@ -197,6 +190,16 @@ private:
         }
     }
 
+    // Per residue, all ones where a phase's segments light the row: a mask to sum them with.
+    static constexpr std::array<std::array<std::int32_t, c_iPhases>, Period> c_aaiLitMasks = [] {
+        std::array<std::array<std::int32_t, c_iPhases>, Period> aaiMasks{};
+        for (long iResidue = 0; iResidue < Period; ++iResidue)
+            for (long k = 0; k < c_iPhases; ++k)
+                aaiMasks[static_cast<std::size_t>(iResidue)][static_cast<std::size_t>(k)] =
+                    (LitMask(iResidue) >> k) & 1u ? -1 : 0;
+        return aaiMasks;
+    }();
+
     // One pass: running sums give the segments of each phase over a row, the pattern says which
     // of them light it.
     void Flush(Slot& Column)
@@ -207,12 +210,12 @@ private:
         long iResidue = Column.iLow % Period;
         for (long iRow = Column.iLow; iRow <= Column.iHigh; ++iRow) {
             std::int32_t* const piMarks = Column.pMarks + iRow * c_iPhases;
-            long iCount = 0;
+            const std::array<std::int32_t, c_iPhases>& aiLit = c_aaiLitMasks[Index(iResidue)];
+            std::int32_t iCount = 0;
             for (long k = 0; k < c_iPhases; ++k) {
                 aiActive[k] += piMarks[k];
                 piMarks[k] = 0;
-                if (c_auLitMasks[Index(iResidue)] & (1u << k))
-                    iCount += aiActive[k];
+                iCount += aiActive[k] & aiLit[Index(k)];
             }
             iResidue = iResidue + 1 == Period ? 0 : iResidue + 1;
             if (iCount > 0)

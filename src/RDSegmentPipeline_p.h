@@ -13,6 +13,7 @@
 
 #include <climits>
 #include <cstddef>
+#include <cstdint>
 
 #if defined(__x86_64__) && defined(__SSE2__)
 #include <emmintrin.h>
@@ -101,10 +102,12 @@ public:
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
     /// Four vertices at a time where the processor has AVX2: the same operations in the same order.
-    template <class Function>
+    /// Where four vertices in a row stay in the column Columns.Column() names, Columns.Rows(iY, aiY)
+    /// takes their rows at once, from the row iY of the vertex before.
+    template <class Function, class ColumnsFunction>
     __attribute__((target("avx2"))) std::size_t Quads(const CRDPoint* pPoints, std::size_t i,
                                                                 std::size_t iCount, long& iX, long& iY,
-                                                                Function& Inside) const
+                                                                Function& Inside, ColumnsFunction& Columns) const
     {
         const __m256d vOriginX = _mm256_set1_pd(m_Map.dUserOriginX), vScaleX = _mm256_set1_pd(m_Map.dScaleX);
         const __m256d vWidth = _mm256_set1_pd(m_Map.dDeviceWidth), vDeviceX = _mm256_set1_pd(m_Map.dDeviceOriginX);
@@ -126,8 +129,14 @@ public:
                               _mm_and_si128(_mm_cmpgt_epi32(vYs, m_vBeforeT), _mm_cmpgt_epi32(m_vAfterB, vYs)));
             if (_mm_movemask_epi8(vInside) != 0xffff)
                 break;
-            _mm_store_si128(reinterpret_cast<__m128i*>(aiX), vXs);
             _mm_store_si128(reinterpret_cast<__m128i*>(aiY), vYs);
+            if (iX == Columns.Column()
+                && _mm_movemask_epi8(_mm_cmpeq_epi32(vXs, _mm_set1_epi32(static_cast<int>(iX)))) == 0xffff) {
+                Columns.Rows(iY, aiY);
+                iY = aiY[3];
+                continue;
+            }
+            _mm_store_si128(reinterpret_cast<__m128i*>(aiX), vXs);
             for (int k = 0; k < 4; ++k) {
                 Inside(iX, iY, aiX[k], aiY[k]);
                 iX = aiX[k];
@@ -162,16 +171,27 @@ private:
 /// The vertices from i on while they lie inside, each segment from (iPrevX, iPrevY) handed to
 /// Inside(iX1, iY1, iX2, iY2); returns the first vertex outside, with (iPrevX, iPrevY) the last
 /// one inside. A sink with nothing faster to do runs its InsideRun with this.
-/// Quads: in a function compiled for AVX2, four vertices at a time first (InsideMapper::HasQuads).
-template <bool Quads = false, class Function>
+/// No column takes rows at once.
+struct NoColumns
+{
+    long Column() const { return LONG_MIN; }
+    void Rows(long, const std::int32_t*) {}
+};
+
+/// Quads: in a function compiled for AVX2, four vertices at a time first (InsideMapper::HasQuads),
+/// with Columns as InsideMapper::Quads takes it.
+template <bool Quads = false, class Function, class ColumnsFunction = NoColumns>
 __attribute__((always_inline)) inline std::size_t RunInside(const InsideMapper& Mapper, const CRDPoint* pPoints,
                                                             std::size_t i, std::size_t iCount, long& iPrevX,
-                                                            long& iPrevY, Function Inside)
+                                                            long& iPrevY, Function Inside,
+                                                            ColumnsFunction Columns = ColumnsFunction())
 {
     long iX = iPrevX, iY = iPrevY, iX1, iY1, iX2, iY2;
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
     if constexpr (Quads)
-        i = Mapper.Quads(pPoints, i, iCount, iX, iY, Inside);
+        i = Mapper.Quads(pPoints, i, iCount, iX, iY, Inside, Columns);
+#else
+    (void)Columns;
 #endif
     for (; i + 1 < iCount && Mapper.Pair(pPoints + i, iX1, iY1, iX2, iY2); i += 2) {
         Inside(iX, iY, iX1, iY1);

@@ -5,7 +5,7 @@
 #include "CRDGrid.h"
 #include "ResultDisplayExport.h"
 
-#include <QPen>
+#include <memory>
 
 namespace KelmFramework
 {
@@ -18,6 +18,7 @@ namespace Painting
 {
 struct MarkerShape;
 }
+class CRDLinearGridPrivate;
 
 /// Maps a user viewport linearly onto a device rectangle (y inverted), clips points and
 /// segments to the rectangle and draws markers and lines. DrawGrid is left to subclasses.
@@ -88,12 +89,7 @@ private:
     friend struct Numeric::LinearMap;
     friend struct Painting::MarkerShape;
 
-    const QPen& MarkerPen(const CRDColor& Color, ERDPointStyle ePointStyle);
-
-    // Marker pens are kept between calls: a QPen allocates, and lines draw one marker per vertex.
-    QPen m_MarkerPens[3];
-    QColor m_MarkerPenColors[3];
-    bool m_bMarkerPenBuilt[3];
+    std::unique_ptr<CRDLinearGridPrivate> const d; ///< Pens kept between calls.
 };
 
 } // namespace KelmFramework

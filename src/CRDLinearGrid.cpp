@@ -32,6 +32,31 @@ bool HasDevicePosition(const CRDDevicePoint& Point)
 
 } // namespace
 
+// What the grid keeps beyond its documented members.
+class CRDLinearGridPrivate
+{
+public:
+    // Marker pens are kept between calls: a QPen allocates, and lines draw one marker per vertex.
+    const QPen& MarkerPen(const CRDColor& Color, ERDPointStyle ePointStyle, const Painting::MarkerShape& Shape)
+    {
+        const std::size_t iSlot = static_cast<std::size_t>(ePointStyle - eRDPointDot);
+        const double dWidth = static_cast<double>(ePointStyle == eRDPointDot     ? Shape.iDotWidth
+                                                  : ePointStyle == eRDPointCross ? Shape.iCrossWidth
+                                                                                 : Shape.iSquareWidth);
+        if (!m_bBuilt[iSlot] || m_Colors[iSlot] != Color || m_Pens[iSlot].widthF() != dWidth) {
+            m_Pens[iSlot] = Painting::MarkerPen(Color, ePointStyle, Shape);
+            m_Colors[iSlot] = Color;
+            m_bBuilt[iSlot] = true;
+        }
+        return m_Pens[iSlot];
+    }
+
+private:
+    QPen m_Pens[3];
+    QColor m_Colors[3];
+    bool m_bBuilt[3] = {false, false, false};
+};
+
 CRDLinearGrid::CRDLinearGrid(CRDPoint& PointA, CRDPoint& PointB, QString strXAxisTitle, QString strYAxisTitle,
                              long iXDivisions, long iYDivisions, short iXPrecision, short iYPrecision,
                              const CRDColor& GridColor, const CRDColor& TextColor)
@@ -57,7 +82,7 @@ CRDLinearGrid::CRDLinearGrid(CRDPoint& PointA, CRDPoint& PointB, QString strXAxi
       m_iSquareWidth(1),
       m_dScaleFactorX(1.0),
       m_dScaleFactorY(1.0),
-      m_bMarkerPenBuilt{false, false, false}
+      d(std::make_unique<CRDLinearGridPrivate>())
 {
     CRDLinearGrid::SetViewPort(PointA, PointB);
 }
@@ -182,17 +207,6 @@ bool CRDLinearGrid::DoClipLine(CRDDevicePoint& P, CRDDevicePoint& Q)
     return true;
 }
 
-const QPen& CRDLinearGrid::MarkerPen(const CRDColor& Color, ERDPointStyle ePointStyle)
-{
-    const int iSlot = static_cast<int>(ePointStyle) - static_cast<int>(eRDPointDot);
-    if (!m_bMarkerPenBuilt[iSlot] || m_MarkerPenColors[iSlot] != Color) {
-        m_MarkerPens[iSlot] = Painting::MarkerPen(Color, ePointStyle, Painting::MarkerShape::Of(*this));
-        m_MarkerPenColors[iSlot] = Color;
-        m_bMarkerPenBuilt[iSlot] = true;
-    }
-    return m_MarkerPens[iSlot];
-}
-
 void CRDLinearGrid::DrawPoint(QPainter& Painter, CRDDecoratedPoint& Point)
 {
     CRDDevicePoint Device;
@@ -200,7 +214,7 @@ void CRDLinearGrid::DrawPoint(QPainter& Painter, CRDDecoratedPoint& Point)
         return;
     if (Point.m_ePointStyle < eRDPointDot || Point.m_ePointStyle > eRDPointSquare)
         return;
-    Painter.setPen(MarkerPen(Point.m_Color, Point.m_ePointStyle));
+    Painter.setPen(d->MarkerPen(Point.m_Color, Point.m_ePointStyle, Painting::MarkerShape::Of(*this)));
     Painting::DrawMarker(Painter, Point.m_ePointStyle, Device.m_iX, Device.m_iY, Painting::MarkerShape::Of(*this));
 }
 

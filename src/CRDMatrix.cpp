@@ -32,7 +32,7 @@ constexpr int c_iLargestPointSize = 16;
 // The painter's own font, then every point size below the largest.
 constexpr int c_iFontsTried = c_iLargestPointSize;
 
-struct stLayout
+struct MatrixLayout
 {
     long iColumns;
     long iRows;
@@ -40,14 +40,14 @@ struct stLayout
     long iOffset;
 };
 
-stLayout LayoutFor(long iItems, long iWidth, long iColumns)
+MatrixLayout LayoutFor(long iItems, long iWidth, long iColumns)
 {
     const long iCellSize = iWidth / iColumns;
     return {iColumns, iItems / iColumns + 1, iCellSize, (iWidth - iCellSize * iColumns) / 2};
 }
 
 // The matrix, placed its offset below the top edge, ends strictly above the bottom edge.
-bool Fits(const stLayout& Layout, long iHeight)
+bool Fits(const MatrixLayout& Layout, long iHeight)
 {
     return Numeric::SaturatedProduct(Layout.iRows, Layout.iCellSize) < iHeight - Layout.iOffset;
 }
@@ -281,7 +281,7 @@ void CRDMatrix::UpdateMatrixDisplayArea(long iWidth, long iHeight)
     // width alone, as large as they come, and let the bottom edge cut them off.
     if (iColumns == 0)
         iColumns = c_iMinColumns;
-    const stLayout Layout = LayoutFor(iItems, m_iWidth, iColumns);
+    const MatrixLayout Layout = LayoutFor(iItems, m_iWidth, iColumns);
     m_iColumns = Layout.iColumns;
     m_iRows = Layout.iRows;
     m_iCellSize = Layout.iCellSize;

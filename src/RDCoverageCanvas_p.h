@@ -24,8 +24,8 @@ namespace Decimation
 
 // Why counting is close enough, for an opaque colour: blends of it at the coverages of short
 // segments (about a half, or full) give a pixel within one step of the same result in any order,
-// and after c_iSaturation of them the pixel is the colour, whatever else blends it before or
-// after. A segment the painter draws in between can be moved before all counted blends of a pixel
+// and after c_iSaturation of them the pixel is within one step of the colour (a blend of about a
+// half may stop one short of it), whatever else blends it before or after. A segment the painter draws in between can be moved before all counted blends of a pixel
 // at the cost of one step more. So a cell counts r blends at the coverage right of a vertical
 // segment (and below a horizontal one) and l at the coverage left of it (and above), drawn r
 // first: the order of a line that runs left to right. Out of that order, or with a segment of the
@@ -34,7 +34,7 @@ using Cell = std::uint16_t;
 
 namespace Cells
 {
-constexpr Cell c_uFull = 0xffff;   // the line's colour, whatever lay beneath
+constexpr Cell c_uFull = 0xffff;   // the line's colour to a step, whatever lay beneath
 constexpr int c_iSequences = 64;    // r * 8 + l, r + l < c_iSaturation; c_iSequences stands for full
 constexpr Cell c_uMoveUnit = 1 << 6; // bits 6 and 7: segments of the painter moved before
 constexpr Cell c_uMoves = 3 << 6;

@@ -24,8 +24,8 @@ namespace KelmFramework
 namespace Decimation
 {
 
-// Blends of an opaque colour at half coverage or more: each halves a channel's distance to the
-// colour at least, so after this many the pixel is the colour, from any start.
+// Blends of an opaque colour at about half coverage: after this many, in any order and from any
+// start, a channel is within one step of the colour.
 constexpr int c_iSaturation = 8;
 
 // Largest canvas and column profile (no screen comes near them); beyond, lines go to the painter.

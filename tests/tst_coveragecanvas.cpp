@@ -1,0 +1,100 @@
+// Tests of the coverage canvas: counted blends drawn as the segments they stand for would draw them.
+#include "RDCoverageCanvas_p.h"
+
+#include <QtTest>
+
+using namespace KelmFramework::Decimation;
+
+class tst_CoverageCanvas : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // r vertical segments lighting a pixel from its left edge and then l from its right edge, drawn
+    // by the raster engine and by the canvas: the same pixels, on any background and colour; once
+    // full, within one step of the colour, where blends of about a half may stop.
+    void countsBlendLikeTheirSegments_data()
+    {
+        QTest::addColumn<int>("right");
+        QTest::addColumn<int>("left");
+        for (int right : {0, 1, 3, 7})
+            for (int left : {0, 1, 2, 5})
+                if (right + left > 0)
+                    QTest::addRow("%d right, %d left%s", right, left, right + left >= c_iSaturation ? ", full" : "")
+                        << right << left;
+    }
+    void countsBlendLikeTheirSegments()
+    {
+        QFETCH(int, right);
+        QFETCH(int, left);
+        const StampModel& model = StampModelFor(1);
+        QVERIFY(model.bValid);
+        for (QRgb background : {0xffffffffu, 0xff000000u, 0x80204060u})
+            for (QColor color : {QColor(255, 128, 0), QColor(17, 200, 99)}) {
+                QImage lines(8, 8, QImage::Format_ARGB32_Premultiplied), counted = lines;
+                lines.fill(QColor::fromRgba(background));
+                counted.fill(QColor::fromRgba(background));
+                QPainter painter(&lines);
+                painter.setRenderHint(QPainter::Antialiasing);
+                painter.setPen(KelmFramework::Painting::FlatPen(color, 1.0));
+                for (int i = 0; i < right + left; ++i) {
+                    const QLine segment(i < right ? 3 : 4, 2, i < right ? 3 : 4, 5); // lights column 3 right, then left
+                    painter.drawLines(&segment, 1);
+                }
+                painter.end();
+                {
+                    CoverageCanvas canvas(Frame{1, 1, 6, 6}, color, model);
+                    for (int row = 2; row < 5; ++row) {
+                        if (right)
+                            canvas.Add(3, row, Right, std::min(right, c_iSaturation));
+                        if (left)
+                            canvas.Add(3, row, Left, std::min(left, c_iSaturation));
+                    }
+                    QPainter canvasPainter(&counted);
+                    canvas.Draw(canvasPainter);
+                }
+                const int allowed = right + left >= c_iSaturation ? 1 : 0;
+                for (int row = 2; row < 5; ++row)
+                    for (int shift = 0; shift < 32; shift += 8)
+                        QVERIFY2(std::abs(int(counted.pixel(3, row) >> shift & 0xff) - int(lines.pixel(3, row) >> shift & 0xff))
+                                     <= allowed,
+                                 qPrintable(QString::number(counted.pixel(3, row), 16) + QLatin1String(" for ")
+                                            + QString::number(lines.pixel(3, row), 16)));
+            }
+    }
+
+    // A segment the painter draws moves before a pixel's counted blends at a step's cost: two such
+    // moves where the counts keep their order, one where they did not; the next is a conflict.
+    void touchesSpendSteps_data()
+    {
+        QTest::addColumn<bool>("leftFirst");
+        QTest::addColumn<int>("touchesBeforeConflict");
+        QTest::newRow("right, then left: two moves") << false << 2;
+        QTest::newRow("left, then right: one move") << true << 1;
+    }
+    void touchesSpendSteps()
+    {
+        QFETCH(bool, leftFirst);
+        QFETCH(int, touchesBeforeConflict);
+        CoverageCanvas canvas(Frame{1, 1, 6, 6}, Qt::red, StampModelFor(1));
+        canvas.Add(3, 3, leftFirst ? Left : Right, 1);
+        canvas.Add(3, 3, leftFirst ? Right : Left, 1);
+        for (int touch = 0; touch <= touchesBeforeConflict; ++touch) {
+            CoverageCanvas::Visit found;
+            canvas.Touch(3, 3, found);
+            canvas.Touch(4, 4, found); // an empty pixel: the segment goes before what comes
+            QVERIFY(!found.bAllFull);
+            QCOMPARE(found.Conflict.IsEmpty(), touch < touchesBeforeConflict);
+        }
+        CoverageCanvas::Visit full;
+        canvas.Fill(3, 3);
+        canvas.Touch(3, 3, full);
+        QVERIFY(full.bAllFull); // a full pixel stays the colour whatever comes
+        QImage sink(8, 8, QImage::Format_ARGB32_Premultiplied);
+        QPainter painter(&sink);
+        canvas.Draw(painter);
+    }
+};
+
+QTEST_MAIN(tst_CoverageCanvas)
+#include "tst_coveragecanvas.moc"

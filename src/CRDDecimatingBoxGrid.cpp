@@ -46,13 +46,10 @@ struct CanvasRows
     CoverageCanvas& Canvas;
     long iTop;
 
-    void Row(long iColumn, long iRow, long iCount)
+    void Column(long iColumn, long iFirstRow, const std::int32_t* piCounts, long iRows)
     {
-        const int iBlends = static_cast<int>(std::min<long>(iCount, c_iSaturation));
-        Canvas.Add(iColumn - 1, iTop + iRow, Left, iBlends);
-        Canvas.Add(iColumn, iTop + iRow, Right, iBlends);
+        Canvas.AddColumn(iColumn, iTop + iFirstRow, piCounts, iRows);
     }
-    void EndColumn(long) {}
 };
 
 // Rows of a column profile at an even scale: every lit row is covered fully, whatever the count,
@@ -61,24 +58,21 @@ struct RunRows
 {
     std::vector<QLine>& vecRuns;
     long iTop;
-    long iColumn = 0, iStart = -1, iEnd = -1; // the open run, rows [iStart, iEnd]
 
-    void Row(long iRowColumn, long iRow, long)
+    void Column(long iColumn, long iFirstRow, const std::int32_t* piCounts, long iRows)
     {
-        if (iStart >= 0 && iRowColumn == iColumn && iRow == iEnd + 1) {
-            iEnd = iRow;
-            return;
+        for (long iRow = 0; iRow < iRows;) {
+            if (piCounts[iRow] <= 0) {
+                ++iRow;
+                continue;
+            }
+            long iEnd = iRow;
+            while (iEnd + 1 < iRows && piCounts[iEnd + 1] > 0)
+                ++iEnd;
+            vecRuns.emplace_back(static_cast<int>(iColumn), static_cast<int>(iTop + iFirstRow + iRow),
+                                 static_cast<int>(iColumn), static_cast<int>(iTop + iFirstRow + iEnd + 1));
+            iRow = iEnd + 1;
         }
-        EndColumn(iColumn);
-        iColumn = iRowColumn;
-        iStart = iEnd = iRow;
-    }
-    void EndColumn(long)
-    {
-        if (iStart >= 0)
-            vecRuns.emplace_back(static_cast<int>(iColumn), static_cast<int>(iTop + iStart), static_cast<int>(iColumn),
-                                 static_cast<int>(iTop + iEnd + 1));
-        iStart = -1;
     }
 };
 
@@ -408,7 +402,6 @@ void DrawCounted(CRDLinearGrid& Grid, QPainter& Painter, const CRDDecoratedLine&
     RunSink<Period, OnMask> Sink(Device, Stamps, bCounted, Others, Columns, vecAcross);
     Segments::ForEachSegment(Grid, Painter, Line, Sink);
     Sink.Finish();
-    Rows.EndColumn(0);
     Others.Draw();
     std::sort(vecAcross.begin(), vecAcross.end());
     for (std::size_t i = 0; i < vecAcross.size();) {

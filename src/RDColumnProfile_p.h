@@ -22,7 +22,7 @@ namespace Decimation
 // start: the raster engine restarts the pattern with every line. Counts add up, so a column that
 // is closed and opened again later (x going back and forth) still ends with the right ones: the
 // order of the vertices does not matter. Rows are counted from the top edge of the frame.
-// Sink::Row(iColumn, iRow, iCount) receives every row with its count, in increasing rows.
+// Sink::Column(iColumn, iFirstRow, piCounts, iRows) receives a column's counts, row by row.
 template <long Period, unsigned OnMask, class Sink>
 class ColumnProfiles
 {
@@ -208,6 +208,9 @@ private:
             return;
         std::int32_t aiActive[c_iPhases] = {};
         long iResidue = Column.iLow % Period;
+        if (m_vecCounts.empty())
+            m_vecCounts.resize(Index(m_iRows + 1));
+        std::int32_t* const piCounts = m_vecCounts.data() - Column.iLow;
         for (long iRow = Column.iLow; iRow <= Column.iHigh; ++iRow) {
             std::int32_t* const piMarks = Column.pMarks + iRow * c_iPhases;
             const std::array<std::int32_t, c_iPhases>& aiLit = c_aaiLitMasks[Index(iResidue)];
@@ -218,10 +221,9 @@ private:
                 iCount += aiActive[k] & aiLit[Index(k)];
             }
             iResidue = iResidue + 1 == Period ? 0 : iResidue + 1;
-            if (iCount > 0)
-                m_Sink.Row(Column.iColumn, iRow, iCount);
+            piCounts[iRow] = iCount;
         }
-        m_Sink.EndColumn(Column.iColumn);
+        m_Sink.Column(Column.iColumn, Column.iLow, m_vecCounts.data(), Column.iHigh - Column.iLow + 1);
         Column.iLow = LONG_MAX;
         Column.iHigh = LONG_MIN;
     }
@@ -231,6 +233,7 @@ private:
     std::array<Slot, c_iSlots> m_aSlots;
     unsigned long m_uClock = 0;
     std::vector<long> m_vecPhases; // per start row, downward then upward: the phase of its segments
+    std::vector<std::int32_t> m_vecCounts; // of the column flushed
 };
 
 } // namespace Decimation

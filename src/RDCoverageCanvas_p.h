@@ -86,9 +86,10 @@ public:
     bool IsEmpty() const { return !m_pCells; }
 
     /// iCount (1 .. c_iSaturation) blends of one side at device pixel (iX, iY).
-    __attribute__((always_inline)) void Add(long iX, long iY, Side eSide, int iCount)
+    __attribute__((always_inline)) void Add(long iX, long iY, Side eSide, int iCount) { Blend(At(iX, iY), eSide, iCount); }
+
+    static __attribute__((always_inline)) void Blend(Cell& uCell, Side eSide, int iCount)
     {
-        Cell& uCell = At(iX, iY);
         if (uCell == Cells::c_uFull)
             return;
         int iRight = Cells::Right(uCell), iLeft = Cells::Left(uCell);
@@ -101,6 +102,25 @@ public:
             iLeft += iCount;
         }
         uCell = iRight + iLeft >= c_iSaturation ? Cells::c_uFull : Cell(iRight | iLeft << 3 | uFlags);
+    }
+
+    /// The counts of a column of vertical segments at device column iX, rows iFirstRow on: each
+    /// lights the pixel left of it and the one right of it.
+    void AddColumn(long iX, long iFirstRow, const std::int32_t* piCounts, long iRows)
+    {
+        At(iX - 1, iFirstRow);
+        At(iX - 1, iFirstRow + iRows - 1);
+        At(iX, iFirstRow);
+        At(iX, iFirstRow + iRows - 1);
+        Cell* const puLeft = m_pCells + (iX - 1 - m_iLeft) * m_iHeight + (iFirstRow - m_iTop);
+        Cell* const puRight = puLeft + m_iHeight;
+        for (long iRow = 0; iRow < iRows; ++iRow) {
+            if (piCounts[iRow] <= 0)
+                continue;
+            const int iCount = static_cast<int>(std::min<std::int32_t>(piCounts[iRow], c_iSaturation));
+            Blend(puLeft[iRow], Left, iCount);
+            Blend(puRight[iRow], Right, iCount);
+        }
     }
 
     /// A pixel lit fully.

@@ -141,11 +141,15 @@ public:
 
     void Draw(const Segments::Segment& Piece, bool bPaintNow)
     {
-        if (this->Countable(Piece, bPaintNow)) {
+        ++m_iSegments;
+        if (m_bExact) {
+            this->m_Others.Add(Piece.iX1, Piece.iY1, Piece.iX2, Piece.iY2);
+        } else if (this->Countable(Piece, bPaintNow)) {
             Step(this->m_Column, Piece.iX1, Piece.iY1, Piece.iX2, Piece.iY2);
             return;
+        } else {
+            Other(this->m_Column, Piece.iX1, Piece.iY1, Piece.iX2, Piece.iY2);
         }
-        Other(this->m_Column, Piece.iX1, Piece.iY1, Piece.iX2, Piece.iY2);
         if (bPaintNow)
             this->m_Others.Draw();
     }
@@ -153,11 +157,26 @@ public:
     std::size_t InsideRun(const Segments::InsideMapper& Mapper, const CRDPoint* pPoints, std::size_t i,
                           std::size_t iCount, long& iPrevX, long& iPrevY)
     {
+        if (m_bExact)
+            i = Segments::RunInside(Mapper, pPoints, i, iCount, iPrevX, iPrevY,
+                                    [this](long iX1, long iY1, long iX2, long iY2) {
+                                        this->m_Others.Add(iX1, iY1, iX2, iY2);
+                                    });
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-        if (Mapper.HasQuads())
-            return InsideRunQuads(Mapper, pPoints, i, iCount, iPrevX, iPrevY);
+        else if (Mapper.HasQuads())
+            i = InsideRunQuads(Mapper, pPoints, i, iCount, iPrevX, iPrevY);
 #endif
-        return Run<false>(Mapper, pPoints, i, iCount, iPrevX, iPrevY);
+        else
+            i = Run<false>(Mapper, pPoints, i, iCount, iPrevX, iPrevY);
+        return i;
+    }
+
+    /// Draws what is counted and queued; afterwards the canvas is empty.
+    void Finish(CoverageCanvas& Canvas)
+    {
+        Base::Finish();
+        this->m_Others.Draw();
+        Canvas.Draw(m_Painter);
     }
 
 private:
@@ -178,8 +197,10 @@ private:
         typename Profiles::Cursor Column = this->m_Column;
         const long iTop = this->m_Stamps.iT;
         const bool bWholeFrame = this->m_bWholeFrame;
+        long iSegments = 0; // handed over since m_iSegments was last brought up to date
         i = Segments::RunInside<Quads>(Mapper, pPoints, i, iCount, iPrevX, iPrevY,
                                 [&](long iX1, long iY1, long iX2, long iY2) __attribute__((always_inline)) {
+                                    ++iSegments;
                                     // The bulk of a dense line: on in the column, or resting on a pixel.
                                     if (iX1 == iX2 && bWholeFrame) {
                                         if (iY1 != iY2 && iX1 == Column.iColumn) {
@@ -191,11 +212,14 @@ private:
                                     }
                                     // Anything else works on the open column where it is kept.
                                     this->m_Column = Column;
+                                    m_iSegments += iSegments;
+                                    iSegments = 0;
                                     Elsewhere(iX1, iY1, iX2, iY2);
                                     Column = this->m_Column;
                                 },
-                                ColumnRun{Column, m_iFilledX, m_iFilledY, iTop, bWholeFrame, *this});
+                                ColumnRun{Column, m_iFilledX, m_iFilledY, iTop, bWholeFrame, iSegments, *this});
         this->m_Column = Column;
+        m_iSegments += iSegments;
         return i;
     }
 
@@ -207,11 +231,13 @@ private:
         long& iFilledY;
         long iTop;
         bool bWholeFrame;
+        long& iSegments;
         CanvasSink& Sink;
 
         long Column() const { return bWholeFrame ? Open.iColumn : LONG_MIN; }
         __attribute__((always_inline)) void Rows(long iY, const std::int32_t* piRows)
         {
+            iSegments += 4;
             for (int k = 0; k < 4; ++k) {
                 const long iNext = piRows[k];
                 if (iNext != iY)
@@ -226,7 +252,9 @@ private:
     // Any other segment with both ends inside.
     __attribute__((noinline)) void Elsewhere(long iX1, long iY1, long iX2, long iY2)
     {
-        if (this->CountableInside(iX1, iY1, iX2, iY2))
+        if (m_bExact)
+            this->m_Others.Add(iX1, iY1, iX2, iY2);
+        else if (this->CountableInside(iX1, iY1, iX2, iY2))
             Step(this->m_Column, iX1, iY1, iX2, iY2);
         else
             Other(this->m_Column, iX1, iY1, iX2, iY2);
@@ -282,9 +310,28 @@ private:
             if (!Found.Conflict.IsEmpty()) {
                 this->m_Others.Draw();
                 m_Canvas.DrawPending(m_Painter, Found.Conflict);
+                ++m_iConflicts;
             }
         }
         this->m_Others.Add(iX1, iY1, iX2, iY2);
+        if ((++m_iOthers & 1023) == 0 && ExactIsCheaper())
+            GoExact(Column);
+    }
+
+    // Where most segments go to the painter and many of them must wait for counted blends (x
+    // jumping back and forth over a noisy band), counting costs more than drawing every segment:
+    // a segment costs the painter about what walking its pixels costs, a drawing of counted blends
+    // about five segments.
+    bool ExactIsCheaper() const { return m_iOthers > 4096 && 2 * m_iOthers + 10 * m_iConflicts > 3 * m_iSegments; }
+
+    // From here on, every segment goes to the painter in order, after what is counted so far.
+    void GoExact(typename Profiles::Cursor& Column)
+    {
+        this->m_Columns.FlushAll(Column);
+        this->m_Others.Draw();
+        m_Canvas.Draw(m_Painter);
+        m_bExact = true;
+        m_iFilledX = Numeric::c_iInvalidDevice; // no segment is left out as resting on a full pixel
     }
 
     // A segment across: the pixels above and below it, between its ends.
@@ -310,6 +357,10 @@ private:
     QPainter& m_Painter;
     CoverageCanvas& m_Canvas;
     long m_iFilledX = Numeric::c_iInvalidDevice, m_iFilledY = 0;
+    long m_iSegments = 0;  // handed over so far
+    long m_iOthers = 0;    // of them, for the painter
+    long m_iConflicts = 0; // drawings of counted blends before one of those
+    bool m_bExact = false; // every segment goes to the painter
 };
 
 // An even scale: vertical segments and those one pixel across cover whole device pixels, so each
@@ -389,9 +440,7 @@ void DrawCounted(CRDLinearGrid& Grid, QPainter& Painter, const CRDDecoratedLine&
         typename CanvasSink<Period, OnMask>::Profiles Columns(iRows, Rows);
         CanvasSink<Period, OnMask> Sink(Painter, Device, Stamps, bCounted, Others, Canvas, Columns);
         Segments::ForEachSegment(Grid, Painter, Line, Sink);
-        Sink.Finish();
-        Others.Draw();
-        Canvas.Draw(Painter);
+        Sink.Finish(Canvas);
         return;
     }
 

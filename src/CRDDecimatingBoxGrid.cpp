@@ -498,8 +498,8 @@ void DrawMarkers(CRDLinearGrid& Grid, QPainter& Painter, const CRDDecoratedLine&
         if (pMarker && Clear.Contains(iRunX, iRunY)) {
             const QPointF At(static_cast<double>(iRunX - iReach), static_cast<double>(iRunY - iReach));
             for (long i = 0; i < iTimes; ++i)
-                for (const QImage& Layer : pMarker->vecLayers)
-                    Painter.drawImage(At, Layer);
+                for (std::size_t iLayer = 0; iLayer < pMarker->vecLayers.size(); ++iLayer)
+                    Painter.drawImage(At + pMarker->vecOffsets[iLayer], pMarker->vecLayers[iLayer]);
             return;
         }
         if (!bPenSet)

@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QLine>
 #include <QPointF>
+#include <QRect>
 
 #include <algorithm>
 #include <cstddef>
@@ -34,7 +35,8 @@ struct MarkerImage
     Painting::MarkerShape Shape;
     std::vector<QImage> vecLayers; // device pixels, with the scale as their pixel ratio; none where
                                    // the painter draws the marker
-    long iReach = 0;               // pixels from the marker's centre to the images' edges
+    long iReach = 0;               // pixels from the marker's centre to where the images were drawn
+    std::vector<QPointF> vecOffsets; // of each image from there, cut to the pixels it lights
     int iRepeatLimit = 0;          // markers in a row after which a further one changes no pixel
 };
 
@@ -113,7 +115,7 @@ void ForEachPrimitive(ERDPointStyle eStyle, long iC, const Painting::MarkerShape
 
 inline MarkerImage Build(ERDPointStyle eStyle, const QColor& Color, int iScale, const Painting::MarkerShape& Shape)
 {
-    MarkerImage Marker{eStyle, Color.rgb(), iScale, Shape, {}, 0, 0};
+    MarkerImage Marker{eStyle, Color.rgb(), iScale, Shape, {}, 0, {}, 0};
     const long iReach = std::max({Shape.iDotWidth, Shape.iCrossHalfSize + 1, Shape.iSquareHalfSize + Shape.iSquareWidth})
                         + 2;
     if (iReach > c_iMaxReach || Shape.iDotWidth < 0 || Shape.iCrossHalfSize < 0 || Shape.iSquareHalfSize < 0)
@@ -164,8 +166,18 @@ inline MarkerImage Build(ERDPointStyle eStyle, const QColor& Color, int iScale, 
             return Marker;
     }
     Marker.iReach = iReach;
-    for (const QImage& Layer : vecLayers)
+    // Each image shrinks to the pixels it lights: a blend costs per pixel, lit or not.
+    for (QImage& Layer : vecLayers) {
+        QRect Lit;
+        for (int iY = 0; iY < iSide; ++iY)
+            for (int iX = 0; iX < iSide; ++iX)
+                if (reinterpret_cast<const QRgb*>(Layer.constScanLine(iY))[iX])
+                    Lit |= QRect(iX, iY, 1, 1);
+        Marker.vecOffsets.push_back(QPointF(Lit.x(), Lit.y()) / iScale);
+        Layer = Layer.copy(Lit);
+        Layer.setDevicePixelRatio(iScale);
         Marker.iRepeatLimit = std::max(Marker.iRepeatLimit, RepeatLimit(Layer));
+    }
     Marker.vecLayers = std::move(vecLayers);
     return Marker;
 }

@@ -1,7 +1,7 @@
 // rd_alloc: heap allocations per frame of every workload variant, counted by a replaced malloc.
-// Writes JSON for report.py: {"workload": {"library": n, "same_calls": n, "polyline": n}, ...}.
-// With --primitives it prints every primitive the library variants paint instead, one a line, so
-// that two builds can be compared with diff.
+// Writes JSON for report.py: {"workload": {"library": n, "same_calls.clip": n, "qwt": n, ...}, ...},
+// keyed as rd_bench's counters. With --primitives it prints every primitive the library variants
+// paint instead, one a line, so that two builds can be compared with diff.
 #include "BenchHarness.h"
 #include "CountingMalloc.h"
 #include "Replay.h"
@@ -14,13 +14,13 @@
 namespace
 {
 
-long AllocationsOf(const Bench::PaintFunction& Paint)
+long AllocationsOf(const Bench::SVariants& Variants, const Bench::SPaint& Paint)
 {
     // The first frames fill Qt's caches (glyphs, buffers) and the matrix's font fitting.
-    Bench::PaintFrame(Paint);
-    Bench::PaintFrame(Paint);
+    Bench::PaintFrame(Variants, Paint);
+    Bench::PaintFrame(Variants, Paint);
     const long iBefore = RDCounting::Allocations();
-    Bench::PaintFrame(Paint);
+    Bench::PaintFrame(Variants, Paint);
     return RDCounting::Allocations() - iBefore;
 }
 
@@ -49,8 +49,8 @@ int main(int argc, char** argv)
             if (!Wanted(Workload.strName))
                 continue;
             Bench::CPaintRecorder Recording;
-            Bench::Record(Recording, Workload.Variants().Library);
-            for (std::size_t i = 0; i < Recording.Primitives().size(); ++i)
+            Bench::Record(Recording, Workload.Variants().Library.OnPainter);
+            for (std::size_t i = 0; i < Recording.primitives().size(); ++i)
                 std::printf("%s %zu %s\n", Workload.strName.c_str(), i, qPrintable(Bench::Describe(Recording, i)));
         }
         return 0;
@@ -61,10 +61,12 @@ int main(int argc, char** argv)
         if (!Wanted(Workload.strName))
             continue;
         const Bench::SVariants& Variants = Workload.Variants();
-        std::printf("%s  \"%s\": {\"library\": %ld, \"same_calls\": %ld", pSeparator, Workload.strName.c_str(),
-                    AllocationsOf(Variants.Library), AllocationsOf(Variants.SameCalls));
-        if (Variants.Polyline)
-            std::printf(", \"polyline\": %ld", AllocationsOf(Variants.Polyline));
+        std::printf("%s  \"%s\": {", pSeparator, Workload.strName.c_str());
+        const char* pField = "";
+        for (const Bench::SVariantRef& Variant : Bench::VariantsOf(Variants)) {
+            std::printf("%s\"%s\": %ld", pField, Variant.strKey.c_str(), AllocationsOf(Variants, *Variant.pPaint));
+            pField = ", ";
+        }
         std::printf("}");
         std::fflush(stdout);
         pSeparator = ",\n";

@@ -1,14 +1,15 @@
-// Benchmark scaffolding: the canvas, paired timing and registration.
+// Benchmark scaffolding: the canvas, the pictures' checks, interleaved timing and registration.
 #include "BenchHarness.h"
 
 #include "CRDGrid.h"
 
-#include <QImage>
-
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cmath>
 #include <ctime>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -18,34 +19,107 @@ namespace Bench
 namespace
 {
 
-QImage& Canvas()
+// What a variant gets of a round: fast ones are painted several frames in a row, so that each
+// round samples them for about as long as one frame of a slow one and the round stays short.
+constexpr double c_dRoundShareSeconds = 0.02;
+constexpr long c_iMostFramesPerRound = 200;
+
+QImage Blank(qreal dPixelRatio)
 {
-    static QImage Image = [] {
-        QImage Result(c_iWidgetWidth, c_iWidgetHeight, QImage::Format_ARGB32_Premultiplied);
-        Result.fill(Qt::white);
-        return Result;
-    }();
+    QImage Image(static_cast<int>(std::lround(c_iWidgetWidth * dPixelRatio)),
+                 static_cast<int>(std::lround(c_iWidgetHeight * dPixelRatio)), QImage::Format_ARGB32_Premultiplied);
+    Image.setDevicePixelRatio(dPixelRatio);
+    Image.fill(Qt::white);
     return Image;
 }
 
-struct SLazyWorkload
+// Frames pile up on one canvas per pixel ratio, as repaints of one widget would.
+QImage& Canvas(qreal dPixelRatio)
 {
-    std::function<SVariants()> Factory;
-    std::optional<SVariants> Built;
-    long iRotation = 0; // carried across repetitions, which often run a single iteration
+    static std::map<qreal, QImage> mapCanvases;
+    auto Found = mapCanvases.find(dPixelRatio);
+    if (Found == mapCanvases.end())
+        Found = mapCanvases.emplace(dPixelRatio, Blank(dPixelRatio)).first;
+    return Found->second;
+}
 
-    const SVariants& Get()
-    {
-        if (!Built)
-            Built = Factory();
-        return *Built;
+void PaintOn(QImage& Image, const SPaint& Paint)
+{
+    if (Paint.OnCanvas) {
+        Paint.OnCanvas(Image);
+        return;
     }
-};
+    QPainter Painter(&Image);
+    Painter.setRenderHint(QPainter::Antialiasing);
+    Paint.OnPainter(Painter);
+}
 
-std::vector<SWorkload>& Registry()
+std::string Key(const std::string& strName)
 {
-    static std::vector<SWorkload> vecWorkloads;
-    return vecWorkloads;
+    std::string strKey;
+    for (const char c : strName)
+        strKey += std::isalnum(static_cast<unsigned char>(c)) ? static_cast<char>(std::tolower(c)) : '_';
+    return strKey;
+}
+
+long Ink(const QImage& Image)
+{
+    const QImage Rgb = Image.convertToFormat(QImage::Format_RGB32);
+    long iInk = 0;
+    for (int y = 0; y < Rgb.height(); ++y) {
+        const QRgb* pLine = reinterpret_cast<const QRgb*>(Rgb.constScanLine(y));
+        iInk += std::count_if(pLine, pLine + Rgb.width(), [](QRgb Pixel) { return qRed(Pixel) + qGreen(Pixel) + qBlue(Pixel) < 3 * 255; });
+    }
+    return iInk;
+}
+
+void RequireSame(const QImage& Expected, const QImage& Actual, const std::string& strWhat)
+{
+    if (Expected == Actual)
+        return;
+    long iDiffering = 0;
+    QPoint First(-1, -1);
+    for (int y = 0; y < Expected.height(); ++y)
+        for (int x = 0; x < Expected.width(); ++x)
+            if (Expected.pixel(x, y) != Actual.pixel(x, y) && iDiffering++ == 0)
+                First = QPoint(x, y);
+    qFatal("%s: %ld pixels differ, the first at (%d, %d): #%08x instead of #%08x", strWhat.c_str(), iDiffering,
+           First.x(), First.y(), Actual.pixel(First), Expected.pixel(First));
+}
+
+void CheckPictures(const std::string& strWorkload, const SVariants& Variants)
+{
+    const QImage Library = PaintFresh(Variants, Variants.Library);
+    const long iLibraryInk = Ink(Library);
+    if (iLibraryInk == 0)
+        qFatal("%s: the library paints nothing", strWorkload.c_str());
+    for (const SRival& Rival : Variants.vecRivals) {
+        if (Rival.ePicture == EPicture::Unchecked)
+            continue;
+        std::optional<QImage> First;
+        for (const auto& [strCandidate, Paint] : Rival.vecCandidates) {
+            const std::string strWhat = strWorkload + ": " + Rival.strName + (strCandidate.empty() ? "" : ", " + strCandidate);
+            const QImage Image = PaintFresh(Variants, Paint);
+            switch (Rival.ePicture) {
+            case EPicture::Library:
+                RequireSame(Library, Image, strWhat + " against the library");
+                break;
+            case EPicture::Shared:
+                if (First)
+                    RequireSame(*First, Image, strWhat + " against " + Rival.vecCandidates.front().first);
+                break;
+            case EPicture::Ink:
+                // A tenth of the library's ink: not a proof of the same picture, but of one that shows the data.
+                if (Ink(Image) * 10 < iLibraryInk)
+                    qFatal("%s: %ld pixels painted, the library paints %ld", strWhat.c_str(), Ink(Image), iLibraryInk);
+                break;
+            case EPicture::Unchecked:
+                break;
+            }
+            if (!First)
+                First = Image;
+        }
+    }
 }
 
 double ThreadSeconds()
@@ -55,80 +129,167 @@ double ThreadSeconds()
     return static_cast<double>(Now.tv_sec) + 1e-9 * static_cast<double>(Now.tv_nsec);
 }
 
-void RunPaired(benchmark::State& State, SLazyWorkload& Workload)
+struct SLazyWorkload
 {
-    const SVariants& Variants = Workload.Get();
-    const PaintFunction* pPaints[] = {&Variants.Library, &Variants.SameCalls, &Variants.Polyline};
-    const int iVariants = Variants.Polyline ? 3 : 2;
-    double dSeconds[3] = {0.0, 0.0, 0.0};
-    long iIteration = 0;
+    std::string strName;
+    std::function<SVariants()> Factory;
+    std::optional<SVariants> Built;
+    std::vector<SVariantRef> vecVariants;
+    std::vector<long> vecFramesPerRound;
+    long iRotation = 0; // carried across repetitions, which often run a single round
+
+    const SVariants& Get()
+    {
+        if (!Built) {
+            Built = Factory();
+            CheckPictures(strName, *Built);
+            vecVariants = VariantsOf(*Built);
+        }
+        return *Built;
+    }
+
+    void Calibrate()
+    {
+        Get();
+        if (!vecFramesPerRound.empty())
+            return;
+        for (const SVariantRef& Variant : vecVariants) {
+            PaintFrame(*Built, *Variant.pPaint);
+            // The fastest of a few frames: one slowed down by the machine would make too few.
+            double dFrame = HUGE_VAL;
+            for (int i = 0; i < 3 && dFrame > c_dRoundShareSeconds; ++i) {
+                const double dStart = ThreadSeconds();
+                PaintFrame(*Built, *Variant.pPaint);
+                dFrame = std::min(dFrame, std::max(ThreadSeconds() - dStart, 1e-6));
+            }
+            vecFramesPerRound.push_back(std::clamp(std::lround(c_dRoundShareSeconds / dFrame), 1L, c_iMostFramesPerRound));
+        }
+    }
+};
+
+std::vector<SWorkload>& Registry()
+{
+    static std::vector<SWorkload> vecWorkloads;
+    return vecWorkloads;
+}
+
+void RunRounds(benchmark::State& State, SLazyWorkload& Workload)
+{
+    Workload.Calibrate();
+    const SVariants& Variants = *Workload.Built;
+    const std::size_t iVariants = Workload.vecVariants.size();
+    std::vector<double> vecSeconds(iVariants, 0.0);
+    std::vector<long> vecFrames(iVariants, 0);
     for (auto _ : State) {
         // A rotating order, so that no variant always follows the same one.
-        for (int k = 0; k < iVariants; ++k) {
-            const int iVariant = static_cast<int>((Workload.iRotation + k) % iVariants);
+        for (std::size_t k = 0; k < iVariants; ++k) {
+            const std::size_t v = (static_cast<std::size_t>(Workload.iRotation) + k) % iVariants;
+            const SPaint& Paint = *Workload.vecVariants[v].pPaint;
+            const long iFrames = Workload.vecFramesPerRound[v];
+            // An untimed frame first: every timed one then finds its data as warm as the frame before
+            // left it, whatever variant painted last.
+            PaintFrame(Variants, Paint);
             const double dStart = ThreadSeconds();
-            PaintFrame(*pPaints[iVariant]);
-            dSeconds[iVariant] += ThreadSeconds() - dStart;
+            for (long f = 0; f < iFrames; ++f)
+                PaintFrame(Variants, Paint);
+            vecSeconds[v] += ThreadSeconds() - dStart;
+            vecFrames[v] += iFrames;
         }
         ++Workload.iRotation;
-        ++iIteration;
     }
-    const double dFrames = static_cast<double>(std::max(iIteration, 1L));
-    State.counters["library_ms"] = 1e3 * dSeconds[0] / dFrames;
-    State.counters["same_calls_ms"] = 1e3 * dSeconds[1] / dFrames;
-    State.counters["lib_per_same"] = dSeconds[0] / dSeconds[1];
-    if (iVariants == 3) {
-        State.counters["polyline_ms"] = 1e3 * dSeconds[2] / dFrames;
-        State.counters["lib_per_polyline"] = dSeconds[0] / dSeconds[2];
+    const auto PerFrame = [&](std::size_t v) { return vecSeconds[v] / static_cast<double>(std::max(vecFrames[v], 1L)); };
+    for (std::size_t v = 0; v < iVariants; ++v) {
+        const std::string& strKey = Workload.vecVariants[v].strKey;
+        State.counters[strKey + "_ms"] = 1e3 * PerFrame(v);
+        if (v > 0)
+            State.counters["lib_per_" + strKey] = PerFrame(0) / PerFrame(v);
     }
 }
 
 } // namespace
+
+std::vector<SVariantRef> VariantsOf(const SVariants& Variants)
+{
+    std::vector<SVariantRef> vecVariants{{"library", &Variants.Library}};
+    for (const SRival& Rival : Variants.vecRivals)
+        for (const auto& [strCandidate, Paint] : Rival.vecCandidates)
+            vecVariants.push_back({Key(Rival.strName) + (strCandidate.empty() ? "" : "." + Key(strCandidate)), &Paint});
+    return vecVariants;
+}
 
 const std::vector<SWorkload>& Workloads()
 {
     return Registry();
 }
 
-void PaintFrame(const PaintFunction& Paint)
+void PaintFrame(const SVariants& Variants, const SPaint& Paint)
 {
-    QPainter Painter(&Canvas());
-    Painter.setRenderHint(QPainter::Antialiasing);
-    Paint(Painter);
+    PaintOn(Canvas(Variants.dPixelRatio), Paint);
 }
 
-void RegisterWorkload(const std::string& strName, std::function<SVariants()> Factory, bool bPolylineFloor)
+QImage PaintFresh(const SVariants& Variants, const SPaint& Paint)
+{
+    QImage Image = Blank(Variants.dPixelRatio);
+    PaintOn(Image, Paint);
+    return Image;
+}
+
+void RegisterWorkload(const std::string& strName, std::function<SVariants()> Factory)
 {
     const auto pWorkload = std::make_shared<SLazyWorkload>();
+    pWorkload->strName = strName;
     pWorkload->Factory = std::move(Factory);
     Registry().push_back(SWorkload{strName, [pWorkload]() -> const SVariants& { return pWorkload->Get(); }});
     benchmark::RegisterBenchmark(strName.c_str(), [pWorkload](benchmark::State& State) {
-        RunPaired(State, *pWorkload);
+        RunRounds(State, *pWorkload);
     })->Unit(benchmark::kMillisecond);
+}
 
-    const std::pair<const char*, PaintFunction SVariants::*> Solos[] = {
-        {"library", &SVariants::Library}, {"same-calls", &SVariants::SameCalls}, {"polyline", &SVariants::Polyline}};
-    for (const auto& [pSuffix, pVariant] : Solos) {
-        if (pVariant == &SVariants::Polyline && !bPolylineFloor)
+void RegisterSolos(const std::string& strFilter)
+{
+    if (strFilter.compare(0, 5, "solo/") != 0)
+        return;
+    for (const SWorkload& Workload : Registry()) {
+        // "solo/line_solid" selects every line_solid workload, "solo/line_solid/1000/library" one.
+        const std::string strSolo = "solo/" + Workload.strName;
+        if (strSolo.compare(0, strFilter.size(), strFilter) != 0 && strFilter.compare(0, strSolo.size() + 1, strSolo + "/") != 0)
             continue;
-        const std::string strSolo = "solo/" + strName + "/" + pSuffix;
-        benchmark::RegisterBenchmark(strSolo.c_str(), [pWorkload, pVariant = pVariant](benchmark::State& State) {
-            const PaintFunction& Paint = pWorkload->Get().*pVariant;
-            for (auto _ : State)
-                PaintFrame(Paint);
-        })->Unit(benchmark::kMillisecond);
+        const SVariants& Variants = Workload.Variants();
+        for (const SVariantRef& Variant : VariantsOf(Variants)) {
+            const std::string strSolo = "solo/" + Workload.strName + "/" + Variant.strKey;
+            benchmark::RegisterBenchmark(strSolo.c_str(), [&Variants, pPaint = Variant.pPaint](benchmark::State& State) {
+                for (auto _ : State)
+                    PaintFrame(Variants, *pPaint);
+            })->Unit(benchmark::kMillisecond);
+        }
     }
+}
+
+QRect WidgetDeviceRect(const KelmFramework::CRDGrid& Grid)
+{
+    const int iMargin = (c_iWidgetWidth / 100) * 10;
+    const long iSpanX = c_iWidgetWidth - 2 * iMargin;
+    const long iSpanY = c_iWidgetHeight - 2 * iMargin;
+    return QRect(QPoint(iMargin, iMargin),
+                 QPoint(static_cast<int>(iSpanX / Grid.m_iXDivisions * Grid.m_iXDivisions + iMargin),
+                        static_cast<int>(iSpanY / Grid.m_iYDivisions * Grid.m_iYDivisions + iMargin)));
 }
 
 void SetWidgetDeviceRect(KelmFramework::CRDGrid& Grid)
 {
-    const long iMargin = (c_iWidgetWidth / 100) * 10;
-    const long iSpanX = c_iWidgetWidth - 2 * iMargin;
-    const long iSpanY = c_iWidgetHeight - 2 * iMargin;
-    KelmFramework::CRDDevicePoint LeftTop(iMargin, iMargin);
-    KelmFramework::CRDDevicePoint RightBottom(iSpanX / Grid.m_iXDivisions * Grid.m_iXDivisions + iMargin,
-                                              iSpanY / Grid.m_iYDivisions * Grid.m_iYDivisions + iMargin);
+    const QRect Rect = WidgetDeviceRect(Grid);
+    KelmFramework::CRDDevicePoint LeftTop(Rect.left(), Rect.top());
+    KelmFramework::CRDDevicePoint RightBottom(Rect.right(), Rect.bottom());
     Grid.SetDeviceViewPort(LeftTop, RightBottom);
+}
+
+std::vector<std::pair<std::string, SPaint>> ClipCandidates(const PaintFunction& Paint)
+{
+    const PaintFunction Clipped = [Paint](QPainter& Painter) {
+        Painter.setClipRect(QRect(0, 0, c_iWidgetWidth, c_iWidgetHeight));
+        Paint(Painter);
+    };
+    return {{"no clip", SPaint{Paint, {}}}, {"clip", SPaint{Clipped, {}}}};
 }
 
 } // namespace Bench

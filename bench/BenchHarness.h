@@ -4,6 +4,7 @@
 #ifndef BENCHHARNESS_H
 #define BENCHHARNESS_H
 
+#include <QImage>
 #include <QPainter>
 
 #include <functional>
@@ -22,39 +23,89 @@ namespace Bench
 constexpr int c_iWidgetWidth = 1000;
 constexpr int c_iWidgetHeight = 700;
 
-/// Paints one frame. The painter is open on the canvas with antialiasing, as in the widget.
+/// Paints one frame on a painter open on the canvas with antialiasing, as in the widget.
 /// Widget workloads paint through QWidget::render(&Painter).
 using PaintFunction = std::function<void(QPainter&)>;
+/// Paints one frame on the canvas with a painter of its own (a peer's painter class).
+using CanvasFunction = std::function<void(QImage&)>;
 
-/// The variants of one workload, all painting the same picture.
-struct SVariants
+/// One way to paint a frame: on the harness's painter or on the canvas itself.
+struct SPaint
 {
-    PaintFunction Library;   ///< through ResultDisplay
-    PaintFunction SameCalls; ///< raw QPainter: the library's primitives from precomputed coordinates
-    PaintFunction Polyline;  ///< raw QPainter, batched as a hand-rolled widget would (optional)
+    PaintFunction OnPainter;
+    CanvasFunction OnCanvas;
 };
 
-/// Registers "<name>", which paints the variants in turn, iteration by iteration, so that the
-/// library and its floors share the machine's load; it reports each variant's CPU milliseconds
-/// per frame and the ratios of the library to each floor. "solo/<name>/<variant>" paints one
-/// variant alone (for profilers). The factory runs once, on first use, after the application
-/// exists. Without bPolylineFloor the factory leaves Polyline empty.
-void RegisterWorkload(const std::string& strName, std::function<SVariants()> Factory, bool bPolylineFloor = true);
+/// What a rival's pictures must be; checked once, when the workload is built.
+enum class EPicture {
+    Library, ///< pixel for pixel the library's
+    Shared,  ///< one picture for all candidates, not the library's
+    Ink,     ///< something visible: a peer, which decimates its own way
+    Unchecked,
+};
+
+/// A floor or a peer. Its candidates are set-ups that paint the same picture (a clip or none, ...);
+/// each is timed, and the fastest in a run counts as the rival.
+struct SRival
+{
+    std::string strName; ///< "same calls", "QCustomPlot"; counters are named after it
+    EPicture ePicture;
+    std::vector<std::pair<std::string, SPaint>> vecCandidates; ///< one, with an empty name, if it has no set-ups
+};
+
+/// A workload: the library's frame and its rivals, all on one canvas.
+struct SVariants
+{
+    qreal dPixelRatio = 1.0; ///< of the canvas, which keeps the widget's logical size
+    SPaint Library;          ///< on the painter
+    std::vector<SRival> vecRivals;
+};
+
+/// Registers "<name>", which paints the library and every candidate of every rival in turn, round
+/// by round, so that all share the machine's load; it reports each one's CPU milliseconds per
+/// frame and the library's ratio to each. A round gives every variant about the same time, so
+/// that fast ones are painted several frames in a row. The factory runs once, on first use, after
+/// the application exists; the pictures are checked then, and a failed check ends the process.
+void RegisterWorkload(const std::string& strName, std::function<SVariants()> Factory);
+
+/// Registers "solo/<name>/<variant>", which paints one variant alone (for profilers), for the
+/// workloads a benchmark filter that starts with "solo/" may select; it builds them to learn
+/// their variants.
+void RegisterSolos(const std::string& strFilter);
+
+/// One variant of a workload: the library or a rival's candidate.
+struct SVariantRef
+{
+    std::string strKey; ///< "library", "same_calls.clip", "qwt": the counters' stem
+    const SPaint* pPaint;
+};
+/// The library first, then every candidate of every rival.
+std::vector<SVariantRef> VariantsOf(const SVariants& Variants);
 
 /// A registered workload, for programs that paint the variants outside Google Benchmark.
 struct SWorkload
 {
     std::string strName;
-    std::function<const SVariants&()> Variants; ///< built on first use
+    std::function<const SVariants&()> Variants; ///< built and checked on first use
 };
 const std::vector<SWorkload>& Workloads();
 
-/// Paints one frame of a variant on the shared canvas, as the benchmarks do.
-void PaintFrame(const PaintFunction& Paint);
+/// Paints one frame of a workload's variant on its shared canvas, as the benchmarks do.
+void PaintFrame(const SVariants& Variants, const SPaint& Paint);
 
-/// Gives the grid the device rectangle a 1000x700 CResultDisplay computes: margin 100,
-/// spans rounded down to whole division multiples.
+/// A white canvas of the widget's logical size at the workload's pixel ratio, painted once.
+QImage PaintFresh(const SVariants& Variants, const SPaint& Paint);
+
+/// The device rectangle a 1000x700 CResultDisplay computes for a grid: margin 100, spans rounded
+/// down to whole division multiples; its corners are the first and last pixels.
+QRect WidgetDeviceRect(const KelmFramework::CRDGrid& Grid);
+
+/// Gives the grid that device rectangle.
 void SetWidgetDeviceRect(KelmFramework::CRDGrid& Grid);
+
+/// The candidates of a raw QPainter floor: as it is, and with a clip that cuts nothing set first,
+/// with which the raster engine draws the same pixels faster.
+std::vector<std::pair<std::string, SPaint>> ClipCandidates(const PaintFunction& Paint);
 
 } // namespace Bench
 

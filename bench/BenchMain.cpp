@@ -1,4 +1,7 @@
-// rd_bench: an offscreen application, then Google Benchmark.
+// rd_bench: an offscreen application, then Google Benchmark over every registered workload.
+#include "BenchHarness.h"
+#include "Peers.h"
+
 #include <QApplication>
 
 #include <benchmark/benchmark.h>
@@ -11,6 +14,8 @@ int main(int argc, char** argv)
     QApplication Application(argc, argv);
     benchmark::AddCustomContext("qt_version", qVersion());
     benchmark::AddCustomContext("resultdisplay_build", RD_BENCH_BUILD);
+    benchmark::AddCustomContext("peers", Bench::PeerNames());
+    Bench::RegisterSolos(benchmark::GetBenchmarkFilter());
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

@@ -78,22 +78,22 @@ void PaintBatched(QPainter& Painter, const SBatched& Batch)
 
 void TakeMarkers(const CPaintRecorder& Recorder, std::size_t iFirst, SCalls& Calls)
 {
-    const std::vector<SPrimitive>& vecPrimitives = Recorder.Primitives();
+    const std::vector<RecordedPrimitive>& vecPrimitives = Recorder.primitives();
     for (std::size_t i = iFirst; i < vecPrimitives.size(); ++i) {
-        const SPrimitive& Primitive = vecPrimitives[i];
-        Calls.MarkerPen = Recorder.PenOf(Primitive);
-        switch (Primitive.eKind) {
-        case SPrimitive::Points:
-            Calls.vecDots.push_back(Primitive.Point);
+        const RecordedPrimitive& Primitive = vecPrimitives[i];
+        Calls.MarkerPen = Recorder.penOf(Primitive);
+        switch (Primitive.kind) {
+        case RecordedPrimitive::Point:
+            Calls.vecDots.push_back(Primitive.point);
             break;
-        case SPrimitive::Rects:
-            Calls.vecSquares.push_back(Primitive.Rect);
+        case RecordedPrimitive::Rect:
+            Calls.vecSquares.push_back(Primitive.rect);
             break;
-        case SPrimitive::Lines:
-            Calls.vecCrossArms.push_back(Primitive.Line);
+        case RecordedPrimitive::Line:
+            Calls.vecCrossArms.push_back(Primitive.line);
             break;
-        case SPrimitive::Text:
-        case SPrimitive::Other:
+        case RecordedPrimitive::Text:
+        case RecordedPrimitive::Other:
             qFatal("the plot floors replay integer lines, points and rectangles only");
         }
     }
@@ -111,10 +111,10 @@ SCalls LineCalls(CRDLinearGrid& Grid, const CRDDecoratedLine& Line)
         Grid.DrawLine(Painter, Bare);
         Calls.LinePen = Painter.pen();
     });
-    for (const SPrimitive& Primitive : Segments.Primitives()) {
-        if (Primitive.eKind != SPrimitive::Lines)
+    for (const RecordedPrimitive& Primitive : Segments.primitives()) {
+        if (Primitive.kind != RecordedPrimitive::Line)
             qFatal("the plot floors draw lines without labels");
-        Calls.vecSegments.push_back(Primitive.Line);
+        Calls.vecSegments.push_back(Primitive.line);
     }
     CRDDecoratedLine Full(Line);
     CPaintRecorder All;
@@ -151,6 +151,17 @@ QPolygon MappedVertices(KelmFramework::CRDLinearGrid& Grid, const std::vector<Ke
     return Vertices;
 }
 
+std::shared_ptr<const SPeerScene> PeerSceneOf(const SPlotScene& Scene)
+{
+    auto pPeer = std::make_shared<SPeerScene>();
+    pPeer->LeftBottom = Scene.pGrid->GetViewPortLeftButton();
+    pPeer->RightTop = Scene.pGrid->GetViewPortRightTop();
+    pPeer->DeviceRect = WidgetDeviceRect(*Scene.pGrid);
+    pPeer->vecPoints = Scene.vecPoints;
+    pPeer->vecLines = Scene.vecLines;
+    return pPeer;
+}
+
 SVariants PlotVariants(std::shared_ptr<SPlotScene> pScene)
 {
     CRDLinearGrid& Grid = *pScene->pGrid;
@@ -175,26 +186,25 @@ SVariants PlotVariants(std::shared_ptr<SPlotScene> pScene)
     }
 
     SVariants Variants;
-    Variants.Library = [pScene](QPainter& Painter) {
+    Variants.Library.OnPainter = [pScene](QPainter& Painter) {
         for (CRDDecoratedPoint& Point : pScene->vecPoints)
             pScene->pGrid->DrawPoint(Painter, Point);
         for (CRDDecoratedLine& Line : pScene->vecLines)
             pScene->pGrid->DrawLine(Painter, Line);
     };
-    Variants.SameCalls = [pSameCalls](QPainter& Painter) {
+    const PaintFunction SameCalls = [pSameCalls](QPainter& Painter) {
         for (const SCalls& Calls : *pSameCalls)
             PaintSameCalls(Painter, Calls);
     };
-    Variants.Polyline = [pBatched](QPainter& Painter) {
+    const PaintFunction Polyline = [pBatched](QPainter& Painter) {
         for (const SBatched& Batch : *pBatched)
             PaintBatched(Painter, Batch);
     };
-
-    CPaintRecorder Library, SameCalls;
-    Record(Library, Variants.Library);
-    Record(SameCalls, Variants.SameCalls);
-    if (Library.Primitives().empty() || !Library.SameAs(SameCalls))
-        qFatal("the same-calls floor does not issue the library's primitives");
+    CheckSamePrimitives(Variants.Library.OnPainter, SameCalls, "same-calls");
+    Variants.vecRivals.push_back({"same calls", EPicture::Library, ClipCandidates(SameCalls)});
+    Variants.vecRivals.push_back({"polyline", EPicture::Shared, ClipCandidates(Polyline)});
+    for (SRival& Peer : PeerRivals(PeerSceneOf(*pScene)))
+        Variants.vecRivals.push_back(std::move(Peer));
     return Variants;
 }
 

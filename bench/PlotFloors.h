@@ -1,8 +1,9 @@
-// Plot workloads: the library's DrawPoint/DrawLine on a scene and the two raw QPainter floors for it.
+// Plot workloads: the library's DrawPoint/DrawLine on a scene, the raw QPainter floors and the peers.
 #ifndef PLOTFLOORS_H
 #define PLOTFLOORS_H
 
 #include "BenchHarness.h"
+#include "Peers.h"
 
 #include "CRDDecoratedLine.h"
 #include "CRDDecoratedPoint.h"
@@ -25,9 +26,12 @@ struct SPlotScene
     std::vector<KelmFramework::CRDDecoratedLine> vecLines;
 };
 
-/// The library variant and both floors of a scene. Aborts when the same-calls floor does not
-/// issue exactly the library's primitives with the library's pens.
+/// The library variant, both raw QPainter floors and the peers of a scene. Aborts when the
+/// same-calls floor does not issue exactly the library's primitives with the library's pens.
 SVariants PlotVariants(std::shared_ptr<SPlotScene> pScene);
+
+/// The scene's data, viewport and device rectangle for the peers, without axes.
+std::shared_ptr<const SPeerScene> PeerSceneOf(const SPlotScene& Scene);
 
 /// Three periods of a unit sine over x in [0, 10] with +-0.05 of uniform noise, from a fixed seed.
 std::vector<KelmFramework::CRDPoint> NoisySine(long iCount, double dPhase, std::uint32_t iSeed);

@@ -16,7 +16,7 @@ template <typename T> void CReplay::SetState(SOp::EKind eKind, std::vector<T>& v
     m_vecOps.push_back(SOp{eKind, vecStates.size() - 1});
 }
 
-CReplay::SText CReplay::OwnSizeText(const SPrimitive& Text, const QFont& Font)
+CReplay::SText CReplay::OwnSizeText(const RecordedPrimitive& Text, const QFont& Font)
 {
     // Where Qt starts the text in a box of its own size, for a box and an alignment.
     const auto Start = [&](QRect& Box, int iFlags) {
@@ -24,66 +24,66 @@ CReplay::SText CReplay::OwnSizeText(const SPrimitive& Text, const QFont& Font)
         Record(Probe, [&](QPainter& Painter) {
             Painter.setFont(Font);
             const QFontMetrics Metrics = Painter.fontMetrics();
-            Box.setSize(QSize(Metrics.horizontalAdvance(Text.strText), Metrics.height()));
-            Painter.drawText(Box, iFlags, Text.strText);
+            Box.setSize(QSize(Metrics.horizontalAdvance(Text.text), Metrics.height()));
+            Painter.drawText(Box, iFlags, Text.text);
         });
-        return Probe.Primitives().at(0).TextPosition;
+        return Probe.primitives().at(0).textPosition;
     };
     // A box at (0, 0) tells roughly where the box was; the alignment the library used puts the
     // text exactly where it was recorded from there (Qt rounds to 1/64 pixel, so only roughly
     // the same in every place).
     for (const int iFlags : {int(Qt::AlignCenter), int(Qt::AlignLeft), int(Qt::AlignRight)}) {
         QRect Box;
-        Box.translate((Text.TextPosition - Start(Box, iFlags)).toPoint());
-        if (Start(Box, iFlags) == Text.TextPosition)
-            return SText{Box, iFlags, Text.strText};
+        Box.translate((Text.textPosition - Start(Box, iFlags)).toPoint());
+        if (Start(Box, iFlags) == Text.textPosition)
+            return SText{Box, iFlags, Text.text};
     }
-    qFatal("no box of its own size puts '%s' where it was drawn", qPrintable(Text.strText));
+    qFatal("no box of its own size puts '%s' where it was drawn", qPrintable(Text.text));
 }
 
 CReplay::CReplay(const CPaintRecorder& Recording, ETextBox eTextBox, std::size_t iFirst, std::size_t iEnd)
 {
-    const std::vector<SPrimitive>& vecPrimitives = Recording.Primitives();
+    const std::vector<RecordedPrimitive>& vecPrimitives = Recording.primitives();
     iEnd = std::min(iEnd, vecPrimitives.size());
     QRect LastFill;
     for (std::size_t i = iFirst; i < iEnd; ++i) {
-        const SPrimitive& Primitive = vecPrimitives[i];
-        SetState(SOp::Transform, m_vecTransforms, Recording.TransformOf(Primitive));
-        const QPen Pen = Recording.PenOf(Primitive);
-        const bool bFill = Primitive.eKind == SPrimitive::Rects && Pen.style() == Qt::NoPen;
+        const RecordedPrimitive& Primitive = vecPrimitives[i];
+        SetState(SOp::Transform, m_vecTransforms, Recording.transformOf(Primitive));
+        const QPen Pen = Recording.penOf(Primitive);
+        const bool bFill = Primitive.kind == RecordedPrimitive::Rect && Pen.style() == Qt::NoPen;
         // fillRect brings its own brush and no pen, and leaves the painter's as they were.
         if (!bFill) {
             SetState(SOp::Pen, m_vecPens, Pen);
-            SetState(SOp::Brush, m_vecBrushes, Recording.BrushOf(Primitive));
+            SetState(SOp::Brush, m_vecBrushes, Recording.brushOf(Primitive));
         }
-        switch (Primitive.eKind) {
-        case SPrimitive::Lines:
-            m_vecLines.push_back(Primitive.Line);
+        switch (Primitive.kind) {
+        case RecordedPrimitive::Line:
+            m_vecLines.push_back(Primitive.line);
             m_vecOps.push_back(SOp{SOp::Line, m_vecLines.size() - 1});
             break;
-        case SPrimitive::Points:
-            m_vecPoints.push_back(Primitive.Point);
+        case RecordedPrimitive::Point:
+            m_vecPoints.push_back(Primitive.point);
             m_vecOps.push_back(SOp{SOp::Point, m_vecPoints.size() - 1});
             break;
-        case SPrimitive::Rects:
+        case RecordedPrimitive::Rect:
             if (bFill) {
-                m_vecFills.push_back(SFill{Primitive.Rect, Recording.BrushOf(Primitive)});
+                m_vecFills.push_back(SFill{Primitive.rect, Recording.brushOf(Primitive)});
                 m_vecOps.push_back(SOp{SOp::Fill, m_vecFills.size() - 1});
-                LastFill = Primitive.Rect;
+                LastFill = Primitive.rect;
             } else {
-                m_vecRects.push_back(Primitive.Rect);
+                m_vecRects.push_back(Primitive.rect);
                 m_vecOps.push_back(SOp{SOp::Rect, m_vecRects.size() - 1});
             }
             break;
-        case SPrimitive::Text: {
-            const QFont Font = Recording.FontOf(Primitive);
+        case RecordedPrimitive::Text: {
+            const QFont Font = Recording.fontOf(Primitive);
             SetState(SOp::Font, m_vecFonts, Font);
             m_vecTexts.push_back(eTextBox == ETextBox::OwnSize ? OwnSizeText(Primitive, Font)
-                                                               : SText{LastFill, Qt::AlignCenter, Primitive.strText});
+                                                               : SText{LastFill, Qt::AlignCenter, Primitive.text});
             m_vecOps.push_back(SOp{SOp::Text, m_vecTexts.size() - 1});
             break;
         }
-        case SPrimitive::Other:
+        case RecordedPrimitive::Other:
             qFatal("the replay draws integer lines, points, rectangles and texts only");
         }
     }
@@ -140,18 +140,18 @@ void Record(CPaintRecorder& Recorder, const PaintFunction& Paint)
 
 QString Describe(const CPaintRecorder& Recording, std::size_t i)
 {
-    if (i >= Recording.Primitives().size())
+    if (i >= Recording.primitives().size())
         return QStringLiteral("nothing");
-    const SPrimitive& P = Recording.Primitives()[i];
-    const QPen Pen = Recording.PenOf(P);
-    const QBrush Brush = Recording.BrushOf(P);
-    const QTransform T = Recording.TransformOf(P);
+    const RecordedPrimitive& P = Recording.primitives()[i];
+    const QPen Pen = Recording.penOf(P);
+    const QBrush Brush = Recording.brushOf(P);
+    const QTransform T = Recording.transformOf(P);
     return QStringLiteral("kind %1 line (%2,%3)-(%4,%5) rect (%6,%7 %8x%9) text '%10' at (%11,%12) in %13; "
                           "pen %14 %15 %16, brush %17 %18, transform (%19,%20,%21,%22)")
-        .arg(P.eKind)
-        .arg(P.Line.x1()).arg(P.Line.y1()).arg(P.Line.x2()).arg(P.Line.y2())
-        .arg(P.Rect.x()).arg(P.Rect.y()).arg(P.Rect.width()).arg(P.Rect.height())
-        .arg(P.strText).arg(P.TextPosition.x()).arg(P.TextPosition.y()).arg(Recording.FontOf(P).toString())
+        .arg(P.kind)
+        .arg(P.line.x1()).arg(P.line.y1()).arg(P.line.x2()).arg(P.line.y2())
+        .arg(P.rect.x()).arg(P.rect.y()).arg(P.rect.width()).arg(P.rect.height())
+        .arg(P.text).arg(P.textPosition.x()).arg(P.textPosition.y()).arg(Recording.fontOf(P).toString())
         .arg(Pen.style()).arg(Pen.color().name()).arg(Pen.widthF())
         .arg(Brush.style()).arg(Brush.color().name())
         .arg(T.m11()).arg(T.m12()).arg(T.dx()).arg(T.dy());
@@ -162,10 +162,10 @@ void CheckSamePrimitives(const PaintFunction& Library, const PaintFunction& Floo
     CPaintRecorder LibraryRecording, FloorRecording;
     Record(LibraryRecording, Library);
     Record(FloorRecording, Floor);
-    const std::size_t iDifference = LibraryRecording.FirstDifference(FloorRecording);
-    if (LibraryRecording.Primitives().empty() || iDifference != c_iNoState)
+    const std::size_t iDifference = LibraryRecording.firstDifference(FloorRecording);
+    if (LibraryRecording.primitives().empty() || iDifference != RecordedPrimitive::noState)
         qFatal("the %s floor differs from the library at primitive %zu of %zu:\n  library %s\n  floor   %s",
-               pFloorName, iDifference, LibraryRecording.Primitives().size(),
+               pFloorName, iDifference, LibraryRecording.primitives().size(),
                qPrintable(Describe(LibraryRecording, iDifference)), qPrintable(Describe(FloorRecording, iDifference)));
 }
 

@@ -2,7 +2,8 @@
 #ifndef REPLAY_H
 #define REPLAY_H
 
-#include "PaintRecorder.h"
+#include "BenchHarness.h"
+#include "RecordingPaintDevice.h"
 
 #include <QPainter>
 
@@ -10,6 +11,13 @@
 
 namespace Bench
 {
+
+/// Records geometry only, on a device of the widget's size: a million segments stay quick to record.
+class CPaintRecorder : public RecordingPaintDevice
+{
+public:
+    CPaintRecorder() : RecordingPaintDevice(QSize(c_iWidgetWidth, c_iWidgetHeight), Primitives) {}
+};
 
 /// Where a replayed text is laid out; the recording keeps only where its baseline started.
 enum class ETextBox {
@@ -25,7 +33,7 @@ class CReplay
 public:
     CReplay() = default;
     CReplay(const CPaintRecorder& Recording, ETextBox eTextBox, std::size_t iFirst = 0,
-            std::size_t iEnd = c_iNoState);
+            std::size_t iEnd = RecordedPrimitive::noState);
 
     void Paint(QPainter& Painter) const;
 
@@ -48,7 +56,7 @@ private:
     };
 
     template <typename T> void SetState(SOp::EKind eKind, std::vector<T>& vecStates, const T& State);
-    static SText OwnSizeText(const SPrimitive& Text, const QFont& Font);
+    static SText OwnSizeText(const RecordedPrimitive& Text, const QFont& Font);
 
     std::vector<SOp> m_vecOps;
     std::vector<QPen> m_vecPens;

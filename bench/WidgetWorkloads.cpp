@@ -44,11 +44,12 @@ Bench::SVariants DisplayVariants(int iLines, long iPoints)
     pScene->pDisplay->resize(Bench::c_iWidgetWidth, Bench::c_iWidgetHeight);
 
     Bench::SVariants Variants;
-    Variants.Library = [pScene](QPainter& Painter) { pScene->pDisplay->render(&Painter); };
+    const Bench::PaintFunction Library = [pScene](QPainter& Painter) { pScene->pDisplay->render(&Painter); };
+    Variants.Library.OnPainter = Library;
 
     // Before the lines are added, the repaint is what the polyline floor keeps.
     CPaintRecorder GridOnly;
-    Bench::Record(GridOnly, Variants.Library);
+    Bench::Record(GridOnly, Library);
     auto pGrid = std::make_shared<CReplay>(GridOnly, ETextBox::OwnSize);
 
     struct SPolyline
@@ -57,11 +58,13 @@ Bench::SVariants DisplayVariants(int iLines, long iPoints)
         QPolygon Vertices;
     };
     auto pPolylines = std::make_shared<std::vector<SPolyline>>();
+    auto pPeer = std::make_shared<Bench::SPeerScene>();
     const CRDColor Colors[] = {c_ColorBlue, c_ColorRed, c_ColorDarkGreen, c_ColorOrange, c_ColorDark};
     for (int i = 0; i < iLines; ++i) {
         std::vector<CRDPoint> vecPoints = Bench::NoisySine(iPoints, 0.3 * i, static_cast<std::uint32_t>(i + 1));
         pScene->pDisplay->AddLine(vecPoints, Colors[i % 5], eRDLineSolid, eRDPointNone, QString());
         CRDDecoratedLine Line(vecPoints, Colors[i % 5], eRDLineSolid, eRDPointNone, QString());
+        pPeer->vecLines.push_back(Line);
         CPaintRecorder Pen;
         QPen LinePen;
         Bench::Record(Pen, [&](QPainter& Painter) {
@@ -72,18 +75,33 @@ Bench::SVariants DisplayVariants(int iLines, long iPoints)
     }
 
     CPaintRecorder Full;
-    Bench::Record(Full, Variants.Library);
+    Bench::Record(Full, Library);
     auto pSameCalls = std::make_shared<CReplay>(Full, ETextBox::OwnSize);
-    Variants.SameCalls = [pSameCalls](QPainter& Painter) { pSameCalls->Paint(Painter); };
-    if (iLines > 0)
-        Variants.Polyline = [pGrid, pPolylines](QPainter& Painter) {
+    const Bench::PaintFunction SameCalls = [pSameCalls](QPainter& Painter) { pSameCalls->Paint(Painter); };
+    Bench::CheckSamePrimitives(Library, SameCalls, "same-calls");
+    Variants.vecRivals.push_back({"same calls", Bench::EPicture::Library, Bench::ClipCandidates(SameCalls)});
+    if (iLines > 0) {
+        const Bench::PaintFunction Polyline = [pGrid, pPolylines](QPainter& Painter) {
             pGrid->Paint(Painter);
             for (const SPolyline& Line : *pPolylines) {
                 Painter.setPen(Line.Pen);
                 Painter.drawPolyline(Line.Vertices);
             }
         };
-    Bench::CheckSamePrimitives(Variants.Library, Variants.SameCalls, "same-calls");
+        Variants.vecRivals.push_back({"polyline", Bench::EPicture::Shared, Bench::ClipCandidates(Polyline)});
+    }
+
+    const CRDBoxGridLayout& Grid = *pScene->pGrid;
+    pPeer->LeftBottom = Grid.GetViewPortLeftButton();
+    pPeer->RightTop = Grid.GetViewPortRightTop();
+    pPeer->DeviceRect = Bench::WidgetDeviceRect(Grid);
+    pPeer->bWidget = true;
+    pPeer->strXTitle = Grid.m_strXAxisTitle;
+    pPeer->strYTitle = Grid.m_strYAxisTitle;
+    pPeer->iXDivisions = static_cast<int>(Grid.m_iXDivisions);
+    pPeer->iYDivisions = static_cast<int>(Grid.m_iYDivisions);
+    for (Bench::SRival& Peer : Bench::PeerRivals(pPeer))
+        Variants.vecRivals.push_back(std::move(Peer));
     return Variants;
 }
 
@@ -106,22 +124,23 @@ Bench::SVariants MatrixVariants(long iItems)
     pScene->pMatrix->UpdateMatrixData(Data);
 
     Bench::SVariants Variants;
-    Variants.Library = [pScene](QPainter& Painter) { pScene->pMatrix->render(&Painter); };
+    Variants.Library.OnPainter = [pScene](QPainter& Painter) { pScene->pMatrix->render(&Painter); };
     CPaintRecorder Full;
-    Bench::Record(Full, Variants.Library);
+    Bench::Record(Full, Variants.Library.OnPainter);
     auto pRaw = std::make_shared<CReplay>(Full, ETextBox::LastFill);
-    Variants.SameCalls = [pRaw](QPainter& Painter) { pRaw->Paint(Painter); };
-    Bench::CheckSamePrimitives(Variants.Library, Variants.SameCalls, "raw");
+    const Bench::PaintFunction SameCalls = [pRaw](QPainter& Painter) { pRaw->Paint(Painter); };
+    Bench::CheckSamePrimitives(Variants.Library.OnPainter, SameCalls, "same-calls");
+    Variants.vecRivals.push_back({"same calls", Bench::EPicture::Library, Bench::ClipCandidates(SameCalls)});
     return Variants;
 }
 
 bool RegisterAll()
 {
     // The grid, its labels and titles alone: what a repaint costs beyond the data.
-    Bench::RegisterWorkload("display_axes/0", [] { return DisplayVariants(0, 0); }, false);
+    Bench::RegisterWorkload("display_axes/0", [] { return DisplayVariants(0, 0); });
     Bench::RegisterWorkload("display_20x10000/200000", [] { return DisplayVariants(20, 10000); });
     for (long iItems : {100L, 1000L, 10000L})
-        Bench::RegisterWorkload("matrix/" + std::to_string(iItems), [iItems] { return MatrixVariants(iItems); }, false);
+        Bench::RegisterWorkload("matrix/" + std::to_string(iItems), [iItems] { return MatrixVariants(iItems); });
     return true;
 }
 

@@ -1,0 +1,161 @@
+// Workloads of CRDDecimatingBoxGrid::DrawLine: dense lines, clean and noisy, in order and jittered,
+// with markers, and on a canvas of pixel ratio 2; against the box grid, one pass and the peers.
+#include "PlotFloors.h"
+#include "RDLinearMap_p.h"
+
+#include "CRDBoxGridLayout.h"
+#include "CRDDecimatingBoxGrid.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <random>
+#include <string>
+
+namespace
+{
+
+using namespace KelmFramework;
+
+constexpr double c_dLeft = 0.0;
+constexpr double c_dRight = 10.0;
+
+struct SShape
+{
+    double dNoise = 0.0;  ///< sigma of y, in units of the sine's amplitude
+    double dJitter = 0.0; ///< sigma of x, in pixel columns of the device rectangle
+};
+const SShape c_Clean{0.0, 0.0};
+// About 8 pixels on the widget: a band some 50 rows high.
+const SShape c_Noisy{0.05, 0.0};
+
+// Three periods of a unit sine over x in [0, 10]. Jittered, x is irregular and out of order.
+std::vector<CRDPoint> Sine(long iCount, const SShape& Shape, double dPhase, std::uint32_t iSeed, double dColumn)
+{
+    constexpr double c_dPi = 3.14159265358979323846;
+    std::mt19937 Generator(iSeed);
+    std::normal_distribution<double> Noise(0.0, 1.0);
+    std::vector<CRDPoint> vecPoints;
+    vecPoints.reserve(static_cast<std::size_t>(iCount));
+    for (long i = 0; i < iCount; ++i) {
+        const double dX = c_dLeft + (c_dRight - c_dLeft) * static_cast<double>(i) / static_cast<double>(iCount - 1);
+        const double dY = std::sin(2.0 * c_dPi * 0.3 * dX + dPhase);
+        const double dNoise = Shape.dNoise > 0.0 ? Shape.dNoise * Noise(Generator) : 0.0;
+        const double dJitter = Shape.dJitter > 0.0 ? Shape.dJitter * dColumn * Noise(Generator) : 0.0;
+        vecPoints.emplace_back(dX + dJitter, dY + dNoise);
+    }
+    return vecPoints;
+}
+
+template <class Grid> std::unique_ptr<Grid> MakeGrid()
+{
+    auto pGrid = std::make_unique<Grid>(CRDPoint(c_dLeft, -1.5), CRDPoint(c_dRight, 1.5), QStringLiteral("x"),
+                                        QStringLiteral("y"), 10, 5, 1, 1, c_ColorGray, c_ColorBlack);
+    Bench::SetWidgetDeviceRect(*pGrid);
+    return pGrid;
+}
+
+struct SScene
+{
+    std::unique_ptr<CRDDecimatingBoxGrid> pGrid = MakeGrid<CRDDecimatingBoxGrid>();
+    std::unique_ptr<CRDBoxGridLayout> pExact = MakeGrid<CRDBoxGridLayout>();
+    std::vector<CRDDecoratedLine> vecLines;
+};
+
+// The least any decimation must do: map every vertex with the grid's arithmetic and keep its
+// column's lowest and highest row.
+void OnePass(const Numeric::LinearMap& Map, const std::vector<CRDDecoratedLine>& vecLines)
+{
+    constexpr long c_iColumns = Bench::c_iWidgetWidth + 1;
+    long aiLow[c_iColumns], aiHigh[c_iColumns];
+    for (const CRDDecoratedLine& Line : vecLines) {
+        long iColumn = -1, iLow = 0, iHigh = 0;
+        for (const CRDPoint& Point : Line.m_vecPoints) {
+            const long iX = Map.MapX(Point.m_dX), iY = Map.MapY(Point.m_dY);
+            if (iX != iColumn) {
+                if (iColumn >= 0 && iColumn < c_iColumns) {
+                    aiLow[iColumn] = iLow;
+                    aiHigh[iColumn] = iHigh;
+                }
+                iColumn = iX;
+                iLow = iHigh = iY;
+            } else {
+                iLow = std::min(iLow, iY);
+                iHigh = std::max(iHigh, iY);
+            }
+        }
+        benchmark::DoNotOptimize(aiLow);
+        benchmark::DoNotOptimize(aiHigh);
+        benchmark::ClobberMemory();
+    }
+}
+
+Bench::SVariants Variants(std::shared_ptr<SScene> pScene, qreal dPixelRatio)
+{
+    Bench::SVariants Variants;
+    Variants.dPixelRatio = dPixelRatio;
+    Variants.Library.OnPainter = [pScene](QPainter& Painter) {
+        for (CRDDecoratedLine& Line : pScene->vecLines)
+            pScene->pGrid->DrawLine(Painter, Line);
+    };
+    // Close to the library's pixels, not equal: its own test compares them.
+    const Bench::PaintFunction Exact = [pScene](QPainter& Painter) {
+        for (CRDDecoratedLine& Line : pScene->vecLines)
+            pScene->pExact->DrawLine(Painter, Line);
+    };
+    Variants.vecRivals.push_back({"box grid", Bench::EPicture::Unchecked, {{"", Bench::SPaint{Exact, {}}}}});
+    const Bench::PaintFunction Pass = [pScene, Map = Numeric::LinearMap::Of(*pScene->pGrid)](QPainter&) {
+        OnePass(Map, pScene->vecLines);
+    };
+    Variants.vecRivals.push_back({"one pass", Bench::EPicture::Unchecked, {{"", Bench::SPaint{Pass, {}}}}});
+
+    auto pPeer = std::make_shared<Bench::SPeerScene>();
+    pPeer->LeftBottom = pScene->pGrid->GetViewPortLeftButton();
+    pPeer->RightTop = pScene->pGrid->GetViewPortRightTop();
+    pPeer->DeviceRect = Bench::WidgetDeviceRect(*pScene->pGrid);
+    pPeer->dPixelRatio = dPixelRatio;
+    pPeer->vecLines = pScene->vecLines;
+    for (Bench::SRival& Peer : Bench::PeerRivals(pPeer))
+        Variants.vecRivals.push_back(std::move(Peer));
+    return Variants;
+}
+
+void RegisterLines(const std::string& strFamily, int iLines, long iPoints, const SShape& Shape, ERDLineStyle eLineStyle,
+                   ERDPointStyle ePointStyle = eRDPointNone, qreal dPixelRatio = 1.0)
+{
+    Bench::RegisterWorkload("decimating_" + strFamily + "/" + std::to_string(iLines * iPoints), [=] {
+        const CRDColor Colors[] = {c_ColorBlue, c_ColorRed, c_ColorDarkGreen, c_ColorOrange, c_ColorDark};
+        auto pScene = std::make_shared<SScene>();
+        const QRect Device = Bench::WidgetDeviceRect(*pScene->pGrid);
+        const double dColumn = (c_dRight - c_dLeft) / (Device.right() - Device.left());
+        // Several lines differ in phase and noise, as channels of one measurement would.
+        for (int i = 0; i < iLines; ++i) {
+            std::vector<CRDPoint> vecPoints = Sine(iPoints, Shape, 0.3 * i, static_cast<std::uint32_t>(11 + i), dColumn);
+            pScene->vecLines.emplace_back(vecPoints, Colors[i % 5], eLineStyle, ePointStyle, QString());
+        }
+        return Variants(pScene, dPixelRatio);
+    });
+}
+
+bool RegisterAll()
+{
+    const SShape CleanJittered{0.0, 0.2}, NoisyJittered{c_Noisy.dNoise, 0.2};
+    RegisterLines("clean_solid", 1, 1000000, c_Clean, eRDLineSolid);
+    RegisterLines("noisy_solid", 1, 1000000, c_Noisy, eRDLineSolid);
+    RegisterLines("noisy_dotted", 1, 1000000, c_Noisy, eRDLineDotted);
+    RegisterLines("noisy_dashdotted", 1, 1000000, c_Noisy, eRDLineDashDotted);
+    RegisterLines("clean_20x10000", 20, 10000, c_Clean, eRDLineSolid);
+    RegisterLines("noisy_20x10000", 20, 10000, c_Noisy, eRDLineSolid);
+    RegisterLines("clean_jittered", 1, 1000000, CleanJittered, eRDLineSolid);
+    RegisterLines("noisy_jittered", 1, 1000000, NoisyJittered, eRDLineSolid);
+    RegisterLines("markers_dot", 1, 10000, c_Noisy, eRDLineSolid, eRDPointDot);
+    RegisterLines("markers_cross", 1, 10000, c_Noisy, eRDLineSolid, eRDPointCross);
+    RegisterLines("markers_square", 1, 10000, c_Noisy, eRDLineSolid, eRDPointSquare);
+    RegisterLines("clean_dpr2", 1, 1000000, c_Clean, eRDLineSolid, eRDPointNone, 2.0);
+    RegisterLines("noisy_dpr2", 1, 1000000, c_Noisy, eRDLineSolid, eRDPointNone, 2.0);
+    return true;
+}
+
+const bool s_bRegistered = RegisterAll();
+
+} // namespace

@@ -1,0 +1,46 @@
+// The peers: other plotting libraries drawing a workload's data into the same canvas.
+#ifndef PEERS_H
+#define PEERS_H
+
+#include "BenchHarness.h"
+
+#include "CRDDecoratedLine.h"
+#include "CRDDecoratedPoint.h"
+#include "CRDPoint.h"
+
+#include <QRect>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+namespace Bench
+{
+
+/// A plot as a peer gets it: the library's data, colours and styles, viewport and device rectangle.
+struct SPeerScene
+{
+    KelmFramework::CRDPoint LeftBottom;
+    KelmFramework::CRDPoint RightTop;
+    QRect DeviceRect; ///< corners at the first and last pixels, as the grid's
+    qreal dPixelRatio = 1.0; ///< the canvas's
+    std::vector<KelmFramework::CRDDecoratedPoint> vecPoints;
+    std::vector<KelmFramework::CRDDecoratedLine> vecLines;
+    /// A whole widget (background, grid, tick labels, axis titles) rather than the data alone.
+    bool bWidget = false;
+    QString strXTitle;
+    QString strYTitle;
+    int iXDivisions = 10;
+    int iYDivisions = 5;
+};
+
+/// One rival per peer this bench was built with (none without them), checked for ink only: each
+/// decimates its own way.
+std::vector<SRival> PeerRivals(std::shared_ptr<const SPeerScene> pScene);
+
+/// The peers this bench was built with, for the report's context.
+const char* PeerNames();
+
+} // namespace Bench
+
+#endif // PEERS_H

@@ -16,7 +16,8 @@ int main(int argc, char** argv)
     benchmark::AddCustomContext("resultdisplay_build", RD_BENCH_BUILD);
     benchmark::AddCustomContext("peers", Bench::PeerNames());
     Bench::RegisterSolos(benchmark::GetBenchmarkFilter());
-    benchmark::RunSpecifiedBenchmarks();
+    // A filter that selects nothing is a mistake, not a run.
+    const bool bRan = benchmark::RunSpecifiedBenchmarks() > 0;
     benchmark::Shutdown();
-    return 0;
+    return bRan ? 0 : 1;
 }

@@ -40,8 +40,8 @@ public:
     }
 };
 
-// A family keeps its line and marker style, a variant its colour: library and floors of one
-// workload differ in colour only.
+// A family keeps its line and marker style, a variant its colour: the library, the floors and the
+// peers of one workload differ in colour only.
 struct SFamily
 {
     const char* pKey;
@@ -52,7 +52,7 @@ struct SFamily
 
 struct SVariant
 {
-    const char* pCounter;
+    const char* pKey; ///< the counters' stem; a floor's or a peer's fastest candidate counts
     const char* pName;
     CRDColor Color;
 };
@@ -60,14 +60,32 @@ struct SVariant
 // The longest names first: the legend's top is furthest from the data at 10^3.
 const SFamily c_Families[] = {
     {"line_squares", "squares", eRDLineDashDotted, eRDPointSquare},
-    {"line_dotted", "dotted", eRDLineDotted, eRDPointCross},
     {"line_solid", "solid", eRDLineSolid, eRDPointDot},
 };
 const SVariant c_Variants[] = {
-    {"library_ms", "library", c_ColorBlue},
-    {"same_calls_ms", "same calls", c_ColorOrange},
-    {"polyline_ms", "polyline", c_ColorDarkGreen},
+    {"library", "library", c_ColorBlue},
+    {"same_calls", "same calls", c_ColorOrange},
+    {"polyline", "polyline", c_ColorDarkGreen},
+    {"qcustomplot", "QCustomPlot", c_ColorRed},
+    {"qwt", "Qwt", c_ColorGray},
 };
+
+// The milliseconds of a variant in a median entry: the least of its candidates ("same_calls.clip_ms").
+bool Milliseconds(const QJsonObject& Median, const QString& strKey, double& dMilliseconds)
+{
+    bool bFound = false;
+    for (auto It = Median.begin(); It != Median.end(); ++It) {
+        const QString strCounter = It.key();
+        if (!strCounter.endsWith(QLatin1String("_ms")))
+            continue;
+        const QString strVariant = strCounter.chopped(3);
+        if (strVariant != strKey && !strVariant.startsWith(strKey + QLatin1Char('.')))
+            continue;
+        dMilliseconds = bFound ? std::min(dMilliseconds, It.value().toDouble()) : It.value().toDouble();
+        bFound = true;
+    }
+    return bFound;
+}
 
 // Median milliseconds by workload ("line_solid/1000") and counter.
 std::map<QString, QJsonObject> ReadMedians(const QString& strPath)
@@ -112,9 +130,10 @@ int main(int argc, char** argv)
                            &Family, Variant.Color, {}};
             for (const long iCount : {1000L, 10000L, 100000L, 1000000L}) {
                 const auto Found = mapMedians.find(QStringLiteral("%1/%2").arg(QLatin1String(Family.pKey)).arg(iCount));
-                if (Found == mapMedians.end() || !Found->second.contains(QLatin1String(Variant.pCounter)))
+                double dMilliseconds = 0.0;
+                if (Found == mapMedians.end() || !Milliseconds(Found->second, QLatin1String(Variant.pKey), dMilliseconds))
                     continue;
-                const double dLog = std::log10(Found->second.value(QLatin1String(Variant.pCounter)).toDouble());
+                const double dLog = std::log10(dMilliseconds);
                 Series.vecPoints.emplace_back(std::log10(static_cast<double>(iCount)), dLog);
                 dLowest = std::min(dLowest, dLog);
                 dHighest = std::max(dHighest, dLog);

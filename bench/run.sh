@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
-# Builds the benchmarks in Release, runs them all, counts allocations per frame and writes
-# docs/performance.md with its chart docs/performance.png.
-#   bench/run.sh                      the full run (a few minutes on 2 cores)
+# Builds the benchmarks in Release with both peers (QCustomPlot and Qwt), runs them all, counts
+# allocations per frame and writes docs/performance.md with its chart docs/performance.png.
+#   bench/run.sh                      the full run (about ten minutes on 2 cores)
 #   bench/run.sh --benchmark_filter=line_solid   extra arguments go to rd_bench
 # BUILD_DIR (default build-bench) and REPETITIONS (default 7) may be set in the environment.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/ensure-packages.sh
-ensure_packages cmake ninja-build g++ qtbase5-dev libbenchmark-dev python3
+ensure_packages cmake ninja-build g++ qtbase5-dev libbenchmark-dev python3 libqcustomplot-dev libqwt-qt5-dev
 
 build=${BUILD_DIR:-build-bench}
 repetitions=${REPETITIONS:-7}
@@ -16,8 +16,9 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DRESULTDISPLAY_BUILD
 cmake --build "$build" --target rd_bench rd_alloc rd_chart -j "$(nproc)"
 
 json="$build/bench/results.json"
-# Repetitions are interleaved at random, and each one paints library and floors in turn: the
-# ratios compare runs made under the same load. solo/ benchmarks are for profilers only.
+# Repetitions are interleaved at random, and each one paints the library, the floors and the peers
+# in turn: the ratios compare frames painted under the same load. solo/ benchmarks are for
+# profilers only.
 export QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
 "$build/bench/rd_bench" \
     --benchmark_filter=-solo/ \

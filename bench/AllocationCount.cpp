@@ -14,7 +14,7 @@
 namespace
 {
 
-long AllocationsOf(const Bench::SVariants& Variants, const Bench::SPaint& Paint)
+long AllocationsOf(const Bench::Race& Variants, const Bench::Drawer& Paint)
 {
     // The first frames fill Qt's caches (glyphs, buffers) and the matrix's font fitting.
     Bench::PaintFrame(Variants, Paint);
@@ -45,25 +45,25 @@ int main(int argc, char** argv)
         return argc <= iFirstPrefix;
     };
     if (bPrimitives) {
-        for (const Bench::SWorkload& Workload : Bench::Workloads()) {
-            if (!Wanted(Workload.strName))
+        for (const Bench::Workload& Entry : Bench::Workloads()) {
+            if (!Wanted(Entry.strName))
                 continue;
-            Bench::CPaintRecorder Recording;
-            Bench::Record(Recording, Workload.Variants().Library.OnPainter);
+            Bench::PaintRecorder Recording;
+            Bench::Record(Recording, Entry.Variants().Library.OnPainter);
             for (std::size_t i = 0; i < Recording.primitives().size(); ++i)
-                std::printf("%s %zu %s\n", Workload.strName.c_str(), i, qPrintable(Bench::Describe(Recording, i)));
+                std::printf("%s %zu %s\n", Entry.strName.c_str(), i, qPrintable(Bench::Describe(Recording, i)));
         }
         return 0;
     }
     std::printf("{");
     const char* pSeparator = "\n";
-    for (const Bench::SWorkload& Workload : Bench::Workloads()) {
-        if (!Wanted(Workload.strName))
+    for (const Bench::Workload& Entry : Bench::Workloads()) {
+        if (!Wanted(Entry.strName))
             continue;
-        const Bench::SVariants& Variants = Workload.Variants();
-        std::printf("%s  \"%s\": {", pSeparator, Workload.strName.c_str());
+        const Bench::Race& Variants = Entry.Variants();
+        std::printf("%s  \"%s\": {", pSeparator, Entry.strName.c_str());
         const char* pField = "";
-        for (const Bench::SVariantRef& Variant : Bench::VariantsOf(Variants)) {
+        for (const Bench::Entrant& Variant : Bench::VariantsOf(Variants)) {
             std::printf("%s\"%s\": %ld", pField, Variant.strKey.c_str(), AllocationsOf(Variants, *Variant.pPaint));
             pField = ", ";
         }

@@ -43,7 +43,7 @@ QImage& Canvas(qreal dPixelRatio)
     return Found->second;
 }
 
-void PaintOn(QImage& Image, const SPaint& Paint)
+void PaintOn(QImage& Image, const Drawer& Paint)
 {
     if (Paint.OnCanvas) {
         Paint.OnCanvas(Image);
@@ -87,33 +87,33 @@ void RequireSame(const QImage& Expected, const QImage& Actual, const std::string
            First.x(), First.y(), Actual.pixel(First), Expected.pixel(First));
 }
 
-void CheckPictures(const std::string& strWorkload, const SVariants& Variants)
+void CheckPictures(const std::string& strWorkload, const Race& Variants)
 {
     const QImage Library = PaintFresh(Variants, Variants.Library);
     const long iLibraryInk = Ink(Library);
     if (iLibraryInk == 0)
         qFatal("%s: the library paints nothing", strWorkload.c_str());
-    for (const SRival& Rival : Variants.vecRivals) {
-        if (Rival.ePicture == EPicture::Unchecked)
+    for (const Rival& Other : Variants.vecRivals) {
+        if (Other.ePicture == Picture::Unchecked)
             continue;
         std::optional<QImage> First;
-        for (const auto& [strCandidate, Paint] : Rival.vecCandidates) {
-            const std::string strWhat = strWorkload + ": " + Rival.strName + (strCandidate.empty() ? "" : ", " + strCandidate);
+        for (const auto& [strCandidate, Paint] : Other.vecCandidates) {
+            const std::string strWhat = strWorkload + ": " + Other.strName + (strCandidate.empty() ? "" : ", " + strCandidate);
             const QImage Image = PaintFresh(Variants, Paint);
-            switch (Rival.ePicture) {
-            case EPicture::Library:
+            switch (Other.ePicture) {
+            case Picture::Library:
                 RequireSame(Library, Image, strWhat + " against the library");
                 break;
-            case EPicture::Shared:
+            case Picture::Shared:
                 if (First)
-                    RequireSame(*First, Image, strWhat + " against " + Rival.vecCandidates.front().first);
+                    RequireSame(*First, Image, strWhat + " against " + Other.vecCandidates.front().first);
                 break;
-            case EPicture::Ink:
+            case Picture::Ink:
                 // A tenth of the library's ink: not a proof of the same picture, but of one that shows the data.
                 if (Ink(Image) * 10 < iLibraryInk)
                     qFatal("%s: %ld pixels painted, the library paints %ld", strWhat.c_str(), Ink(Image), iLibraryInk);
                 break;
-            case EPicture::Unchecked:
+            case Picture::Unchecked:
                 break;
             }
             if (!First)
@@ -129,16 +129,16 @@ double ThreadSeconds()
     return static_cast<double>(Now.tv_sec) + 1e-9 * static_cast<double>(Now.tv_nsec);
 }
 
-struct SLazyWorkload
+struct LazyWorkload
 {
     std::string strName;
-    std::function<SVariants()> Factory;
-    std::optional<SVariants> Built;
-    std::vector<SVariantRef> vecVariants;
+    std::function<Race()> Factory;
+    std::optional<Race> Built;
+    std::vector<Entrant> vecVariants;
     std::vector<long> vecFramesPerRound;
     long iRotation = 0; // carried across repetitions, which often run a single round
 
-    const SVariants& Get()
+    const Race& Get()
     {
         if (!Built) {
             Built = Factory();
@@ -153,7 +153,7 @@ struct SLazyWorkload
         Get();
         if (!vecFramesPerRound.empty())
             return;
-        for (const SVariantRef& Variant : vecVariants) {
+        for (const Entrant& Variant : vecVariants) {
             PaintFrame(*Built, *Variant.pPaint);
             // The fastest of a few frames: one slowed down by the machine would make too few.
             double dFrame = HUGE_VAL;
@@ -167,25 +167,25 @@ struct SLazyWorkload
     }
 };
 
-std::vector<SWorkload>& Registry()
+std::vector<Workload>& Registry()
 {
-    static std::vector<SWorkload> vecWorkloads;
+    static std::vector<Workload> vecWorkloads;
     return vecWorkloads;
 }
 
-void RunRounds(benchmark::State& State, SLazyWorkload& Workload)
+void RunRounds(benchmark::State& State, LazyWorkload& Lazy)
 {
-    Workload.Calibrate();
-    const SVariants& Variants = *Workload.Built;
-    const std::size_t iVariants = Workload.vecVariants.size();
+    Lazy.Calibrate();
+    const Race& Variants = *Lazy.Built;
+    const std::size_t iVariants = Lazy.vecVariants.size();
     std::vector<double> vecSeconds(iVariants, 0.0);
     std::vector<long> vecFrames(iVariants, 0);
     for (auto _ : State) {
         // A rotating order, so that no variant always follows the same one.
         for (std::size_t k = 0; k < iVariants; ++k) {
-            const std::size_t v = (static_cast<std::size_t>(Workload.iRotation) + k) % iVariants;
-            const SPaint& Paint = *Workload.vecVariants[v].pPaint;
-            const long iFrames = Workload.vecFramesPerRound[v];
+            const std::size_t v = (static_cast<std::size_t>(Lazy.iRotation) + k) % iVariants;
+            const Drawer& Paint = *Lazy.vecVariants[v].pPaint;
+            const long iFrames = Lazy.vecFramesPerRound[v];
             // An untimed frame first: every timed one then finds its data as warm as the frame before
             // left it, whatever variant painted last.
             PaintFrame(Variants, Paint);
@@ -195,11 +195,11 @@ void RunRounds(benchmark::State& State, SLazyWorkload& Workload)
             vecSeconds[v] += ThreadSeconds() - dStart;
             vecFrames[v] += iFrames;
         }
-        ++Workload.iRotation;
+        ++Lazy.iRotation;
     }
     const auto PerFrame = [&](std::size_t v) { return vecSeconds[v] / static_cast<double>(std::max(vecFrames[v], 1L)); };
     for (std::size_t v = 0; v < iVariants; ++v) {
-        const std::string& strKey = Workload.vecVariants[v].strKey;
+        const std::string& strKey = Lazy.vecVariants[v].strKey;
         State.counters[strKey + "_ms"] = 1e3 * PerFrame(v);
         if (v > 0)
             State.counters["lib_per_" + strKey] = PerFrame(0) / PerFrame(v);
@@ -208,38 +208,38 @@ void RunRounds(benchmark::State& State, SLazyWorkload& Workload)
 
 } // namespace
 
-std::vector<SVariantRef> VariantsOf(const SVariants& Variants)
+std::vector<Entrant> VariantsOf(const Race& Variants)
 {
-    std::vector<SVariantRef> vecVariants{{"library", &Variants.Library}};
-    for (const SRival& Rival : Variants.vecRivals)
-        for (const auto& [strCandidate, Paint] : Rival.vecCandidates)
-            vecVariants.push_back({Key(Rival.strName) + (strCandidate.empty() ? "" : "." + Key(strCandidate)), &Paint});
+    std::vector<Entrant> vecVariants{{"library", &Variants.Library}};
+    for (const Rival& Other : Variants.vecRivals)
+        for (const auto& [strCandidate, Paint] : Other.vecCandidates)
+            vecVariants.push_back({Key(Other.strName) + (strCandidate.empty() ? "" : "." + Key(strCandidate)), &Paint});
     return vecVariants;
 }
 
-const std::vector<SWorkload>& Workloads()
+const std::vector<Workload>& Workloads()
 {
     return Registry();
 }
 
-void PaintFrame(const SVariants& Variants, const SPaint& Paint)
+void PaintFrame(const Race& Variants, const Drawer& Paint)
 {
     PaintOn(Canvas(Variants.dPixelRatio), Paint);
 }
 
-QImage PaintFresh(const SVariants& Variants, const SPaint& Paint)
+QImage PaintFresh(const Race& Variants, const Drawer& Paint)
 {
     QImage Image = Blank(Variants.dPixelRatio);
     PaintOn(Image, Paint);
     return Image;
 }
 
-void RegisterWorkload(const std::string& strName, std::function<SVariants()> Factory)
+void RegisterWorkload(const std::string& strName, std::function<Race()> Factory)
 {
-    const auto pWorkload = std::make_shared<SLazyWorkload>();
+    const auto pWorkload = std::make_shared<LazyWorkload>();
     pWorkload->strName = strName;
     pWorkload->Factory = std::move(Factory);
-    Registry().push_back(SWorkload{strName, [pWorkload]() -> const SVariants& { return pWorkload->Get(); }});
+    Registry().push_back(Workload{strName, [pWorkload]() -> const Race& { return pWorkload->Get(); }});
     benchmark::RegisterBenchmark(strName.c_str(), [pWorkload](benchmark::State& State) {
         RunRounds(State, *pWorkload);
     })->Unit(benchmark::kMillisecond);
@@ -249,14 +249,14 @@ void RegisterSolos(const std::string& strFilter)
 {
     if (strFilter.compare(0, 5, "solo/") != 0)
         return;
-    for (const SWorkload& Workload : Registry()) {
+    for (const Workload& Entry : Registry()) {
         // "solo/line_solid" selects every line_solid workload, "solo/line_solid/1000/library" one.
-        const std::string strSolo = "solo/" + Workload.strName;
+        const std::string strSolo = "solo/" + Entry.strName;
         if (strSolo.compare(0, strFilter.size(), strFilter) != 0 && strFilter.compare(0, strSolo.size() + 1, strSolo + "/") != 0)
             continue;
-        const SVariants& Variants = Workload.Variants();
-        for (const SVariantRef& Variant : VariantsOf(Variants)) {
-            const std::string strSolo = "solo/" + Workload.strName + "/" + Variant.strKey;
+        const Race& Variants = Entry.Variants();
+        for (const Entrant& Variant : VariantsOf(Variants)) {
+            const std::string strSolo = "solo/" + Entry.strName + "/" + Variant.strKey;
             benchmark::RegisterBenchmark(strSolo.c_str(), [&Variants, pPaint = Variant.pPaint](benchmark::State& State) {
                 for (auto _ : State)
                     PaintFrame(Variants, *pPaint);
@@ -283,13 +283,13 @@ void SetWidgetDeviceRect(KelmFramework::CRDGrid& Grid)
     Grid.SetDeviceViewPort(LeftTop, RightBottom);
 }
 
-std::vector<std::pair<std::string, SPaint>> ClipCandidates(const PaintFunction& Paint)
+std::vector<std::pair<std::string, Drawer>> ClipCandidates(const PaintFunction& Paint)
 {
     const PaintFunction Clipped = [Paint](QPainter& Painter) {
         Painter.setClipRect(QRect(0, 0, c_iWidgetWidth, c_iWidgetHeight));
         Paint(Painter);
     };
-    return {{"no clip", SPaint{Paint, {}}}, {"clip", SPaint{Clipped, {}}}};
+    return {{"no clip", Drawer{Paint, {}}}, {"clip", Drawer{Clipped, {}}}};
 }
 
 } // namespace Bench

@@ -30,14 +30,14 @@ using PaintFunction = std::function<void(QPainter&)>;
 using CanvasFunction = std::function<void(QImage&)>;
 
 /// One way to paint a frame: on the harness's painter or on the canvas itself.
-struct SPaint
+struct Drawer
 {
     PaintFunction OnPainter;
     CanvasFunction OnCanvas;
 };
 
 /// What a rival's pictures must be; checked once, when the workload is built.
-enum class EPicture {
+enum class Picture {
     Library, ///< pixel for pixel the library's
     Shared,  ///< one picture for all candidates, not the library's
     Ink,     ///< something visible: a peer, which decimates its own way
@@ -46,19 +46,19 @@ enum class EPicture {
 
 /// A floor or a peer. Its candidates are set-ups that paint the same picture (a clip or none, ...);
 /// each is timed, and the fastest in a run counts as the rival.
-struct SRival
+struct Rival
 {
     std::string strName; ///< "same calls", "QCustomPlot"; counters are named after it
-    EPicture ePicture;
-    std::vector<std::pair<std::string, SPaint>> vecCandidates; ///< one, with an empty name, if it has no set-ups
+    Picture ePicture;
+    std::vector<std::pair<std::string, Drawer>> vecCandidates; ///< one, with an empty name, if it has no set-ups
 };
 
 /// A workload: the library's frame and its rivals, all on one canvas.
-struct SVariants
+struct Race
 {
     qreal dPixelRatio = 1.0; ///< of the canvas, which keeps the widget's logical size
-    SPaint Library;          ///< on the painter
-    std::vector<SRival> vecRivals;
+    Drawer Library;          ///< on the painter
+    std::vector<Rival> vecRivals;
 };
 
 /// Registers "<name>", which paints the library and every candidate of every rival in turn, round
@@ -66,7 +66,7 @@ struct SVariants
 /// frame and the library's ratio to each. A round gives every variant about the same time, so
 /// that fast ones are painted several frames in a row. The factory runs once, on first use, after
 /// the application exists; the pictures are checked then, and a failed check ends the process.
-void RegisterWorkload(const std::string& strName, std::function<SVariants()> Factory);
+void RegisterWorkload(const std::string& strName, std::function<Race()> Factory);
 
 /// Registers "solo/<name>/<variant>", which paints one variant alone (for profilers), for the
 /// workloads a benchmark filter that starts with "solo/" may select; it builds them to learn
@@ -74,27 +74,27 @@ void RegisterWorkload(const std::string& strName, std::function<SVariants()> Fac
 void RegisterSolos(const std::string& strFilter);
 
 /// One variant of a workload: the library or a rival's candidate.
-struct SVariantRef
+struct Entrant
 {
     std::string strKey; ///< "library", "same_calls.clip", "qwt": the counters' stem
-    const SPaint* pPaint;
+    const Drawer* pPaint;
 };
 /// The library first, then every candidate of every rival.
-std::vector<SVariantRef> VariantsOf(const SVariants& Variants);
+std::vector<Entrant> VariantsOf(const Race& Variants);
 
 /// A registered workload, for programs that paint the variants outside Google Benchmark.
-struct SWorkload
+struct Workload
 {
     std::string strName;
-    std::function<const SVariants&()> Variants; ///< built and checked on first use
+    std::function<const Race&()> Variants; ///< built and checked on first use
 };
-const std::vector<SWorkload>& Workloads();
+const std::vector<Workload>& Workloads();
 
 /// Paints one frame of a workload's variant on its shared canvas, as the benchmarks do.
-void PaintFrame(const SVariants& Variants, const SPaint& Paint);
+void PaintFrame(const Race& Variants, const Drawer& Paint);
 
 /// A white canvas of the widget's logical size at the workload's pixel ratio, painted once.
-QImage PaintFresh(const SVariants& Variants, const SPaint& Paint);
+QImage PaintFresh(const Race& Variants, const Drawer& Paint);
 
 /// The device rectangle a 1000x700 CResultDisplay computes for a grid: margin 100, spans rounded
 /// down to whole division multiples; its corners are the first and last pixels.
@@ -105,7 +105,7 @@ void SetWidgetDeviceRect(KelmFramework::CRDGrid& Grid);
 
 /// The candidates of a raw QPainter floor: as it is, and with a clip that cuts nothing set first,
 /// with which the raster engine draws the same pixels faster.
-std::vector<std::pair<std::string, SPaint>> ClipCandidates(const PaintFunction& Paint);
+std::vector<std::pair<std::string, Drawer>> ClipCandidates(const PaintFunction& Paint);
 
 } // namespace Bench
 

@@ -20,17 +20,17 @@ using namespace KelmFramework;
 constexpr double c_dLeft = 0.0;
 constexpr double c_dRight = 10.0;
 
-struct SShape
+struct LineShape
 {
     double dNoise = 0.0;  ///< sigma of y, in units of the sine's amplitude
     double dJitter = 0.0; ///< sigma of x, in pixel columns of the device rectangle
 };
-const SShape c_Clean{0.0, 0.0};
+const LineShape c_Clean{0.0, 0.0};
 // About 8 pixels on the widget: a band some 50 rows high.
-const SShape c_Noisy{0.05, 0.0};
+const LineShape c_Noisy{0.05, 0.0};
 
 // Three periods of a unit sine over x in [0, 10]. Jittered, x is irregular and out of order.
-std::vector<CRDPoint> Sine(long iCount, const SShape& Shape, double dPhase, std::uint32_t iSeed, double dColumn)
+std::vector<CRDPoint> Sine(long iCount, const LineShape& Shape, double dPhase, std::uint32_t iSeed, double dColumn)
 {
     constexpr double c_dPi = 3.14159265358979323846;
     std::mt19937 Generator(iSeed);
@@ -55,7 +55,7 @@ template <class Grid> std::unique_ptr<Grid> MakeGrid()
     return pGrid;
 }
 
-struct SScene
+struct Scene
 {
     std::unique_ptr<CRDDecimatingBoxGrid> pGrid = MakeGrid<CRDDecimatingBoxGrid>();
     std::unique_ptr<CRDBoxGridLayout> pExact = MakeGrid<CRDBoxGridLayout>();
@@ -90,9 +90,9 @@ void OnePass(const Numeric::LinearMap& Map, const std::vector<CRDDecoratedLine>&
     }
 }
 
-Bench::SVariants Variants(std::shared_ptr<SScene> pScene, qreal dPixelRatio)
+Bench::Race RaceOf(std::shared_ptr<Scene> pScene, qreal dPixelRatio)
 {
-    Bench::SVariants Variants;
+    Bench::Race Variants;
     Variants.dPixelRatio = dPixelRatio;
     Variants.Library.OnPainter = [pScene](QPainter& Painter) {
         for (CRDDecoratedLine& Line : pScene->vecLines)
@@ -103,29 +103,29 @@ Bench::SVariants Variants(std::shared_ptr<SScene> pScene, qreal dPixelRatio)
         for (CRDDecoratedLine& Line : pScene->vecLines)
             pScene->pExact->DrawLine(Painter, Line);
     };
-    Variants.vecRivals.push_back({"box grid", Bench::EPicture::Unchecked, {{"", Bench::SPaint{Exact, {}}}}});
+    Variants.vecRivals.push_back({"box grid", Bench::Picture::Unchecked, {{"", Bench::Drawer{Exact, {}}}}});
     const Bench::PaintFunction Pass = [pScene, Map = Numeric::LinearMap::Of(*pScene->pGrid)](QPainter&) {
         OnePass(Map, pScene->vecLines);
     };
-    Variants.vecRivals.push_back({"one pass", Bench::EPicture::Unchecked, {{"", Bench::SPaint{Pass, {}}}}});
+    Variants.vecRivals.push_back({"one pass", Bench::Picture::Unchecked, {{"", Bench::Drawer{Pass, {}}}}});
 
-    auto pPeer = std::make_shared<Bench::SPeerScene>();
+    auto pPeer = std::make_shared<Bench::PeerScene>();
     pPeer->LeftBottom = pScene->pGrid->GetViewPortLeftButton();
     pPeer->RightTop = pScene->pGrid->GetViewPortRightTop();
     pPeer->DeviceRect = Bench::WidgetDeviceRect(*pScene->pGrid);
     pPeer->dPixelRatio = dPixelRatio;
     pPeer->vecLines = pScene->vecLines;
-    for (Bench::SRival& Peer : Bench::PeerRivals(pPeer))
+    for (Bench::Rival& Peer : Bench::PeerRivals(pPeer))
         Variants.vecRivals.push_back(std::move(Peer));
     return Variants;
 }
 
-void RegisterLines(const std::string& strFamily, int iLines, long iPoints, const SShape& Shape, ERDLineStyle eLineStyle,
+void RegisterLines(const std::string& strFamily, int iLines, long iPoints, const LineShape& Shape, ERDLineStyle eLineStyle,
                    ERDPointStyle ePointStyle = eRDPointNone, qreal dPixelRatio = 1.0)
 {
     Bench::RegisterWorkload("decimating_" + strFamily + "/" + std::to_string(iLines * iPoints), [=] {
         const CRDColor Colors[] = {c_ColorBlue, c_ColorRed, c_ColorDarkGreen, c_ColorOrange, c_ColorDark};
-        auto pScene = std::make_shared<SScene>();
+        auto pScene = std::make_shared<Scene>();
         const QRect Device = Bench::WidgetDeviceRect(*pScene->pGrid);
         const double dColumn = (c_dRight - c_dLeft) / (Device.right() - Device.left());
         // Several lines differ in phase and noise, as channels of one measurement would.
@@ -133,13 +133,13 @@ void RegisterLines(const std::string& strFamily, int iLines, long iPoints, const
             std::vector<CRDPoint> vecPoints = Sine(iPoints, Shape, 0.3 * i, static_cast<std::uint32_t>(11 + i), dColumn);
             pScene->vecLines.emplace_back(vecPoints, Colors[i % 5], eLineStyle, ePointStyle, QString());
         }
-        return Variants(pScene, dPixelRatio);
+        return RaceOf(pScene, dPixelRatio);
     });
 }
 
 bool RegisterAll()
 {
-    const SShape CleanJittered{0.0, 0.2}, NoisyJittered{c_Noisy.dNoise, 0.2};
+    const LineShape CleanJittered{0.0, 0.2}, NoisyJittered{c_Noisy.dNoise, 0.2};
     RegisterLines("clean_solid", 1, 1000000, c_Clean, eRDLineSolid);
     RegisterLines("noisy_solid", 1, 1000000, c_Noisy, eRDLineSolid);
     RegisterLines("noisy_dotted", 1, 1000000, c_Noisy, eRDLineDotted);

@@ -11,11 +11,11 @@ namespace
 
 using namespace KelmFramework;
 using Bench::NoisySine;
-using Bench::SPlotScene;
+using Bench::PlotScene;
 
-std::shared_ptr<SPlotScene> Scene(double dLeft, double dRight)
+std::shared_ptr<PlotScene> Scene(double dLeft, double dRight)
 {
-    auto pScene = std::make_shared<SPlotScene>();
+    auto pScene = std::make_shared<PlotScene>();
     pScene->pGrid = std::make_unique<CRDBoxGridLayout>(CRDPoint(dLeft, -1.5), CRDPoint(dRight, 1.5),
                                                        QStringLiteral("x"), QStringLiteral("y"), 10, 5, 1, 1,
                                                        c_ColorGray, c_ColorBlack);

@@ -56,7 +56,7 @@ void AddGraph(QCustomPlot& Plot, const std::vector<CRDPoint>& vecPoints, const Q
     pGraph->setAntialiasedScatters(true);
 }
 
-std::shared_ptr<QCustomPlot> MakePlot(const SPeerScene& Scene)
+std::shared_ptr<QCustomPlot> MakePlot(const PeerScene& Scene)
 {
     auto pPlot = std::make_shared<QCustomPlot>();
     pPlot->resize(c_iWidgetWidth, c_iWidgetHeight);
@@ -107,7 +107,7 @@ const char* QCustomPlotVersion()
     return QCUSTOMPLOT_VERSION_STR;
 }
 
-SRival QCustomPlotRival(std::shared_ptr<const SPeerScene> pScene)
+Rival QCustomPlotRival(std::shared_ptr<const PeerScene> pScene)
 {
     const std::shared_ptr<QCustomPlot> pPlot = MakePlot(*pScene);
     // Straight onto the canvas, or through the plot's own layer buffers as on screen.
@@ -120,7 +120,7 @@ SRival QCustomPlotRival(std::shared_ptr<const SPeerScene> pScene)
         QPainter Painter(&Canvas);
         pPlot->render(&Painter, QPoint(), QRegion(), QWidget::RenderFlags());
     };
-    return {"QCustomPlot", EPicture::Ink, {{"toPainter", SPaint{{}, ToPainter}}, {"replot", SPaint{{}, Replot}}}};
+    return {"QCustomPlot", Picture::Ink, {{"toPainter", Drawer{{}, ToPainter}}, {"replot", Drawer{{}, Replot}}}};
 }
 
 } // namespace Bench

@@ -66,7 +66,7 @@ std::unique_ptr<QwtPlotCurve> MakeCurve(const std::vector<CRDPoint>& vecPoints, 
 }
 
 // What a workload draws, as curves in the library's order: points first, then lines.
-std::vector<std::unique_ptr<QwtPlotCurve>> MakeCurves(const SPeerScene& Scene)
+std::vector<std::unique_ptr<QwtPlotCurve>> MakeCurves(const PeerScene& Scene)
 {
     std::vector<std::unique_ptr<QwtPlotCurve>> vecCurves;
     // Single points of one colour and style make one curve without a line.
@@ -84,15 +84,15 @@ std::vector<std::unique_ptr<QwtPlotCurve>> MakeCurves(const SPeerScene& Scene)
     return vecCurves;
 }
 
-SRival DataRival(const SPeerScene& Scene)
+Rival DataRival(const PeerScene& Scene)
 {
-    struct SCurves
+    struct CurveSet
     {
         std::vector<std::unique_ptr<QwtPlotCurve>> vecCurves;
         QwtScaleMap X, Y;
         QRectF Canvas;
     };
-    auto pCurves = std::make_shared<SCurves>();
+    auto pCurves = std::make_shared<CurveSet>();
     pCurves->vecCurves = MakeCurves(Scene);
     const QRect& Device = Scene.DeviceRect;
     pCurves->X.setScaleInterval(Scene.LeftBottom.m_dX, Scene.RightTop.m_dX);
@@ -104,10 +104,10 @@ SRival DataRival(const SPeerScene& Scene)
         for (const auto& pCurve : pCurves->vecCurves)
             pCurve->draw(&Painter, pCurves->X, pCurves->Y, pCurves->Canvas);
     };
-    return {"Qwt", EPicture::Ink, ClipCandidates(Draw)};
+    return {"Qwt", Picture::Ink, ClipCandidates(Draw)};
 }
 
-SRival WidgetRival(const SPeerScene& Scene)
+Rival WidgetRival(const PeerScene& Scene)
 {
     auto pPlot = std::make_shared<QwtPlot>();
     pPlot->setAutoReplot(false);
@@ -133,7 +133,7 @@ SRival WidgetRival(const SPeerScene& Scene)
         pPlot->replot();
         pPlot->render(&Painter);
     };
-    return {"Qwt", EPicture::Ink, {{"renderer", SPaint{Render, {}}}, {"replot", SPaint{Replot, {}}}}};
+    return {"Qwt", Picture::Ink, {{"renderer", Drawer{Render, {}}}, {"replot", Drawer{Replot, {}}}}};
 }
 
 } // namespace
@@ -143,7 +143,7 @@ const char* QwtVersion()
     return QWT_VERSION_STR;
 }
 
-SRival QwtRival(std::shared_ptr<const SPeerScene> pScene)
+Rival QwtRival(std::shared_ptr<const PeerScene> pScene)
 {
     return pScene->bWidget ? WidgetRival(*pScene) : DataRival(*pScene);
 }

@@ -5,17 +5,17 @@ namespace Bench
 {
 
 #ifdef RD_BENCH_QCUSTOMPLOT
-SRival QCustomPlotRival(std::shared_ptr<const SPeerScene> pScene);
+Rival QCustomPlotRival(std::shared_ptr<const PeerScene> pScene);
 const char* QCustomPlotVersion();
 #endif
 #ifdef RD_BENCH_QWT
-SRival QwtRival(std::shared_ptr<const SPeerScene> pScene);
+Rival QwtRival(std::shared_ptr<const PeerScene> pScene);
 const char* QwtVersion();
 #endif
 
-std::vector<SRival> PeerRivals([[maybe_unused]] std::shared_ptr<const SPeerScene> pScene)
+std::vector<Rival> PeerRivals([[maybe_unused]] std::shared_ptr<const PeerScene> pScene)
 {
-    std::vector<SRival> vecRivals;
+    std::vector<Rival> vecRivals;
 #ifdef RD_BENCH_QCUSTOMPLOT
     vecRivals.push_back(QCustomPlotRival(pScene));
 #endif

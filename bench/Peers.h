@@ -18,7 +18,7 @@ namespace Bench
 {
 
 /// A plot as a peer gets it: the library's data, colours and styles, viewport and device rectangle.
-struct SPeerScene
+struct PeerScene
 {
     KelmFramework::CRDPoint LeftBottom;
     KelmFramework::CRDPoint RightTop;
@@ -36,7 +36,7 @@ struct SPeerScene
 
 /// One rival per peer this bench was built with (none without them), checked for ink only: each
 /// decimates its own way.
-std::vector<SRival> PeerRivals(std::shared_ptr<const SPeerScene> pScene);
+std::vector<Rival> PeerRivals(std::shared_ptr<const PeerScene> pScene);
 
 /// The peers this bench was built with, for the report's context.
 const char* PeerNames();

@@ -25,10 +25,10 @@ namespace
 {
 
 // Ticks sit at whole decades: the label of x is 10 to the power x.
-class CDecadeLabels : public IResultDisplayCallBack
+class DecadeLabels : public IResultDisplayCallBack
 {
 public:
-    CDecadeLabels() : IResultDisplayCallBack(QStringLiteral("decades")) {}
+    DecadeLabels() : IResultDisplayCallBack(QStringLiteral("decades")) {}
 
     QString GetXAxisStepValue(double dValue) override
     {
@@ -42,7 +42,7 @@ public:
 
 // A family keeps its line and marker style, a variant its colour: the library, the floors and the
 // peers of one workload differ in colour only.
-struct SFamily
+struct FamilyStyle
 {
     const char* pKey;
     const char* pName;
@@ -50,7 +50,7 @@ struct SFamily
     ERDPointStyle ePointStyle;
 };
 
-struct SVariant
+struct VariantStyle
 {
     const char* pKey; ///< the counters' stem; a floor's or a peer's fastest candidate counts
     const char* pName;
@@ -58,11 +58,11 @@ struct SVariant
 };
 
 // The longest names first: the legend's top is furthest from the data at 10^3.
-const SFamily c_Families[] = {
+const FamilyStyle c_Families[] = {
     {"line_squares", "squares", eRDLineDashDotted, eRDPointSquare},
     {"line_solid", "solid", eRDLineSolid, eRDPointDot},
 };
-const SVariant c_Variants[] = {
+const VariantStyle c_Variants[] = {
     {"library", "library", c_ColorBlue},
     {"same_calls", "same calls", c_ColorOrange},
     {"polyline", "polyline", c_ColorDarkGreen},
@@ -115,18 +115,18 @@ int main(int argc, char** argv)
     }
     const std::map<QString, QJsonObject> mapMedians = ReadMedians(QString::fromLocal8Bit(argv[1]));
 
-    struct SSeries
+    struct ChartSeries
     {
         QString strName;
-        const SFamily* pFamily;
+        const FamilyStyle* pFamily;
         CRDColor Color;
         std::vector<CRDPoint> vecPoints;
     };
-    std::vector<SSeries> vecSeries;
+    std::vector<ChartSeries> vecSeries;
     double dLowest = HUGE_VAL, dHighest = -HUGE_VAL;
-    for (const SFamily& Family : c_Families) {
-        for (const SVariant& Variant : c_Variants) {
-            SSeries Series{QStringLiteral("%1, %2").arg(QLatin1String(Family.pName), QLatin1String(Variant.pName)),
+    for (const FamilyStyle& Family : c_Families) {
+        for (const VariantStyle& Variant : c_Variants) {
+            ChartSeries Series{QStringLiteral("%1, %2").arg(QLatin1String(Family.pName), QLatin1String(Variant.pName)),
                            &Family, Variant.Color, {}};
             for (const long iCount : {1000L, 10000L, 100000L, 1000000L}) {
                 const auto Found = mapMedians.find(QStringLiteral("%1/%2").arg(QLatin1String(Family.pKey)).arg(iCount));
@@ -149,7 +149,7 @@ int main(int argc, char** argv)
     const double dBottom = std::floor(dLowest);
     const double dTop = std::max(std::ceil(dHighest), dBottom + 1.0);
     const long iYDivisions = std::lround(dTop - dBottom);
-    CDecadeLabels Labels;
+    DecadeLabels Labels;
     CRDBoxGridLayout Grid(Labels, CRDPoint(2.0, dBottom), CRDPoint(6.0, dTop), QStringLiteral("N, points per line"),
                           QStringLiteral("ms per frame, log10"), 4, iYDivisions, 0, 3, c_ColorLightGray,
                           c_ColorBlack);
@@ -160,7 +160,7 @@ int main(int argc, char** argv)
 
     const double dEntryHeight = (dTop - dBottom) / (static_cast<double>(vecSeries.size()) + 1.0);
     double dEntry = dTop - 0.6 * dEntryHeight;
-    for (SSeries& Series : vecSeries) {
+    for (ChartSeries& Series : vecSeries) {
         pDisplay->AddLine(Series.vecPoints, Series.Color, Series.pFamily->eLineStyle, Series.pFamily->ePointStyle,
                           QString());
         // The legend: a short line of the same style, named; the name is drawn above its start.

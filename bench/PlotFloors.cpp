@@ -18,7 +18,7 @@ namespace
 {
 
 // The primitives of one DrawLine, or of a run of DrawPoint calls, in the library's order.
-struct SCalls
+struct CallList
 {
     bool bLinePen = false;
     QPen LinePen;
@@ -29,7 +29,7 @@ struct SCalls
     std::vector<QLine> vecCrossArms; // two per marker
 };
 
-void PaintSameCalls(QPainter& Painter, const SCalls& Calls)
+void PaintSameCalls(QPainter& Painter, const CallList& Calls)
 {
     if (Calls.bLinePen)
         Painter.setPen(Calls.LinePen);
@@ -52,21 +52,21 @@ void PaintSameCalls(QPainter& Painter, const SCalls& Calls)
 }
 
 // What a hand-rolled widget draws: one polyline, then all markers in one call.
-struct SBatched
+struct BatchedCalls
 {
     bool bLine = false;
     QPen LinePen;
     QPolygon Vertices;
-    SCalls Markers;
+    CallList Markers;
 };
 
-void PaintBatched(QPainter& Painter, const SBatched& Batch)
+void PaintBatched(QPainter& Painter, const BatchedCalls& Batch)
 {
     if (Batch.bLine) {
         Painter.setPen(Batch.LinePen);
         Painter.drawPolyline(Batch.Vertices);
     }
-    const SCalls& Markers = Batch.Markers;
+    const CallList& Markers = Batch.Markers;
     Painter.setPen(Markers.MarkerPen);
     if (!Markers.vecDots.empty())
         Painter.drawPoints(Markers.vecDots.data(), static_cast<int>(Markers.vecDots.size()));
@@ -76,7 +76,7 @@ void PaintBatched(QPainter& Painter, const SBatched& Batch)
         Painter.drawLines(Markers.vecCrossArms.data(), static_cast<int>(Markers.vecCrossArms.size()));
 }
 
-void TakeMarkers(const CPaintRecorder& Recorder, std::size_t iFirst, SCalls& Calls)
+void TakeMarkers(const PaintRecorder& Recorder, std::size_t iFirst, CallList& Calls)
 {
     const std::vector<RecordedPrimitive>& vecPrimitives = Recorder.primitives();
     for (std::size_t i = iFirst; i < vecPrimitives.size(); ++i) {
@@ -99,14 +99,14 @@ void TakeMarkers(const CPaintRecorder& Recorder, std::size_t iFirst, SCalls& Cal
     }
 }
 
-SCalls LineCalls(CRDLinearGrid& Grid, const CRDDecoratedLine& Line)
+CallList LineCalls(CRDLinearGrid& Grid, const CRDDecoratedLine& Line)
 {
-    SCalls Calls;
+    CallList Calls;
     Calls.bLinePen = true;
     // Segments come first; whatever follows them is markers.
     CRDDecoratedLine Bare(Line);
     Bare.m_ePointStyle = eRDPointNone;
-    CPaintRecorder Segments;
+    PaintRecorder Segments;
     Record(Segments, [&](QPainter& Painter) {
         Grid.DrawLine(Painter, Bare);
         Calls.LinePen = Painter.pen();
@@ -117,7 +117,7 @@ SCalls LineCalls(CRDLinearGrid& Grid, const CRDDecoratedLine& Line)
         Calls.vecSegments.push_back(Primitive.line);
     }
     CRDDecoratedLine Full(Line);
-    CPaintRecorder All;
+    PaintRecorder All;
     Record(All, [&](QPainter& Painter) { Grid.DrawLine(Painter, Full); });
     TakeMarkers(All, Calls.vecSegments.size(), Calls);
     return Calls;
@@ -151,9 +151,9 @@ QPolygon MappedVertices(KelmFramework::CRDLinearGrid& Grid, const std::vector<Ke
     return Vertices;
 }
 
-std::shared_ptr<const SPeerScene> PeerSceneOf(const SPlotScene& Scene)
+std::shared_ptr<const PeerScene> PeerSceneOf(const PlotScene& Scene)
 {
-    auto pPeer = std::make_shared<SPeerScene>();
+    auto pPeer = std::make_shared<PeerScene>();
     pPeer->LeftBottom = Scene.pGrid->GetViewPortLeftButton();
     pPeer->RightTop = Scene.pGrid->GetViewPortRightTop();
     pPeer->DeviceRect = WidgetDeviceRect(*Scene.pGrid);
@@ -162,30 +162,30 @@ std::shared_ptr<const SPeerScene> PeerSceneOf(const SPlotScene& Scene)
     return pPeer;
 }
 
-SVariants PlotVariants(std::shared_ptr<SPlotScene> pScene)
+Race PlotVariants(std::shared_ptr<PlotScene> pScene)
 {
     CRDLinearGrid& Grid = *pScene->pGrid;
-    auto pSameCalls = std::make_shared<std::vector<SCalls>>();
-    auto pBatched = std::make_shared<std::vector<SBatched>>();
+    auto pSameCalls = std::make_shared<std::vector<CallList>>();
+    auto pBatched = std::make_shared<std::vector<BatchedCalls>>();
 
     if (!pScene->vecPoints.empty()) {
-        SCalls Calls;
-        CPaintRecorder Points;
+        CallList Calls;
+        PaintRecorder Points;
         Record(Points, [&](QPainter& Painter) {
             for (CRDDecoratedPoint& Point : pScene->vecPoints)
                 Grid.DrawPoint(Painter, Point);
         });
         TakeMarkers(Points, 0, Calls);
         pSameCalls->push_back(Calls);
-        pBatched->push_back(SBatched{false, QPen(), QPolygon(), Calls});
+        pBatched->push_back(BatchedCalls{false, QPen(), QPolygon(), Calls});
     }
     for (const CRDDecoratedLine& Line : pScene->vecLines) {
-        SCalls Calls = LineCalls(Grid, Line);
-        pBatched->push_back(SBatched{true, Calls.LinePen, MappedVertices(Grid, Line.m_vecPoints), Calls});
+        CallList Calls = LineCalls(Grid, Line);
+        pBatched->push_back(BatchedCalls{true, Calls.LinePen, MappedVertices(Grid, Line.m_vecPoints), Calls});
         pSameCalls->push_back(std::move(Calls));
     }
 
-    SVariants Variants;
+    Race Variants;
     Variants.Library.OnPainter = [pScene](QPainter& Painter) {
         for (CRDDecoratedPoint& Point : pScene->vecPoints)
             pScene->pGrid->DrawPoint(Painter, Point);
@@ -193,17 +193,17 @@ SVariants PlotVariants(std::shared_ptr<SPlotScene> pScene)
             pScene->pGrid->DrawLine(Painter, Line);
     };
     const PaintFunction SameCalls = [pSameCalls](QPainter& Painter) {
-        for (const SCalls& Calls : *pSameCalls)
+        for (const CallList& Calls : *pSameCalls)
             PaintSameCalls(Painter, Calls);
     };
     const PaintFunction Polyline = [pBatched](QPainter& Painter) {
-        for (const SBatched& Batch : *pBatched)
+        for (const BatchedCalls& Batch : *pBatched)
             PaintBatched(Painter, Batch);
     };
     CheckSamePrimitives(Variants.Library.OnPainter, SameCalls, "same-calls");
-    Variants.vecRivals.push_back({"same calls", EPicture::Library, ClipCandidates(SameCalls)});
-    Variants.vecRivals.push_back({"polyline", EPicture::Shared, ClipCandidates(Polyline)});
-    for (SRival& Peer : PeerRivals(PeerSceneOf(*pScene)))
+    Variants.vecRivals.push_back({"same calls", Picture::Library, ClipCandidates(SameCalls)});
+    Variants.vecRivals.push_back({"polyline", Picture::Shared, ClipCandidates(Polyline)});
+    for (Rival& Peer : PeerRivals(PeerSceneOf(*pScene)))
         Variants.vecRivals.push_back(std::move(Peer));
     return Variants;
 }

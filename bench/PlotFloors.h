@@ -19,7 +19,7 @@ namespace Bench
 {
 
 /// What a CResultDisplay hands its grid on a paint: points first, then lines.
-struct SPlotScene
+struct PlotScene
 {
     std::unique_ptr<KelmFramework::CRDLinearGrid> pGrid;
     std::vector<KelmFramework::CRDDecoratedPoint> vecPoints;
@@ -28,10 +28,10 @@ struct SPlotScene
 
 /// The library variant, both raw QPainter floors and the peers of a scene. Aborts when the
 /// same-calls floor does not issue exactly the library's primitives with the library's pens.
-SVariants PlotVariants(std::shared_ptr<SPlotScene> pScene);
+Race PlotVariants(std::shared_ptr<PlotScene> pScene);
 
 /// The scene's data, viewport and device rectangle for the peers, without axes.
-std::shared_ptr<const SPeerScene> PeerSceneOf(const SPlotScene& Scene);
+std::shared_ptr<const PeerScene> PeerSceneOf(const PlotScene& Scene);
 
 /// Three periods of a unit sine over x in [0, 10] with +-0.05 of uniform noise, from a fixed seed.
 std::vector<KelmFramework::CRDPoint> NoisySine(long iCount, double dPhase, std::uint32_t iSeed);

@@ -6,21 +6,21 @@
 namespace Bench
 {
 
-template <typename T> void CReplay::SetState(SOp::EKind eKind, std::vector<T>& vecStates, const T& State)
+template <typename T> void Replay::SetState(Op::Kind eKind, std::vector<T>& vecStates, const T& State)
 {
     bool& bSet = m_bStateSet[eKind];
     if (bSet && vecStates.back() == State)
         return;
     bSet = true;
     vecStates.push_back(State);
-    m_vecOps.push_back(SOp{eKind, vecStates.size() - 1});
+    m_vecOps.push_back(Op{eKind, vecStates.size() - 1});
 }
 
-CReplay::SText CReplay::OwnSizeText(const RecordedPrimitive& Text, const QFont& Font)
+Replay::TextCall Replay::OwnSizeText(const RecordedPrimitive& Text, const QFont& Font)
 {
     // Where Qt starts the text in a box of its own size, for a box and an alignment.
     const auto Start = [&](QRect& Box, int iFlags) {
-        CPaintRecorder Probe;
+        PaintRecorder Probe;
         Record(Probe, [&](QPainter& Painter) {
             Painter.setFont(Font);
             const QFontMetrics Metrics = Painter.fontMetrics();
@@ -36,51 +36,51 @@ CReplay::SText CReplay::OwnSizeText(const RecordedPrimitive& Text, const QFont& 
         QRect Box;
         Box.translate((Text.textPosition - Start(Box, iFlags)).toPoint());
         if (Start(Box, iFlags) == Text.textPosition)
-            return SText{Box, iFlags, Text.text};
+            return TextCall{Box, iFlags, Text.text};
     }
     qFatal("no box of its own size puts '%s' where it was drawn", qPrintable(Text.text));
 }
 
-CReplay::CReplay(const CPaintRecorder& Recording, ETextBox eTextBox, std::size_t iFirst, std::size_t iEnd)
+Replay::Replay(const PaintRecorder& Recording, TextBox eTextBox, std::size_t iFirst, std::size_t iEnd)
 {
     const std::vector<RecordedPrimitive>& vecPrimitives = Recording.primitives();
     iEnd = std::min(iEnd, vecPrimitives.size());
     QRect LastFill;
     for (std::size_t i = iFirst; i < iEnd; ++i) {
         const RecordedPrimitive& Primitive = vecPrimitives[i];
-        SetState(SOp::Transform, m_vecTransforms, Recording.transformOf(Primitive));
+        SetState(Op::Transform, m_vecTransforms, Recording.transformOf(Primitive));
         const QPen Pen = Recording.penOf(Primitive);
         const bool bFill = Primitive.kind == RecordedPrimitive::Rect && Pen.style() == Qt::NoPen;
         // fillRect brings its own brush and no pen, and leaves the painter's as they were.
         if (!bFill) {
-            SetState(SOp::Pen, m_vecPens, Pen);
-            SetState(SOp::Brush, m_vecBrushes, Recording.brushOf(Primitive));
+            SetState(Op::Pen, m_vecPens, Pen);
+            SetState(Op::Brush, m_vecBrushes, Recording.brushOf(Primitive));
         }
         switch (Primitive.kind) {
         case RecordedPrimitive::Line:
             m_vecLines.push_back(Primitive.line);
-            m_vecOps.push_back(SOp{SOp::Line, m_vecLines.size() - 1});
+            m_vecOps.push_back(Op{Op::Line, m_vecLines.size() - 1});
             break;
         case RecordedPrimitive::Point:
             m_vecPoints.push_back(Primitive.point);
-            m_vecOps.push_back(SOp{SOp::Point, m_vecPoints.size() - 1});
+            m_vecOps.push_back(Op{Op::Point, m_vecPoints.size() - 1});
             break;
         case RecordedPrimitive::Rect:
             if (bFill) {
-                m_vecFills.push_back(SFill{Primitive.rect, Recording.brushOf(Primitive)});
-                m_vecOps.push_back(SOp{SOp::Fill, m_vecFills.size() - 1});
+                m_vecFills.push_back(FillCall{Primitive.rect, Recording.brushOf(Primitive)});
+                m_vecOps.push_back(Op{Op::Fill, m_vecFills.size() - 1});
                 LastFill = Primitive.rect;
             } else {
                 m_vecRects.push_back(Primitive.rect);
-                m_vecOps.push_back(SOp{SOp::Rect, m_vecRects.size() - 1});
+                m_vecOps.push_back(Op{Op::Rect, m_vecRects.size() - 1});
             }
             break;
         case RecordedPrimitive::Text: {
             const QFont Font = Recording.fontOf(Primitive);
-            SetState(SOp::Font, m_vecFonts, Font);
-            m_vecTexts.push_back(eTextBox == ETextBox::OwnSize ? OwnSizeText(Primitive, Font)
-                                                               : SText{LastFill, Qt::AlignCenter, Primitive.text});
-            m_vecOps.push_back(SOp{SOp::Text, m_vecTexts.size() - 1});
+            SetState(Op::Font, m_vecFonts, Font);
+            m_vecTexts.push_back(eTextBox == TextBox::OwnSize ? OwnSizeText(Primitive, Font)
+                                                               : TextCall{LastFill, Qt::AlignCenter, Primitive.text});
+            m_vecOps.push_back(Op{Op::Text, m_vecTexts.size() - 1});
             break;
         }
         case RecordedPrimitive::Other:
@@ -89,38 +89,38 @@ CReplay::CReplay(const CPaintRecorder& Recording, ETextBox eTextBox, std::size_t
     }
 }
 
-void CReplay::Paint(QPainter& Painter) const
+void Replay::Paint(QPainter& Painter) const
 {
-    for (const SOp& Op : m_vecOps) {
+    for (const Op& Op : m_vecOps) {
         switch (Op.eKind) {
-        case SOp::Pen:
+        case Op::Pen:
             Painter.setPen(m_vecPens[Op.iIndex]);
             break;
-        case SOp::Brush:
+        case Op::Brush:
             Painter.setBrush(m_vecBrushes[Op.iIndex]);
             break;
-        case SOp::Font:
+        case Op::Font:
             Painter.setFont(m_vecFonts[Op.iIndex]);
             break;
-        case SOp::Transform:
+        case Op::Transform:
             Painter.setTransform(m_vecTransforms[Op.iIndex]);
             break;
-        case SOp::Line:
+        case Op::Line:
             Painter.drawLines(&m_vecLines[Op.iIndex], 1);
             break;
-        case SOp::Point:
+        case Op::Point:
             Painter.drawPoints(&m_vecPoints[Op.iIndex], 1);
             break;
-        case SOp::Rect:
+        case Op::Rect:
             Painter.drawRects(&m_vecRects[Op.iIndex], 1);
             break;
-        case SOp::Fill: {
-            const SFill& Fill = m_vecFills[Op.iIndex];
+        case Op::Fill: {
+            const FillCall& Fill = m_vecFills[Op.iIndex];
             Painter.fillRect(Fill.Rect, Fill.Brush);
             break;
         }
-        case SOp::Text: {
-            const SText& Text = m_vecTexts[Op.iIndex];
+        case Op::Text: {
+            const TextCall& Text = m_vecTexts[Op.iIndex];
             Painter.drawText(Text.Box, Text.iFlags, Text.strText);
             break;
         }
@@ -131,14 +131,14 @@ void CReplay::Paint(QPainter& Painter) const
         Painter.resetTransform();
 }
 
-void Record(CPaintRecorder& Recorder, const PaintFunction& Paint)
+void Record(PaintRecorder& Recorder, const PaintFunction& Paint)
 {
     QPainter Painter(&Recorder);
     Painter.setRenderHint(QPainter::Antialiasing);
     Paint(Painter);
 }
 
-QString Describe(const CPaintRecorder& Recording, std::size_t i)
+QString Describe(const PaintRecorder& Recording, std::size_t i)
 {
     if (i >= Recording.primitives().size())
         return QStringLiteral("nothing");
@@ -159,7 +159,7 @@ QString Describe(const CPaintRecorder& Recording, std::size_t i)
 
 void CheckSamePrimitives(const PaintFunction& Library, const PaintFunction& Floor, const char* pFloorName)
 {
-    CPaintRecorder LibraryRecording, FloorRecording;
+    PaintRecorder LibraryRecording, FloorRecording;
     Record(LibraryRecording, Library);
     Record(FloorRecording, Floor);
     const std::size_t iDifference = LibraryRecording.firstDifference(FloorRecording);

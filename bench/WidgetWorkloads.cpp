@@ -16,79 +16,79 @@ namespace
 {
 
 using namespace KelmFramework;
-using Bench::CPaintRecorder;
-using Bench::CReplay;
-using Bench::ETextBox;
+using Bench::PaintRecorder;
+using Bench::Replay;
+using Bench::TextBox;
 
 // The widgets need a parent; the grid outlives the display, so it is declared first.
-struct SDisplayScene
+struct DisplayScene
 {
     std::unique_ptr<CRDBoxGridLayout> pGrid;
     QWidget Parent;
     CResultDisplay* pDisplay = nullptr;
 };
 
-struct SMatrixScene
+struct MatrixScene
 {
     QWidget Parent;
     CRDMatrix* pMatrix = nullptr;
 };
 
-Bench::SVariants DisplayVariants(int iLines, long iPoints)
+Bench::Race DisplayVariants(int iLines, long iPoints)
 {
-    auto pScene = std::make_shared<SDisplayScene>();
+    auto pScene = std::make_shared<DisplayScene>();
     pScene->pGrid = std::make_unique<CRDBoxGridLayout>(CRDPoint(0.0, -1.5), CRDPoint(10.0, 1.5),
                                                        QStringLiteral("time [s]"), QStringLiteral("voltage [V]"),
                                                        10, 5, 1, 3, c_ColorGray, c_ColorBlack);
     pScene->pDisplay = new CResultDisplay(&pScene->Parent, pScene->pGrid.get(), c_ColorWhite);
     pScene->pDisplay->resize(Bench::c_iWidgetWidth, Bench::c_iWidgetHeight);
 
-    Bench::SVariants Variants;
+    Bench::Race Variants;
     const Bench::PaintFunction Library = [pScene](QPainter& Painter) { pScene->pDisplay->render(&Painter); };
     Variants.Library.OnPainter = Library;
 
     // Before the lines are added, the repaint is what the polyline floor keeps.
-    CPaintRecorder GridOnly;
+    PaintRecorder GridOnly;
     Bench::Record(GridOnly, Library);
-    auto pGrid = std::make_shared<CReplay>(GridOnly, ETextBox::OwnSize);
+    auto pGrid = std::make_shared<Replay>(GridOnly, TextBox::OwnSize);
 
-    struct SPolyline
+    struct PolylineCall
     {
         QPen Pen;
         QPolygon Vertices;
     };
-    auto pPolylines = std::make_shared<std::vector<SPolyline>>();
-    auto pPeer = std::make_shared<Bench::SPeerScene>();
+    auto pPolylines = std::make_shared<std::vector<PolylineCall>>();
+    auto pPeer = std::make_shared<Bench::PeerScene>();
     const CRDColor Colors[] = {c_ColorBlue, c_ColorRed, c_ColorDarkGreen, c_ColorOrange, c_ColorDark};
     for (int i = 0; i < iLines; ++i) {
         std::vector<CRDPoint> vecPoints = Bench::NoisySine(iPoints, 0.3 * i, static_cast<std::uint32_t>(i + 1));
         pScene->pDisplay->AddLine(vecPoints, Colors[i % 5], eRDLineSolid, eRDPointNone, QString());
         CRDDecoratedLine Line(vecPoints, Colors[i % 5], eRDLineSolid, eRDPointNone, QString());
         pPeer->vecLines.push_back(Line);
-        CPaintRecorder Pen;
+        PaintRecorder Pen;
         QPen LinePen;
         Bench::Record(Pen, [&](QPainter& Painter) {
             pScene->pGrid->DrawLine(Painter, Line);
             LinePen = Painter.pen();
         });
-        pPolylines->push_back(SPolyline{LinePen, Bench::MappedVertices(*pScene->pGrid, vecPoints)});
+        pPolylines->push_back(PolylineCall{LinePen, Bench::MappedVertices(*pScene->pGrid, vecPoints)});
     }
 
-    CPaintRecorder Full;
+    PaintRecorder Full;
     Bench::Record(Full, Library);
-    auto pSameCalls = std::make_shared<CReplay>(Full, ETextBox::OwnSize);
+    auto pSameCalls = std::make_shared<Replay>(Full, TextBox::OwnSize);
     const Bench::PaintFunction SameCalls = [pSameCalls](QPainter& Painter) { pSameCalls->Paint(Painter); };
     Bench::CheckSamePrimitives(Library, SameCalls, "same-calls");
-    Variants.vecRivals.push_back({"same calls", Bench::EPicture::Library, Bench::ClipCandidates(SameCalls)});
+    Variants.vecRivals.push_back({"same calls", Bench::Picture::Library, Bench::ClipCandidates(SameCalls)});
     if (iLines > 0) {
         const Bench::PaintFunction Polyline = [pGrid, pPolylines](QPainter& Painter) {
             pGrid->Paint(Painter);
-            for (const SPolyline& Line : *pPolylines) {
+            for (const PolylineCall& Line : *pPolylines) {
                 Painter.setPen(Line.Pen);
                 Painter.drawPolyline(Line.Vertices);
             }
         };
-        Variants.vecRivals.push_back({"polyline", Bench::EPicture::Shared, Bench::ClipCandidates(Polyline)});
+        Variants.vecRivals.push_back({"polyline", Bench::Picture::Shared, Bench::ClipCandidates(Polyline)});
     }
 
     const CRDBoxGridLayout& Grid = *pScene->pGrid;
@@ -100,12 +100,12 @@ Bench::SVariants DisplayVariants(int iLines, long iPoints)
     pPeer->strYTitle = Grid.m_strYAxisTitle;
     pPeer->iXDivisions = static_cast<int>(Grid.m_iXDivisions);
     pPeer->iYDivisions = static_cast<int>(Grid.m_iYDivisions);
-    for (Bench::SRival& Peer : Bench::PeerRivals(pPeer))
+    for (Bench::Rival& Peer : Bench::PeerRivals(pPeer))
         Variants.vecRivals.push_back(std::move(Peer));
     return Variants;
 }
 
-Bench::SVariants MatrixVariants(long iItems)
+Bench::Race MatrixVariants(long iItems)
 {
     CRDMatrixData Data;
     std::mt19937 Generator(static_cast<std::uint32_t>(iItems));
@@ -116,21 +116,21 @@ Bench::SVariants MatrixVariants(long iItems)
     }
     Data.m_iBlinkIndex = iItems / 2;
 
-    auto pScene = std::make_shared<SMatrixScene>();
+    auto pScene = std::make_shared<MatrixScene>();
     pScene->pMatrix = new CRDMatrix(&pScene->Parent, Data, c_ColorLightGray, c_ColorDarkGray,
                                     {c_ColorGreen, c_ColorYellow, c_ColorOrange, c_ColorRed});
     pScene->pMatrix->resize(Bench::c_iWidgetWidth, Bench::c_iWidgetHeight);
     // The blinking cell shows inverted.
     pScene->pMatrix->UpdateMatrixData(Data);
 
-    Bench::SVariants Variants;
+    Bench::Race Variants;
     Variants.Library.OnPainter = [pScene](QPainter& Painter) { pScene->pMatrix->render(&Painter); };
-    CPaintRecorder Full;
+    PaintRecorder Full;
     Bench::Record(Full, Variants.Library.OnPainter);
-    auto pRaw = std::make_shared<CReplay>(Full, ETextBox::LastFill);
+    auto pRaw = std::make_shared<Replay>(Full, TextBox::LastFill);
     const Bench::PaintFunction SameCalls = [pRaw](QPainter& Painter) { pRaw->Paint(Painter); };
     Bench::CheckSamePrimitives(Variants.Library.OnPainter, SameCalls, "same-calls");
-    Variants.vecRivals.push_back({"same calls", Bench::EPicture::Library, Bench::ClipCandidates(SameCalls)});
+    Variants.vecRivals.push_back({"same calls", Bench::Picture::Library, Bench::ClipCandidates(SameCalls)});
     return Variants;
 }
 

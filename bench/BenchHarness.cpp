@@ -13,6 +13,10 @@
 #include <memory>
 #include <optional>
 
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#endif
+
 namespace Bench
 {
 
@@ -43,14 +47,35 @@ QImage& Canvas(qreal dPixelRatio)
     return Found->second;
 }
 
+#if defined(__x86_64__) && defined(__GNUC__)
+__attribute__((target("avx"))) void ZeroUpperAvx()
+{
+    _mm256_zeroupper();
+}
+#endif
+
+// Painting through Qt's raster engine leaves the upper halves of the vector registers dirty, and
+// plain SSE code after it then runs several times slower here (one pass: 7.2 ms instead of 1.2
+// after the box grid). Every frame starts clean, whatever the variant before it left.
+void ZeroUpperVectors()
+{
+#if defined(__x86_64__) && defined(__GNUC__)
+    static const bool s_bAvx = __builtin_cpu_supports("avx");
+    if (s_bAvx)
+        ZeroUpperAvx();
+#endif
+}
+
 void PaintOn(QImage& Image, const Drawer& Paint)
 {
     if (Paint.OnCanvas) {
+        ZeroUpperVectors();
         Paint.OnCanvas(Image);
         return;
     }
     QPainter Painter(&Image);
     Painter.setRenderHint(QPainter::Antialiasing);
+    ZeroUpperVectors();
     Paint.OnPainter(Painter);
 }
 

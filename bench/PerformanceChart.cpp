@@ -70,10 +70,15 @@ const VariantStyle c_Variants[] = {
     {"qwt", "Qwt", c_ColorGray},
 };
 
-// The milliseconds of a variant in a median entry: the least of its candidates ("same_calls.clip_ms").
+// The milliseconds of a variant in a median entry. Of a rival's candidates ("same_calls.clip_ms"),
+// the fastest against the library within the repetitions counts, as in report.py.
 bool Milliseconds(const QJsonObject& Median, const QString& strKey, double& dMilliseconds)
 {
-    bool bFound = false;
+    if (strKey == QLatin1String("library")) {
+        dMilliseconds = Median.value(QLatin1String("library_ms")).toDouble();
+        return Median.contains(QLatin1String("library_ms"));
+    }
+    double dBestRatio = -1.0;
     for (auto It = Median.begin(); It != Median.end(); ++It) {
         const QString strCounter = It.key();
         if (!strCounter.endsWith(QLatin1String("_ms")))
@@ -81,10 +86,13 @@ bool Milliseconds(const QJsonObject& Median, const QString& strKey, double& dMil
         const QString strVariant = strCounter.chopped(3);
         if (strVariant != strKey && !strVariant.startsWith(strKey + QLatin1Char('.')))
             continue;
-        dMilliseconds = bFound ? std::min(dMilliseconds, It.value().toDouble()) : It.value().toDouble();
-        bFound = true;
+        const double dRatio = Median.value(QLatin1String("lib_per_") + strVariant).toDouble();
+        if (dRatio > dBestRatio) {
+            dBestRatio = dRatio;
+            dMilliseconds = It.value().toDouble();
+        }
     }
-    return bFound;
+    return dBestRatio >= 0.0;
 }
 
 // Median milliseconds by workload ("line_solid/1000") and counter.

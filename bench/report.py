@@ -98,13 +98,18 @@ class Row:
             rival, _, candidate = variant.partition(".")
             self.rivals.setdefault(rival, {})[candidate] = (value, variant)
 
+    def ratio(self, variant):
+        return self.median["lib_per_" + variant]
+
     def winner(self, rival):
-        """(candidate, ms, library / rival) of the rival's fastest candidate, or None."""
+        """(candidate, ms, library / rival) of the rival's fastest candidate, or None. The fastest is
+        the one with the highest library / candidate: compared within each repetition, under one
+        load, rather than by medians of repetitions that ran under different loads."""
         candidates = self.rivals.get(rival)
         if not candidates:
             return None
-        candidate, (value, variant) = min(candidates.items(), key=lambda item: item[1][0])
-        return candidate, value, self.median["lib_per_" + variant]
+        candidate, (value, variant) = max(candidates.items(), key=lambda item: self.ratio(item[1][1]))
+        return candidate, value, self.ratio(variant)
 
     def spread(self, rival):
         won = self.winner(rival)
@@ -165,7 +170,8 @@ def main(path, allocations_path=None):
     say("  line, all markers in one call. Its joins differ from separate segments, so its pixels do too.")
     say("- A floor is timed in candidate set-ups: as it is (*no clip*) and with a clip rectangle that cuts")
     say("  nothing (*clip*), with which Qt's raster engine draws the same pixels faster. The fastest candidate")
-    say("  of the run is the floor; its name is in brackets, and all candidates are listed below. At start-up")
+    say("  of the run is the floor: the one with the highest library / candidate, as that compares them within")
+    say("  each repetition. Its name is in brackets, and all candidates are listed below. At start-up")
     say("  every same-calls candidate is checked pixel for pixel against the library's image (and primitive")
     say("  by primitive against its recording), every polyline candidate against the other.")
     say("- **QCustomPlot** and **Qwt** draw the same data, colours, pen styles and marker shapes in the same")
@@ -239,8 +245,8 @@ def candidates_section(rows, say):
     say("")
     say("## Candidates")
     say("")
-    say("Every candidate of every rival that has more than one, in milliseconds per frame; the fastest,")
-    say("which the tables above take, in bold.")
+    say("Every candidate of every rival that has more than one: milliseconds per frame, then library /")
+    say("candidate. The fastest (the highest ratio), which the tables above take, is in bold.")
     say("")
     say("| workload | N | candidates |")
     say("|---|---:|---|")
@@ -252,8 +258,9 @@ def candidates_section(rows, say):
                 continue
             best = row.winner(rival)[0]
             parts.append("%s: %s" % (RIVALS.get(rival, rival), ", ".join(
-                ("**%s %s**" if candidate == best else "%s %s") % (CANDIDATES.get(candidate, candidate), ms(value))
-                for candidate, (value, _) in sorted(candidates.items(), key=lambda item: item[0]))))
+                ("**%s %s / %.3f**" if candidate == best else "%s %s / %.3f")
+                % (CANDIDATES.get(candidate, candidate), ms(value), row.ratio(variant))
+                for candidate, (value, variant) in sorted(candidates.items(), key=lambda item: item[0]))))
         if parts:
             say("| %s | %s | %s |" % (FAMILIES.get(row.family, row.family), count_text(row.count), "; ".join(parts)))
     wins = {rival: {} for rival in RIVALS}

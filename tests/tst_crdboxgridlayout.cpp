@@ -15,7 +15,7 @@ namespace
 enum { DefaultCallBack, PlainCallBack, CallBackNamedLikeDefault };
 
 // A grid over the view (0, bottom)-(10, top), 4 x 4 divisions, drawn into L 50, T 50, R 453, B 352 with a
-// margin of 40 and a font 14 pixels high: cells of 100 x 75, strips of 3 and 2 pixels left over.
+// margin of 40 and a font 18 pixels high: cells of 100 x 75, strips of 3 and 2 pixels left over.
 struct Painted : RecordingPaintDevice
 {
     Painted(int callBack = DefaultCallBack, double bottom = -0.3, double top = 0.9)
@@ -27,7 +27,7 @@ struct Painted : RecordingPaintDevice
                        ? new CRDBoxGridLayout(a, b, x, y, 4, 4, 1, 6, c_ColorGray, c_ColorOrange)
                        : new CRDBoxGridLayout(plain, a, b, x, y, 4, 4, 1, 6, c_ColorGray, c_ColorOrange));
         QFont font(QStringLiteral("DejaVu Sans"));
-        font.setPixelSize(11);
+        font.setPixelSize(15);
         painter.setFont(font);
     }
     // The primitives of one kind ("line", "text"), each checked for its pen and for a transform put back.
@@ -79,14 +79,15 @@ private slots:
     {
         QTest::addColumn<int>("callBack");
         QTest::addColumn<QStringList>("texts");
-        // Numbers are centred 5 pixels below B; slanted texts start lower the longer they are. The title's box
-        // starts at half the device width, in the middle of the band above the box.
-        const QStringList numbers = list("text 2.5 142,357|text 5.0 242,357|text 7.5 342,357|text 10.0 438,357|"
-                                         "text time 201,13");
+        // Numbers are centred 5 pixels below B ("2.5" is 24 pixels wide, "10.0" 33); slanted texts start
+        // lower the longer they are, three quarters of their width ("--": 11) left of their line. The title's
+        // box starts at half the device width, in the middle of the band above the box.
+        const QStringList numbers = list("text 2.5 138,357|text 5.0 238,357|text 7.5 338,357|text 10.0 434,357|"
+                                         "text time 201,11");
         QTest::newRow("numbers") << int(DefaultCallBack) << numbers;
         QTest::newRow("a callback that does not override: slanted dashes") << int(PlainCallBack)
-            << list("text -- 144,361 -45|text -- 244,361 -45|text -- 344,361 -45|text -- 444,361 -45|"
-                    "text time 201,13");
+            << list("text -- 142,361 -45|text -- 242,361 -45|text -- 342,361 -45|text -- 442,361 -45|"
+                    "text time 201,11");
         QTest::newRow("a callback named like the default: numbers") << int(CallBackNamedLikeDefault) << numbers;
     }
     void xLabels()
@@ -94,9 +95,6 @@ private slots:
         QFETCH(int, callBack);
         QFETCH(QStringList, texts);
         Painted device(callBack);
-        // The worked numbers take Qt 5's whole-pixel metrics; Qt 6 makes this font 13 pixels high.
-        if (device.painter.fontMetrics().height() != 14)
-            QSKIP("worked for a font 14 pixels high");
         device.grid->DrawXGrid(device.painter, device.leftTop, device.rightBottom, 40);
         QCOMPARE(device.texts(), texts);
     }
@@ -107,11 +105,11 @@ private slots:
         QTest::addColumn<double>("top");
         QTest::addColumn<QStringList>("texts");
         // Labels end 5 pixels left of L, centred on their lines; the bottom line has none. The title reads
-        // upwards, centred in the band right of the box.
+        // upwards, centred in the band right of the box ("voltage" is 56 pixels wide).
         QTest::newRow("0.9 down to a running sum of 1.1e-16, snapped to 0") << -0.3 << 0.9
-            << list("text 0.9 28,43|text 0.6 28,118|text 0.3 28,193|text 0 38,268|text voltage 466,212 -90");
+            << list("text 0.9 21,41|text 0.6 21,116|text 0.3 21,191|text 0 35,266|text voltage 464,227 -90");
         QTest::newRow("exactly 1e-8 is not snapped") << 1e-8 - 4 << 1e-8
-            << list("text 1e-08 13,43|text -1 34,118|text -2 34,193|text -3 34,268|text voltage 466,212 -90");
+            << list("text 1e-08 2,41|text -1 30,116|text -2 30,191|text -3 30,266|text voltage 464,227 -90");
     }
     void yLabels()
     {
@@ -119,10 +117,18 @@ private slots:
         QFETCH(double, top);
         QFETCH(QStringList, texts);
         Painted device(DefaultCallBack, bottom, top);
-        if (device.painter.fontMetrics().height() != 14)
-            QSKIP("worked for a font 14 pixels high");
         device.grid->DrawYGrid(device.painter, device.leftTop, device.rightBottom, 40);
         QCOMPARE(device.texts(), texts);
+    }
+
+    // A precision of 32767 gets the 340 digits a double can show, not 32767 at every line.
+    void labelPrecision()
+    {
+        Painted device;
+        device.grid->m_iXPrecision = SHRT_MAX;
+        device.grid->DrawXGrid(device.painter, device.leftTop, device.rightBottom, 40);
+        const QString last = device.texts().at(3).section(QLatin1Char(' '), 1, 1);
+        QCOMPARE(last, QStringLiteral("10.") + QString(340, QLatin1Char('0')));
     }
 };
 

@@ -435,7 +435,7 @@ void DrawCounted(CRDLinearGrid& Grid, QPainter& Painter, const CRDDecoratedLine&
     LineBatch Others(Painter);
 
     if (Where.eRoute == Route::Canvas) {
-        CoverageCanvas Canvas(bCounted ? Stamps : Frame{1, 1, 0, 0}, LinePen.color(), Model);
+        CoverageCanvas Canvas(bCounted ? Stamps : Frame{1, 1, 0, 0}, LinePen.color(), Model, Where);
         CanvasRows Rows{Canvas, Stamps.iT};
         typename CanvasSink<Period, OnMask>::Profiles Columns(iRows, Rows);
         CanvasSink<Period, OnMask> Sink(Painter, Device, Stamps, bCounted, Others, Canvas, Columns);

@@ -50,20 +50,25 @@ constexpr int c_iAllowed = 2;
 
 enum Side { Right = 0, Left = 1 };
 
-// Per pixel of a line, how often the short segments blend it. Everything is then drawn as images,
-// one blend per pixel and image, with the alphas of the segments, at a fraction of the raster
-// engine's cost per pixel.
+// Per pixel of a line, how often the short segments blend it. The blends are then written into
+// the painter's image where it may be written directly, or drawn as images, one blend per pixel and
+// image, with the alphas of the segments; either at a fraction of the raster engine's cost per pixel.
 class CoverageCanvas
 {
 public:
-    /// Covers the columns left of Stamps to its right edge and the rows above it to its bottom edge.
-    CoverageCanvas(const Frame& Stamps, const QColor& Color, const StampModel& Model)
+    /// Covers the columns left of Stamps to its right edge and the rows above it to its bottom edge,
+    /// which must be pixels the painter of Where may write.
+    CoverageCanvas(const Frame& Stamps, const QColor& Color, const StampModel& Model, const Target& Where = Target())
         : m_iLeft(Stamps.iL - 1),
           m_iTop(Stamps.iT - 1),
           m_iWidth(Stamps.Width() + 1),
           m_iHeight(Stamps.Height() + 1),
           m_uColor(Color.rgb()),
-          m_Model(Model)
+          m_Model(Model),
+          m_pImage(Where.pImage),
+          m_iOffsetX(Where.iOffsetX),
+          m_iOffsetY(Where.iOffsetY),
+          m_iTileShift(m_pImage ? 0 : 5)
     {
     }
 
@@ -72,8 +77,8 @@ public:
     {
         for (std::size_t iTile = 0; iTile < m_vecTiles.size(); ++iTile) {
             const long iLow = m_vecTiles[iTile].first, iHigh = m_vecTiles[iTile].second;
-            const long iFirst = static_cast<long>(iTile) * c_iTileWidth;
-            for (long iColumn = iFirst; iLow <= iHigh && iColumn < std::min(iFirst + c_iTileWidth, m_iWidth); ++iColumn)
+            const long iFirst = static_cast<long>(iTile) << m_iTileShift;
+            for (long iColumn = iFirst; iLow <= iHigh && iColumn < std::min(iFirst + (1L << m_iTileShift), m_iWidth); ++iColumn)
                 std::fill_n(m_pCells + iColumn * m_iHeight + iLow, iHigh - iLow + 1, Cell(0));
         }
     }
@@ -188,15 +193,14 @@ public:
             const long iLow = m_vecTiles[iTile].first, iHigh = m_vecTiles[iTile].second;
             if (iLow > iHigh)
                 continue;
-            const long iFirst = static_cast<long>(iTile) * c_iTileWidth;
-            const long iWidth = std::min(c_iTileWidth, m_iWidth - iFirst);
+            const long iFirst = static_cast<long>(iTile) << m_iTileShift;
+            const long iWidth = std::min(1L << m_iTileShift, m_iWidth - iFirst);
             DrawTile(Painter, iFirst, iWidth, iLow, iHigh - iLow + 1);
             m_vecTiles[iTile] = {m_iHeight, -1};
         }
     }
 
 private:
-    static constexpr long c_iTileWidth = 32;
     static constexpr int c_iRowGap = 6;
 
     static std::size_t Index(long i) { return static_cast<std::size_t>(i); }
@@ -206,7 +210,7 @@ private:
         if (!m_pCells)
             Allocate();
         const long iColumn = iX - m_iLeft, iRow = iY - m_iTop;
-        std::pair<long, long>& Rows = m_vecTiles[Index(iColumn / c_iTileWidth)];
+        std::pair<long, long>& Rows = m_vecTiles[Index(iColumn >> m_iTileShift)];
         Rows.first = std::min(Rows.first, iRow);
         Rows.second = std::max(Rows.second, iRow);
         return m_pCells[iColumn * m_iHeight + iRow];
@@ -220,7 +224,7 @@ private:
         if (vecCells.size() < Index(m_iWidth * m_iHeight))
             vecCells.assign(Index(m_iWidth * m_iHeight), 0);
         m_pCells = vecCells.data();
-        m_vecTiles.assign(Index((m_iWidth + c_iTileWidth - 1) / c_iTileWidth), {m_iHeight, -1});
+        m_vecTiles.assign(Index(((m_iWidth - 1) >> m_iTileShift) + 1), {m_iHeight, -1});
         BuildLayers();
     }
 
@@ -292,6 +296,10 @@ private:
     // are cleared and only those pixels written.
     void DrawTile(QPainter& Painter, long iFirst, long iWidth, long iLow, long iRows)
     {
+        if (m_pImage) {
+            WriteTile(iFirst, iWidth, iLow, iRows);
+            return;
+        }
         Cell* const puTile = m_pCells + iFirst * m_iHeight + iLow;
         m_vecRowLayers.assign(Index(iRows), 0);
         m_vecDeep.clear();
@@ -355,6 +363,43 @@ private:
         }
     }
 
+    // Qt's product of the four channels of a premultiplied pixel and an alpha, rounded as it rounds.
+    static QRgb Multiply(QRgb uPixel, unsigned uAlpha)
+    {
+        std::uint32_t uLow = (uPixel & 0xff00ffu) * uAlpha;
+        uLow = ((uLow + ((uLow >> 8) & 0xff00ffu) + 0x800080u) >> 8) & 0xff00ffu;
+        std::uint32_t uHigh = ((uPixel >> 8) & 0xff00ffu) * uAlpha;
+        uHigh = (uHigh + ((uHigh >> 8) & 0xff00ffu) + 0x800080u) & 0xff00ff00u;
+        return uHigh | uLow;
+    }
+
+    // The blends of a tile straight into the image: each layer's colour over the pixel, as the
+    // raster engine draws an image over it.
+    void WriteTile(long iFirst, long iWidth, long iLow, long iRows)
+    {
+        uchar* const puBits = const_cast<uchar*>(m_pImage->constBits());
+        const long iStride = static_cast<long>(m_pImage->bytesPerLine());
+        for (long iColumn = 0; iColumn < iWidth; ++iColumn) {
+            Cell* const puCells = m_pCells + (iFirst + iColumn) * m_iHeight + iLow;
+            uchar* puPixel = puBits + (m_iTop + iLow + m_iOffsetY) * iStride
+                             + (m_iLeft + iFirst + iColumn + m_iOffsetX) * static_cast<long>(sizeof(QRgb));
+            for (long iRow = 0; iRow < iRows; ++iRow, puPixel += iStride) {
+                const Cell uCell = puCells[iRow];
+                if (uCell == 0)
+                    continue;
+                const int iSequence = Cells::Sequence(uCell);
+                QRgb uPixel;
+                std::memcpy(&uPixel, puPixel, sizeof uPixel);
+                for (int iLayer = 0; iLayer < m_auLayers[Index(iSequence)]; ++iLayer) {
+                    const QRgb uSource = m_vecColors[Index(iLayer)][Index(iSequence)];
+                    uPixel = uSource + Multiply(uPixel, 255u - qAlpha(uSource));
+                }
+                std::memcpy(puPixel, &uPixel, sizeof uPixel);
+            }
+            std::fill_n(puCells, iRows, Cell(0));
+        }
+    }
+
     void DrawPixels(QPainter& Painter, long iFirst, long iWidth, long iTopRow, long iRows, const QRgb* puPixels)
     {
         const QImage Pixels(reinterpret_cast<const uchar*>(puPixels), static_cast<int>(iWidth),
@@ -368,6 +413,12 @@ private:
     const long m_iHeight;
     const QRgb m_uColor;
     const StampModel m_Model;
+    QImage* const m_pImage;
+    const long m_iOffsetX;
+    const long m_iOffsetY;
+    // Log2 of the columns whose written rows are tracked together: images are drawn per tile, while pixels
+    // written directly cost only where a column has any.
+    const int m_iTileShift;
     Cell* m_pCells = nullptr;
     std::vector<std::pair<long, long>> m_vecTiles; // rows written per tile of columns
     std::array<std::uint8_t, Cells::c_iSequences + 1> m_auLayers{}; // blends per sequence

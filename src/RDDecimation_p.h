@@ -50,6 +50,10 @@ struct Target
     // The pixels, in the painter's coordinates, that the painter may write and that lie clear of
     // its device's edges: short segments inside count as their pixels.
     long iLeft = 0, iTop = 0, iRight = -1, iBottom = -1;
+    // The image the painter paints on, where counted blends may be written into it directly, and
+    // where a pixel of the painter's coordinates lies in it.
+    QImage* pImage = nullptr;
+    long iOffsetX = 0, iOffsetY = 0;
 };
 
 // Even device pixels per pixel up to this are merged; odd or larger scales are drawn exactly.
@@ -72,7 +76,9 @@ inline Target TargetOf(QPainter& Painter, const QColor& Color)
     const QImage& Image = *static_cast<const QImage*>(pDevice);
     if (Image.format() != QImage::Format_RGB32 && Image.format() != QImage::Format_ARGB32_Premultiplied)
         return Result;
-    const QTransform Transform = Painter.combinedTransform();
+    // Device coordinates are the image's pixels: a widget's painter is moved to where the widget
+    // lies in its window's image.
+    const QTransform Transform = Painter.deviceTransform();
     const double dScale = Transform.m11();
     if (Transform.type() > QTransform::TxScale || Transform.m22() != dScale || dScale < 1.0
         || dScale > c_iMaxScale || dScale != std::floor(dScale) || Transform.dx() != std::floor(Transform.dx())
@@ -85,6 +91,9 @@ inline Target TargetOf(QPainter& Painter, const QColor& Color)
     // The writable pixels in device coordinates, kept two pixels off every edge, where the raster
     // engine may cut a line's geometry rather than its pixels.
     QRect Writable = Image.rect();
+    const QRegion System = pEngine->systemClip();
+    if (!System.isEmpty())
+        Writable &= System.boundingRect();
     if (Painter.hasClipping()) {
         const QRegion Clip = Painter.clipRegion();
         if (Clip.rectCount() != 1)
@@ -102,6 +111,12 @@ inline Target TargetOf(QPainter& Painter, const QColor& Color)
     Result.iTop = static_cast<long>(std::ceil(Logical.top()));
     Result.iRight = static_cast<long>(std::floor(Logical.right())) - 1;
     Result.iBottom = static_cast<long>(std::floor(Logical.bottom())) - 1;
+    // Where every writable pixel may be written, blends can go straight into the image.
+    if (iScale == 1 && System.rectCount() <= 1) {
+        Result.pImage = const_cast<QImage*>(&Image);
+        Result.iOffsetX = static_cast<long>(Transform.dx());
+        Result.iOffsetY = static_cast<long>(Transform.dy());
+    }
     return Result;
 }
 

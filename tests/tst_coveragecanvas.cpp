@@ -11,22 +11,27 @@ class tst_CoverageCanvas : public QObject
 
 private slots:
     // r vertical segments lighting a pixel from its left edge and then l from its right edge, drawn
-    // by the raster engine and by the canvas: the same pixels, on any background and colour; once
-    // full, within one step of the colour, where blends of about a half may stop.
+    // by the raster engine and by the canvas, as images or written into the painter's image: the
+    // same pixels, on any background and colour; once full, within one step of the colour, where
+    // blends of about a half may stop.
     void countsBlendLikeTheirSegments_data()
     {
         QTest::addColumn<int>("right");
         QTest::addColumn<int>("left");
-        for (int right : {0, 1, 3, 7})
-            for (int left : {0, 1, 2, 5})
-                if (right + left > 0)
-                    QTest::addRow("%d right, %d left%s", right, left, right + left >= c_iSaturation ? ", full" : "")
-                        << right << left;
+        QTest::addColumn<bool>("direct");
+        for (bool direct : {false, true})
+            for (int right : {0, 1, 3, 7})
+                for (int left : {0, 1, 2, 5})
+                    if (right + left > 0)
+                        QTest::addRow("%d right, %d left%s%s", right, left,
+                                      right + left >= c_iSaturation ? ", full" : "", direct ? ", written" : "")
+                            << right << left << direct;
     }
     void countsBlendLikeTheirSegments()
     {
         QFETCH(int, right);
         QFETCH(int, left);
+        QFETCH(bool, direct);
         const StampModel& model = StampModelFor(1);
         QVERIFY(model.bValid);
         for (QRgb background : {0xffffffffu, 0xff000000u, 0x80204060u})
@@ -43,14 +48,17 @@ private slots:
                 }
                 painter.end();
                 {
-                    CoverageCanvas canvas(Frame{1, 1, 6, 6}, color, model);
+                    QPainter canvasPainter(&counted);
+                    canvasPainter.setRenderHint(QPainter::Antialiasing);
+                    const Target where = direct ? TargetOf(canvasPainter, color) : Target();
+                    QCOMPARE(where.pImage != nullptr, direct);
+                    CoverageCanvas canvas(Frame{1, 1, 6, 6}, color, model, where);
                     for (int row = 2; row < 5; ++row) {
                         if (right)
                             canvas.Add(3, row, Right, std::min(right, c_iSaturation));
                         if (left)
                             canvas.Add(3, row, Left, std::min(left, c_iSaturation));
                     }
-                    QPainter canvasPainter(&counted);
                     canvas.Draw(canvasPainter);
                 }
                 const int allowed = right + left >= c_iSaturation ? 1 : 0;

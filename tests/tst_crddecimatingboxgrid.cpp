@@ -2,6 +2,8 @@
 #include "DecimationScene.h"
 #include "RecordingPaintDevice.h"
 
+#include "CResultDisplay.h"
+
 #include <QtTest>
 
 #include <cmath>
@@ -113,6 +115,8 @@ private slots:
     void regressions();
     void randomScenes_data();
     void randomScenes();
+    void insideAWindow_data();
+    void insideAWindow();
     void vectorPaintersGetBoxGridPrimitives_data();
     void vectorPaintersGetBoxGridPrimitives();
 };
@@ -280,6 +284,43 @@ void tst_CRDDecimatingBoxGrid::randomScenes()
         iDiffering += d.iDiffering;
     }
     QVERIFY2(iDiffering * 100 <= iLit, qPrintable(QStringLiteral("%1 of %2 lit pixels differ").arg(iDiffering).arg(iLit)));
+}
+
+// A display placed inside a window paints into the window's image, at its offset, only where the
+// window repaints: a whole window, and two separate parts of it.
+void tst_CRDDecimatingBoxGrid::insideAWindow_data()
+{
+    QTest::addColumn<QRegion>("repainted");
+    QTest::newRow("the whole window") << QRegion();
+    QTest::newRow("two parts") << (QRegion(40, 30, 150, 90) + QRegion(230, 150, 120, 120));
+}
+
+void tst_CRDDecimatingBoxGrid::insideAWindow()
+{
+    QFETCH(QRegion, repainted);
+    QImage images[2];
+    for (int decimating = 0; decimating < 2; ++decimating) {
+        CRDBoxGridLayout exact(CRDPoint(0, -1.5), CRDPoint(1, 1.5), QString(), QString(), 5, 5, 1, 3, c_ColorGray,
+                               c_ColorBlack);
+        CRDDecimatingBoxGrid fast(CRDPoint(0, -1.5), CRDPoint(1, 1.5), QString(), QString(), 5, 5, 1, 3, c_ColorGray,
+                                  c_ColorBlack);
+        QWidget window;
+        window.resize(400, 300);
+        CResultDisplay display(&window, decimating ? static_cast<CRDGrid*>(&fast) : &exact, c_ColorWhite);
+        display.setGeometry(23, 17, 360, 270);
+        std::vector<CRDPoint> points = makeData(NoisySine, 20000);
+        display.AddLine(points, c_ColorOrange, eRDLineSolid, eRDPointNone, QString());
+        images[decimating] = QImage(window.size(), QImage::Format_ARGB32_Premultiplied);
+        images[decimating].fill(Qt::black);
+        window.render(&images[decimating], QPoint(), repainted);
+    }
+    int largest = 0;
+    for (int y = 0; y < images[0].height(); ++y)
+        for (int x = 0; x < images[0].width(); ++x)
+            for (int shift = 0; shift < 32; shift += 8)
+                largest = std::max(largest, std::abs(int(images[0].pixel(x, y) >> shift & 0xff)
+                                                     - int(images[1].pixel(x, y) >> shift & 0xff)));
+    QVERIFY2(largest <= c_iLargestStep, QByteArray::number(largest));
 }
 
 // Recorders, printers, PDF and SVG get every primitive of the box grid, in its order and pens.

@@ -489,6 +489,13 @@ void DrawMarkers(CRDLinearGrid& Grid, QPainter& Painter, const CRDDecoratedLine&
     const long iReach = pMarker ? pMarker->iReach : 0;
     const Frame Clear{Where.iLeft + iReach, Where.iTop + iReach, Where.iRight - iReach, Where.iBottom - iReach};
     const int iRepeatLimit = pMarker ? pMarker->iRepeatLimit : 256;
+    // Where the image is written directly: each lit pixel as its place from the marker's corner.
+    std::vector<std::pair<long, QRgb>> vecPixels;
+    if (pMarker && Where.pImage) {
+        const long iStride = static_cast<long>(Where.pImage->bytesPerLine() / 4);
+        for (const MarkerImage::Pixel& Pixel : pMarker->vecPixels)
+            vecPixels.emplace_back(Pixel.iY * iStride + Pixel.iX, Pixel.uColor);
+    }
 
     const Numeric::LinearMap Map = Numeric::LinearMap::Of(Grid);
     bool bPenSet = false;
@@ -497,6 +504,13 @@ void DrawMarkers(CRDLinearGrid& Grid, QPainter& Painter, const CRDDecoratedLine&
         const long iTimes = std::min<long>(iRun, iRepeatLimit);
         if (pMarker && Clear.Contains(iRunX, iRunY)) {
             const QPointF At(static_cast<double>(iRunX - iReach), static_cast<double>(iRunY - iReach));
+            if (Where.pImage) {
+                QRgb* const puCorner = PixelOf(Where, iRunX - iReach, iRunY - iReach);
+                for (long i = 0; i < iTimes; ++i)
+                    for (const std::pair<long, QRgb>& Pixel : vecPixels)
+                        puCorner[Pixel.first] = SourceOver(puCorner[Pixel.first], Pixel.second);
+                return;
+            }
             for (long i = 0; i < iTimes; ++i)
                 for (std::size_t iLayer = 0; iLayer < pMarker->vecLayers.size(); ++iLayer)
                     Painter.drawImage(At + pMarker->vecOffsets[iLayer], pMarker->vecLayers[iLayer]);

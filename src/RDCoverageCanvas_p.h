@@ -363,16 +363,6 @@ private:
         }
     }
 
-    // Qt's product of the four channels of a premultiplied pixel and an alpha, rounded as it rounds.
-    static QRgb Multiply(QRgb uPixel, unsigned uAlpha)
-    {
-        std::uint32_t uLow = (uPixel & 0xff00ffu) * uAlpha;
-        uLow = ((uLow + ((uLow >> 8) & 0xff00ffu) + 0x800080u) >> 8) & 0xff00ffu;
-        std::uint32_t uHigh = ((uPixel >> 8) & 0xff00ffu) * uAlpha;
-        uHigh = (uHigh + ((uHigh >> 8) & 0xff00ffu) + 0x800080u) & 0xff00ff00u;
-        return uHigh | uLow;
-    }
-
     // The blends of a tile straight into the image: each layer's colour over the pixel, as the
     // raster engine draws an image over it.
     void WriteTile(long iFirst, long iWidth, long iLow, long iRows)
@@ -392,7 +382,7 @@ private:
                 std::memcpy(&uPixel, puPixel, sizeof uPixel);
                 for (int iLayer = 0; iLayer < m_auLayers[Index(iSequence)]; ++iLayer) {
                     const QRgb uSource = m_vecColors[Index(iLayer)][Index(iSequence)];
-                    uPixel = uSource + Multiply(uPixel, 255u - qAlpha(uSource));
+                    uPixel = SourceOver(uPixel, uSource);
                 }
                 std::memcpy(puPixel, &uPixel, sizeof uPixel);
             }

@@ -38,6 +38,14 @@ struct MarkerImage
     long iReach = 0;               // pixels from the marker's centre to where the images were drawn
     std::vector<QPointF> vecOffsets; // of each image from there, cut to the pixels it lights
     int iRepeatLimit = 0;          // markers in a row after which a further one changes no pixel
+    // The lit pixels of the images, image by image, from where they were drawn: the blends to
+    // write where the painter's image is written directly.
+    struct Pixel
+    {
+        int iX, iY;
+        QRgb uColor;
+    };
+    std::vector<Pixel> vecPixels;
 };
 
 namespace Markers
@@ -115,7 +123,7 @@ void ForEachPrimitive(ERDPointStyle eStyle, long iC, const Painting::MarkerShape
 
 inline MarkerImage Build(ERDPointStyle eStyle, const QColor& Color, int iScale, const Painting::MarkerShape& Shape)
 {
-    MarkerImage Marker{eStyle, Color.rgb(), iScale, Shape, {}, 0, {}, 0};
+    MarkerImage Marker{eStyle, Color.rgb(), iScale, Shape, {}, 0, {}, 0, {}};
     const long iReach = std::max({Shape.iDotWidth, Shape.iCrossHalfSize + 1, Shape.iSquareHalfSize + Shape.iSquareWidth})
                         + 2;
     if (iReach > c_iMaxReach || Shape.iDotWidth < 0 || Shape.iCrossHalfSize < 0 || Shape.iSquareHalfSize < 0)
@@ -174,6 +182,10 @@ inline MarkerImage Build(ERDPointStyle eStyle, const QColor& Color, int iScale, 
                 if (reinterpret_cast<const QRgb*>(Layer.constScanLine(iY))[iX])
                     Lit |= QRect(iX, iY, 1, 1);
         Marker.vecOffsets.push_back(QPointF(Lit.x(), Lit.y()) / iScale);
+        for (int iY = Lit.top(); iY <= Lit.bottom(); ++iY)
+            for (int iX = Lit.left(); iX <= Lit.right(); ++iX)
+                if (const QRgb uPixel = reinterpret_cast<const QRgb*>(Layer.constScanLine(iY))[iX])
+                    Marker.vecPixels.push_back({iX, iY, uPixel});
         Layer = Layer.copy(Lit);
         Layer.setDevicePixelRatio(iScale);
         Marker.iRepeatLimit = std::max(Marker.iRepeatLimit, RepeatLimit(Layer));

@@ -230,55 +230,50 @@ private:
 
     // Per blend sequence, the images to draw: r blends at the right coverage, then l at the left
     // one. A sequence whose result is the same on every background (blends are monotonic: the same
-    // on black and white) becomes that colour, opaque; any other is drawn blend by blend.
+    // on transparent black and opaque white) becomes that colour, opaque; any other is drawn blend
+    // by blend.
     void BuildLayers()
     {
-        const QRgb uColor = m_uColor;
-        const int aiChannels[4] = {qRed(uColor), qGreen(uColor), qBlue(uColor), 255};
-        const auto blend = [](int iValue, int iChannel, int iAlpha) {
-            // Qt's source-over of a premultiplied colour, byte by byte.
-            const auto multiply = [](int iX, int iA) {
-                const int iT = iX * iA;
-                return (iT + (iT >> 8) + 0x80) >> 8;
-            };
-            return multiply(iChannel, iAlpha) + multiply(iValue, 255 - iAlpha);
+        const auto source = [this](int iAlpha) {
+            return qPremultiply(qRgba(qRed(m_uColor), qGreen(m_uColor), qBlue(m_uColor), iAlpha));
         };
         m_vecColors.assign(c_iSaturation, {});
         m_auLayers.fill(0);
         m_auLayers[Cells::c_iSequences] = 1;
-        m_vecColors[0][Cells::c_iSequences] = uColor | 0xff000000u;
+        m_vecColors[0][Cells::c_iSequences] = m_uColor | 0xff000000u;
         for (int iRight = 0; iRight < c_iSaturation; ++iRight) {
             for (int iLeft = 0; iRight + iLeft < c_iSaturation; ++iLeft) {
                 const std::size_t iSequence = Index(iRight | iLeft << 3);
                 if (iSequence == 0)
                     continue;
-                int aiSequence[c_iSaturation];
+                QRgb auSources[c_iSaturation];
                 int iBlends = 0;
                 for (int i = 0; i < iRight; ++i)
-                    aiSequence[iBlends++] = m_Model.iRight;
+                    auSources[iBlends++] = source(m_Model.iRight);
                 for (int i = 0; i < iLeft; ++i)
-                    aiSequence[iBlends++] = m_Model.iLeft;
-                int aiOnBlack[4], aiOnWhite[4];
-                bool bConstant = true;
-                for (int iChannel = 0; iChannel < 4; ++iChannel) {
-                    aiOnBlack[iChannel] = 0;
-                    aiOnWhite[iChannel] = 255;
-                    for (int i = 0; i < iBlends; ++i) {
-                        aiOnBlack[iChannel] = blend(aiOnBlack[iChannel], aiChannels[iChannel], aiSequence[i]);
-                        aiOnWhite[iChannel] = blend(aiOnWhite[iChannel], aiChannels[iChannel], aiSequence[i]);
-                    }
-                    bConstant = bConstant && aiOnBlack[iChannel] == aiOnWhite[iChannel];
+                    auSources[iBlends++] = source(m_Model.iLeft);
+                QRgb uOnBlack = 0, uOnWhite = 0xffffffffu;
+                for (int i = 0; i < iBlends; ++i) {
+                    uOnBlack = SourceOver(uOnBlack, auSources[i]);
+                    uOnWhite = SourceOver(uOnWhite, auSources[i]);
                 }
-                if (bConstant && aiOnBlack[3] == 255) {
+                if (uOnBlack == uOnWhite && qAlpha(uOnBlack) == 255) {
                     m_auLayers[iSequence] = 1;
-                    m_vecColors[0][iSequence] = qRgb(aiOnBlack[0], aiOnBlack[1], aiOnBlack[2]);
+                    m_vecColors[0][iSequence] = uOnBlack;
                     continue;
                 }
                 m_auLayers[iSequence] = static_cast<std::uint8_t>(iBlends);
                 for (int i = 0; i < iBlends; ++i)
-                    m_vecColors[Index(i)][iSequence] =
-                        qPremultiply(qRgba(qRed(uColor), qGreen(uColor), qBlue(uColor), aiSequence[i]));
+                    m_vecColors[Index(i)][iSequence] = auSources[i];
             }
+        }
+        // What each sequence makes of a transparent pixel, for WriteTile.
+        for (std::size_t iSequence = 0; iSequence <= Cells::c_iSequences; ++iSequence) {
+            QRgb uPixel = 0;
+            for (int iLayer = 0; iLayer < m_auLayers[iSequence]; ++iLayer)
+                uPixel = SourceOver(uPixel, m_vecColors[Index(iLayer)][iSequence]);
+            m_auLastOn[iSequence] = 0;
+            m_auLastResult[iSequence] = uPixel;
         }
     }
 
@@ -364,7 +359,8 @@ private:
     }
 
     // The blends of a tile straight into the image: each layer's colour over the pixel, as the
-    // raster engine draws an image over it.
+    // raster engine draws an image over it. Most pixels lie on one background, so the last result
+    // of a sequence is kept with the pixel it was blended on.
     void WriteTile(long iFirst, long iWidth, long iLow, long iRows)
     {
         uchar* const puBits = const_cast<uchar*>(m_pImage->constBits());
@@ -377,14 +373,16 @@ private:
                 const Cell uCell = puCells[iRow];
                 if (uCell == 0)
                     continue;
-                const int iSequence = Cells::Sequence(uCell);
+                const std::size_t iSequence = Index(Cells::Sequence(uCell));
                 QRgb uPixel;
                 std::memcpy(&uPixel, puPixel, sizeof uPixel);
-                for (int iLayer = 0; iLayer < m_auLayers[Index(iSequence)]; ++iLayer) {
-                    const QRgb uSource = m_vecColors[Index(iLayer)][Index(iSequence)];
-                    uPixel = SourceOver(uPixel, uSource);
+                if (uPixel != m_auLastOn[iSequence]) {
+                    m_auLastOn[iSequence] = uPixel;
+                    for (int iLayer = 0; iLayer < m_auLayers[iSequence]; ++iLayer)
+                        uPixel = SourceOver(uPixel, m_vecColors[Index(iLayer)][iSequence]);
+                    m_auLastResult[iSequence] = uPixel;
                 }
-                std::memcpy(puPixel, &uPixel, sizeof uPixel);
+                std::memcpy(puPixel, &m_auLastResult[iSequence], sizeof uPixel);
             }
             std::fill_n(puCells, iRows, Cell(0));
         }
@@ -414,6 +412,9 @@ private:
     std::array<std::uint8_t, Cells::c_iSequences + 1> m_auLayers{}; // blends per sequence
     std::vector<std::array<QRgb, Cells::c_iSequences + 1>> m_vecColors; // per layer and sequence
     std::vector<QRgb> m_vecPixels;
+    // Per sequence, the pixel it was last written on and what it made of it.
+    std::array<QRgb, Cells::c_iSequences + 1> m_auLastOn{};
+    std::array<QRgb, Cells::c_iSequences + 1> m_auLastResult{};
     // Scratch of DrawTile.
     std::vector<std::uint8_t> m_vecRowLayers; // blends the row of a tile needs at most, where more than one
     std::vector<DeepPixel> m_vecDeep;

@@ -277,33 +277,30 @@ private:
         }
     }
 
-    // A segment for the painter. What is counted in the pixels it may light goes after it, or,
-    // where that would cost a step too many, is drawn before it, as it would be. A segment lights
-    // pixels within one of its line, along its longer axis and one step beyond.
+    // A segment for the painter, or, where the canvas writes the image and knows the segment's
+    // shape, blended by it now. What is counted in the pixels it may light goes after it, or,
+    // where that would cost a step too many, is drawn before it, as it would be.
     __attribute__((noinline)) void Other(typename Profiles::Cursor& Column, long iX1, long iY1, long iX2, long iY2)
     {
+        const SegmentShape* pShape = nullptr;
         if (!m_Canvas.IsEmpty()) {
             // The counts of the pixel columns it may light, x - 1 .. x, come from vertical segments
             // in device columns x - 1 .. x + 1.
             this->m_Columns.FlushRange(Column, std::min(iX1, iX2) - 1, std::max(iX1, iX2) + 1);
-            CoverageCanvas::Visit Found;
-            // Along its longer axis, the pen covers the two pixels nearest its centre line at each
-            // step: the raster engine's antialiased one-pixel line, give or take a step at its ends.
-            const bool bSteep = std::abs(iY2 - iY1) > std::abs(iX2 - iX1);
-            const long iA1 = bSteep ? iY1 : iX1, iA2 = bSteep ? iY2 : iX2; // along the longer axis
-            const long iB1 = bSteep ? iX1 : iY1, iB2 = bSteep ? iX2 : iY2;
-            const double dSlope = iA1 == iA2 ? 0.0 : double(iB2 - iB1) / double(iA2 - iA1);
             const Frame Bounds = m_Canvas.Bounds();
-            const long iLow = bSteep ? Bounds.iT : Bounds.iL, iHigh = bSteep ? Bounds.iB : Bounds.iR;
-            const long iFrom = std::min(iA1, iA2) - 1, iTo = std::max(iA1, iA2);
-            if (iFrom < iLow || iTo > iHigh)
-                Found.bAllFull = false;
-            for (long iA = std::max(iFrom, iLow); iA <= std::min(iTo, iHigh); ++iA) {
-                const double dCentre = double(iB1) + (double(iA - iA1) + 0.5) * dSlope;
-                const long iNear = static_cast<long>(std::floor(dCentre - 0.5));
-                m_Canvas.Touch(bSteep ? iNear : iA, bSteep ? iA : iNear, Found);
-                m_Canvas.Touch(bSteep ? iNear + 1 : iA, bSteep ? iA : iNear + 1, Found);
+            const long iDX = iX2 - iX1, iDY = iY2 - iY1;
+            if (m_Canvas.WritesDirectly() && std::abs(iDX) <= c_iMaxShape && std::abs(iDY) <= c_iMaxShape) {
+                pShape = &ShapeOf({Period, OnMask}, iDX, iDY);
+                const Frame& Box = pShape->Bounds;
+                if (Box.IsEmpty() || !Bounds.Contains(iX1 + Box.iL, iY1 + Box.iT) || !Bounds.Contains(iX1 + Box.iR, iY1 + Box.iB))
+                    pShape = nullptr;
             }
+            CoverageCanvas::Visit Found;
+            if (pShape)
+                for (const SegmentShape::Pixel& Pixel : pShape->vecPixels)
+                    m_Canvas.Touch(iX1 + Pixel.iX, iY1 + Pixel.iY, Found);
+            else
+                TouchAlong(Bounds, iX1, iY1, iX2, iY2, Found);
             // Every pixel it may light is the colour already, and stays so.
             if (Found.bAllFull)
                 return;
@@ -313,9 +310,35 @@ private:
                 ++m_iConflicts;
             }
         }
+        if (pShape) {
+            this->m_Others.Draw();
+            m_Canvas.BlendShape(iX1, iY1, *pShape);
+            return;
+        }
         this->m_Others.Add(iX1, iY1, iX2, iY2);
         if ((++m_iOthers & 1023) == 0 && ExactIsCheaper())
             GoExact(Column);
+    }
+
+    // A segment lights pixels within one of its line, along its longer axis and one step beyond:
+    // the two pixels nearest its centre line at each step, as the raster engine's antialiased
+    // one-pixel line does, give or take a step at its ends.
+    void TouchAlong(const Frame& Bounds, long iX1, long iY1, long iX2, long iY2, CoverageCanvas::Visit& Found)
+    {
+        const bool bSteep = std::abs(iY2 - iY1) > std::abs(iX2 - iX1);
+        const long iA1 = bSteep ? iY1 : iX1, iA2 = bSteep ? iY2 : iX2; // along the longer axis
+        const long iB1 = bSteep ? iX1 : iY1, iB2 = bSteep ? iX2 : iY2;
+        const double dSlope = iA1 == iA2 ? 0.0 : double(iB2 - iB1) / double(iA2 - iA1);
+        const long iLow = bSteep ? Bounds.iT : Bounds.iL, iHigh = bSteep ? Bounds.iB : Bounds.iR;
+        const long iFrom = std::min(iA1, iA2) - 1, iTo = std::max(iA1, iA2);
+        if (iFrom < iLow || iTo > iHigh)
+            Found.bAllFull = false;
+        for (long iA = std::max(iFrom, iLow); iA <= std::min(iTo, iHigh); ++iA) {
+            const double dCentre = double(iB1) + (double(iA - iA1) + 0.5) * dSlope;
+            const long iNear = static_cast<long>(std::floor(dCentre - 0.5));
+            m_Canvas.Touch(bSteep ? iNear : iA, bSteep ? iA : iNear, Found);
+            m_Canvas.Touch(bSteep ? iNear + 1 : iA, bSteep ? iA : iNear + 1, Found);
+        }
     }
 
     // Where most segments go to the painter and many of them must wait for counted blends (x

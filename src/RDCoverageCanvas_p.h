@@ -65,10 +65,8 @@ public:
           m_iHeight(Stamps.Height() + 1),
           m_uColor(Color.rgb()),
           m_Model(Model),
-          m_pImage(Where.pImage),
-          m_iOffsetX(Where.iOffsetX),
-          m_iOffsetY(Where.iOffsetY),
-          m_iTileShift(m_pImage ? 0 : 5)
+          m_Where(Where),
+          m_iTileShift(Where.pImage ? 0 : 5)
     {
     }
 
@@ -125,6 +123,25 @@ public:
             const int iCount = static_cast<int>(std::min<std::int32_t>(piCounts[iRow], c_iSaturation));
             Blend(puLeft[iRow], Left, iCount);
             Blend(puRight[iRow], Right, iCount);
+        }
+    }
+
+    /// Whether segments can be blended into the painter's image by BlendShape.
+    bool WritesDirectly() const { return m_Where.pImage != nullptr; }
+
+    /// Blends a segment from (iX, iY) of this shape, whose pixels must lie in the canvas, into the
+    /// painter's image now, as the painter would.
+    void BlendShape(long iX, long iY, const SegmentShape& Shape)
+    {
+        if (m_auSources[255] == 0)
+            for (int iCoverage = 0; iCoverage < 256; ++iCoverage)
+                m_auSources[Index(iCoverage)] =
+                    qPremultiply(qRgba(qRed(m_uColor), qGreen(m_uColor), qBlue(m_uColor), iCoverage));
+        QRgb* const puStart = PixelOf(m_Where, iX, iY);
+        const long iStride = static_cast<long>(m_Where.pImage->bytesPerLine() / sizeof(QRgb));
+        for (const SegmentShape::Pixel& Pixel : Shape.vecPixels) {
+            QRgb& uPixel = puStart[Pixel.iY * iStride + Pixel.iX];
+            uPixel = SourceOver(uPixel, m_auSources[Index(Pixel.iCoverage)]);
         }
     }
 
@@ -291,7 +308,7 @@ private:
     // are cleared and only those pixels written.
     void DrawTile(QPainter& Painter, long iFirst, long iWidth, long iLow, long iRows)
     {
-        if (m_pImage) {
+        if (m_Where.pImage) {
             WriteTile(iFirst, iWidth, iLow, iRows);
             return;
         }
@@ -363,26 +380,23 @@ private:
     // of a sequence is kept with the pixel it was blended on.
     void WriteTile(long iFirst, long iWidth, long iLow, long iRows)
     {
-        uchar* const puBits = const_cast<uchar*>(m_pImage->constBits());
-        const long iStride = static_cast<long>(m_pImage->bytesPerLine());
+        const long iStride = static_cast<long>(m_Where.pImage->bytesPerLine() / sizeof(QRgb));
         for (long iColumn = 0; iColumn < iWidth; ++iColumn) {
             Cell* const puCells = m_pCells + (iFirst + iColumn) * m_iHeight + iLow;
-            uchar* puPixel = puBits + (m_iTop + iLow + m_iOffsetY) * iStride
-                             + (m_iLeft + iFirst + iColumn + m_iOffsetX) * static_cast<long>(sizeof(QRgb));
+            QRgb* puPixel = PixelOf(m_Where, m_iLeft + iFirst + iColumn, m_iTop + iLow);
             for (long iRow = 0; iRow < iRows; ++iRow, puPixel += iStride) {
                 const Cell uCell = puCells[iRow];
                 if (uCell == 0)
                     continue;
                 const std::size_t iSequence = Index(Cells::Sequence(uCell));
-                QRgb uPixel;
-                std::memcpy(&uPixel, puPixel, sizeof uPixel);
+                QRgb uPixel = *puPixel;
                 if (uPixel != m_auLastOn[iSequence]) {
                     m_auLastOn[iSequence] = uPixel;
                     for (int iLayer = 0; iLayer < m_auLayers[iSequence]; ++iLayer)
                         uPixel = SourceOver(uPixel, m_vecColors[Index(iLayer)][iSequence]);
                     m_auLastResult[iSequence] = uPixel;
                 }
-                std::memcpy(puPixel, &m_auLastResult[iSequence], sizeof uPixel);
+                *puPixel = m_auLastResult[iSequence];
             }
             std::fill_n(puCells, iRows, Cell(0));
         }
@@ -401,9 +415,7 @@ private:
     const long m_iHeight;
     const QRgb m_uColor;
     const StampModel m_Model;
-    QImage* const m_pImage;
-    const long m_iOffsetX;
-    const long m_iOffsetY;
+    const Target m_Where;
     // Log2 of the columns whose written rows are tracked together: images are drawn per tile, while pixels
     // written directly cost only where a column has any.
     const int m_iTileShift;
@@ -412,6 +424,7 @@ private:
     std::array<std::uint8_t, Cells::c_iSequences + 1> m_auLayers{}; // blends per sequence
     std::vector<std::array<QRgb, Cells::c_iSequences + 1>> m_vecColors; // per layer and sequence
     std::vector<QRgb> m_vecPixels;
+    std::array<QRgb, 256> m_auSources{}; // the colour at each coverage, premultiplied; built on first use
     // Per sequence, the pixel it was last written on and what it made of it.
     std::array<QRgb, Cells::c_iSequences + 1> m_auLastOn{};
     std::array<QRgb, Cells::c_iSequences + 1> m_auLastResult{};

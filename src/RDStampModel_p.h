@@ -2,6 +2,7 @@
 #ifndef RDSTAMPMODEL_P_H
 #define RDSTAMPMODEL_P_H
 
+#include "RDDecimation_p.h"
 #include "RDPainting_p.h"
 
 #include <QImage>
@@ -10,7 +11,9 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <memory>
 #include <mutex>
+#include <vector>
 
 namespace KelmFramework
 {
@@ -158,6 +161,64 @@ inline StampModel Measure(int iScale)
 }
 
 } // namespace Probe
+
+/// The pixels one segment lights at scale 1, from its start, as the raster engine draws it with
+/// a one-pixel pen of its pattern: it restarts the pattern with every line and draws a line moved
+/// by whole pixels the same, so a segment's pixels are those of any other with the same extent.
+struct SegmentShape
+{
+    struct Pixel
+    {
+        int iX, iY;
+        int iCoverage;
+    };
+    std::vector<Pixel> vecPixels;
+    Frame Bounds{0, 0, -1, -1}; // of the pixels, from the start
+};
+
+// Segments longer than this along an axis are left to the painter.
+constexpr long c_iMaxShape = 32;
+
+/// The shape of a segment of this pattern from (0, 0) to (iDX, iDY), both within c_iMaxShape,
+/// drawn on its first use.
+inline const SegmentShape& ShapeOf(const DashPattern& Pattern, long iDX, long iDY)
+{
+    constexpr long c_iSide = 2 * c_iMaxShape + 1;
+    thread_local std::vector<std::unique_ptr<SegmentShape>> s_avecShapes[3];
+    const int iPattern = Pattern.iPeriod == 1 ? 0 : Pattern.iPeriod == 3 ? 1 : 2;
+    std::vector<std::unique_ptr<SegmentShape>>& vecShapes = s_avecShapes[iPattern];
+    if (vecShapes.empty())
+        vecShapes.resize(static_cast<std::size_t>(c_iSide * c_iSide));
+    std::unique_ptr<SegmentShape>& pShape =
+        vecShapes[static_cast<std::size_t>((iDY + c_iMaxShape) * c_iSide + iDX + c_iMaxShape)];
+    if (!pShape) {
+        pShape = std::make_unique<SegmentShape>();
+        const int iStart = static_cast<int>(c_iMaxShape) + 4;
+        QImage Image(2 * iStart, 2 * iStart, QImage::Format_ARGB32_Premultiplied);
+        Image.fill(Qt::transparent);
+        QPainter Painter(&Image);
+        Painter.setRenderHint(QPainter::Antialiasing);
+        const Qt::PenStyle eStyle = iPattern == 0 ? Qt::SolidLine : iPattern == 1 ? Qt::DotLine : Qt::DashDotLine;
+        Painter.setPen(Painting::FlatPen(Qt::white, 1.0, eStyle));
+        const QLine Line(iStart, iStart, iStart + static_cast<int>(iDX), iStart + static_cast<int>(iDY));
+        Painter.drawLines(&Line, 1);
+        Painter.end();
+        for (int iY = 0; iY < Image.height(); ++iY) {
+            for (int iX = 0; iX < Image.width(); ++iX) {
+                const int iCoverage = qAlpha(reinterpret_cast<const QRgb*>(Image.constScanLine(iY))[iX]);
+                if (iCoverage == 0)
+                    continue;
+                const long iDX0 = iX - iStart, iDY0 = iY - iStart;
+                pShape->vecPixels.push_back({iX - iStart, iY - iStart, iCoverage});
+                Frame& Bounds = pShape->Bounds;
+                Bounds = Bounds.IsEmpty() ? Frame{iDX0, iDY0, iDX0, iDY0}
+                                          : Frame{std::min(Bounds.iL, iDX0), std::min(Bounds.iT, iDY0),
+                                                  std::max(Bounds.iR, iDX0), std::max(Bounds.iB, iDY0)};
+            }
+        }
+    }
+    return *pShape;
+}
 
 /// The model for a scale of 1 or an even scale up to 8, measured on first use.
 inline const StampModel& StampModelFor(int iScale)

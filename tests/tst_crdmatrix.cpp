@@ -43,12 +43,13 @@ struct Fixture : QWidget
         RecordingPaintDevice device(matrix.size());
         matrix.render(&device, QPoint(), QRegion(), {});
         QStringList cells;
-        for (const RecordedCall& call : device.calls.mid(1)) // after the background
-            if (call.shape.startsWith(QLatin1String("text")))
-                cells.last() += QStringLiteral(" %1 %2 %3pt").arg(call.shape.section(QLatin1Char(' '), 1, 1))
-                                    .arg(call.pen.color().name()).arg(call.font.pointSize());
-            else if (call.shape.contains(QLatin1String("fill")))
-                cells << call.shape.section(QLatin1Char(' '), -1);
+        const std::vector<RecordedPrimitive>& drawn = device.primitives();
+        for (auto p = drawn.begin() + 1; p != drawn.end(); ++p) // after the background
+            if (p->kind == RecordedPrimitive::Text)
+                cells.last() += QStringLiteral(" %1 %2 %3pt").arg(p->text, device.penOf(*p).color().name())
+                                    .arg(device.fontOf(*p).pointSize());
+            else if (device.shapeOf(*p).contains(QLatin1String("fill")))
+                cells << device.shapeOf(*p).section(QLatin1Char(' '), -1);
         return cells;
     }
     void mousePressEvent(QMouseEvent*) override { ++presses; }

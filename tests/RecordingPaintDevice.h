@@ -8,7 +8,6 @@
 #include <QTextItem>
 #include <QtMath>
 
-#include <algorithm>
 #include <cstddef>
 #include <vector>
 
@@ -93,22 +92,6 @@ public:
                 result.last() += QLatin1Char(' ') + (pen = penText(penOf(p)));
         }
         return result.join(QLatin1Char('|'));
-    }
-
-    /// The index of the first primitive that differs from the other recording in geometry, pen,
-    /// brush, transform or (for a text) font; noState when none does.
-    std::size_t firstDifference(const RecordingPaintDevice& other) const
-    {
-        const std::size_t count = std::min(m_Primitives.size(), other.m_Primitives.size());
-        for (std::size_t i = 0; i < count; ++i) {
-            const P &a = m_Primitives[i], &b = other.m_Primitives[i];
-            if (a.kind != b.kind || a.line != b.line || a.point != b.point || a.rect != b.rect
-                || a.textPosition != b.textPosition || a.text != b.text || penOf(a) != other.penOf(b)
-                || brushOf(a) != other.brushOf(b) || transformOf(a) != other.transformOf(b)
-                || (a.kind == P::Text && !(fontOf(a) == other.fontOf(b))))
-                return i;
-        }
-        return m_Primitives.size() == other.m_Primitives.size() ? P::noState : count;
     }
 
 private:

@@ -60,9 +60,11 @@ inline Difference Compare(const QImage& Exact, const QImage& Other, const QImage
     return Result;
 }
 
-/// The image and painter a scene is drawn with.
+/// The image, the painter and the grids' rectangles a scene is drawn with.
 struct Setup
 {
+    QRectF ViewPort{0, 0, 10, 10};
+    QRect Device{QPoint(10, 10), QPoint(190, 190)}; ///< left, top, right, bottom as a QRect's corners
     QSize Size{200, 200};
     QImage::Format eFormat = QImage::Format_ARGB32_Premultiplied;
     double dRatio = 1.0;
@@ -99,15 +101,16 @@ struct Setup
     }
 };
 
-/// A box grid and a decimating one over the same viewport and device rectangle.
+/// A box grid and a decimating one over a setup's viewport and device rectangle.
 struct GridPair
 {
-    GridPair(QRectF ViewPort, QRect Device) // Device: left, top, right, bottom as a QRect's corners
+    explicit GridPair(const Setup& With) : m_With(With)
     {
-        CRDPoint LeftBottom(ViewPort.left(), ViewPort.top()), RightTop(ViewPort.right(), ViewPort.bottom());
+        CRDPoint LeftBottom(With.ViewPort.left(), With.ViewPort.top());
+        CRDPoint RightTop(With.ViewPort.right(), With.ViewPort.bottom());
         Exact.SetViewPort(LeftBottom, RightTop);
         Decimating.SetViewPort(LeftBottom, RightTop);
-        SetDevice(Device.left(), Device.top(), Device.right(), Device.bottom());
+        SetDevice(With.Device.left(), With.Device.top(), With.Device.right(), With.Device.bottom());
     }
     void SetDevice(long iLeft, long iTop, long iRight, long iBottom)
     {
@@ -116,14 +119,16 @@ struct GridPair
         Decimating.SetDeviceViewPort(LeftTop, RightBottom);
     }
     /// The lines drawn through both grids.
-    Difference Compare(const Setup& With, std::vector<CRDDecoratedLine>& vecLines)
+    Difference Compare(std::vector<CRDDecoratedLine>& vecLines)
     {
-        return DecimationScene::Compare(With.Render(Exact, vecLines), With.Render(Decimating, vecLines), With.Blank());
+        const QImage E = m_With.Render(Exact, vecLines);
+        return DecimationScene::Compare(E, m_With.Render(Decimating, vecLines), m_With.Blank());
     }
 
     CRDBoxGridLayout Exact{CRDPoint(0, 0), CRDPoint(1, 1), QString(), QString(), 4, 4, 1, 3, c_ColorGray, c_ColorBlack};
     CRDDecimatingBoxGrid Decimating{CRDPoint(0, 0), CRDPoint(1, 1), QString(), QString(), 4, 4, 1, 3, c_ColorGray,
                                     c_ColorBlack};
+    const Setup m_With;
 };
 
 /// A random scene, its choices taken from Source: Source.Pick(lo, hi) an int in [lo, hi],
@@ -136,7 +141,7 @@ class Scene
 public:
     explicit Scene(Source& Random) : m_Random(Random) { Build(); }
 
-    Difference Compare() { return m_pGrids->Compare(m_Setup, m_vecLines); }
+    Difference Compare() { return m_pGrids->Compare(m_vecLines); }
     /// What was drawn, to reproduce a finding.
     QString Description() const { return m_strDescription; }
 
@@ -176,7 +181,9 @@ private:
             std::swap(iL, iR);
         const double dLeft = m_Random.Real(-5, 5), dBottom = m_Random.Real(-5, 5);
         const double dWidth = Chance(3) ? 0.0 : m_Random.Real(0.5, 20), dHeight = Chance(3) ? 0.0 : m_Random.Real(0.5, 20);
-        m_pGrids = std::make_unique<GridPair>(QRectF(dLeft, dBottom, dWidth, dHeight), QRect(QPoint(iL, iT), QPoint(iR, iB)));
+        m_Setup.ViewPort = QRectF(dLeft, dBottom, dWidth, dHeight);
+        m_Setup.Device = QRect(QPoint(iL, iT), QPoint(iR, iB));
+        m_pGrids = std::make_unique<GridPair>(m_Setup);
         if (Chance(3)) // a right edge beyond the painter range
             m_pGrids->SetDevice(iL, iT, 1L << 33, iB);
 

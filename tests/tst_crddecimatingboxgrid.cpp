@@ -28,14 +28,13 @@ const double qnan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric
 // The bound every pixel keeps.
 constexpr int c_iLargestStep = 2;
 
-// The plot: viewport (0, -1.5)-(1, 1.5) on 880 x 620 pixels of a 1000 x 700 image, where x in pixels is 880 t;
-// and a unit square on 180 x 180 pixels of a 200 x 200 image.
-const QRectF c_Plot(0, -1.5, 1, 3), c_Unit(0, 0, 10, 10);
-const QRect c_Wide(QPoint(60, 40), QPoint(940, 660)), c_Square(QPoint(10, 10), QPoint(190, 190));
-
-Setup large()
+// A plot: viewport (0, -1.5)-(1, 1.5) on 880 x 620 pixels of a 1000 x 700 image, where x in pixels is 880 t.
+// Setup() is a unit square on 180 x 180 pixels of a 200 x 200 image.
+Setup plot()
 {
     Setup with;
+    with.ViewPort = QRectF(0, -1.5, 1, 3);
+    with.Device = QRect(QPoint(60, 40), QPoint(940, 660));
     with.Size = QSize(1000, 700);
     return with;
 }
@@ -81,28 +80,17 @@ QByteArray describe(const Difference& d)
         .arg(d.iDiffering).arg(d.iLit).arg(d.iLargest).toLatin1();
 }
 
-// Lines drawn through both grids on an image of this setup, the grids over this viewport and device rectangle.
-void columns()
+// Lines drawn through both grids on a setup.
+void addRow(const QByteArray& name, const Lines& lines, const Setup& with = plot())
 {
-    QTest::addColumn<Lines>("lines");
-    QTest::addColumn<Setup>("with");
-    QTest::addColumn<QRectF>("viewPort");
-    QTest::addColumn<QRect>("device"); // left, top, right, bottom as a QRect's corners
-}
-
-void addRow(const QByteArray& name, const Lines& lines, const Setup& with = large(), QRectF viewPort = c_Plot,
-            QRect device = c_Wide)
-{
-    QTest::newRow(name.constData()) << lines << with << viewPort << device;
+    QTest::newRow(name.constData()) << lines << with;
 }
 
 void verifyWithinAStep()
 {
     QFETCH(Lines, lines);
     QFETCH(Setup, with);
-    QFETCH(QRectF, viewPort);
-    QFETCH(QRect, device);
-    const Difference d = GridPair(viewPort, device).Compare(with, lines);
+    const Difference d = GridPair(with).Compare(lines);
     QVERIFY2(d.iLargest <= c_iLargestStep, describe(d));
 }
 
@@ -120,210 +108,193 @@ class tst_CRDDecimatingBoxGrid : public QObject
     Q_OBJECT
 
 private slots:
-    void workloads_data();
-    void workloads() { verifyWithinAStep(); }
-    void regressions_data();
-    void regressions() { verifyWithinAStep(); }
-    void randomScenes_data();
-    void randomScenes();
-    void insideAWindow_data();
-    void insideAWindow();
-    void vectorPaintersGetBoxGridPrimitives_data();
-    void vectorPaintersGetBoxGridPrimitives();
-};
-
-// Realistic data at every density, labelled and orange: a channel of 128, where blends round one way or the other.
-void tst_CRDDecimatingBoxGrid::workloads_data()
-{
-    columns();
-    const char* const shapes[] = {"noisy sine",  "steps", "spikes", "NaN gaps", "crossing edges",
-                                  "white noise", "x jittered by 0.2 px", "x jittered by 1 px"};
-    const char* const styles[] = {"solid", "dotted", "dash-dotted"};
-    const auto signal = [](Shape shape, int count, int style) {
-        const QString name = QStringLiteral("signal");
-        return Lines{line(makeData(shape, count), c_ColorOrange, ERDLineStyle(style), eRDPointNone, name)};
-    };
-    for (Shape shape : {NoisySine, Spikes, NaNGaps, CrossingEdges, WhiteNoise, Jitter02, Jitter1}) {
-        for (int style = eRDLineSolid; style <= eRDLineDashDotted; ++style)
-            for (int count : {1000, 20000})
-                addRow(QByteArray(shapes[shape]) + ", " + QByteArray::number(count) + " points, " + styles[style],
-                       signal(shape, count, style));
-        // Larger lines cost the box grid a second per million segments: one style a shape.
-        addRow(QByteArray(shapes[shape]) + ", 200000 points, " + styles[shape % 3], signal(shape, 200000, shape % 3));
-    }
-    addRow("noisy sine, 1000000 points, solid", signal(NoisySine, 1000000, eRDLineSolid));
-}
-
-// Each fault the grid once had, as the input that showed it.
-void tst_CRDDecimatingBoxGrid::regressions_data()
-{
-    columns();
-    const Setup small;
-
-    // Gaps: a vertex with no position, then one back in the column the line left.
-    std::vector<CRDPoint> gaps;
-    for (double x : {3.0, 7.0})
-        gaps.insert(gaps.end(), {{x, 5}, {x + 0.01, 4}, {qnan, qnan}, {x + 0.02, 1}, {x + 0.03, 4.5}});
-    gaps.insert(gaps.end(), {{9, 5}, {5, 0.5}, {5.01, 9.5}});
-    addRow("a gap back into the column the line left", {line(gaps)}, small, c_Unit, c_Square);
-    std::vector<CRDPoint> threeGaps{{5, 5}, {5.01, 4}};
-    for (int i = 0; i < 3; ++i)
-        threeGaps.insert(threeGaps.end(), {{inf, 1}, {5.02, 1.0 + 3 * i}, {5.03, 4.5 + i}});
-    addRow("three gaps in one column", {line(threeGaps)}, small, c_Unit, c_Square);
-    addRow("a gap right after a step down", {line({{5, 5}, {5.01, 6}, {5.02, qnan}})}, small, c_Unit, c_Square);
-    std::vector<CRDPoint> sevenths = makeData(NoisySine, 100000);
-    for (std::size_t i = 6; i < sevenths.size(); i += 7)
-        sevenths[i].m_dY = qnan;
-    addRow("NaN every 7th of 100000 vertices", {line(sevenths)});
-
-    // Pixel ratios: repeated vertices light nothing at 2, and 1.5 draws as the box grid does.
-    for (double ratio : {1.5, 2.0}) {
-        Setup hidpi = large();
-        hidpi.dRatio = ratio;
-        addRow("clean sine of 200000 at pixel ratio " + QByteArray::number(ratio),
-               {line(makeData(Steps, 200000)), line(makeData(Jitter02, 200000))}, hidpi);
-    }
-
-    // Translucency and other painters.
-    Lines translucent;
-    for (int i = 0; i < 5; ++i) {
-        CRDColor color(40 * i, 255 - 40 * i, 128);
-        color.setAlpha(128);
-        std::vector<CRDPoint> points = makeData(NoisySine, 20000);
-        for (CRDPoint& p : points)
-            p.m_dY += 0.05 * i;
-        translucent.push_back(line(points, color));
-    }
-    addRow("five overlapping lines at alpha 128", translucent);
-    Setup faded = large(), rgb16 = large(), multiply = large();
-    faded.dOpacity = 0.5;
-    rgb16.eFormat = QImage::Format_RGB16;
-    multiply.eMode = QPainter::CompositionMode_Multiply;
-    const Lines dense{line(makeData(NoisySine, 100000), c_ColorOrange)};
-    addRow("painter opacity 0.5", dense, faded);
-    addRow("an RGB16 image", dense, rgb16);
-    addRow("composition mode multiply", dense, multiply);
-
-    // Markers blend at every vertex, as often as the box grid blends them.
-    std::vector<CRDPoint> pile;
-    for (int i = 0; i < 20000; ++i)
-        pile.emplace_back(0.3 + i * 1e-6, 0.01 * std::sin(i * 0.01)); // a few pixels, each hit many times
-    const char* const markers[] = {"dots", "crosses", "squares"};
-    for (int marker = eRDPointDot; marker <= eRDPointSquare; ++marker)
-        addRow(QByteArray("dense ") + markers[marker - 1],
-               {line(pile, c_ColorRed, eRDLineDotted, ERDPointStyle(marker)),
-                line(makeData(NoisySine, 20000), c_ColorBlue, eRDLineSolid, ERDPointStyle(marker))});
-
-    // Hostile rectangles, around a dense column.
-    std::vector<CRDPoint> column;
-    for (int i = 0; i < 4000; ++i)
-        column.emplace_back(5 + (i / 2000) * 0.06, 5 + 6 * std::sin(i * 0.7));
-    const struct
+    // Realistic data at every density, labelled and orange: a channel of 128, where blends round one way or
+    // the other.
+    void workloads_data()
     {
-        const char* name;
-        QRectF viewPort;
-        QRect device;
-        CRDColor color;
-        ERDLineStyle style;
-    } hostile[] = {{"device corners in the wrong order", c_Unit, QRect(QPoint(190, 190), QPoint(10, 10)),
-                    c_ColorBlue, eRDLineSolid},
-                   {"device taller than a column profile", c_Unit, QRect(QPoint(10, 10), QPoint(190, 100000)),
-                    c_ColorBlue, eRDLineSolid},
-                   {"device beyond the painter range", c_Unit, QRect(QPoint(-2000000000, 10), QPoint(190, 190)),
-                    c_ColorBlue, eRDLineSolid},
-                   {"dense column clipped at top and bottom", QRectF(0, 2, 10, 6), c_Square, c_ColorRed,
-                    eRDLineDashDotted}};
-    for (const auto& row : hostile)
-        addRow(row.name, {line(column, row.color, row.style)}, small, row.viewPort, row.device);
-    addRow("right to left from far beyond int", {line({{1e9, 5}, {5, 5}, {1e12, 7}, {5, 3}, {5, 9}})}, small, c_Unit,
-           c_Square);
-}
-
-// Thousands of small random scenes, reproducible by seed.
-void tst_CRDDecimatingBoxGrid::randomScenes_data()
-{
-    QTest::addColumn<int>("firstSeed");
-    for (int seed = 1; seed <= 2000; seed += 250)
-        QTest::addRow("scenes %d to %d", seed, seed + 249) << seed;
-}
-
-void tst_CRDDecimatingBoxGrid::randomScenes()
-{
-    QFETCH(int, firstSeed);
-    long iLit = 0, iDiffering = 0;
-    for (int seed = firstSeed; seed < firstSeed + 250; ++seed) {
-        Random random{std::mt19937(static_cast<unsigned>(seed))};
-        DecimationScene::Scene<Random> scene(random);
-        const Difference d = scene.Compare();
-        QVERIFY2(d.iLargest <= c_iLargestStep,
-                 qPrintable(QStringLiteral("seed %1: %2; %3").arg(seed).arg(QString::fromLatin1(describe(d)), scene.Description())));
-        iLit += d.iLit;
-        iDiffering += d.iDiffering;
+        QTest::addColumn<Lines>("lines");
+        QTest::addColumn<Setup>("with");
+        const char* const shapes[] = {"noisy sine",  "steps", "spikes", "NaN gaps", "crossing edges",
+                                      "white noise", "x jittered by 0.2 px", "x jittered by 1 px"};
+        const char* const styles[] = {"solid", "dotted", "dash-dotted"};
+        const auto signal = [](Shape shape, int count, int style) {
+            const QString name = QStringLiteral("signal");
+            return Lines{line(makeData(shape, count), c_ColorOrange, ERDLineStyle(style), eRDPointNone, name)};
+        };
+        for (Shape shape : {NoisySine, Spikes, NaNGaps, CrossingEdges, WhiteNoise, Jitter02, Jitter1}) {
+            for (int style = eRDLineSolid; style <= eRDLineDashDotted; ++style)
+                for (int count : {1000, 20000})
+                    addRow(QByteArray(shapes[shape]) + ", " + QByteArray::number(count) + " points, " + styles[style],
+                           signal(shape, count, style));
+            // Larger lines cost the box grid a second per million segments: one style a shape.
+            const int style = shape % 3;
+            addRow(QByteArray(shapes[shape]) + ", 200000 points, " + styles[style], signal(shape, 200000, style));
+        }
+        addRow("noisy sine, 1000000 points, solid", signal(NoisySine, 1000000, eRDLineSolid));
     }
-    QVERIFY2(iDiffering * 100 <= iLit, qPrintable(QStringLiteral("%1 of %2 lit pixels differ").arg(iDiffering).arg(iLit)));
-}
+    void workloads() { verifyWithinAStep(); }
 
-// A display placed inside a window paints into the window's image, at its offset, only where the
-// window repaints: a whole window, and two separate parts of it.
-void tst_CRDDecimatingBoxGrid::insideAWindow_data()
-{
-    QTest::addColumn<QRegion>("repainted");
-    QTest::newRow("the whole window") << QRegion();
-    QTest::newRow("two parts") << (QRegion(40, 30, 150, 90) + QRegion(230, 150, 120, 120));
-}
+    // Each fault the grid once had, as the input that showed it.
+    void regressions_data()
+    {
+        QTest::addColumn<Lines>("lines");
+        QTest::addColumn<Setup>("with");
 
-void tst_CRDDecimatingBoxGrid::insideAWindow()
-{
-    QFETCH(QRegion, repainted);
-    CRDBoxGridLayout exact(CRDPoint(0, -1.5), CRDPoint(1, 1.5), QString(), QString(), 5, 5, 1, 3, c_ColorGray,
-                           c_ColorBlack);
-    CRDDecimatingBoxGrid fast(CRDPoint(0, -1.5), CRDPoint(1, 1.5), QString(), QString(), 5, 5, 1, 3, c_ColorGray,
-                              c_ColorBlack);
-    QImage images[2];
-    for (CRDGrid* grid : {static_cast<CRDGrid*>(&exact), static_cast<CRDGrid*>(&fast)}) {
-        QWidget window;
-        window.resize(400, 300);
-        CResultDisplay display(&window, grid, c_ColorWhite);
-        display.setGeometry(23, 17, 360, 270);
-        std::vector<CRDPoint> points = makeData(NoisySine, 20000);
-        display.AddLine(points, c_ColorOrange, eRDLineSolid, eRDPointNone, QString());
-        QImage& image = images[grid == &fast];
-        image = QImage(window.size(), QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::black);
-        window.render(&image, QPoint(), repainted);
+        // Gaps: a vertex with no position, then one back in the column the line left.
+        std::vector<CRDPoint> gaps;
+        for (double x : {3.0, 7.0})
+            gaps.insert(gaps.end(), {{x, 5}, {x + 0.01, 4}, {qnan, qnan}, {x + 0.02, 1}, {x + 0.03, 4.5}});
+        gaps.insert(gaps.end(), {{9, 5}, {5, 0.5}, {5.01, 9.5}});
+        addRow("a gap back into the column the line left", {line(gaps)}, Setup());
+        std::vector<CRDPoint> threeGaps{{5, 5}, {5.01, 4}};
+        for (int i = 0; i < 3; ++i)
+            threeGaps.insert(threeGaps.end(), {{inf, 1}, {5.02, 1.0 + 3 * i}, {5.03, 4.5 + i}});
+        addRow("three gaps in one column", {line(threeGaps)}, Setup());
+        addRow("a gap right after a step down", {line({{5, 5}, {5.01, 6}, {5.02, qnan}})}, Setup());
+        std::vector<CRDPoint> sevenths = makeData(NoisySine, 100000);
+        for (std::size_t i = 6; i < sevenths.size(); i += 7)
+            sevenths[i].m_dY = qnan;
+        addRow("NaN every 7th of 100000 vertices", {line(sevenths)});
+
+        // Pixel ratios: repeated vertices light nothing at 2, and 1.5 draws as the box grid does.
+        for (double ratio : {1.5, 2.0}) {
+            Setup hidpi = plot();
+            hidpi.dRatio = ratio;
+            addRow("clean sine of 200000 at pixel ratio " + QByteArray::number(ratio),
+                   {line(makeData(Steps, 200000)), line(makeData(Jitter02, 200000))}, hidpi);
+        }
+
+        // Translucency and other painters.
+        Lines translucent;
+        for (int i = 0; i < 5; ++i) {
+            CRDColor color(40 * i, 255 - 40 * i, 128);
+            color.setAlpha(128);
+            std::vector<CRDPoint> points = makeData(NoisySine, 20000);
+            for (CRDPoint& p : points)
+                p.m_dY += 0.05 * i;
+            translucent.push_back(line(points, color));
+        }
+        addRow("five overlapping lines at alpha 128", translucent);
+        Setup faded = plot(), rgb16 = plot(), multiply = plot();
+        faded.dOpacity = 0.5;
+        rgb16.eFormat = QImage::Format_RGB16;
+        multiply.eMode = QPainter::CompositionMode_Multiply;
+        const Lines dense{line(makeData(NoisySine, 100000), c_ColorOrange)};
+        addRow("painter opacity 0.5", dense, faded);
+        addRow("an RGB16 image", dense, rgb16);
+        addRow("composition mode multiply", dense, multiply);
+
+        // Markers blend at every vertex, as often as the box grid blends them.
+        std::vector<CRDPoint> pile;
+        for (int i = 0; i < 20000; ++i)
+            pile.emplace_back(0.3 + i * 1e-6, 0.01 * std::sin(i * 0.01)); // a few pixels, each hit many times
+        const char* const markers[] = {"dots", "crosses", "squares"};
+        for (int marker = eRDPointDot; marker <= eRDPointSquare; ++marker)
+            addRow(QByteArray("dense ") + markers[marker - 1],
+                   {line(pile, c_ColorRed, eRDLineDotted, ERDPointStyle(marker)),
+                    line(makeData(NoisySine, 20000), c_ColorBlue, eRDLineSolid, ERDPointStyle(marker))});
+
+        // Hostile rectangles, around a dense column.
+        std::vector<CRDPoint> column;
+        for (int i = 0; i < 4000; ++i)
+            column.emplace_back(5 + (i / 2000) * 0.06, 5 + 6 * std::sin(i * 0.7));
+        Setup reversed, tall, far, clipped;
+        reversed.Device = QRect(QPoint(190, 190), QPoint(10, 10));
+        tall.Device = QRect(QPoint(10, 10), QPoint(190, 100000));
+        far.Device = QRect(QPoint(-2000000000, 10), QPoint(190, 190));
+        clipped.ViewPort = QRectF(0, 2, 10, 6);
+        addRow("device corners in the wrong order", {line(column)}, reversed);
+        addRow("device taller than a column profile", {line(column)}, tall);
+        addRow("device beyond the painter range", {line(column)}, far);
+        addRow("dense column clipped at top and bottom", {line(column, c_ColorRed, eRDLineDashDotted)}, clipped);
+        addRow("right to left from far beyond int", {line({{1e9, 5}, {5, 5}, {1e12, 7}, {5, 3}, {5, 9}})}, Setup());
     }
-    const Difference d = DecimationScene::Compare(images[0], images[1], images[0]);
-    QVERIFY2(d.iLargest <= c_iLargestStep, describe(d));
-}
+    void regressions() { verifyWithinAStep(); }
 
-// Recorders, printers, PDF and SVG get every primitive of the box grid, in its order and pens.
-void tst_CRDDecimatingBoxGrid::vectorPaintersGetBoxGridPrimitives_data()
-{
-    QTest::addColumn<std::vector<CRDPoint>>("points");
-    QTest::addColumn<int>("pointStyle");
-    QTest::newRow("dense, with dots") << makeData(NoisySine, 20000) << int(eRDPointDot);
-    QTest::newRow("label after non-finite vertices")
-        << std::vector<CRDPoint>{{qnan, 0}, {0.2, inf}, {0.3, 0.1}, {0.3, 0.2}, {0.9, -1}} << int(eRDPointSquare);
-    QTest::newRow("crossing every edge") << makeData(CrossingEdges, 5000) << int(eRDPointCross);
-}
+    // Thousands of small random scenes, reproducible by seed.
+    void randomScenes_data()
+    {
+        QTest::addColumn<int>("firstSeed");
+        for (int seed = 1; seed <= 2000; seed += 250)
+            QTest::addRow("scenes %d to %d", seed, seed + 249) << seed;
+    }
+    void randomScenes()
+    {
+        QFETCH(int, firstSeed);
+        long iLit = 0, iDiffering = 0;
+        for (int seed = firstSeed; seed < firstSeed + 250; ++seed) {
+            Random random{std::mt19937(static_cast<unsigned>(seed))};
+            DecimationScene::Scene<Random> scene(random);
+            const Difference d = scene.Compare();
+            const QString found = QString::fromLatin1(describe(d));
+            QVERIFY2(d.iLargest <= c_iLargestStep,
+                     qPrintable(QStringLiteral("seed %1: %2; %3").arg(seed).arg(found, scene.Description())));
+            iLit += d.iLit;
+            iDiffering += d.iDiffering;
+        }
+        QVERIFY2(iDiffering * 100 <= iLit,
+                 qPrintable(QStringLiteral("%1 of %2 lit pixels differ").arg(iDiffering).arg(iLit)));
+    }
 
-void tst_CRDDecimatingBoxGrid::vectorPaintersGetBoxGridPrimitives()
-{
-    QFETCH(std::vector<CRDPoint>, points);
-    QFETCH(int, pointStyle);
-    GridPair grids(c_Plot, QRect(QPoint(60, 40), QPoint(440, 460)));
-    CRDDecoratedLine probe(points, c_ColorBlue, eRDLineDotted, ERDPointStyle(pointStyle), QStringLiteral("probe"));
-    RecordingPaintDevice expected, actual;
-    QPainter exactPainter(&expected), decimatingPainter(&actual);
-    exactPainter.setBrush(Qt::Dense4Pattern);
-    decimatingPainter.setBrush(Qt::Dense4Pattern);
-    grids.Exact.DrawLine(exactPainter, probe);
-    grids.Decimating.DrawLine(decimatingPainter, probe);
-    QCOMPARE(decimatingPainter.pen(), exactPainter.pen());
-    exactPainter.end();
-    decimatingPainter.end();
-    QCOMPARE(actual.shapes(true), expected.shapes(true));
-}
+    // A display placed inside a window paints into the window's image, at its offset, only where the
+    // window repaints: a whole window, and two separate parts of it.
+    void insideAWindow_data()
+    {
+        QTest::addColumn<QRegion>("repainted");
+        QTest::newRow("the whole window") << QRegion();
+        QTest::newRow("two parts") << (QRegion(40, 30, 150, 90) + QRegion(230, 150, 120, 120));
+    }
+    void insideAWindow()
+    {
+        QFETCH(QRegion, repainted);
+        GridPair grids(plot());
+        QImage images[2];
+        for (CRDGrid* grid : {static_cast<CRDGrid*>(&grids.Exact), static_cast<CRDGrid*>(&grids.Decimating)}) {
+            QWidget window;
+            window.resize(400, 300);
+            CResultDisplay display(&window, grid, c_ColorWhite);
+            display.setGeometry(23, 17, 360, 270);
+            std::vector<CRDPoint> points = makeData(NoisySine, 20000);
+            display.AddLine(points, c_ColorOrange, eRDLineSolid, eRDPointNone, QString());
+            QImage& image = images[grid == &grids.Decimating];
+            image = QImage(window.size(), QImage::Format_ARGB32_Premultiplied);
+            image.fill(Qt::black);
+            window.render(&image, QPoint(), repainted);
+        }
+        const Difference d = DecimationScene::Compare(images[0], images[1], images[0]);
+        QVERIFY2(d.iLargest <= c_iLargestStep, describe(d));
+    }
+
+    // Recorders, printers, PDF and SVG get every primitive of the box grid, in its order and pens.
+    void vectorPaintersGetBoxGridPrimitives_data()
+    {
+        QTest::addColumn<std::vector<CRDPoint>>("points");
+        QTest::addColumn<int>("pointStyle");
+        QTest::newRow("dense, with dots") << makeData(NoisySine, 20000) << int(eRDPointDot);
+        QTest::newRow("label after non-finite vertices")
+            << std::vector<CRDPoint>{{qnan, 0}, {0.2, inf}, {0.3, 0.1}, {0.3, 0.2}, {0.9, -1}} << int(eRDPointSquare);
+        QTest::newRow("crossing every edge") << makeData(CrossingEdges, 5000) << int(eRDPointCross);
+    }
+    void vectorPaintersGetBoxGridPrimitives()
+    {
+        QFETCH(std::vector<CRDPoint>, points);
+        QFETCH(int, pointStyle);
+        Setup half = plot();
+        half.Device = QRect(QPoint(60, 40), QPoint(440, 460));
+        GridPair grids(half);
+        CRDDecoratedLine probe(points, c_ColorBlue, eRDLineDotted, ERDPointStyle(pointStyle), QStringLiteral("probe"));
+        RecordingPaintDevice expected, actual;
+        QPainter exactPainter(&expected), decimatingPainter(&actual);
+        exactPainter.setBrush(Qt::Dense4Pattern);
+        decimatingPainter.setBrush(Qt::Dense4Pattern);
+        grids.Exact.DrawLine(exactPainter, probe);
+        grids.Decimating.DrawLine(decimatingPainter, probe);
+        QCOMPARE(decimatingPainter.pen(), exactPainter.pen());
+        exactPainter.end();
+        decimatingPainter.end();
+        QCOMPARE(actual.shapes(true), expected.shapes(true));
+    }
+};
 
 QTEST_MAIN(tst_CRDDecimatingBoxGrid)
 #include "tst_crddecimatingboxgrid.moc"

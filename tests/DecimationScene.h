@@ -5,10 +5,9 @@
 #include "CRDBoxGridLayout.h"
 #include "CRDDecimatingBoxGrid.h"
 
+#include <QDebug>
 #include <QImage>
 #include <QPainter>
-#include <QString>
-#include <QDebug>
 
 #include <algorithm>
 #include <cmath>

@@ -3,6 +3,8 @@
 
 #include <QFontMetrics>
 
+#include <algorithm>
+
 namespace Bench
 {
 
@@ -157,12 +159,34 @@ QString Describe(const PaintRecorder& Recording, std::size_t i)
         .arg(T.m11()).arg(T.m12()).arg(T.dx()).arg(T.dy());
 }
 
+namespace
+{
+
+// The index of the first primitive that differs between the recordings in geometry, pen, brush,
+// transform or (for a text) font; noState when none does.
+std::size_t FirstDifference(const PaintRecorder& A, const PaintRecorder& B)
+{
+    const std::size_t iCount = std::min(A.primitives().size(), B.primitives().size());
+    for (std::size_t i = 0; i < iCount; ++i) {
+        const RecordedPrimitive& P = A.primitives()[i];
+        const RecordedPrimitive& Q = B.primitives()[i];
+        if (P.kind != Q.kind || P.line != Q.line || P.point != Q.point || P.rect != Q.rect
+            || P.textPosition != Q.textPosition || P.text != Q.text || A.penOf(P) != B.penOf(Q)
+            || A.brushOf(P) != B.brushOf(Q) || A.transformOf(P) != B.transformOf(Q)
+            || (P.kind == RecordedPrimitive::Text && !(A.fontOf(P) == B.fontOf(Q))))
+            return i;
+    }
+    return A.primitives().size() == B.primitives().size() ? RecordedPrimitive::noState : iCount;
+}
+
+} // namespace
+
 void CheckSamePrimitives(const PaintFunction& Library, const PaintFunction& Floor, const char* pFloorName)
 {
     PaintRecorder LibraryRecording, FloorRecording;
     Record(LibraryRecording, Library);
     Record(FloorRecording, Floor);
-    const std::size_t iDifference = LibraryRecording.firstDifference(FloorRecording);
+    const std::size_t iDifference = FirstDifference(LibraryRecording, FloorRecording);
     if (LibraryRecording.primitives().empty() || iDifference != RecordedPrimitive::noState)
         qFatal("the %s floor differs from the library at primitive %zu of %zu:\n  library %s\n  floor   %s",
                pFloorName, iDifference, LibraryRecording.primitives().size(),

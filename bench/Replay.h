@@ -12,11 +12,11 @@
 namespace Bench
 {
 
-/// Records geometry only, on a device of the widget's size: a million segments stay quick to record.
+/// Records on a device of the widget's size.
 class PaintRecorder : public RecordingPaintDevice
 {
 public:
-    PaintRecorder() : RecordingPaintDevice(QSize(c_iWidgetWidth, c_iWidgetHeight), Primitives) {}
+    PaintRecorder() : RecordingPaintDevice(QSize(c_iWidgetWidth, c_iWidgetHeight)) {}
 };
 
 /// Where a replayed text is laid out; the recording keeps only where its baseline started.

@@ -5,10 +5,9 @@
 #include "CRDBoxGridLayout.h"
 #include "CRDDecimatingBoxGrid.h"
 
+#include <QDebug>
 #include <QImage>
 #include <QPainter>
-#include <QString>
-#include <QStringList>
 
 #include <algorithm>
 #include <cmath>
@@ -22,17 +21,49 @@ namespace DecimationScene
 
 using namespace KelmFramework;
 
-/// What the two renderings of a scene differ by.
+/// The largest difference in any channel of two pixels.
+inline int ChannelDistance(QRgb uA, QRgb uB)
+{
+    int iLargest = 0;
+    for (int iShift = 0; iShift < 32; iShift += 8)
+        iLargest = std::max(iLargest, std::abs(int((uA >> iShift) & 0xff) - int((uB >> iShift) & 0xff)));
+    return iLargest;
+}
+
+/// What two renderings differ by.
 struct Difference
 {
     int iLargest = 0;    ///< in any channel of any pixel
     long iDiffering = 0; ///< pixels not identical
-    long iLit = 0;       ///< pixels the box grid changed
+    long iLit = 0;       ///< pixels the first rendering changed on the background
 };
 
-/// The image and painter a scene is drawn with.
+/// Two renderings of one size, pixel by pixel. Channels are compared as blending stores them,
+/// premultiplied: unpremultiplying a translucent pixel would magnify a step of its blends.
+inline Difference Compare(const QImage& Exact, const QImage& Other, const QImage& Background)
+{
+    const QImage E = Exact.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const QImage D = Other.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const QImage B = Background.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    Difference Result;
+    for (int iY = 0; iY < E.height(); ++iY) {
+        const QRgb* const puE = reinterpret_cast<const QRgb*>(E.constScanLine(iY));
+        const QRgb* const puD = reinterpret_cast<const QRgb*>(D.constScanLine(iY));
+        const QRgb* const puB = reinterpret_cast<const QRgb*>(B.constScanLine(iY));
+        for (int iX = 0; iX < E.width(); ++iX) {
+            Result.iLit += puE[iX] != puB[iX];
+            Result.iDiffering += puE[iX] != puD[iX];
+            Result.iLargest = std::max(Result.iLargest, ChannelDistance(puE[iX], puD[iX]));
+        }
+    }
+    return Result;
+}
+
+/// The image, the painter and the grids' rectangles a scene is drawn with.
 struct Setup
 {
+    QRectF ViewPort{0, 0, 10, 10};
+    QRect Device{QPoint(10, 10), QPoint(190, 190)}; ///< left, top, right, bottom as a QRect's corners
     QSize Size{200, 200};
     QImage::Format eFormat = QImage::Format_ARGB32_Premultiplied;
     double dRatio = 1.0;
@@ -44,11 +75,16 @@ struct Setup
     QRect Clip; ///< none when empty
     bool bBrush = false;
 
-    QImage Render(CRDGrid& Grid, std::vector<CRDDecoratedLine>& vecLines) const
+    QImage Blank() const
     {
         QImage Image(static_cast<int>(Size.width() * dRatio), static_cast<int>(Size.height() * dRatio), eFormat);
         Image.setDevicePixelRatio(dRatio);
         Image.fill(Background);
+        return Image;
+    }
+    QImage Render(CRDGrid& Grid, std::vector<CRDDecoratedLine>& vecLines) const
+    {
+        QImage Image = Blank();
         QPainter Painter(&Image);
         Painter.setRenderHint(QPainter::Antialiasing, bAntialiased);
         Painter.translate(Translation);
@@ -62,54 +98,36 @@ struct Setup
             Grid.DrawLine(Painter, Line);
         return Image;
     }
-
-    /// The lines drawn through Exact and through Decimating, pixel by pixel. Channels are compared
-    /// as blending stores them, premultiplied: unpremultiplying a translucent pixel would magnify a
-    /// step of its blends.
-    Difference Compare(CRDGrid& Exact, CRDGrid& Decimating, std::vector<CRDDecoratedLine>& vecLines) const
-    {
-        const QImage E = Render(Exact, vecLines).convertToFormat(QImage::Format_ARGB32_Premultiplied);
-        const QImage D = Render(Decimating, vecLines).convertToFormat(QImage::Format_ARGB32_Premultiplied);
-        QImage B(E.size(), eFormat);
-        B.fill(Background);
-        B = B.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-        Difference Result;
-        for (int iY = 0; iY < E.height(); ++iY) {
-            const QRgb* const puE = reinterpret_cast<const QRgb*>(E.constScanLine(iY));
-            const QRgb* const puD = reinterpret_cast<const QRgb*>(D.constScanLine(iY));
-            const QRgb* const puB = reinterpret_cast<const QRgb*>(B.constScanLine(iY));
-            for (int iX = 0; iX < E.width(); ++iX) {
-                Result.iLit += puE[iX] != puB[iX];
-                Result.iDiffering += puE[iX] != puD[iX];
-                for (int iShift = 0; iShift < 32; iShift += 8)
-                    Result.iLargest = std::max(Result.iLargest, std::abs(int((puE[iX] >> iShift) & 0xff)
-                                                                         - int((puD[iX] >> iShift) & 0xff)));
-            }
-        }
-        return Result;
-    }
 };
 
-/// A box grid and a decimating one over the same viewport and device rectangle.
+/// A box grid and a decimating one over a setup's viewport and device rectangle.
 struct GridPair
 {
-    GridPair(QRectF ViewPort, QRect Device) // Device: left, top, right, bottom as a QRect's corners
+    explicit GridPair(const Setup& With) : m_With(With)
     {
-        for (CRDLinearGrid* pGrid : {static_cast<CRDLinearGrid*>(&Exact), static_cast<CRDLinearGrid*>(&Decimating)}) {
-            CRDPoint LeftBottom(ViewPort.left(), ViewPort.top()), RightTop(ViewPort.right(), ViewPort.bottom());
-            pGrid->SetViewPort(LeftBottom, RightTop);
-            CRDDevicePoint LeftTop(Device.left(), Device.top()), RightBottom(Device.right(), Device.bottom());
-            pGrid->SetDeviceViewPort(LeftTop, RightBottom);
-        }
+        CRDPoint LeftBottom(With.ViewPort.left(), With.ViewPort.top());
+        CRDPoint RightTop(With.ViewPort.right(), With.ViewPort.bottom());
+        Exact.SetViewPort(LeftBottom, RightTop);
+        Decimating.SetViewPort(LeftBottom, RightTop);
+        SetDevice(With.Device.left(), With.Device.top(), With.Device.right(), With.Device.bottom());
     }
-    Difference Compare(const Setup& With, std::vector<CRDDecoratedLine>& vecLines)
+    void SetDevice(long iLeft, long iTop, long iRight, long iBottom)
     {
-        return With.Compare(Exact, Decimating, vecLines);
+        CRDDevicePoint LeftTop(iLeft, iTop), RightBottom(iRight, iBottom);
+        Exact.SetDeviceViewPort(LeftTop, RightBottom);
+        Decimating.SetDeviceViewPort(LeftTop, RightBottom);
+    }
+    /// The lines drawn through both grids.
+    Difference Compare(std::vector<CRDDecoratedLine>& vecLines)
+    {
+        const QImage E = m_With.Render(Exact, vecLines);
+        return DecimationScene::Compare(E, m_With.Render(Decimating, vecLines), m_With.Blank());
     }
 
     CRDBoxGridLayout Exact{CRDPoint(0, 0), CRDPoint(1, 1), QString(), QString(), 4, 4, 1, 3, c_ColorGray, c_ColorBlack};
     CRDDecimatingBoxGrid Decimating{CRDPoint(0, 0), CRDPoint(1, 1), QString(), QString(), 4, 4, 1, 3, c_ColorGray,
                                     c_ColorBlack};
+    const Setup m_With;
 };
 
 /// A random scene, its choices taken from Source: Source.Pick(lo, hi) an int in [lo, hi],
@@ -122,14 +140,8 @@ class Scene
 public:
     explicit Scene(Source& Random) : m_Random(Random) { Build(); }
 
-    Difference Compare() { return m_pGrids->Compare(m_Setup, m_vecLines); }
-    /// The scene through the box grid and through the decimating grid.
-    QImage Render(bool bDecimating)
-    {
-        return m_Setup.Render(bDecimating ? static_cast<CRDGrid&>(m_pGrids->Decimating) : m_pGrids->Exact, m_vecLines);
-    }
-
-    /// One line of text that says what was drawn, to reproduce a finding.
+    Difference Compare() { return m_pGrids->Compare(m_vecLines); }
+    /// What was drawn, to reproduce a finding.
     QString Description() const { return m_strDescription; }
 
 private:
@@ -168,28 +180,23 @@ private:
             std::swap(iL, iR);
         const double dLeft = m_Random.Real(-5, 5), dBottom = m_Random.Real(-5, 5);
         const double dWidth = Chance(3) ? 0.0 : m_Random.Real(0.5, 20), dHeight = Chance(3) ? 0.0 : m_Random.Real(0.5, 20);
-        m_pGrids = std::make_unique<GridPair>(QRectF(dLeft, dBottom, dWidth, dHeight), QRect(QPoint(iL, iT), QPoint(iR, iB)));
-        if (Chance(3)) { // a right edge beyond the painter range
-            CRDDevicePoint LeftTop(iL, iT), RightBottom(1L << 33, iB);
-            m_pGrids->Exact.SetDeviceViewPort(LeftTop, RightBottom);
-            m_pGrids->Decimating.SetDeviceViewPort(LeftTop, RightBottom);
-        }
+        m_Setup.ViewPort = QRectF(dLeft, dBottom, dWidth, dHeight);
+        m_Setup.Device = QRect(QPoint(iL, iT), QPoint(iR, iB));
+        m_pGrids = std::make_unique<GridPair>(m_Setup);
+        if (Chance(3)) // a right edge beyond the painter range
+            m_pGrids->SetDevice(iL, iT, 1L << 33, iB);
 
         const int iLines = m_Random.Pick(1, 3);
-        QStringList Styles;
+        QDebug(&m_strDescription) << m_Setup.Size << m_Setup.eFormat << "ratio" << m_Setup.dRatio << "background"
+                                  << m_Setup.Background << "antialiased" << m_Setup.bAntialiased << m_Setup.Translation
+                                  << "opacity" << m_Setup.dOpacity << "mode" << m_Setup.eMode << "clip" << m_Setup.Clip
+                                  << "brush" << m_Setup.bBrush << "device" << iL << iT << iR << iB;
         for (int i = 0; i < iLines; ++i) {
             m_vecLines.push_back(RandomLine(dLeft, dBottom, dWidth, dHeight));
             const CRDDecoratedLine& Line = m_vecLines.back();
-            Styles << QStringLiteral("%1 points style %2/%3 colour %4").arg(Line.m_vecPoints.size())
-                          .arg(int(Line.m_eLineStyle)).arg(int(Line.m_ePointStyle)).arg(Line.m_Color.name(QColor::HexArgb));
+            QDebug(&m_strDescription) << "; line of" << Line.m_vecPoints.size() << "points, styles" << Line.m_eLineStyle
+                                      << Line.m_ePointStyle << QColor(Line.m_Color);
         }
-        m_strDescription = QStringLiteral("%1x%2 format %3 ratio %4 aa %5 translate (%6,%7) opacity %8 mode %9 clip %10 "
-                                          "brush %11 device (%12,%13)-(%14,%15); ")
-                               .arg(iWidth).arg(iHeight).arg(int(m_Setup.eFormat)).arg(m_Setup.dRatio)
-                               .arg(m_Setup.bAntialiased).arg(m_Setup.Translation.x()).arg(m_Setup.Translation.y())
-                               .arg(m_Setup.dOpacity).arg(int(m_Setup.eMode)).arg(!m_Setup.Clip.isEmpty())
-                               .arg(m_Setup.bBrush).arg(iL).arg(iT).arg(iR).arg(iB)
-                           + Styles.join(QStringLiteral("; "));
     }
 
     CRDDecoratedLine RandomLine(double dLeft, double dBottom, double dWidth, double dHeight)
@@ -207,29 +214,21 @@ private:
         for (int i = 0; i < iCount; ++i) {
             const double t = iCount > 1 ? double(i) / (iCount - 1) : 0.5;
             double dX = dLeft + t * dWidth, dY = dBottom + dHeight / 2;
-            switch (iShape) {
-            case 0:
+            if (iShape == 0)
                 dY += 0.4 * dHeight * std::sin(6 * M_PI * t);
-                break;
-            case 1:
+            else if (iShape == 1)
                 dY = dBottom + std::floor(t * 8) / 8 * dHeight;
-                break;
-            case 2:
-                dWalk += m_Random.Real(-0.02, 0.02) * dHeight;
-                dY = dWalk;
-                break;
-            case 3:
-                dX = dLeft + (1.0 - t) * dWidth; // backward
+            else if (iShape == 2)
+                dY = dWalk += m_Random.Real(-0.02, 0.02) * dHeight;
+            else if (iShape == 3) { // backward
+                dX = dLeft + (1.0 - t) * dWidth;
                 dY += 0.3 * dHeight * std::cos(4 * M_PI * t);
-                break;
-            case 4:
-                dX = dLeft + 0.5 * dWidth; // one column
+            } else if (iShape == 4) { // one column
+                dX = dLeft + 0.5 * dWidth;
                 dY += 0.45 * dHeight * std::sin(37.0 * i);
-                break;
-            default:
-                dX = dLeft + m_Random.Real(0, 1) * dWidth; // scattered
+            } else { // scattered
+                dX = dLeft + m_Random.Real(0, 1) * dWidth;
                 dY = dBottom + m_Random.Real(0, 1) * dHeight;
-                break;
             }
             dX += dJitter * m_Random.Real(-1, 1);
             dY += dNoise * m_Random.Real(-1, 1);

@@ -34,11 +34,11 @@ struct Painted : RecordingPaintDevice
     QStringList drawn(const QString& kind, const QColor& color)
     {
         QStringList result;
-        for (const RecordedCall& call : calls)
-            if (call.shape.startsWith(kind)) {
-                result << call.shape;
-                if (call.penText() != QStringLiteral("[%1 1 flat solid]").arg(color.name()))
-                    result << QStringLiteral("in ") + call.penText();
+        for (const RecordedPrimitive& p : primitives())
+            if (shapeOf(p).startsWith(kind)) {
+                result << shapeOf(p);
+                if (penText(penOf(p)) != QStringLiteral("[%1 1 flat solid]").arg(color.name()))
+                    result << QStringLiteral("in ") + penText(penOf(p));
             }
         if (!painter.transform().isIdentity())
             result << QStringLiteral("transformed");

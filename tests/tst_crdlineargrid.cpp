@@ -12,8 +12,6 @@ using namespace KelmFramework;
 namespace
 {
 
-enum { Built, Copied, Assigned, SelfAssigned };
-
 // The viewport (0, 0)-(10, 10) on a device rectangle, (0, 0)-(100, 100) unless given: a user unit is ten pixels.
 struct Grid : CRDLinearGrid
 {
@@ -58,50 +56,34 @@ class tst_CRDLinearGrid : public QObject
     Q_OBJECT
 
 private slots:
-    void decoratedLine_data()
+    // A line keeps its vertices unflagged however it was made (built from flagged points, copied, assigned
+    // over flagged points, assigned to itself), its colour's model and alpha, and leaves the caller's points
+    // alone. An empty line is white and solid; a colour black.
+    void valueTypes()
     {
-        QTest::addColumn<int>("copy");
-        QTest::newRow("built") << int(Built);
-        QTest::newRow("copied") << int(Copied);
-        QTest::newRow("assigned over flagged points (they kept their flags)") << int(Assigned);
-        QTest::newRow("assigned to itself") << int(SelfAssigned);
-    }
-    // A line stores its vertices unflagged, however it was made, and leaves the caller's points alone.
-    void decoratedLine()
-    {
-        QFETCH(int, copy);
         std::vector<CRDPoint> points{CRDPoint(1.5, -2.5), CRDPoint(2, 2)};
         points[0].SetInterpolated(true);
-        CRDDecoratedLine built(points, c_ColorYellow, ERDLineStyle(77), eRDPointSquare, QStringLiteral("a"));
-        const CRDDecoratedLine copied(built);
-        CRDDecoratedLine target(points, c_ColorBlue, eRDLineSolid, eRDPointNone, QString()), &alias = built;
-        for (CRDPoint& vertex : target.m_vecPoints)
-            vertex.SetInterpolated(true);
-        if (copy == Assigned)
-            target = built;
-        if (copy == SelfAssigned)
-            built = alias;
-        const CRDDecoratedLine& line = copy == Copied ? copied : copy == Assigned ? target : built;
-        QVERIFY(points[0].m_bInterpolated);
-        QCOMPARE(line.m_strName + QColor(line.m_Color).name(), QStringLiteral("a#ffff00"));
-        QVERIFY(line.m_eLineStyle == ERDLineStyle(77) && line.m_ePointStyle == eRDPointSquare);
-        QCOMPARE(QPointF(line.m_vecPoints.at(0).m_dX, line.m_vecPoints.at(0).m_dY), QPointF(1.5, -2.5));
-        QVERIFY(!line.m_vecPoints[0].m_bInterpolated && !line.m_vecPoints[1].m_bInterpolated);
-    }
-
-    // An empty white solid line; a valid opaque black colour; copies that keep a colour's model and alpha.
-    void defaults()
-    {
-        const CRDDecoratedLine line;
-        QVERIFY(line.m_strName.isEmpty() && line.m_vecPoints.empty());
-        QVERIFY(line.m_eLineStyle == eRDLineSolid && line.m_ePointStyle == eRDPointNone);
-        QCOMPARE(QColor(line.m_Color), QColor(Qt::white));
-        QCOMPARE(QColor(CRDColor()), QColor(Qt::black));
-        CRDColor hsv, assigned;
+        CRDColor hsv;
         hsv.setHsv(120, 200, 100, 40);
-        assigned = hsv;
-        QCOMPARE(QColor(CRDColor(hsv)), QColor::fromHsv(120, 200, 100, 40));
-        QCOMPARE(QColor(assigned), QColor::fromHsv(120, 200, 100, 40));
+        CRDDecoratedLine built(points, hsv, ERDLineStyle(77), eRDPointSquare, QStringLiteral("a")), &alias = built;
+        CRDDecoratedLine copied(built);
+        CRDDecoratedLine assigned(points, c_ColorBlue, eRDLineSolid, eRDPointNone, QString());
+        for (CRDPoint& vertex : assigned.m_vecPoints)
+            vertex.SetInterpolated(true);
+        assigned = built;
+        built = alias;
+        QVERIFY(points[0].m_bInterpolated);
+        for (const CRDDecoratedLine* line : {&built, &copied, &assigned}) {
+            QCOMPARE(line->m_strName, QStringLiteral("a"));
+            QCOMPARE(QColor(line->m_Color), QColor::fromHsv(120, 200, 100, 40));
+            QVERIFY(line->m_eLineStyle == ERDLineStyle(77) && line->m_ePointStyle == eRDPointSquare);
+            QCOMPARE(QPointF(line->m_vecPoints.at(0).m_dX, line->m_vecPoints.at(0).m_dY), QPointF(1.5, -2.5));
+            QVERIFY(!line->m_vecPoints[0].m_bInterpolated && !line->m_vecPoints[1].m_bInterpolated);
+        }
+        const CRDDecoratedLine empty;
+        QVERIFY(empty.m_strName.isEmpty() && empty.m_vecPoints.empty() && empty.m_eLineStyle == eRDLineSolid
+                && empty.m_ePointStyle == eRDPointNone && QColor(empty.m_Color) == QColor(Qt::white));
+        QCOMPARE(QColor(CRDColor()), QColor(Qt::black));
     }
 
     // Where a user point lands, whether inside, and what that pixel shows.

@@ -218,11 +218,6 @@ private slots:
             f.display.SetViewPort(CRDPoint(1, 1), CRDPoint(2, 2));
             f.display.ResetViewPort();
         }) << unchanged << false;
-        QTest::newRow("pixels at the ends of long give no span: kept") << Operation([](Fixture& f) {
-            CRDDevicePoint low(LONG_MIN, LONG_MIN), high(LONG_MAX, LONG_MAX);
-            f.display.UpdateDrawAreaRange(LONG_MIN, LONG_MAX);
-            f.display.SetViewPort(low, high);
-        }) << unchanged << false;
         QTest::newRow("a notch away: 1 % in at each edge") << wheel({0, 120}) << QRectF(0.8, 0.8, 78.4, 78.4) << true;
         QTest::newRow("a notch toward: 1 % out") << wheel({0, -120}) << QRectF(-0.8, -0.8, 81.6, 81.6) << true;
         QTest::newRow("two notches of a horizontal wheel") << wheel({240, 0}) << QRectF(1.6, 1.6, 76.8, 76.8) << true;

@@ -1,3 +1,4 @@
+// malloc, calloc and realloc counted on their way to glibc's own.
 #include "CountingMalloc.h"
 
 #include <atomic>

@@ -50,9 +50,22 @@ CANDIDATES = {
 }
 EXACT_COLUMNS = ("same_calls", "polyline", "qcustomplot", "qwt")
 DECIMATING_COLUMNS = ("box_grid", "one_pass", "qcustomplot", "qwt")
-SAME_CALLS_TARGET = 1.15
+SAME_CALLS_TARGET = 1.05
 MATRIX_TARGET = 1.5
 ZOOM_TARGET = 5.0
+# The decimating grid against the fastest peer (library / QCustomPlot) and the marker cache against Qwt's.
+PEER_TARGETS = (
+    ("decimating_clean_solid/1000000", "qcustomplot", 1.0),
+    ("decimating_noisy_solid/1000000", "qcustomplot", 1.0),
+    ("decimating_noisy_20x10000/200000", "qcustomplot", 1.0),
+    ("decimating_markers_dot/10000", "qwt", 1.0),
+    ("decimating_markers_cross/10000", "qwt", 1.0),
+    ("decimating_markers_square/10000", "qwt", 1.0),
+)
+# A line whose x is jittered against the same line in order.
+JITTER_TARGET = 2.0
+JITTERED = (("decimating_clean_jittered/1000000", "decimating_clean_solid/1000000"),
+            ("decimating_noisy_jittered/1000000", "decimating_noisy_solid/1000000"))
 
 
 def cpu_model():
@@ -224,7 +237,7 @@ def main(path, allocations_path=None):
                 " | ".join(cell_ratio(row, rival) for rival in DECIMATING_COLUMNS)))
     candidates_section(rows, say)
     peers_section(say)
-    targets_section(exact, aggregates, context, say)
+    targets_section(exact, decimating, context, say)
 
     if allocations_path:
         allocations_section(allocations_path, say)
@@ -300,7 +313,7 @@ def peers_section(say):
     say("  `QwtPlotRenderer`, or `replot` it and `QWidget::render` it.")
 
 
-def targets_section(exact, aggregates, context, say):
+def targets_section(exact, decimating, context, say):
     checks = []
     for row in exact:
         won = row.winner("same_calls")
@@ -343,6 +356,17 @@ def targets_section(exact, aggregates, context, say):
         speedup = unclipped.median["library_ms"] / zoomed.median["library_ms"]
         say("- zoomed 1,000,000-point line against the unclipped one: %.1fx faster (target >= %.0fx): **%s**"
             % (speedup, ZOOM_TARGET, "holds" if speedup >= ZOOM_TARGET else "misses"))
+    by_name = {row.name: row for row in decimating}
+    for name, rival, target in PEER_TARGETS:
+        won = by_name[name].winner(rival) if name in by_name else None
+        if won:
+            say("- %s: library / %s %.3f (target <= %.2f): **%s**"
+                % (name, RIVALS[rival], won[2], target, "holds" if won[2] <= target else "misses"))
+    for jittered, ordered in JITTERED:
+        if jittered in by_name and ordered in by_name:
+            ratio = by_name[jittered].median["library_ms"] / by_name[ordered].median["library_ms"]
+            say("- %s: %.2fx the time of the line in order (target <= %.0fx): **%s**"
+                % (jittered, ratio, JITTER_TARGET, "holds" if ratio <= JITTER_TARGET else "misses"))
 
 
 def order(name):

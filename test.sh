@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs what a fresh Debian 12 machine lacks, builds ResultDisplay and runs every test:
-# once in a normal build (build/, Qt 5, with the API reference), again against Qt 6 (build-qt6/),
+# Installs what a fresh Debian 12 machine lacks, checks the formatting, builds ResultDisplay and runs
+# every test: once in a normal build (build/, Qt 5, with the API reference), again against Qt 6 (build-qt6/),
 # then the libFuzzer harness for a bounded time (build-fuzz/, clang), then the suite with
 # AddressSanitizer and UndefinedBehaviorSanitizer (build-sanitize/).
 #   ./test.sh           all four
@@ -19,7 +19,12 @@ for argument in "$@"; do
 done
 
 ensure_packages cmake ninja-build g++ pkg-config dpkg-dev qtbase5-dev libqt5svg5-dev fonts-dejavu-core \
-    libbenchmark-dev doxygen
+    libbenchmark-dev doxygen clang-format
+
+echo "== format (clang-format with the repository's .clang-format)"
+if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+    git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
+fi
 
 jobs=$(nproc)
 run_suite() { # build directory, extra configure options...

@@ -93,7 +93,8 @@ long Ink(const QImage& Image)
     long iInk = 0;
     for (int y = 0; y < Rgb.height(); ++y) {
         const QRgb* pLine = reinterpret_cast<const QRgb*>(Rgb.constScanLine(y));
-        iInk += std::count_if(pLine, pLine + Rgb.width(), [](QRgb Pixel) { return qRed(Pixel) + qGreen(Pixel) + qBlue(Pixel) < 3 * 255; });
+        iInk += std::count_if(pLine, pLine + Rgb.width(),
+                              [](QRgb Pixel) { return qRed(Pixel) + qGreen(Pixel) + qBlue(Pixel) < 3 * 255; });
     }
     return iInk;
 }
@@ -123,7 +124,8 @@ void CheckPictures(const std::string& strWorkload, const Race& Variants)
             continue;
         std::optional<QImage> First;
         for (const auto& [strCandidate, Paint] : Other.vecCandidates) {
-            const std::string strWhat = strWorkload + ": " + Other.strName + (strCandidate.empty() ? "" : ", " + strCandidate);
+            const std::string strWhat = strWorkload + ": " + Other.strName
+                                        + (strCandidate.empty() ? "" : ", " + strCandidate);
             const QImage Image = PaintFresh(Variants, Paint);
             switch (Other.ePicture) {
             case Picture::Library:
@@ -187,7 +189,8 @@ struct LazyWorkload
                 PaintFrame(*Built, *Variant.pPaint);
                 dFrame = std::min(dFrame, std::max(ThreadSeconds() - dStart, 1e-6));
             }
-            vecFramesPerRound.push_back(std::clamp(std::lround(c_dRoundShareSeconds / dFrame), 1L, c_iMostFramesPerRound));
+            vecFramesPerRound.push_back(
+                std::clamp(std::lround(c_dRoundShareSeconds / dFrame), 1L, c_iMostFramesPerRound));
         }
     }
 };
@@ -222,7 +225,9 @@ void RunRounds(benchmark::State& State, LazyWorkload& Lazy)
         }
         ++Lazy.iRotation;
     }
-    const auto PerFrame = [&](std::size_t v) { return vecSeconds[v] / static_cast<double>(std::max(vecFrames[v], 1L)); };
+    const auto PerFrame = [&](std::size_t v) {
+        return vecSeconds[v] / static_cast<double>(std::max(vecFrames[v], 1L));
+    };
     for (std::size_t v = 0; v < iVariants; ++v) {
         const std::string& strKey = Lazy.vecVariants[v].strKey;
         State.counters[strKey + "_ms"] = 1e3 * PerFrame(v);
@@ -277,12 +282,14 @@ void RegisterSolos(const std::string& strFilter)
     for (const Workload& Entry : Registry()) {
         // "solo/line_solid" selects every line_solid workload, "solo/line_solid/1000/library" one.
         const std::string strSolo = "solo/" + Entry.strName;
-        if (strSolo.compare(0, strFilter.size(), strFilter) != 0 && strFilter.compare(0, strSolo.size() + 1, strSolo + "/") != 0)
+        if (strSolo.compare(0, strFilter.size(), strFilter) != 0
+            && strFilter.compare(0, strSolo.size() + 1, strSolo + "/") != 0)
             continue;
         const Race& Variants = Entry.Variants();
         for (const Entrant& Variant : VariantsOf(Variants)) {
             const std::string strSolo = "solo/" + Entry.strName + "/" + Variant.strKey;
-            benchmark::RegisterBenchmark(strSolo.c_str(), [&Variants, pPaint = Variant.pPaint](benchmark::State& State) {
+            benchmark::RegisterBenchmark(strSolo.c_str(), [&Variants,
+                                                           pPaint = Variant.pPaint](benchmark::State& State) {
                 for (auto _ : State)
                     PaintFrame(Variants, *pPaint);
             })->Unit(benchmark::kMillisecond);

@@ -47,7 +47,8 @@ std::vector<CRDPoint> Sine(long iCount, const LineShape& Shape, double dPhase, s
     return vecPoints;
 }
 
-template <class Grid> std::unique_ptr<Grid> MakeGrid()
+template <class Grid>
+std::unique_ptr<Grid> MakeGrid()
 {
     auto pGrid = std::make_unique<Grid>(CRDPoint(c_dLeft, -1.5), CRDPoint(c_dRight, 1.5), QStringLiteral("x"),
                                         QStringLiteral("y"), 10, 5, 1, 1, c_ColorGray, c_ColorBlack);
@@ -120,8 +121,8 @@ Bench::Race RaceOf(std::shared_ptr<Scene> pScene, qreal dPixelRatio)
     return Variants;
 }
 
-void RegisterLines(const std::string& strFamily, int iLines, long iPoints, const LineShape& Shape, ERDLineStyle eLineStyle,
-                   ERDPointStyle ePointStyle = eRDPointNone, qreal dPixelRatio = 1.0)
+void RegisterLines(const std::string& strFamily, int iLines, long iPoints, const LineShape& Shape,
+                   ERDLineStyle eLineStyle, ERDPointStyle ePointStyle = eRDPointNone, qreal dPixelRatio = 1.0)
 {
     Bench::RegisterWorkload("decimating_" + strFamily + "/" + std::to_string(iLines * iPoints), [=] {
         const CRDColor Colors[] = {c_ColorBlue, c_ColorRed, c_ColorDarkGreen, c_ColorOrange, c_ColorDark};
@@ -130,7 +131,8 @@ void RegisterLines(const std::string& strFamily, int iLines, long iPoints, const
         const double dColumn = (c_dRight - c_dLeft) / (Device.right() - Device.left());
         // Several lines differ in phase and noise, as channels of one measurement would.
         for (int i = 0; i < iLines; ++i) {
-            std::vector<CRDPoint> vecPoints = Sine(iPoints, Shape, 0.3 * i, static_cast<std::uint32_t>(11 + i), dColumn);
+            std::vector<CRDPoint> vecPoints = Sine(iPoints, Shape, 0.3 * i, static_cast<std::uint32_t>(11 + i),
+                                                   dColumn);
             pScene->vecLines.emplace_back(vecPoints, Colors[i % 5], eLineStyle, ePointStyle, QString());
         }
         return RaceOf(pScene, dPixelRatio);

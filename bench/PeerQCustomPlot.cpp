@@ -65,8 +65,8 @@ std::shared_ptr<QCustomPlot> MakePlot(const PeerScene& Scene)
     // The device rectangle as the axis rectangle: the same pixels for the same user range.
     const QRect& Device = Scene.DeviceRect;
     pPlot->axisRect()->setAutoMargins(QCP::msNone);
-    pPlot->axisRect()->setMargins(QMargins(Device.left(), Device.top(), c_iWidgetWidth - Device.right(),
-                                           c_iWidgetHeight - Device.bottom()));
+    pPlot->axisRect()->setMargins(
+        QMargins(Device.left(), Device.top(), c_iWidgetWidth - Device.right(), c_iWidgetHeight - Device.bottom()));
     pPlot->xAxis->setRange(Scene.LeftBottom.m_dX, Scene.RightTop.m_dX);
     pPlot->yAxis->setRange(Scene.LeftBottom.m_dY, Scene.RightTop.m_dY);
     if (Scene.bWidget) {

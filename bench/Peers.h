@@ -22,7 +22,7 @@ struct PeerScene
 {
     KelmFramework::CRDPoint LeftBottom;
     KelmFramework::CRDPoint RightTop;
-    QRect DeviceRect; ///< corners at the first and last pixels, as the grid's
+    QRect DeviceRect;        ///< corners at the first and last pixels, as the grid's
     qreal dPixelRatio = 1.0; ///< the canvas's
     std::vector<KelmFramework::CRDDecoratedPoint> vecPoints;
     std::vector<KelmFramework::CRDDecoratedLine> vecLines;

@@ -102,7 +102,8 @@ std::map<QString, QJsonObject> ReadMedians(const QString& strPath)
     if (!File.open(QIODevice::ReadOnly))
         qFatal("rd_chart: cannot read %s", qPrintable(strPath));
     std::map<QString, QJsonObject> mapMedians;
-    for (const QJsonValue& Entry : QJsonDocument::fromJson(File.readAll()).object().value(QStringLiteral("benchmarks")).toArray()) {
+    for (const QJsonValue& Entry :
+         QJsonDocument::fromJson(File.readAll()).object().value(QStringLiteral("benchmarks")).toArray()) {
         const QJsonObject Object = Entry.toObject();
         if (Object.value(QStringLiteral("aggregate_name")).toString() == QStringLiteral("median"))
             mapMedians[Object.value(QStringLiteral("run_name")).toString()] = Object;
@@ -135,11 +136,14 @@ int main(int argc, char** argv)
     for (const FamilyStyle& Family : c_Families) {
         for (const VariantStyle& Variant : c_Variants) {
             ChartSeries Series{QStringLiteral("%1, %2").arg(QLatin1String(Family.pName), QLatin1String(Variant.pName)),
-                           &Family, Variant.Color, {}};
+                               &Family,
+                               Variant.Color,
+                               {}};
             for (const long iCount : {1000L, 10000L, 100000L, 1000000L}) {
                 const auto Found = mapMedians.find(QStringLiteral("%1/%2").arg(QLatin1String(Family.pKey)).arg(iCount));
                 double dMilliseconds = 0.0;
-                if (Found == mapMedians.end() || !Milliseconds(Found->second, QLatin1String(Variant.pKey), dMilliseconds))
+                if (Found == mapMedians.end()
+                    || !Milliseconds(Found->second, QLatin1String(Variant.pKey), dMilliseconds))
                     continue;
                 const double dLog = std::log10(dMilliseconds);
                 Series.vecPoints.emplace_back(std::log10(static_cast<double>(iCount)), dLog);
@@ -159,8 +163,7 @@ int main(int argc, char** argv)
     const long iYDivisions = std::lround(dTop - dBottom);
     DecadeLabels Labels;
     CRDBoxGridLayout Grid(Labels, CRDPoint(2.0, dBottom), CRDPoint(6.0, dTop), QStringLiteral("N, points per line"),
-                          QStringLiteral("ms per frame, log10"), 4, iYDivisions, 0, 3, c_ColorLightGray,
-                          c_ColorBlack);
+                          QStringLiteral("ms per frame, log10"), 4, iYDivisions, 0, 3, c_ColorLightGray, c_ColorBlack);
     QWidget Parent;
     auto* pDisplay = new CResultDisplay(&Parent, &Grid, c_ColorWhite);
     pDisplay->resize(1000, 700);

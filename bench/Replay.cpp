@@ -8,7 +8,8 @@
 namespace Bench
 {
 
-template <typename T> void Replay::SetState(Op::Kind eKind, std::vector<T>& vecStates, const T& State)
+template <typename T>
+void Replay::SetState(Op::Kind eKind, std::vector<T>& vecStates, const T& State)
 {
     bool& bSet = m_bStateSet[eKind];
     if (bSet && vecStates.back() == State)
@@ -81,7 +82,7 @@ Replay::Replay(const PaintRecorder& Recording, TextBox eTextBox, std::size_t iFi
             const QFont Font = Recording.fontOf(Primitive);
             SetState(Op::Font, m_vecFonts, Font);
             m_vecTexts.push_back(eTextBox == TextBox::OwnSize ? OwnSizeText(Primitive, Font)
-                                                               : TextCall{LastFill, Qt::AlignCenter, Primitive.text});
+                                                              : TextCall{LastFill, Qt::AlignCenter, Primitive.text});
             m_vecOps.push_back(Op{Op::Text, m_vecTexts.size() - 1});
             break;
         }
@@ -151,12 +152,27 @@ QString Describe(const PaintRecorder& Recording, std::size_t i)
     return QStringLiteral("kind %1 line (%2,%3)-(%4,%5) rect (%6,%7 %8x%9) text '%10' at (%11,%12) in %13; "
                           "pen %14 %15 %16, brush %17 %18, transform (%19,%20,%21,%22)")
         .arg(P.kind)
-        .arg(P.line.x1()).arg(P.line.y1()).arg(P.line.x2()).arg(P.line.y2())
-        .arg(P.rect.x()).arg(P.rect.y()).arg(P.rect.width()).arg(P.rect.height())
-        .arg(P.text).arg(P.textPosition.x()).arg(P.textPosition.y()).arg(Recording.fontOf(P).toString())
-        .arg(Pen.style()).arg(Pen.color().name()).arg(Pen.widthF())
-        .arg(Brush.style()).arg(Brush.color().name())
-        .arg(T.m11()).arg(T.m12()).arg(T.dx()).arg(T.dy());
+        .arg(P.line.x1())
+        .arg(P.line.y1())
+        .arg(P.line.x2())
+        .arg(P.line.y2())
+        .arg(P.rect.x())
+        .arg(P.rect.y())
+        .arg(P.rect.width())
+        .arg(P.rect.height())
+        .arg(P.text)
+        .arg(P.textPosition.x())
+        .arg(P.textPosition.y())
+        .arg(Recording.fontOf(P).toString())
+        .arg(Pen.style())
+        .arg(Pen.color().name())
+        .arg(Pen.widthF())
+        .arg(Brush.style())
+        .arg(Brush.color().name())
+        .arg(T.m11())
+        .arg(T.m12())
+        .arg(T.dx())
+        .arg(T.dy());
 }
 
 namespace
@@ -188,9 +204,9 @@ void CheckSamePrimitives(const PaintFunction& Library, const PaintFunction& Floo
     Record(FloorRecording, Floor);
     const std::size_t iDifference = FirstDifference(LibraryRecording, FloorRecording);
     if (LibraryRecording.primitives().empty() || iDifference != RecordedPrimitive::noState)
-        qFatal("the %s floor differs from the library at primitive %zu of %zu:\n  library %s\n  floor   %s",
-               pFloorName, iDifference, LibraryRecording.primitives().size(),
-               qPrintable(Describe(LibraryRecording, iDifference)), qPrintable(Describe(FloorRecording, iDifference)));
+        qFatal("the %s floor differs from the library at primitive %zu of %zu:\n  library %s\n  floor   %s", pFloorName,
+               iDifference, LibraryRecording.primitives().size(), qPrintable(Describe(LibraryRecording, iDifference)),
+               qPrintable(Describe(FloorRecording, iDifference)));
 }
 
 } // namespace Bench

@@ -33,7 +33,7 @@ class Replay
 public:
     Replay() = default;
     Replay(const PaintRecorder& Recording, TextBox eTextBox, std::size_t iFirst = 0,
-            std::size_t iEnd = RecordedPrimitive::noState);
+           std::size_t iEnd = RecordedPrimitive::noState);
 
     void Paint(QPainter& Painter) const;
 
@@ -55,7 +55,8 @@ private:
         QString strText;
     };
 
-    template <typename T> void SetState(Op::Kind eKind, std::vector<T>& vecStates, const T& State);
+    template <typename T>
+    void SetState(Op::Kind eKind, std::vector<T>& vecStates, const T& State);
     static TextCall OwnSizeText(const RecordedPrimitive& Text, const QFont& Font);
 
     std::vector<Op> m_vecOps;

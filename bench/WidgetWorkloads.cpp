@@ -38,8 +38,8 @@ Bench::Race DisplayVariants(int iLines, long iPoints)
 {
     auto pScene = std::make_shared<DisplayScene>();
     pScene->pGrid = std::make_unique<CRDBoxGridLayout>(CRDPoint(0.0, -1.5), CRDPoint(10.0, 1.5),
-                                                       QStringLiteral("time [s]"), QStringLiteral("voltage [V]"),
-                                                       10, 5, 1, 3, c_ColorGray, c_ColorBlack);
+                                                       QStringLiteral("time [s]"), QStringLiteral("voltage [V]"), 10, 5,
+                                                       1, 3, c_ColorGray, c_ColorBlack);
     pScene->pDisplay = new CResultDisplay(&pScene->Parent, pScene->pGrid.get(), c_ColorWhite);
     pScene->pDisplay->resize(Bench::c_iWidgetWidth, Bench::c_iWidgetHeight);
 

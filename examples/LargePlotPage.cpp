@@ -33,8 +33,7 @@ class SwitchableGrid : public CRDDecimatingBoxGrid
 public:
     SwitchableGrid()
         : CRDDecimatingBoxGrid(CRDPoint(0, -2), CRDPoint(c_dSeconds, 2), QStringLiteral("time [s]"),
-                               QStringLiteral("signal [V]"), 10, 8, 1, 2, CRDColor(205, 210, 218),
-                               CRDColor(55, 60, 70))
+                               QStringLiteral("signal [V]"), 10, 8, 1, 2, CRDColor(205, 210, 218), CRDColor(55, 60, 70))
     {
     }
 

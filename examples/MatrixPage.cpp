@@ -21,8 +21,7 @@ using namespace KelmFramework;
 namespace
 {
 
-enum ESensorState : short
-{
+enum ESensorState : short {
     eSensorOk,
     eSensorWarning,
     eSensorAlarm,
@@ -88,8 +87,11 @@ MatrixPage::MatrixPage(QWidget* pParent, QStatusBar* pStatusBar)
     for (std::size_t i = 0; i < m_vecStates.size(); ++i) {
         m_vecReadings[i] = 40.0 + m_Random.bounded(300) / 10.0;
         const int iRoll = m_Random.bounded(100);
-        m_vecStates[i] = iRoll < 80 ? eSensorOk : iRoll < 90 ? eSensorWarning : iRoll < 93 ? eSensorAlarm
-                                                 : iRoll < 97 ? eSensorOffline : eSensorService;
+        m_vecStates[i] = iRoll < 80   ? eSensorOk
+                         : iRoll < 90 ? eSensorWarning
+                         : iRoll < 93 ? eSensorAlarm
+                         : iRoll < 97 ? eSensorOffline
+                                      : eSensorService;
     }
     m_iBlinkIndex = 4 * c_iSensorsPerZone + 16;
     m_vecStates[static_cast<std::size_t>(m_iBlinkIndex)] = eSensorAlarm;
@@ -124,8 +126,8 @@ MatrixPage::MatrixPage(QWidget* pParent, QStatusBar* pStatusBar)
 
     connect(m_pMatrix, qOverload<QMouseEvent*, TKelmLong>(&CRDMatrix::mouseDoubleClickEvent), this,
             [this](QMouseEvent*, TKelmLong iIndex) {
-                m_pStatusBar->showMessage(QStringLiteral("Double click on sensor %1: %2")
-                                              .arg(SensorName(iIndex), StateName(iIndex)));
+                m_pStatusBar->showMessage(
+                    QStringLiteral("Double click on sensor %1: %2").arg(SensorName(iIndex), StateName(iIndex)));
             });
     connect(m_pMatrix, qOverload<const QPoint&, TKelmLong>(&CRDMatrix::customContextMenuRequested), this,
             [this](const QPoint& Position, TKelmLong iIndex) {
@@ -150,8 +152,11 @@ void MatrixPage::Step()
             continue;
         m_vecReadings[i] += (m_Random.bounded(61) - 30) / 10.0;
         const int iRoll = m_Random.bounded(100);
-        short iState = iRoll < 60 ? eSensorOk : iRoll < 85 ? eSensorWarning : iRoll < 92 ? eSensorOffline
-                                                : iRoll < 97 ? eSensorService : eSensorAlarm;
+        short iState = iRoll < 60   ? eSensorOk
+                       : iRoll < 85 ? eSensorWarning
+                       : iRoll < 92 ? eSensorOffline
+                       : iRoll < 97 ? eSensorService
+                                    : eSensorAlarm;
         if (iState == eSensorAlarm) {
             m_vecStates[static_cast<std::size_t>(m_iBlinkIndex)] = eSensorWarning;
             m_iBlinkIndex = static_cast<long>(i);
@@ -182,14 +187,13 @@ CRDMatrixData MatrixPage::Snapshot() const
 
 QString MatrixPage::SensorName(long iIndex) const
 {
-    return QStringLiteral("%1%2")
-        .arg(ZoneLetter(iIndex))
-        .arg(iIndex % c_iSensorsPerZone + 1, 2, 10, QLatin1Char('0'));
+    return QStringLiteral("%1%2").arg(ZoneLetter(iIndex)).arg(iIndex % c_iSensorsPerZone + 1, 2, 10, QLatin1Char('0'));
 }
 
 QString MatrixPage::StateName(long iIndex) const
 {
-    return QString::fromLatin1(c_StateLooks[static_cast<std::size_t>(m_vecStates[static_cast<std::size_t>(iIndex)])].pName);
+    return QString::fromLatin1(
+        c_StateLooks[static_cast<std::size_t>(m_vecStates[static_cast<std::size_t>(iIndex)])].pName);
 }
 
 QStringList MatrixPage::SaveScreenshots(const QDir& Directory)

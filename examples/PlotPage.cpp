@@ -173,9 +173,8 @@ private:
         };
         std::vector<CRDPoint> vecSamples = sampled(4.0, 1.0, Flow);
         std::vector<CRDPoint> vecChecks = sampled(10.0, 3.0, [](double dT) { return Temperature(dT) + 0.45; });
-        std::vector<CRDPoint> vecSetpoint = sampled(7.5, 0.0, [](double dT) {
-            return std::fmod(std::floor(dT / 7.5), 4.0) < 2.0 ? 1.3 : 1.1;
-        });
+        std::vector<CRDPoint> vecSetpoint = sampled(
+            7.5, 0.0, [](double dT) { return std::fmod(std::floor(dT / 7.5), 4.0) < 2.0 ? 1.3 : 1.1; });
 
         m_pDisplay->AddPoint(Peak, CRDColor(214, 39, 40), eRDPointSquare);
         m_pDisplay->AddLine(vecPressure, CRDColor(31, 119, 180), eRDLineSolid, eRDPointNone,

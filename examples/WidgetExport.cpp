@@ -39,9 +39,9 @@ bool SaveWidget(QWidget& Widget, const QString& strPath)
 
 void SaveWidgetAs(QWidget& Widget, const QString& strSuggestedName, QStatusBar* pStatusBar)
 {
-    const QString strPath =
-        QFileDialog::getSaveFileName(&Widget, QStringLiteral("Save as"), strSuggestedName,
-                                     QStringLiteral("PNG image (*.png);;SVG drawing (*.svg);;PDF document (*.pdf)"));
+    const QString strPath = QFileDialog::getSaveFileName(
+        &Widget, QStringLiteral("Save as"), strSuggestedName,
+        QStringLiteral("PNG image (*.png);;SVG drawing (*.svg);;PDF document (*.pdf)"));
     if (strPath.isEmpty())
         return;
     if (SaveWidget(Widget, strPath))

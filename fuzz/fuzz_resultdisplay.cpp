@@ -47,7 +47,8 @@ namespace
 // Painting one input is an interaction; past this it counts as a hang.
 constexpr qint64 c_iPaintBudgetMs = 2000;
 
-template <typename Paint> void WithinBudget(Paint paint)
+template <typename Paint>
+void WithinBudget(Paint paint)
 {
     QElapsedTimer Timer;
     Timer.start();
@@ -60,11 +61,30 @@ template <typename Paint> void WithinBudget(Paint paint)
 
 double HostileDouble(FuzzedDataProvider& In)
 {
-    static const double s_dTable[] = {0.0,     -0.0,          1.0,           -1.0,     0.5,     10.0,     100.0,
-                                      -100.0,  1e-300,        DBL_TRUE_MIN,  -DBL_TRUE_MIN,     DBL_MIN,  DBL_MAX,
-                                      -DBL_MAX, 1e300,        -1e300,        1e17,     -1e17,   9.3e18,   -9.3e18,
-                                      1e-8,    std::numeric_limits<double>::infinity(),
-                                      -std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN()};
+    static const double s_dTable[] = {0.0,
+                                      -0.0,
+                                      1.0,
+                                      -1.0,
+                                      0.5,
+                                      10.0,
+                                      100.0,
+                                      -100.0,
+                                      1e-300,
+                                      DBL_TRUE_MIN,
+                                      -DBL_TRUE_MIN,
+                                      DBL_MIN,
+                                      DBL_MAX,
+                                      -DBL_MAX,
+                                      1e300,
+                                      -1e300,
+                                      1e17,
+                                      -1e17,
+                                      9.3e18,
+                                      -9.3e18,
+                                      1e-8,
+                                      std::numeric_limits<double>::infinity(),
+                                      -std::numeric_limits<double>::infinity(),
+                                      std::numeric_limits<double>::quiet_NaN()};
     switch (In.ConsumeIntegralInRange<int>(0, 3)) {
     case 0:
         return s_dTable[In.ConsumeIntegralInRange<std::size_t>(0, std::size(s_dTable) - 1)];
@@ -83,9 +103,9 @@ double HostileDouble(FuzzedDataProvider& In)
 
 long HostileLong(FuzzedDataProvider& In)
 {
-    static const long s_iTable[] = {0,          1,           -1,        50,        100,           1000,
-                                    INT_MAX,    INT_MIN,     1L << 31,  1L << 30,  -(1L << 30),   (1L << 30) + 1,
-                                    1L << 40,   LONG_MAX,    LONG_MIN,  LONG_MIN + 1};
+    static const long s_iTable[] = {0,        1,        -1,       50,          100,         1000,
+                                    INT_MAX,  INT_MIN,  1L << 31, 1L << 30,    -(1L << 30), (1L << 30) + 1,
+                                    1L << 40, LONG_MAX, LONG_MIN, LONG_MIN + 1};
     switch (In.ConsumeIntegralInRange<int>(0, 2)) {
     case 0:
         return s_iTable[In.ConsumeIntegralInRange<std::size_t>(0, std::size(s_iTable) - 1)];
@@ -154,7 +174,8 @@ bool UsableView(const CRDGrid& Grid)
 {
     const CRDPoint LeftBottom = Grid.GetViewPortLeftButton();
     const CRDPoint RightTop = Grid.GetViewPortRightTop();
-    return Numeric::IsUsableSpan(LeftBottom.m_dX, RightTop.m_dX) && Numeric::IsUsableSpan(LeftBottom.m_dY, RightTop.m_dY);
+    return Numeric::IsUsableSpan(LeftBottom.m_dX, RightTop.m_dX)
+           && Numeric::IsUsableSpan(LeftBottom.m_dY, RightTop.m_dY);
 }
 
 // Within this range the doubles of the clipping carry far less than a pixel of rounding.
@@ -220,8 +241,8 @@ Grid MakeGrid(FuzzedDataProvider& In, CRDPoint CornerA, CRDPoint CornerB)
         std::fprintf(stderr, "grid: view (%g, %g)-(%g, %g), divisions %ld x %ld, precisions %d / %d, titles %d / %d\n",
                      CornerA.m_dX, CornerA.m_dY, CornerB.m_dX, CornerB.m_dY, iXDivisions, iYDivisions, iXPrecision,
                      iYPrecision, int(strXTitle.size()), int(strYTitle.size()));
-    return Grid(CornerA, CornerB, strXTitle, strYTitle, iXDivisions, iYDivisions, iXPrecision, iYPrecision,
-                c_ColorGray, c_ColorBlack);
+    return Grid(CornerA, CornerB, strXTitle, strYTitle, iXDivisions, iYDivisions, iXPrecision, iYPrecision, c_ColorGray,
+                c_ColorBlack);
 }
 
 void FuzzGrid(FuzzedDataProvider& In, QImage& Image)
@@ -440,7 +461,7 @@ void FuzzDisplay(FuzzedDataProvider& In, QImage& Image)
             const int iSteps = In.ConsumeIntegralInRange<int>(0, 4);
             for (int s = 0; s <= iSteps + 1; ++s) {
                 const QPoint Position(HostileInt(In), HostileInt(In));
-                const QEvent::Type eType = s == 0             ? QEvent::MouseButtonPress
+                const QEvent::Type eType = s == 0            ? QEvent::MouseButtonPress
                                            : s == iSteps + 1 ? QEvent::MouseButtonRelease
                                                              : QEvent::MouseMove;
                 QMouseEvent Mouse(eType, Position, Position, eButton,
@@ -482,8 +503,8 @@ void FuzzDisplay(FuzzedDataProvider& In, QImage& Image)
 class Matrix : public CRDMatrix
 {
 public:
-    using CRDMatrix::CRDMatrix;
     using CRDMatrix::CalculateIndexFromMouseCursor;
+    using CRDMatrix::CRDMatrix;
     using CRDMatrix::UpdateMatrixDisplayArea;
     long Columns() const { return m_iColumns; }
     long Rows() const { return m_iRows; }
@@ -528,8 +549,9 @@ void FuzzMatrix(FuzzedDataProvider& In, QImage& Image)
     for (int i = 0; i < iTexts; ++i)
         vecTexts.push_back(Text(In, In.ConsumeBool() ? 8 : 400));
     static const long s_iCounts[] = {0, 1, 3, 4, 5, 8, 100, 380, 2000};
-    const long iItems = In.ConsumeBool() ? s_iCounts[In.ConsumeIntegralInRange<std::size_t>(0, std::size(s_iCounts) - 1)]
-                                         : In.ConsumeIntegralInRange<long>(0, 64);
+    const long iItems = In.ConsumeBool()
+                            ? s_iCounts[In.ConsumeIntegralInRange<std::size_t>(0, std::size(s_iCounts) - 1)]
+                            : In.ConsumeIntegralInRange<long>(0, 64);
     for (long i = 0; i < iItems; ++i) {
         const short iState = In.remaining_bytes() > 0 ? In.ConsumeIntegral<short>() : static_cast<short>(i % 3);
         Data.AppendMatrixItem(iState, vecTexts[static_cast<std::size_t>(i) % vecTexts.size()],

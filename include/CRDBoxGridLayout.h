@@ -18,14 +18,13 @@ public:
     /// A viewport with corners PointA and PointB in user units (in either order), iXDivisions by
     /// iYDivisions cells (each kept within 1 to 32767) and numeric labels: iXPrecision decimals on
     /// x, iYPrecision significant digits on y (at most 340 are used).
-    CRDBoxGridLayout(CRDPoint PointA, CRDPoint PointB, QString strXAxisTitle, QString strYAxisTitle,
-                     long iXDivisions, long iYDivisions, short iXPrecision, short iYPrecision,
-                     CRDColor GridColor, CRDColor TextColor);
+    CRDBoxGridLayout(CRDPoint PointA, CRDPoint PointB, QString strXAxisTitle, QString strYAxisTitle, long iXDivisions,
+                     long iYDivisions, short iXPrecision, short iYPrecision, CRDColor GridColor, CRDColor TextColor);
     /// As above, with the x labels' texts asked from CallBack. The callback is not owned and must
     /// outlive the grid; one named "CRDBoxGridLayout" is taken for the built-in numeric labels.
-    CRDBoxGridLayout(IResultDisplayCallBack& CallBack, CRDPoint PointA, CRDPoint PointB,
-                     QString strXAxisTitle, QString strYAxisTitle, long iXDivisions, long iYDivisions,
-                     short iXPrecision, short iYPrecision, CRDColor GridColor, CRDColor TextColor);
+    CRDBoxGridLayout(IResultDisplayCallBack& CallBack, CRDPoint PointA, CRDPoint PointB, QString strXAxisTitle,
+                     QString strYAxisTitle, long iXDivisions, long iYDivisions, short iXPrecision, short iYPrecision,
+                     CRDColor GridColor, CRDColor TextColor);
     ~CRDBoxGridLayout() override;
 
     /// DrawXGrid, then DrawYGrid.
@@ -37,9 +36,9 @@ public:
     void DrawYGrid(QPainter& Painter, CRDDevicePoint& LeftTop, CRDDevicePoint& RightBottom, long iMargin);
 
 protected:
-    long m_iLabelGap; ///< Pixels between the box and its labels (5).
+    long m_iLabelGap;                         ///< Pixels between the box and its labels (5).
     IResultDisplayCallBack m_DefaultCallBack; ///< The built-in callback, named "CRDBoxGridLayout".
-    IResultDisplayCallBack* m_pCallBack; ///< The callback asked for x label texts; not owned.
+    IResultDisplayCallBack* m_pCallBack;      ///< The callback asked for x label texts; not owned.
 };
 
 } // namespace KelmFramework

@@ -28,10 +28,10 @@ public:
     CRDDecoratedLine& operator=(const CRDDecoratedLine& other);
     ~CRDDecoratedLine();
 
-    QString m_strName; ///< Drawn once where the line first becomes visible; empty for none.
-    CRDColor m_Color; ///< Colour of the segments and markers.
-    ERDLineStyle m_eLineStyle; ///< Pen style of the segments.
-    ERDPointStyle m_ePointStyle; ///< Marker drawn at every vertex.
+    QString m_strName;                 ///< Drawn once where the line first becomes visible; empty for none.
+    CRDColor m_Color;                  ///< Colour of the segments and markers.
+    ERDLineStyle m_eLineStyle;         ///< Pen style of the segments.
+    ERDPointStyle m_ePointStyle;       ///< Marker drawn at every vertex.
     std::vector<CRDPoint> m_vecPoints; ///< The vertices in user units, joined in this order.
 };
 

@@ -25,7 +25,7 @@ public:
     CRDDecoratedPoint& operator=(const CRDDecoratedPoint& other);
     virtual ~CRDDecoratedPoint();
 
-    CRDColor m_Color; ///< The marker's colour.
+    CRDColor m_Color;            ///< The marker's colour.
     ERDPointStyle m_ePointStyle; ///< The marker's shape.
 };
 

@@ -23,8 +23,8 @@ class RESULTDISPLAY_EXPORT CRDGrid
 {
 public:
     /// Division counts are kept within 1 to 32767, the range the drawing can divide and count by.
-    CRDGrid(QString strXAxisTitle, QString strYAxisTitle, long iXDivisions, long iYDivisions,
-            short iXPrecision, short iYPrecision, const CRDColor& GridColor, const CRDColor& TextColor);
+    CRDGrid(QString strXAxisTitle, QString strYAxisTitle, long iXDivisions, long iYDivisions, short iXPrecision,
+            short iYPrecision, const CRDColor& GridColor, const CRDColor& TextColor);
     virtual ~CRDGrid();
 
     /// Sets the viewport, the part of user space that is shown, from two opposite corners in user units.
@@ -45,14 +45,14 @@ public:
     /// Draws the line's segments clipped to the device rectangle, its name and its markers.
     virtual void DrawLine(QPainter& Painter, CRDDecoratedLine& Line) = 0;
 
-    CRDColor m_GridColor; ///< Colour of the grid lines.
-    CRDColor m_TextColor; ///< Colour of tick labels and axis titles.
+    CRDColor m_GridColor;    ///< Colour of the grid lines.
+    CRDColor m_TextColor;    ///< Colour of tick labels and axis titles.
     QString m_strXAxisTitle; ///< Title of the x axis; empty for none.
     QString m_strYAxisTitle; ///< Title of the y axis; empty for none.
-    long m_iXDivisions; ///< Cells along x, 1 to 32767 as constructed; drawing clamps a value set later.
-    long m_iYDivisions; ///< Cells along y, 1 to 32767 as constructed; drawing clamps a value set later.
-    short m_iXPrecision; ///< Decimals of the x labels; drawing takes at most 340.
-    short m_iYPrecision; ///< Significant digits of the y labels; drawing takes at most 340.
+    long m_iXDivisions;      ///< Cells along x, 1 to 32767 as constructed; drawing clamps a value set later.
+    long m_iYDivisions;      ///< Cells along y, 1 to 32767 as constructed; drawing clamps a value set later.
+    short m_iXPrecision;     ///< Decimals of the x labels; drawing takes at most 340.
+    short m_iYPrecision;     ///< Significant digits of the y labels; drawing takes at most 340.
 
 private:
     CRDGrid(const CRDGrid&) = delete;

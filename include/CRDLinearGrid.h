@@ -29,9 +29,9 @@ class RESULTDISPLAY_EXPORT CRDLinearGrid : public CRDGrid
 {
 public:
     /// The corners may come in either order; x and y are sorted separately.
-    CRDLinearGrid(CRDPoint& PointA, CRDPoint& PointB, QString strXAxisTitle, QString strYAxisTitle,
-                  long iXDivisions, long iYDivisions, short iXPrecision, short iYPrecision,
-                  const CRDColor& GridColor, const CRDColor& TextColor);
+    CRDLinearGrid(CRDPoint& PointA, CRDPoint& PointB, QString strXAxisTitle, QString strYAxisTitle, long iXDivisions,
+                  long iYDivisions, short iXPrecision, short iYPrecision, const CRDColor& GridColor,
+                  const CRDColor& TextColor);
     ~CRDLinearGrid() override;
 
     /// The corners may come in either order; x and y are sorted separately.
@@ -64,26 +64,26 @@ protected:
     /// The map of ConvertPointToDevicePoint without its clip test.
     void MapToDevice(const CRDPoint& Point, CRDDevicePoint& DevicePoint) const;
 
-    CRDPoint m_ViewPortLeftBottom; ///< The viewport's corner of smallest x and y, in user units.
-    CRDPoint m_ViewPortRightTop; ///< The viewport's corner of largest x and y, in user units.
-    CRDDevicePoint m_DeviceLeftTop; ///< The device rectangle's top left pixel.
+    CRDPoint m_ViewPortLeftBottom;      ///< The viewport's corner of smallest x and y, in user units.
+    CRDPoint m_ViewPortRightTop;        ///< The viewport's corner of largest x and y, in user units.
+    CRDDevicePoint m_DeviceLeftTop;     ///< The device rectangle's top left pixel.
     CRDDevicePoint m_DeviceRightBottom; ///< The device rectangle's bottom right pixel.
-    double m_dUserOriginX; ///< User x shown at the rectangle's left edge.
-    double m_dUserOriginY; ///< User y shown at the rectangle's bottom edge.
-    double m_dScaleX; ///< Fraction of the rectangle's width per user unit of x.
-    double m_dScaleY; ///< Fraction of the rectangle's height per user unit of y.
-    double m_dDeviceOriginX; ///< The rectangle's left edge in pixels.
-    double m_dDeviceOriginY; ///< The rectangle's top edge in pixels.
-    double m_dDeviceWidth; ///< The rectangle's width in pixels.
-    double m_dDeviceHeight; ///< The rectangle's height in pixels.
-    long m_iLineWidth; ///< Pen width of line segments in pixels (1).
-    long m_iDotWidth; ///< Diameter of a dot marker in pixels (3).
-    long m_iCrossHalfSize; ///< Arm length of a cross marker in pixels (4).
-    long m_iCrossWidth; ///< Pen width of a cross marker in pixels (1).
-    long m_iSquareHalfSize; ///< Half the side of a square marker in pixels (3).
-    long m_iSquareWidth; ///< Pen width of a square marker in pixels (1).
-    double m_dScaleFactorX; ///< Multiplies the x scale; 1.
-    double m_dScaleFactorY; ///< Multiplies the y scale; 1.
+    double m_dUserOriginX;              ///< User x shown at the rectangle's left edge.
+    double m_dUserOriginY;              ///< User y shown at the rectangle's bottom edge.
+    double m_dScaleX;                   ///< Fraction of the rectangle's width per user unit of x.
+    double m_dScaleY;                   ///< Fraction of the rectangle's height per user unit of y.
+    double m_dDeviceOriginX;            ///< The rectangle's left edge in pixels.
+    double m_dDeviceOriginY;            ///< The rectangle's top edge in pixels.
+    double m_dDeviceWidth;              ///< The rectangle's width in pixels.
+    double m_dDeviceHeight;             ///< The rectangle's height in pixels.
+    long m_iLineWidth;                  ///< Pen width of line segments in pixels (1).
+    long m_iDotWidth;                   ///< Diameter of a dot marker in pixels (3).
+    long m_iCrossHalfSize;              ///< Arm length of a cross marker in pixels (4).
+    long m_iCrossWidth;                 ///< Pen width of a cross marker in pixels (1).
+    long m_iSquareHalfSize;             ///< Half the side of a square marker in pixels (3).
+    long m_iSquareWidth;                ///< Pen width of a square marker in pixels (1).
+    double m_dScaleFactorX;             ///< Multiplies the x scale; 1.
+    double m_dScaleFactorY;             ///< Multiplies the y scale; 1.
 
 private:
     friend struct Numeric::LinearMap;

@@ -73,19 +73,19 @@ protected:
     /// The index of the item under the mouse cursor, or -1.
     long CalculateIndexFromMouseCursor();
 
-    long m_iBorderWidth; ///< Pen width of a cell's border in pixels (2).
-    CRDMatrixData m_MatrixData; ///< The widget's copy of the data.
-    CRDColor m_BackgroundColor; ///< Fills the widget behind the cells.
-    CRDColor m_BorderColor; ///< Colour of the cells' borders.
+    long m_iBorderWidth;                    ///< Pen width of a cell's border in pixels (2).
+    CRDMatrixData m_MatrixData;             ///< The widget's copy of the data.
+    CRDColor m_BackgroundColor;             ///< Fills the widget behind the cells.
+    CRDColor m_BorderColor;                 ///< Colour of the cells' borders.
     std::vector<CRDColor> m_vecStateColors; ///< The fill of each state.
-    long m_iWidth; ///< Width of the laid out area in pixels.
-    long m_iOffset; ///< Pixels from the top left corner to the first cell.
-    long m_iHeight; ///< Height of the laid out area in pixels.
-    long m_iRows; ///< Rows of the layout.
-    long m_iColumns; ///< Columns of the layout.
-    long m_iCellSize; ///< Side of a cell in pixels.
-    long m_iInvalidIndex; ///< The index that names no item, -1.
-    bool m_bBlinkOn; ///< The blinking item is drawn black in this phase.
+    long m_iWidth;                          ///< Width of the laid out area in pixels.
+    long m_iOffset;                         ///< Pixels from the top left corner to the first cell.
+    long m_iHeight;                         ///< Height of the laid out area in pixels.
+    long m_iRows;                           ///< Rows of the layout.
+    long m_iColumns;                        ///< Columns of the layout.
+    long m_iCellSize;                       ///< Side of a cell in pixels.
+    long m_iInvalidIndex;                   ///< The index that names no item, -1.
+    bool m_bBlinkOn;                        ///< The blinking item is drawn black in this phase.
 
 private:
     std::unique_ptr<CRDMatrixPrivate> const d;

@@ -14,9 +14,9 @@ namespace KelmFramework
 /// One item of a matrix: its state, tool tip and label.
 struct stMatrixDataItem
 {
-    short m_iState; ///< Index into the matrix's state colours.
+    short m_iState;       ///< Index into the matrix's state colours.
     QString m_strToolTip; ///< Shown when the mouse rests on the cell.
-    QString m_strLabel; ///< Drawn in the cell, at most its first four characters.
+    QString m_strLabel;   ///< Drawn in the cell, at most its first four characters.
 };
 
 /// An ordered list of matrix items and the index of the item that blinks (-1: none).
@@ -46,7 +46,7 @@ public:
     void AppendMatrixItem(short iState, QString strToolTip, QString strLabel);
 
     std::vector<stMatrixDataItem> m_vecItems; ///< The items, indexed from 0.
-    long m_iBlinkIndex; ///< The item that blinks; one that names no item blinks nothing.
+    long m_iBlinkIndex;                       ///< The item that blinks; one that names no item blinks nothing.
 };
 
 } // namespace KelmFramework

@@ -25,8 +25,8 @@ public:
     /// Marks the point as interpolated (not measured); the library draws it like any other.
     void SetInterpolated(bool bInterpolated);
 
-    double m_dX; ///< x in user units.
-    double m_dY; ///< y in user units, growing upward.
+    double m_dX;          ///< x in user units.
+    double m_dY;          ///< y in user units, growing upward.
     bool m_bInterpolated; ///< Set by SetInterpolated; never copied.
 };
 

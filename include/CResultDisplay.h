@@ -45,8 +45,8 @@ public:
     ~CResultDisplay() override;
 
     /// Stores a copy of the line; returns its id, unique among all lines of the process.
-    long AddLine(std::vector<CRDPoint>& vecPoints, CRDColor Color, ERDLineStyle eLineStyle,
-                 ERDPointStyle ePointStyle, const QString& strName);
+    long AddLine(std::vector<CRDPoint>& vecPoints, CRDColor Color, ERDLineStyle eLineStyle, ERDPointStyle ePointStyle,
+                 const QString& strName);
     /// Stores a copy of the point; returns its id, unique among all points of the process.
     long AddPoint(CRDPoint Point, CRDColor Color, ERDPointStyle ePointStyle);
     /// Removes the line with this id; an unknown id is ignored.
@@ -101,25 +101,25 @@ protected:
     /// Accepts the gesture and changes nothing.
     bool gestureEvent(QGestureEvent* pEvent);
 
-    QWidget* m_pParent; ///< The parent given at construction.
-    QRubberBand* m_pRubberBand; ///< The zoom band, made on the first press; a Qt child of the display.
-    QPoint m_RubberBandOrigin; ///< The pixel where the band was started.
-    bool m_bRubberBandZoom; ///< eRDFeatureRubberBandZoom is on.
-    bool m_bWheelZoom; ///< eRDFeatureWheelZoom is on.
-    bool m_bGesture; ///< eRDFeatureGesture is on.
-    bool m_bPinch; ///< eRDFeaturePinch is on.
-    CRDPoint m_InitialLeftBottom; ///< The grid's viewport at construction, for ResetViewPort.
-    CRDPoint m_InitialRightTop; ///< The grid's viewport at construction, for ResetViewPort.
-    CRDDevicePoint m_DrawAreaOrigin; ///< The top left pixel of the painted area, (0, 0).
-    CRDDevicePoint m_DrawAreaSize; ///< Width and height of the painted area in pixels.
-    CRDDevicePoint m_DeviceLeftTop; ///< The device rectangle's top left pixel.
+    QWidget* m_pParent;                 ///< The parent given at construction.
+    QRubberBand* m_pRubberBand;         ///< The zoom band, made on the first press; a Qt child of the display.
+    QPoint m_RubberBandOrigin;          ///< The pixel where the band was started.
+    bool m_bRubberBandZoom;             ///< eRDFeatureRubberBandZoom is on.
+    bool m_bWheelZoom;                  ///< eRDFeatureWheelZoom is on.
+    bool m_bGesture;                    ///< eRDFeatureGesture is on.
+    bool m_bPinch;                      ///< eRDFeaturePinch is on.
+    CRDPoint m_InitialLeftBottom;       ///< The grid's viewport at construction, for ResetViewPort.
+    CRDPoint m_InitialRightTop;         ///< The grid's viewport at construction, for ResetViewPort.
+    CRDDevicePoint m_DrawAreaOrigin;    ///< The top left pixel of the painted area, (0, 0).
+    CRDDevicePoint m_DrawAreaSize;      ///< Width and height of the painted area in pixels.
+    CRDDevicePoint m_DeviceLeftTop;     ///< The device rectangle's top left pixel.
     CRDDevicePoint m_DeviceRightBottom; ///< The device rectangle's bottom right pixel.
-    CRDGrid* m_pGrid; ///< The grid; not owned.
-    long m_iMargin; ///< Pixels between the widget's edges and the device rectangle.
-    CRDColor m_BackgroundColor; ///< Fills the whole widget before anything is drawn.
+    CRDGrid* m_pGrid;                   ///< The grid; not owned.
+    long m_iMargin;                     ///< Pixels between the widget's edges and the device rectangle.
+    CRDColor m_BackgroundColor;         ///< Fills the whole widget before anything is drawn.
     std::map<long, CRDDecoratedPoint> m_mapPoints; ///< The points by id.
-    std::map<long, CRDDecoratedLine> m_mapLines; ///< The lines by id.
-    long m_iMarginPercent; ///< The margin per started hundred pixels of width (10).
+    std::map<long, CRDDecoratedLine> m_mapLines;   ///< The lines by id.
+    long m_iMarginPercent;                         ///< The margin per started hundred pixels of width (10).
 
 private:
     std::unique_ptr<CResultDisplayPrivate> const d; ///< Bookkeeping of removals made while painting.

@@ -2,20 +2,20 @@
 #ifndef RESULTDISPLAY_H
 #define RESULTDISPLAY_H
 
-#include "ResultDisplayExport.h"
-#include "ResultDisplayTypes.h"
-#include "CRDPoint.h"
-#include "CRDDevicePoint.h"
+#include "CRDBoxGridLayout.h"
 #include "CRDColor.h"
-#include "CRDDecoratedPoint.h"
+#include "CRDDecimatingBoxGrid.h"
 #include "CRDDecoratedLine.h"
+#include "CRDDecoratedPoint.h"
+#include "CRDDevicePoint.h"
 #include "CRDGrid.h"
 #include "CRDLinearGrid.h"
-#include "IResultDisplayCallBack.h"
-#include "CRDBoxGridLayout.h"
-#include "CRDDecimatingBoxGrid.h"
-#include "CResultDisplay.h"
-#include "CRDMatrixData.h"
 #include "CRDMatrix.h"
+#include "CRDMatrixData.h"
+#include "CRDPoint.h"
+#include "CResultDisplay.h"
+#include "IResultDisplayCallBack.h"
+#include "ResultDisplayExport.h"
+#include "ResultDisplayTypes.h"
 
 #endif // RESULTDISPLAY_H

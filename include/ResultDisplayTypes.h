@@ -13,29 +13,26 @@ typedef long TKelmLong;
 // ignored as documented, which is only defined behaviour with a fixed underlying type.
 
 /// Pen style of a line's segments; any other value draws solid.
-enum ERDLineStyle : int
-{
-    eRDLineSolid = 0, ///< A continuous line.
-    eRDLineDotted = 1, ///< Dots.
+enum ERDLineStyle : int {
+    eRDLineSolid = 0,     ///< A continuous line.
+    eRDLineDotted = 1,    ///< Dots.
     eRDLineDashDotted = 2 ///< Dashes and dots in turn.
 };
 
 /// Marker drawn at a point; any other value draws no marker.
-enum ERDPointStyle : int
-{
-    eRDPointNone = 0, ///< No marker.
-    eRDPointDot = 1, ///< A round dot 3 pixels wide.
+enum ERDPointStyle : int {
+    eRDPointNone = 0,  ///< No marker.
+    eRDPointDot = 1,   ///< A round dot 3 pixels wide.
     eRDPointCross = 2, ///< An upright cross 9 pixels wide.
     eRDPointSquare = 3 ///< A square outline 7 pixels wide.
 };
 
 /// Interactions of CResultDisplay that the application switches on and off.
-enum ERDFeature : int
-{
+enum ERDFeature : int {
     eRDFeatureRubberBandZoom = 0, ///< Drag a rectangle with the mouse; releasing zooms into it.
-    eRDFeatureWheelZoom = 1, ///< Each wheel notch scales the view by 1 % at each edge.
-    eRDFeatureGesture = 2, ///< Accepts gesture events; they change nothing yet.
-    eRDFeaturePinch = 3 ///< Accepts pinch gestures; they change nothing yet.
+    eRDFeatureWheelZoom = 1,      ///< Each wheel notch scales the view by 1 % at each edge.
+    eRDFeatureGesture = 2,        ///< Accepts gesture events; they change nothing yet.
+    eRDFeaturePinch = 3           ///< Accepts pinch gestures; they change nothing yet.
 };
 
 } // namespace KelmFramework

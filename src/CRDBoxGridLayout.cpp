@@ -22,8 +22,8 @@ using Numeric::NarrowToInt;
 CRDBoxGridLayout::CRDBoxGridLayout(CRDPoint PointA, CRDPoint PointB, QString strXAxisTitle, QString strYAxisTitle,
                                    long iXDivisions, long iYDivisions, short iXPrecision, short iYPrecision,
                                    CRDColor GridColor, CRDColor TextColor)
-    : CRDLinearGrid(PointA, PointB, strXAxisTitle, strYAxisTitle, iXDivisions, iYDivisions, iXPrecision,
-                    iYPrecision, GridColor, TextColor),
+    : CRDLinearGrid(PointA, PointB, strXAxisTitle, strYAxisTitle, iXDivisions, iYDivisions, iXPrecision, iYPrecision,
+                    GridColor, TextColor),
       m_iLabelGap(5),
       m_DefaultCallBack(QStringLiteral("CRDBoxGridLayout")),
       m_pCallBack(&m_DefaultCallBack)
@@ -31,18 +31,19 @@ CRDBoxGridLayout::CRDBoxGridLayout(CRDPoint PointA, CRDPoint PointB, QString str
 }
 
 CRDBoxGridLayout::CRDBoxGridLayout(IResultDisplayCallBack& CallBack, CRDPoint PointA, CRDPoint PointB,
-                                   QString strXAxisTitle, QString strYAxisTitle, long iXDivisions,
-                                   long iYDivisions, short iXPrecision, short iYPrecision, CRDColor GridColor,
-                                   CRDColor TextColor)
-    : CRDLinearGrid(PointA, PointB, strXAxisTitle, strYAxisTitle, iXDivisions, iYDivisions, iXPrecision,
-                    iYPrecision, GridColor, TextColor),
+                                   QString strXAxisTitle, QString strYAxisTitle, long iXDivisions, long iYDivisions,
+                                   short iXPrecision, short iYPrecision, CRDColor GridColor, CRDColor TextColor)
+    : CRDLinearGrid(PointA, PointB, strXAxisTitle, strYAxisTitle, iXDivisions, iYDivisions, iXPrecision, iYPrecision,
+                    GridColor, TextColor),
       m_iLabelGap(5),
       m_DefaultCallBack(QStringLiteral("CRDBoxGridLayout")),
       m_pCallBack(&CallBack)
 {
 }
 
-CRDBoxGridLayout::~CRDBoxGridLayout() {}
+CRDBoxGridLayout::~CRDBoxGridLayout()
+{
+}
 
 void CRDBoxGridLayout::DrawGrid(QPainter& Painter, CRDDevicePoint& LeftTop, CRDDevicePoint& RightBottom, long iMargin)
 {
@@ -100,9 +101,10 @@ void CRDBoxGridLayout::DrawXGrid(QPainter& Painter, CRDDevicePoint& LeftTop, CRD
 
     // The title's box starts at half the device width counted from x 0, in the band above the box.
     Painter.setPen(TextPen);
-    Painting::DrawText(Painter, QRect(NarrowToInt(Numeric::IntSpan(iL, RightBottom.m_iX) / 2),
-                                      NarrowSum(iMargin / 2, -(iTextHeight / 2)),
-                                      Metrics.horizontalAdvance(m_strXAxisTitle), iTextHeight),
+    Painting::DrawText(Painter,
+                       QRect(NarrowToInt(Numeric::IntSpan(iL, RightBottom.m_iX) / 2),
+                             NarrowSum(iMargin / 2, -(iTextHeight / 2)), Metrics.horizontalAdvance(m_strXAxisTitle),
+                             iTextHeight),
                        Qt::AlignLeft, m_strXAxisTitle);
 }
 
@@ -116,8 +118,8 @@ void CRDBoxGridLayout::DrawYGrid(QPainter& Painter, CRDDevicePoint& LeftTop, CRD
     const long iYDivisions = Numeric::ClampDivisions(m_iYDivisions);
     const long iYStep = iHeight / iYDivisions;
     const int iLeft = NarrowToInt(LeftTop.m_iX);
-    const int iXEnd =
-        NarrowSum(LeftTop.m_iX, iXDivisions * (Numeric::IntSpan(LeftTop.m_iX, RightBottom.m_iX) / iXDivisions));
+    const int iXEnd = NarrowSum(LeftTop.m_iX,
+                                iXDivisions * (Numeric::IntSpan(LeftTop.m_iX, RightBottom.m_iX) / iXDivisions));
     const double dYValueStep = (GetViewPortRightTop().m_dY - GetViewPortLeftButton().m_dY) / iYDivisions;
     const QPen GridPen = Painting::FlatPen(m_GridColor, 1.0);
     const QPen TextPen = Painting::FlatPen(m_TextColor, 1.0);
@@ -138,8 +140,9 @@ void CRDBoxGridLayout::DrawYGrid(QPainter& Painter, CRDDevicePoint& LeftTop, CRD
             const QString strText = QString::number(dValue, 'g', Numeric::LabelPrecision(m_iYPrecision));
             const int iWidth = Metrics.horizontalAdvance(strText);
             Painter.setPen(TextPen);
-            Painting::DrawText(Painter, QRect(NarrowSum(iLeft, -static_cast<long>(iWidth) - m_iLabelGap),
-                                              NarrowSum(iY, -(iTextHeight / 2)), iWidth, iTextHeight),
+            Painting::DrawText(Painter,
+                               QRect(NarrowSum(iLeft, -static_cast<long>(iWidth) - m_iLabelGap),
+                                     NarrowSum(iY, -(iTextHeight / 2)), iWidth, iTextHeight),
                                Qt::AlignCenter, strText);
         }
     }

@@ -4,10 +4,11 @@
 namespace KelmFramework
 {
 
-CRDColor::CRDColor() : QColor(0, 0, 0) {}
+CRDColor::CRDColor() : QColor(0, 0, 0)
+{
+}
 
-CRDColor::CRDColor(unsigned char iRed, unsigned char iGreen, unsigned char iBlue)
-    : QColor(iRed, iGreen, iBlue)
+CRDColor::CRDColor(unsigned char iRed, unsigned char iGreen, unsigned char iBlue) : QColor(iRed, iGreen, iBlue)
 {
 }
 
@@ -24,6 +25,8 @@ CRDColor& CRDColor::operator=(const CRDColor& other)
     return *this;
 }
 
-CRDColor::~CRDColor() {}
+CRDColor::~CRDColor()
+{
+}
 
 } // namespace KelmFramework

@@ -158,10 +158,9 @@ public:
                           std::size_t iCount, long& iPrevX, long& iPrevY)
     {
         if (m_bExact)
-            i = Segments::RunInside(Mapper, pPoints, i, iCount, iPrevX, iPrevY,
-                                    [this](long iX1, long iY1, long iX2, long iY2) {
-                                        this->m_Others.Add(iX1, iY1, iX2, iY2);
-                                    });
+            i = Segments::RunInside(
+                Mapper, pPoints, i, iCount, iPrevX, iPrevY,
+                [this](long iX1, long iY1, long iX2, long iY2) { this->m_Others.Add(iX1, iY1, iX2, iY2); });
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
         else if (Mapper.HasQuads())
             i = InsideRunQuads(Mapper, pPoints, i, iCount, iPrevX, iPrevY);
@@ -182,8 +181,8 @@ public:
 private:
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
     __attribute__((target("avx2"), flatten)) std::size_t InsideRunQuads(const Segments::InsideMapper& Mapper,
-                                                               const CRDPoint* pPoints, std::size_t i,
-                                                               std::size_t iCount, long& iPrevX, long& iPrevY)
+                                                                        const CRDPoint* pPoints, std::size_t i,
+                                                                        std::size_t iCount, long& iPrevX, long& iPrevY)
     {
         return Run<true>(Mapper, pPoints, i, iCount, iPrevX, iPrevY);
     }
@@ -198,26 +197,27 @@ private:
         const long iTop = this->m_Stamps.iT;
         const bool bWholeFrame = this->m_bWholeFrame;
         long iSegments = 0; // handed over since m_iSegments was last brought up to date
-        i = Segments::RunInside<Quads>(Mapper, pPoints, i, iCount, iPrevX, iPrevY,
-                                [&](long iX1, long iY1, long iX2, long iY2) __attribute__((always_inline)) {
-                                    ++iSegments;
-                                    // The bulk of a dense line: on in the column, or resting on a pixel.
-                                    if (iX1 == iX2 && bWholeFrame) {
-                                        if (iY1 != iY2 && iX1 == Column.iColumn) {
-                                            Column.Add(iY1 - iTop, iY2 - iTop);
-                                            return;
-                                        }
-                                        if (iY1 == iY2 && iX1 == m_iFilledX && iY1 == m_iFilledY)
-                                            return;
-                                    }
-                                    // Anything else works on the open column where it is kept.
-                                    this->m_Column = Column;
-                                    m_iSegments += iSegments;
-                                    iSegments = 0;
-                                    Elsewhere(iX1, iY1, iX2, iY2);
-                                    Column = this->m_Column;
-                                },
-                                ColumnRun{Column, m_iFilledX, m_iFilledY, iTop, bWholeFrame, iSegments, *this});
+        i = Segments::RunInside<Quads>(
+            Mapper, pPoints, i, iCount, iPrevX, iPrevY,
+            [&](long iX1, long iY1, long iX2, long iY2) __attribute__((always_inline)) {
+                ++iSegments;
+                // The bulk of a dense line: on in the column, or resting on a pixel.
+                if (iX1 == iX2 && bWholeFrame) {
+                    if (iY1 != iY2 && iX1 == Column.iColumn) {
+                        Column.Add(iY1 - iTop, iY2 - iTop);
+                        return;
+                    }
+                    if (iY1 == iY2 && iX1 == m_iFilledX && iY1 == m_iFilledY)
+                        return;
+                }
+                // Anything else works on the open column where it is kept.
+                this->m_Column = Column;
+                m_iSegments += iSegments;
+                iSegments = 0;
+                Elsewhere(iX1, iY1, iX2, iY2);
+                Column = this->m_Column;
+            },
+            ColumnRun{Column, m_iFilledX, m_iFilledY, iTop, bWholeFrame, iSegments, *this});
         this->m_Column = Column;
         m_iSegments += iSegments;
         return i;
@@ -292,7 +292,8 @@ private:
             if (m_Canvas.WritesDirectly() && std::abs(iDX) <= c_iMaxShape && std::abs(iDY) <= c_iMaxShape) {
                 pShape = &ShapeOf({Period, OnMask}, iDX, iDY);
                 const Frame& Box = pShape->Bounds;
-                if (Box.IsEmpty() || !Bounds.Contains(iX1 + Box.iL, iY1 + Box.iT) || !Bounds.Contains(iX1 + Box.iR, iY1 + Box.iB))
+                if (Box.IsEmpty() || !Bounds.Contains(iX1 + Box.iL, iY1 + Box.iT)
+                    || !Bounds.Contains(iX1 + Box.iR, iY1 + Box.iB))
                     pShape = nullptr;
             }
             CoverageCanvas::Visit Found;
@@ -345,7 +346,10 @@ private:
     // jumping back and forth over a noisy band), counting costs more than drawing every segment:
     // a segment costs the painter about what walking its pixels costs, a drawing of counted blends
     // about five segments.
-    bool ExactIsCheaper() const { return m_iOthers > 4096 && 2 * m_iOthers + 10 * m_iConflicts > 3 * m_iSegments; }
+    bool ExactIsCheaper() const
+    {
+        return m_iOthers > 4096 && 2 * m_iOthers + 10 * m_iConflicts > 3 * m_iSegments;
+    }
 
     // From here on, every segment goes to the painter in order, after what is counted so far.
     void GoExact(typename Profiles::Cursor& Column)
@@ -366,7 +370,10 @@ private:
         }
     }
 
-    __attribute__((noinline)) void FillAway(long iX, long iY) { Fill(iX, iY); }
+    __attribute__((noinline)) void FillAway(long iX, long iY)
+    {
+        Fill(iX, iY);
+    }
 
     // A full pixel stays full: a line resting on one pixel fills it once.
     __attribute__((always_inline)) void Fill(long iX, long iY)
@@ -418,13 +425,14 @@ public:
                           std::size_t iCount, long& iPrevX, long& iPrevY)
     {
         typename Profiles::Cursor Column = this->m_Column;
-        i = Segments::RunInside(Mapper, pPoints, i, iCount, iPrevX, iPrevY,
-                                [&](long iX1, long iY1, long iX2, long iY2) __attribute__((always_inline)) {
-                                    if (this->CountableInside(iX1, iY1, iX2, iY2))
-                                        Step(Column, iX1, iY1, iX2, iY2);
-                                    else
-                                        this->m_Others.Add(iX1, iY1, iX2, iY2);
-                                });
+        i = Segments::RunInside(
+            Mapper, pPoints, i, iCount, iPrevX,
+            iPrevY, [&](long iX1, long iY1, long iX2, long iY2) __attribute__((always_inline)) {
+                if (this->CountableInside(iX1, iY1, iX2, iY2))
+                    Step(Column, iX1, iY1, iX2, iY2);
+                else
+                    this->m_Others.Add(iX1, iY1, iX2, iY2);
+            });
         this->m_Column = Column;
         return i;
     }
@@ -507,7 +515,8 @@ void DrawMarkers(CRDLinearGrid& Grid, QPainter& Painter, const CRDDecoratedLine&
         return;
     const QPen MarkerPen = Painting::MarkerPen(Line.m_Color, eStyle, Shape);
     // A square is filled with the painter's brush, which an image cannot know.
-    const bool bImage = Where.eRoute != Route::Exact && (eStyle != eRDPointSquare || Painter.brush().style() == Qt::NoBrush);
+    const bool bImage = Where.eRoute != Route::Exact
+                        && (eStyle != eRDPointSquare || Painter.brush().style() == Qt::NoBrush);
     const MarkerImage* const pMarker = bImage ? CachedMarker(eStyle, Line.m_Color, Where.iScale, Shape) : nullptr;
     const long iReach = pMarker ? pMarker->iReach : 0;
     const Frame Clear{Where.iLeft + iReach, Where.iTop + iReach, Where.iRight - iReach, Where.iBottom - iReach};
@@ -578,7 +587,9 @@ void DrawMarkers(CRDLinearGrid& Grid, QPainter& Painter, const CRDDecoratedLine&
 
 } // namespace
 
-CRDDecimatingBoxGrid::~CRDDecimatingBoxGrid() {}
+CRDDecimatingBoxGrid::~CRDDecimatingBoxGrid()
+{
+}
 
 void CRDDecimatingBoxGrid::DrawLine(QPainter& Painter, CRDDecoratedLine& Line)
 {
@@ -598,7 +609,8 @@ void CRDDecimatingBoxGrid::DrawLine(QPainter& Painter, CRDDecoratedLine& Line)
         if (ePenStyle == Qt::DotLine)
             DrawCounted<c_Dotted.iPeriod, c_Dotted.uOnMask>(*this, Painter, Line, Where, Device, Stamps, LinePen);
         else if (ePenStyle == Qt::DashDotLine)
-            DrawCounted<c_DashDotted.iPeriod, c_DashDotted.uOnMask>(*this, Painter, Line, Where, Device, Stamps, LinePen);
+            DrawCounted<c_DashDotted.iPeriod, c_DashDotted.uOnMask>(*this, Painter, Line, Where, Device, Stamps,
+                                                                    LinePen);
         else
             DrawCounted<c_Solid.iPeriod, c_Solid.uOnMask>(*this, Painter, Line, Where, Device, Stamps, LinePen);
     }

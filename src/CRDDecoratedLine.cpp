@@ -45,6 +45,8 @@ CRDDecoratedLine& CRDDecoratedLine::operator=(const CRDDecoratedLine& other)
     return *this;
 }
 
-CRDDecoratedLine::~CRDDecoratedLine() {}
+CRDDecoratedLine::~CRDDecoratedLine()
+{
+}
 
 } // namespace KelmFramework

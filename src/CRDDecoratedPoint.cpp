@@ -4,7 +4,9 @@
 namespace KelmFramework
 {
 
-CRDDecoratedPoint::CRDDecoratedPoint() : CRDPoint(), m_Color(c_ColorWhite), m_ePointStyle(eRDPointDot) {}
+CRDDecoratedPoint::CRDDecoratedPoint() : CRDPoint(), m_Color(c_ColorWhite), m_ePointStyle(eRDPointDot)
+{
+}
 
 CRDDecoratedPoint::CRDDecoratedPoint(double dX, double dY, CRDColor Color, ERDPointStyle ePointStyle)
     : CRDPoint(dX, dY, false), m_Color(Color), m_ePointStyle(ePointStyle)
@@ -31,6 +33,8 @@ CRDDecoratedPoint& CRDDecoratedPoint::operator=(const CRDDecoratedPoint& other)
     return *this;
 }
 
-CRDDecoratedPoint::~CRDDecoratedPoint() {}
+CRDDecoratedPoint::~CRDDecoratedPoint()
+{
+}
 
 } // namespace KelmFramework

@@ -6,8 +6,8 @@
 namespace KelmFramework
 {
 
-CRDGrid::CRDGrid(QString strXAxisTitle, QString strYAxisTitle, long iXDivisions, long iYDivisions,
-                 short iXPrecision, short iYPrecision, const CRDColor& GridColor, const CRDColor& TextColor)
+CRDGrid::CRDGrid(QString strXAxisTitle, QString strYAxisTitle, long iXDivisions, long iYDivisions, short iXPrecision,
+                 short iYPrecision, const CRDColor& GridColor, const CRDColor& TextColor)
     : m_GridColor(GridColor),
       m_TextColor(TextColor),
       m_strXAxisTitle(strXAxisTitle),
@@ -19,6 +19,8 @@ CRDGrid::CRDGrid(QString strXAxisTitle, QString strYAxisTitle, long iXDivisions,
 {
 }
 
-CRDGrid::~CRDGrid() {}
+CRDGrid::~CRDGrid()
+{
+}
 
 } // namespace KelmFramework

@@ -60,8 +60,7 @@ private:
 CRDLinearGrid::CRDLinearGrid(CRDPoint& PointA, CRDPoint& PointB, QString strXAxisTitle, QString strYAxisTitle,
                              long iXDivisions, long iYDivisions, short iXPrecision, short iYPrecision,
                              const CRDColor& GridColor, const CRDColor& TextColor)
-    : CRDGrid(strXAxisTitle, strYAxisTitle, iXDivisions, iYDivisions, iXPrecision, iYPrecision, GridColor,
-              TextColor),
+    : CRDGrid(strXAxisTitle, strYAxisTitle, iXDivisions, iYDivisions, iXPrecision, iYPrecision, GridColor, TextColor),
       m_ViewPortLeftBottom(),
       m_ViewPortRightTop(),
       m_DeviceLeftTop(),
@@ -87,7 +86,9 @@ CRDLinearGrid::CRDLinearGrid(CRDPoint& PointA, CRDPoint& PointB, QString strXAxi
     CRDLinearGrid::SetViewPort(PointA, PointB);
 }
 
-CRDLinearGrid::~CRDLinearGrid() {}
+CRDLinearGrid::~CRDLinearGrid()
+{
+}
 
 void CRDLinearGrid::SetViewPort(CRDPoint& PointA, CRDPoint& PointB)
 {
@@ -138,11 +139,10 @@ bool CRDLinearGrid::ConvertPointToDevicePoint(CRDPoint& UserPoint, CRDDevicePoin
 void CRDLinearGrid::ConvertPointFromDeviceToUserViewport(CRDDevicePoint& DevicePoint, CRDPoint& UserPoint)
 {
     const long iH = Numeric::IntSpan(m_DeviceLeftTop.m_iY, m_DeviceRightBottom.m_iY);
-    const double dX =
-        ((static_cast<double>(DevicePoint.m_iX) - m_dDeviceOriginX) / m_dDeviceWidth) / m_dScaleX + m_dUserOriginX;
-    const double dY =
-        ((Numeric::Difference(DevicePoint.m_iY, iH) + m_dDeviceOriginY) / m_dDeviceHeight) / m_dScaleY
-        + m_dUserOriginY;
+    const double dX = ((static_cast<double>(DevicePoint.m_iX) - m_dDeviceOriginX) / m_dDeviceWidth) / m_dScaleX
+                      + m_dUserOriginX;
+    const double dY = ((Numeric::Difference(DevicePoint.m_iY, iH) + m_dDeviceOriginY) / m_dDeviceHeight) / m_dScaleY
+                      + m_dUserOriginY;
     UserPoint = CRDPoint(dX, dY, false);
 }
 
@@ -237,10 +237,11 @@ void CRDLinearGrid::DrawLine(QPainter& Painter, CRDDecoratedLine& Line)
         std::size_t InsideRun(const Segments::InsideMapper& Mapper, const CRDPoint* pPoints, std::size_t i,
                               std::size_t iCount, long& iPrevX, long& iPrevY)
         {
-            return Segments::RunInside(Mapper, pPoints, i, iCount, iPrevX, iPrevY,
-                                       [this](long iX1, long iY1, long iX2, long iY2) __attribute__((always_inline)) {
-                                           Draw({iX1, iY1, iX2, iY2, true}, false);
-                                       });
+            return Segments::RunInside(
+                Mapper, pPoints, i, iCount, iPrevX,
+                iPrevY, [this](long iX1, long iY1, long iX2, long iY2) __attribute__((always_inline)) {
+                    Draw({iX1, iY1, iX2, iY2, true}, false);
+                });
         }
     } Drawer{Painter};
     Segments::ForEachSegment(*this, Painter, Line, Drawer);

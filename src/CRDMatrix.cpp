@@ -146,7 +146,9 @@ CRDMatrix::CRDMatrix(QWidget* pParent, const CRDMatrixData& MatrixData, const CR
     startTimer(1000, Qt::CoarseTimer);
 }
 
-CRDMatrix::~CRDMatrix() {}
+CRDMatrix::~CRDMatrix()
+{
+}
 
 void CRDMatrix::UpdateMatrixData(const CRDMatrixData& MatrixData)
 {

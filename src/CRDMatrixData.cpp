@@ -12,7 +12,9 @@ namespace
 constexpr int c_iLabelLength = 4;
 } // namespace
 
-CRDMatrixData::CRDMatrixData() : m_iBlinkIndex(-1) {}
+CRDMatrixData::CRDMatrixData() : m_iBlinkIndex(-1)
+{
+}
 
 CRDMatrixData::CRDMatrixData(const CRDMatrixData& other)
     : m_vecItems(other.m_vecItems), m_iBlinkIndex(other.m_iBlinkIndex)
@@ -28,7 +30,9 @@ CRDMatrixData& CRDMatrixData::operator=(const CRDMatrixData& other)
     return *this;
 }
 
-CRDMatrixData::~CRDMatrixData() {}
+CRDMatrixData::~CRDMatrixData()
+{
+}
 
 void CRDMatrixData::Clear()
 {

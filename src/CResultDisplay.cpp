@@ -89,7 +89,9 @@ CResultDisplay::CResultDisplay(QWidget* pParent, CRDGrid* pGrid, const CRDColor&
     UpdateDrawAreaRange(width(), height());
 }
 
-CResultDisplay::~CResultDisplay() {}
+CResultDisplay::~CResultDisplay()
+{
+}
 
 long CResultDisplay::AddLine(std::vector<CRDPoint>& vecPoints, CRDColor Color, ERDLineStyle eLineStyle,
                              ERDPointStyle ePointStyle, const QString& strName)

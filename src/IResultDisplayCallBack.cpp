@@ -4,9 +4,13 @@
 namespace KelmFramework
 {
 
-IResultDisplayCallBack::IResultDisplayCallBack(QString strName) : m_strName(strName) {}
+IResultDisplayCallBack::IResultDisplayCallBack(QString strName) : m_strName(strName)
+{
+}
 
-IResultDisplayCallBack::~IResultDisplayCallBack() {}
+IResultDisplayCallBack::~IResultDisplayCallBack()
+{
+}
 
 QString IResultDisplayCallBack::GetXAxisStepValue(double)
 {

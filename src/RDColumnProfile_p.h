@@ -232,7 +232,7 @@ private:
     Sink& m_Sink;
     std::array<Slot, c_iSlots> m_aSlots;
     unsigned long m_uClock = 0;
-    std::vector<long> m_vecPhases; // per start row, downward then upward: the phase of its segments
+    std::vector<long> m_vecPhases;         // per start row, downward then upward: the phase of its segments
     std::vector<std::int32_t> m_vecCounts; // of the column flushed
 };
 

@@ -25,26 +25,38 @@ namespace Decimation
 // Why counting is close enough, for an opaque colour: blends of it at the coverages of short
 // segments (about a half, or full) give a pixel within one step of the same result in any order,
 // and after c_iSaturation of them the pixel is within one step of the colour (a blend of about a
-// half may stop one short of it), whatever else blends it before or after. A segment the painter draws in between can be moved before all counted blends of a pixel
-// at the cost of one step more. So a cell counts r blends at the coverage right of a vertical
-// segment (and below a horizontal one) and l at the coverage left of it (and above), drawn r
-// first: the order of a line that runs left to right. Out of that order, or with a segment of the
-// painter moved, it has spent a step; a second one it must not take, and is drawn at once instead.
+// half may stop one short of it), whatever else blends it before or after. A segment the painter draws in between can
+// be moved before all counted blends of a pixel at the cost of one step more. So a cell counts r blends at the coverage
+// right of a vertical segment (and below a horizontal one) and l at the coverage left of it (and above), drawn r first:
+// the order of a line that runs left to right. Out of that order, or with a segment of the painter moved, it has spent
+// a step; a second one it must not take, and is drawn at once instead.
 using Cell = std::uint16_t;
 
 namespace Cells
 {
-constexpr Cell c_uFull = 0xffff;   // the line's colour to a step, whatever lay beneath
-constexpr int c_iSequences = 64;    // r * 8 + l, r + l < c_iSaturation; c_iSequences stands for full
+constexpr Cell c_uFull = 0xffff;     // the line's colour to a step, whatever lay beneath
+constexpr int c_iSequences = 64;     // r * 8 + l, r + l < c_iSaturation; c_iSequences stands for full
 constexpr Cell c_uMoveUnit = 1 << 6; // bits 6 and 7: segments of the painter moved before
 constexpr Cell c_uMoves = 3 << 6;
 constexpr Cell c_uOutOfOrder = 1 << 8;
 
-inline int Right(Cell uCell) { return uCell & 7; }
-inline int Left(Cell uCell) { return (uCell >> 3) & 7; }
-inline int Sequence(Cell uCell) { return uCell == c_uFull ? c_iSequences : uCell & 63; }
+inline int Right(Cell uCell)
+{
+    return uCell & 7;
+}
+inline int Left(Cell uCell)
+{
+    return (uCell >> 3) & 7;
+}
+inline int Sequence(Cell uCell)
+{
+    return uCell == c_uFull ? c_iSequences : uCell & 63;
+}
 // Steps spent: one for a blend order other than r first, one for each segment moved.
-inline int Spent(Cell uCell) { return ((uCell & c_uMoves) >> 6) + ((uCell & c_uOutOfOrder) ? 1 : 0); }
+inline int Spent(Cell uCell)
+{
+    return ((uCell & c_uMoves) >> 6) + ((uCell & c_uOutOfOrder) ? 1 : 0);
+}
 constexpr int c_iAllowed = 2;
 } // namespace Cells
 
@@ -76,7 +88,8 @@ public:
         for (std::size_t iTile = 0; iTile < m_vecTiles.size(); ++iTile) {
             const long iLow = m_vecTiles[iTile].first, iHigh = m_vecTiles[iTile].second;
             const long iFirst = static_cast<long>(iTile) << m_iTileShift;
-            for (long iColumn = iFirst; iLow <= iHigh && iColumn < std::min(iFirst + (1L << m_iTileShift), m_iWidth); ++iColumn)
+            for (long iColumn = iFirst; iLow <= iHigh && iColumn < std::min(iFirst + (1L << m_iTileShift), m_iWidth);
+                 ++iColumn)
                 std::fill_n(m_pCells + iColumn * m_iHeight + iLow, iHigh - iLow + 1, Cell(0));
         }
     }
@@ -89,7 +102,10 @@ public:
     bool IsEmpty() const { return !m_pCells; }
 
     /// iCount (1 .. c_iSaturation) blends of one side at device pixel (iX, iY).
-    __attribute__((always_inline)) void Add(long iX, long iY, Side eSide, int iCount) { Blend(At(iX, iY), eSide, iCount); }
+    __attribute__((always_inline)) void Add(long iX, long iY, Side eSide, int iCount)
+    {
+        Blend(At(iX, iY), eSide, iCount);
+    }
 
     static __attribute__((always_inline)) void Blend(Cell& uCell, Side eSide, int iCount)
     {
@@ -135,8 +151,8 @@ public:
     {
         if (m_auSources[255] == 0)
             for (int iCoverage = 0; iCoverage < 256; ++iCoverage)
-                m_auSources[Index(iCoverage)] =
-                    qPremultiply(qRgba(qRed(m_uColor), qGreen(m_uColor), qBlue(m_uColor), iCoverage));
+                m_auSources[Index(iCoverage)] = qPremultiply(
+                    qRgba(qRed(m_uColor), qGreen(m_uColor), qBlue(m_uColor), iCoverage));
         QRgb* const puStart = PixelOf(m_Where, iX, iY);
         const long iStride = static_cast<long>(m_Where.pImage->bytesPerLine() / sizeof(QRgb));
         for (const SegmentShape::Pixel& Pixel : Shape.vecPixels) {
@@ -404,8 +420,8 @@ private:
 
     void DrawPixels(QPainter& Painter, long iFirst, long iWidth, long iTopRow, long iRows, const QRgb* puPixels)
     {
-        const QImage Pixels(reinterpret_cast<const uchar*>(puPixels), static_cast<int>(iWidth),
-                            static_cast<int>(iRows), static_cast<int>(iWidth * 4), QImage::Format_ARGB32_Premultiplied);
+        const QImage Pixels(reinterpret_cast<const uchar*>(puPixels), static_cast<int>(iWidth), static_cast<int>(iRows),
+                            static_cast<int>(iWidth * 4), QImage::Format_ARGB32_Premultiplied);
         Painter.drawImage(QPoint(static_cast<int>(m_iLeft + iFirst), static_cast<int>(m_iTop + iTopRow)), Pixels);
     }
 
@@ -420,8 +436,8 @@ private:
     // written directly cost only where a column has any.
     const int m_iTileShift;
     Cell* m_pCells = nullptr;
-    std::vector<std::pair<long, long>> m_vecTiles; // rows written per tile of columns
-    std::array<std::uint8_t, Cells::c_iSequences + 1> m_auLayers{}; // blends per sequence
+    std::vector<std::pair<long, long>> m_vecTiles;                      // rows written per tile of columns
+    std::array<std::uint8_t, Cells::c_iSequences + 1> m_auLayers{};     // blends per sequence
     std::vector<std::array<QRgb, Cells::c_iSequences + 1>> m_vecColors; // per layer and sequence
     std::vector<QRgb> m_vecPixels;
     std::array<QRgb, 256> m_auSources{}; // the colour at each coverage, premultiplied; built on first use

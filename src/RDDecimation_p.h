@@ -81,8 +81,8 @@ inline Target TargetOf(QPainter& Painter, const QColor& Color)
     // lies in its window's image.
     const QTransform Transform = Painter.deviceTransform();
     const double dScale = Transform.m11();
-    if (Transform.type() > QTransform::TxScale || Transform.m22() != dScale || dScale < 1.0
-        || dScale > c_iMaxScale || dScale != std::floor(dScale) || Transform.dx() != std::floor(Transform.dx())
+    if (Transform.type() > QTransform::TxScale || Transform.m22() != dScale || dScale < 1.0 || dScale > c_iMaxScale
+        || dScale != std::floor(dScale) || Transform.dx() != std::floor(Transform.dx())
         || Transform.dy() != std::floor(Transform.dy()))
         return Result;
     const int iScale = static_cast<int>(dScale);

@@ -52,7 +52,10 @@ struct LinearMap
                 Grid.m_DeviceRightBottom.m_iY};
     }
 
-    long MapX(double dX) const { return TruncToDevice(((dX - dUserOriginX) * dScaleX) * dDeviceWidth + dDeviceOriginX); }
+    long MapX(double dX) const
+    {
+        return TruncToDevice(((dX - dUserOriginX) * dScaleX) * dDeviceWidth + dDeviceOriginX);
+    }
     long MapY(double dY) const
     {
         return TruncToDevice(dSpanY - (((dY - dUserOriginY) * dScaleY) * dDeviceHeight - dDeviceOriginY));
@@ -81,15 +84,15 @@ struct LinearMap
             const __m128d vY = _mm_loadh_pd(_mm_load_sd(&pPoints[i].m_dY), &pPoints[i + 1].m_dY);
             const __m128i vDeviceXs = _mm_cvttpd_epi32(
                 _mm_add_pd(_mm_mul_pd(_mm_mul_pd(_mm_sub_pd(vX, vOriginX), vScaleX), vWidth), vDeviceX));
-            const __m128i vDeviceYs = _mm_cvttpd_epi32(
-                _mm_sub_pd(vSpan, _mm_sub_pd(_mm_mul_pd(_mm_mul_pd(_mm_sub_pd(vY, vOriginY), vScaleY), vHeight),
-                                             vDeviceY)));
+            const __m128i vDeviceYs = _mm_cvttpd_epi32(_mm_sub_pd(
+                vSpan, _mm_sub_pd(_mm_mul_pd(_mm_mul_pd(_mm_sub_pd(vY, vOriginY), vScaleY), vHeight), vDeviceY)));
             // Both coordinates of both vertices, widened to 64 bits with their signs.
             _mm_storeu_si128(reinterpret_cast<__m128i*>(piX + i),
                              _mm_unpacklo_epi32(vDeviceXs, _mm_srai_epi32(vDeviceXs, 31)));
             _mm_storeu_si128(reinterpret_cast<__m128i*>(piY + i),
                              _mm_unpacklo_epi32(vDeviceYs, _mm_srai_epi32(vDeviceYs, 31)));
-            if (_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi32(vDeviceXs, vInvalid), _mm_cmpeq_epi32(vDeviceYs, vInvalid)))
+            if (_mm_movemask_epi8(
+                    _mm_or_si128(_mm_cmpeq_epi32(vDeviceXs, vInvalid), _mm_cmpeq_epi32(vDeviceYs, vInvalid)))
                 & 0xff) {
                 for (std::size_t k = i; k < i + 2; ++k) {
                     piX[k] = MapX(pPoints[k].m_dX);

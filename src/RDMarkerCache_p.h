@@ -7,8 +7,8 @@
 
 #include <QColor>
 #include <QImage>
-#include <QPainter>
 #include <QLine>
+#include <QPainter>
 #include <QPointF>
 #include <QRect>
 
@@ -33,11 +33,11 @@ struct MarkerImage
     QRgb uColor;
     int iScale;
     Painting::MarkerShape Shape;
-    std::vector<QImage> vecLayers; // device pixels, with the scale as their pixel ratio; none where
-                                   // the painter draws the marker
-    long iReach = 0;               // pixels from the marker's centre to where the images were drawn
+    std::vector<QImage> vecLayers;   // device pixels, with the scale as their pixel ratio; none where
+                                     // the painter draws the marker
+    long iReach = 0;                 // pixels from the marker's centre to where the images were drawn
     std::vector<QPointF> vecOffsets; // of each image from there, cut to the pixels it lights
-    int iRepeatLimit = 0;          // markers in a row after which a further one changes no pixel
+    int iRepeatLimit = 0;            // markers in a row after which a further one changes no pixel
     // The lit pixels of the images, image by image, from where they were drawn: the blends to
     // write where the painter's image is written directly.
     struct Pixel
@@ -110,11 +110,13 @@ void ForEachPrimitive(ERDPointStyle eStyle, long iC, const Painting::MarkerShape
 {
     if (eStyle == eRDPointSquare) {
         const int iL = static_cast<int>(iC - Shape.iSquareHalfSize), iR = static_cast<int>(iC + Shape.iSquareHalfSize);
-        for (const QLine& Side : {QLine(iL, iL, iR, iL), QLine(iR, iL, iR, iR), QLine(iR, iR, iL, iR), QLine(iL, iR, iL, iL)})
+        for (const QLine& Side :
+             {QLine(iL, iL, iR, iL), QLine(iR, iL, iR, iR), QLine(iR, iR, iL, iR), QLine(iL, iR, iL, iL)})
             Draw([Side](QPainter& Painter) { Painter.drawLines(&Side, 1); });
     } else if (eStyle == eRDPointCross) {
         const int iA = static_cast<int>(Shape.iCrossHalfSize), iCenter = static_cast<int>(iC);
-        for (const QLine& Arm : {QLine(iCenter - iA, iCenter, iCenter + iA, iCenter), QLine(iCenter, iCenter - iA, iCenter, iCenter + iA)})
+        for (const QLine& Arm :
+             {QLine(iCenter - iA, iCenter, iCenter + iA, iCenter), QLine(iCenter, iCenter - iA, iCenter, iCenter + iA)})
             Draw([Arm](QPainter& Painter) { Painter.drawLines(&Arm, 1); });
     } else {
         Draw([iC, &Shape](QPainter& Painter) { Painting::DrawMarker(Painter, eRDPointDot, iC, iC, Shape); });
@@ -124,8 +126,8 @@ void ForEachPrimitive(ERDPointStyle eStyle, long iC, const Painting::MarkerShape
 inline MarkerImage Build(ERDPointStyle eStyle, const QColor& Color, int iScale, const Painting::MarkerShape& Shape)
 {
     MarkerImage Marker{eStyle, Color.rgb(), iScale, Shape, {}, 0, {}, 0, {}};
-    const long iReach = std::max({Shape.iDotWidth, Shape.iCrossHalfSize + 1, Shape.iSquareHalfSize + Shape.iSquareWidth})
-                        + 2;
+    const long iReach =
+        std::max({Shape.iDotWidth, Shape.iCrossHalfSize + 1, Shape.iSquareHalfSize + Shape.iSquareWidth}) + 2;
     if (iReach > c_iMaxReach || Shape.iDotWidth < 0 || Shape.iCrossHalfSize < 0 || Shape.iSquareHalfSize < 0)
         return Marker; // drawn by the painter
     const int iSide = static_cast<int>((2 * iReach + 1) * iScale);
@@ -146,7 +148,8 @@ inline MarkerImage Build(ERDPointStyle eStyle, const QColor& Color, int iScale, 
                 if (qAlpha(uPixel) == 0)
                     continue;
                 std::size_t iLayer = 0;
-                while (iLayer < vecLayers.size() && reinterpret_cast<const QRgb*>(vecLayers[iLayer].constScanLine(iY))[iX])
+                while (iLayer < vecLayers.size()
+                       && reinterpret_cast<const QRgb*>(vecLayers[iLayer].constScanLine(iY))[iX])
                     ++iLayer;
                 if (iLayer == vecLayers.size())
                     vecLayers.push_back(Transparent(iSide, iScale));

@@ -119,12 +119,9 @@ inline bool FitToPaintRange(long& iX1, long& iY1, long& iX2, long& iY2)
         }
         return true;
     };
-    if (!edge(-dDX, dX1 + dLimit) || !edge(dDX, dLimit - dX1) || !edge(-dDY, dY1 + dLimit)
-        || !edge(dDY, dLimit - dY1))
+    if (!edge(-dDX, dX1 + dLimit) || !edge(dDX, dLimit - dX1) || !edge(-dDY, dY1 + dLimit) || !edge(dDY, dLimit - dY1))
         return false;
-    const auto clampToRange = [&](double dV) {
-        return static_cast<long>(std::clamp(std::trunc(dV), -dLimit, dLimit));
-    };
+    const auto clampToRange = [&](double dV) { return static_cast<long>(std::clamp(std::trunc(dV), -dLimit, dLimit)); };
     const long iNewX1 = clampToRange(dX1 + dT0 * dDX), iNewY1 = clampToRange(dY1 + dT0 * dDY);
     const long iNewX2 = clampToRange(dX1 + dT1 * dDX), iNewY2 = clampToRange(dY1 + dT1 * dDY);
     iX1 = iNewX1;

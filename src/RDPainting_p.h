@@ -9,9 +9,9 @@
 #include <QBrush>
 #include <QColor>
 #include <QFontMetrics>
+#include <QLine>
 #include <QPaintEngine>
 #include <QPainter>
-#include <QLine>
 #include <QPen>
 #include <QPoint>
 #include <QRect>
@@ -63,8 +63,8 @@ struct MarkerShape
 inline QPen MarkerPen(const QColor& Color, ERDPointStyle ePointStyle, const MarkerShape& Shape)
 {
     if (ePointStyle == eRDPointDot)
-        return QPen(QBrush(Color, Qt::SolidPattern), static_cast<double>(Shape.iDotWidth), Qt::SolidLine,
-                    Qt::RoundCap, Qt::RoundJoin);
+        return QPen(QBrush(Color, Qt::SolidPattern), static_cast<double>(Shape.iDotWidth), Qt::SolidLine, Qt::RoundCap,
+                    Qt::RoundJoin);
     return FlatPen(Color, static_cast<double>(ePointStyle == eRDPointCross ? Shape.iCrossWidth : Shape.iSquareWidth));
 }
 
@@ -134,7 +134,8 @@ public:
             return;
         const QRectF Device(0, 0, pDevice->width() * pDevice->devicePixelRatioF(),
                             pDevice->height() * pDevice->devicePixelRatioF());
-        const QRect Logical = Painter.combinedTransform().inverted().mapRect(Device).toAlignedRect().adjusted(-1, -1, 1, 1);
+        const QRect Logical = Painter.combinedTransform().inverted().mapRect(Device).toAlignedRect().adjusted(-1, -1, 1,
+                                                                                                              1);
         Painter.setClipRect(Logical);
         m_bSet = true;
     }

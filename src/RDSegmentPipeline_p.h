@@ -84,9 +84,9 @@ public:
             _mm_add_pd(_mm_mul_pd(_mm_mul_pd(_mm_sub_pd(vX, m_vOriginX), m_vScaleX), m_vWidth), m_vDeviceX));
         const __m128i vYs = _mm_cvttpd_epi32(_mm_sub_pd(
             m_vSpan, _mm_sub_pd(_mm_mul_pd(_mm_mul_pd(_mm_sub_pd(vY, m_vOriginY), m_vScaleY), m_vHeight), m_vDeviceY)));
-        const __m128i vInside =
-            _mm_and_si128(_mm_and_si128(_mm_cmpgt_epi32(vXs, m_vBeforeL), _mm_cmpgt_epi32(m_vAfterR, vXs)),
-                          _mm_and_si128(_mm_cmpgt_epi32(vYs, m_vBeforeT), _mm_cmpgt_epi32(m_vAfterB, vYs)));
+        const __m128i vInside = _mm_and_si128(
+            _mm_and_si128(_mm_cmpgt_epi32(vXs, m_vBeforeL), _mm_cmpgt_epi32(m_vAfterR, vXs)),
+            _mm_and_si128(_mm_cmpgt_epi32(vYs, m_vBeforeT), _mm_cmpgt_epi32(m_vAfterB, vYs)));
         if ((_mm_movemask_epi8(vInside) & 0xff) != 0xff)
             return false;
         iX1 = _mm_cvtsi128_si32(vXs);
@@ -105,9 +105,9 @@ public:
     /// Where four vertices in a row stay in the column Columns.Column() names, Columns.Rows(iY, aiY)
     /// takes their rows at once, from the row iY of the vertex before.
     template <class Function, class ColumnsFunction>
-    __attribute__((target("avx2"))) std::size_t Quads(const CRDPoint* pPoints, std::size_t i,
-                                                                std::size_t iCount, long& iX, long& iY,
-                                                                Function& Inside, ColumnsFunction& Columns) const
+    __attribute__((target("avx2"))) std::size_t Quads(const CRDPoint* pPoints, std::size_t i, std::size_t iCount,
+                                                      long& iX, long& iY, Function& Inside,
+                                                      ColumnsFunction& Columns) const
     {
         const __m256d vOriginX = _mm256_set1_pd(m_Map.dUserOriginX), vScaleX = _mm256_set1_pd(m_Map.dScaleX);
         const __m256d vWidth = _mm256_set1_pd(m_Map.dDeviceWidth), vDeviceX = _mm256_set1_pd(m_Map.dDeviceOriginX);
@@ -122,11 +122,11 @@ public:
             const __m128i vXs = _mm256_cvttpd_epi32(
                 _mm256_add_pd(_mm256_mul_pd(_mm256_mul_pd(_mm256_sub_pd(vX, vOriginX), vScaleX), vWidth), vDeviceX));
             const __m128i vYs = _mm256_cvttpd_epi32(_mm256_sub_pd(
-                vSpan, _mm256_sub_pd(_mm256_mul_pd(_mm256_mul_pd(_mm256_sub_pd(vY, vOriginY), vScaleY), vHeight),
-                                     vDeviceY)));
-            const __m128i vInside =
-                _mm_and_si128(_mm_and_si128(_mm_cmpgt_epi32(vXs, m_vBeforeL), _mm_cmpgt_epi32(m_vAfterR, vXs)),
-                              _mm_and_si128(_mm_cmpgt_epi32(vYs, m_vBeforeT), _mm_cmpgt_epi32(m_vAfterB, vYs)));
+                vSpan,
+                _mm256_sub_pd(_mm256_mul_pd(_mm256_mul_pd(_mm256_sub_pd(vY, vOriginY), vScaleY), vHeight), vDeviceY)));
+            const __m128i vInside = _mm_and_si128(
+                _mm_and_si128(_mm_cmpgt_epi32(vXs, m_vBeforeL), _mm_cmpgt_epi32(m_vAfterR, vXs)),
+                _mm_and_si128(_mm_cmpgt_epi32(vYs, m_vBeforeT), _mm_cmpgt_epi32(m_vAfterB, vYs)));
             if (_mm_movemask_epi8(vInside) != 0xffff)
                 break;
             _mm_store_si128(reinterpret_cast<__m128i*>(aiY), vYs);
@@ -146,7 +146,10 @@ public:
         return i;
     }
 
-    bool HasQuads() const { return m_bPairs && m_bAvx2; }
+    bool HasQuads() const
+    {
+        return m_bPairs && m_bAvx2;
+    }
 #endif
 
     /// Maps one point; false unless it lies inside.
@@ -181,10 +184,9 @@ struct NoColumns
 /// Quads: in a function compiled for AVX2, four vertices at a time first (InsideMapper::HasQuads),
 /// with Columns as InsideMapper::Quads takes it.
 template <bool Quads = false, class Function, class ColumnsFunction = NoColumns>
-__attribute__((always_inline)) inline std::size_t RunInside(const InsideMapper& Mapper, const CRDPoint* pPoints,
-                                                            std::size_t i, std::size_t iCount, long& iPrevX,
-                                                            long& iPrevY, Function Inside,
-                                                            ColumnsFunction Columns = ColumnsFunction())
+__attribute__((always_inline)) inline std::size_t
+RunInside(const InsideMapper& Mapper, const CRDPoint* pPoints, std::size_t i, std::size_t iCount, long& iPrevX,
+          long& iPrevY, Function Inside, ColumnsFunction Columns = ColumnsFunction())
 {
     long iX = iPrevX, iY = iPrevY, iX1, iY1, iX2, iY2;
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))

@@ -96,12 +96,13 @@ inline bool Lit(const DashPattern& Pattern, long iStep)
 inline bool VerticalsMatch(int iScale, int iLeft, int iRight)
 {
     for (const DashPattern& Pattern : {c_Solid, c_Dotted, c_DashDotted}) {
-        const Qt::PenStyle eStyle = Pattern.iPeriod == 1 ? Qt::SolidLine
+        const Qt::PenStyle eStyle = Pattern.iPeriod == 1   ? Qt::SolidLine
                                     : Pattern.iPeriod == 3 ? Qt::DotLine
                                                            : Qt::DashDotLine;
         for (bool bDown : {true, false}) {
             const int iA = 5, iB = 31, iColumn = 11;
-            const QImage Image = Draw(iScale, eStyle, bDown ? QLine(iColumn, iA, iColumn, iB) : QLine(iColumn, iB, iColumn, iA));
+            const QImage Image = Draw(iScale, eStyle,
+                                      bDown ? QLine(iColumn, iA, iColumn, iB) : QLine(iColumn, iB, iColumn, iA));
             const bool bMatch = Matches(Image, [&](int iX, int iY) {
                 const int iRow = iY / iScale;
                 const bool bRow = iRow >= iA && iRow < iB && Lit(Pattern, bDown ? iRow - iA : iB - 1 - iRow);
@@ -134,19 +135,23 @@ inline StampModel Measure(int iScale)
             const bool bPoint = Line.p1() == Line.p2();
             if (iScale > 1 && !bPoint)
                 continue; // drawn by the engine at larger scales
-            if (!Matches(Draw(iScale, eStyle, Line), [&](int iX, int iY) {
-                    return iScale == 1 && iX == iX0 && iY == iY0 ? 255 : 0;
-                }))
+            if (!Matches(Draw(iScale, eStyle, Line),
+                         [&](int iX, int iY) { return iScale == 1 && iX == iX0 && iY == iY0 ? 255 : 0; }))
                 return Model;
         }
         // Across, both ways, as long as the pattern's first dash: like that many segments of one
         // pixel side by side.
-        const DashPattern& Pattern = eStyle == Qt::DotLine ? c_Dotted : eStyle == Qt::DashDotLine ? c_DashDotted : c_Solid;
+        const DashPattern& Pattern = eStyle == Qt::DotLine       ? c_Dotted
+                                     : eStyle == Qt::DashDotLine ? c_DashDotted
+                                                                 : c_Solid;
         for (int iLength = 1; iLength <= FirstDash(Pattern); ++iLength) {
             for (const QLine& Line : {QLine(10, 10, 10 + iLength, 10), QLine(10 + iLength, 10, 10, 10)}) {
                 if (!Matches(Draw(iScale, eStyle, Line), [&](int iX, int iY) {
                         if (iScale == 1)
-                            return iX < 10 || iX >= 10 + iLength ? 0 : iY == 9 ? Model.iLeft : iY == 10 ? Model.iRight : 0;
+                            return iX < 10 || iX >= 10 + iLength ? 0
+                                   : iY == 9                     ? Model.iLeft
+                                   : iY == 10                    ? Model.iRight
+                                                                 : 0;
                         return iX >= 10 * iScale && iX < (10 + iLength) * iScale && iY >= 10 * iScale - iScale / 2
                                        && iY < 10 * iScale + iScale / 2
                                    ? 255

@@ -125,8 +125,8 @@ struct GridPair
     }
 
     CRDBoxGridLayout Exact{CRDPoint(0, 0), CRDPoint(1, 1), QString(), QString(), 4, 4, 1, 3, c_ColorGray, c_ColorBlack};
-    CRDDecimatingBoxGrid Decimating{CRDPoint(0, 0), CRDPoint(1, 1), QString(), QString(), 4, 4, 1, 3, c_ColorGray,
-                                    c_ColorBlack};
+    CRDDecimatingBoxGrid Decimating{CRDPoint(0, 0), CRDPoint(1, 1), QString(), QString(), 4, 4, 1, 3,
+                                    c_ColorGray,    c_ColorBlack};
     const Setup m_With;
 };
 
@@ -160,13 +160,15 @@ private:
         m_Setup.eFormat = s_aFormats[Chance(60) ? 0 : m_Random.Pick(0, 4)];
         m_Setup.dRatio = Pick({1.0, 1.0, 1.0, 1.25, 1.5, 2.0, 2.0});
         m_Setup.Background = QColor(m_Random.Pick(0, 255), m_Random.Pick(0, 255), m_Random.Pick(0, 255),
-                                     Chance(80) ? 255 : m_Random.Pick(0, 255));
+                                    Chance(80) ? 255 : m_Random.Pick(0, 255));
         m_Setup.bAntialiased = Chance(90);
-        m_Setup.Translation = Chance(15) ? QPointF(m_Random.Pick(-20, 20) + (Chance(30) ? 0.5 : 0.0), m_Random.Pick(-20, 20))
-                                         : QPointF();
+        m_Setup.Translation = Chance(15)
+                                  ? QPointF(m_Random.Pick(-20, 20) + (Chance(30) ? 0.5 : 0.0), m_Random.Pick(-20, 20))
+                                  : QPointF();
         m_Setup.dOpacity = Chance(5) ? 0.5 : 1.0;
-        static const QPainter::CompositionMode s_aModes[] = {QPainter::CompositionMode_Plus, QPainter::CompositionMode_Multiply,
-                                                             QPainter::CompositionMode_Difference, QPainter::CompositionMode_Xor};
+        static const QPainter::CompositionMode s_aModes[] = {
+            QPainter::CompositionMode_Plus, QPainter::CompositionMode_Multiply, QPainter::CompositionMode_Difference,
+            QPainter::CompositionMode_Xor};
         m_Setup.eMode = Chance(5) ? s_aModes[m_Random.Pick(0, 3)] : QPainter::CompositionMode_SourceOver;
         if (Chance(15))
             m_Setup.Clip = QRect(m_Random.Pick(-10, iWidth), m_Random.Pick(-10, iHeight), m_Random.Pick(1, iWidth),
@@ -179,7 +181,8 @@ private:
         if (Chance(3))
             std::swap(iL, iR);
         const double dLeft = m_Random.Real(-5, 5), dBottom = m_Random.Real(-5, 5);
-        const double dWidth = Chance(3) ? 0.0 : m_Random.Real(0.5, 20), dHeight = Chance(3) ? 0.0 : m_Random.Real(0.5, 20);
+        const double dWidth = Chance(3) ? 0.0 : m_Random.Real(0.5, 20),
+                     dHeight = Chance(3) ? 0.0 : m_Random.Real(0.5, 20);
         m_Setup.ViewPort = QRectF(dLeft, dBottom, dWidth, dHeight);
         m_Setup.Device = QRect(QPoint(iL, iT), QPoint(iR, iB));
         m_pGrids = std::make_unique<GridPair>(m_Setup);

@@ -85,7 +85,8 @@ private slots:
         const QStringList numbers = list("text 2.5 138,357|text 5.0 238,357|text 7.5 338,357|text 10.0 434,357|"
                                          "text time 201,11");
         QTest::newRow("numbers") << int(DefaultCallBack) << numbers;
-        QTest::newRow("a callback that does not override: slanted dashes") << int(PlainCallBack)
+        QTest::newRow("a callback that does not override: slanted dashes")
+            << int(PlainCallBack)
             << list("text -- 142,361 -45|text -- 242,361 -45|text -- 342,361 -45|text -- 442,361 -45|"
                     "text time 201,11");
         QTest::newRow("a callback named like the default: numbers") << int(CallBackNamedLikeDefault) << numbers;
@@ -106,9 +107,11 @@ private slots:
         QTest::addColumn<QStringList>("texts");
         // Labels end 5 pixels left of L, centred on their lines; the bottom line has none. The title reads
         // upwards, centred in the band right of the box ("voltage" is 56 pixels wide).
-        QTest::newRow("0.9 down to a running sum of 1.1e-16, snapped to 0") << -0.3 << 0.9
+        QTest::newRow("0.9 down to a running sum of 1.1e-16, snapped to 0")
+            << -0.3 << 0.9
             << list("text 0.9 21,41|text 0.6 21,116|text 0.3 21,191|text 0 35,266|text voltage 464,227 -90");
-        QTest::newRow("exactly 1e-8 is not snapped") << 1e-8 - 4 << 1e-8
+        QTest::newRow("exactly 1e-8 is not snapped")
+            << 1e-8 - 4 << 1e-8
             << list("text 1e-08 2,41|text -1 30,116|text -2 30,191|text -3 30,266|text voltage 464,227 -90");
     }
     void yLabels()

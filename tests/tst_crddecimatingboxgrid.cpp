@@ -77,7 +77,10 @@ CRDDecoratedLine line(std::vector<CRDPoint> points, CRDColor color = c_ColorBlue
 QByteArray describe(const Difference& d)
 {
     return QStringLiteral("%1 of %2 lit pixels differ, the largest by %3")
-        .arg(d.iDiffering).arg(d.iLit).arg(d.iLargest).toLatin1();
+        .arg(d.iDiffering)
+        .arg(d.iLit)
+        .arg(d.iLargest)
+        .toLatin1();
 }
 
 // Lines drawn through both grids on a setup.
@@ -114,8 +117,9 @@ private slots:
     {
         QTest::addColumn<Lines>("lines");
         QTest::addColumn<Setup>("with");
-        const char* const shapes[] = {"noisy sine",  "steps", "spikes", "NaN gaps", "crossing edges",
-                                      "white noise", "x jittered by 0.2 px", "x jittered by 1 px"};
+        const char* const shapes[] = {
+            "noisy sine",        "steps", "spikes", "NaN gaps", "crossing edges", "white noise", "x jittered by 0.2 px",
+            "x jittered by 1 px"};
         const char* const styles[] = {"solid", "dotted", "dash-dotted"};
         const auto signal = [](Shape shape, int count, int style) {
             const QString name = QStringLiteral("signal");

@@ -158,8 +158,8 @@ private slots:
             }
         });
         QCOMPARE(shapes.join(QLatin1Char('|')), QStringLiteral("point 50,50 [#0000ff 3 round solid]|"
-                                                              "point 50,50 [#ff0000 3 round solid]|"
-                                                              "point 50,50 [#0000ff 3 round solid]"));
+                                                               "point 50,50 [#ff0000 3 round solid]|"
+                                                               "point 50,50 [#0000ff 3 round solid]"));
     }
 
     // A line of one point is its marker alone, as DrawPoint draws it.
@@ -183,9 +183,11 @@ private slots:
                 "line 0,59 40,39 [#ff0000 1 flat dot]|text P 23,36", eRDLineDotted, "P");
         drawRow("markers after all segments, each clipped alone", {{5, 5}, {20, 5}, {5, 8}}, eRDPointCross,
                 "line 50,50 100,50 [#ff0000 1 flat dashdot]|line 200,50 50,20|line 46,50 54,50 [#ff0000 1 flat solid]|"
-                "line 50,46 50,54|line 46,20 54,20|line 50,16 50,24", eRDLineDashDotted);
-        drawRow("a NaN vertex drops its two segments; unknown style: solid", {{0, 5}, {2, 5}, {qQNaN(), 5}, {6, 5},
-                {8, 5}}, eRDPointNone, "line 0,50 20,50 [#ff0000 1 flat solid]|line 60,50 80,50", ERDLineStyle(77));
+                "line 50,46 50,54|line 46,20 54,20|line 50,16 50,24",
+                eRDLineDashDotted);
+        drawRow("a NaN vertex drops its two segments; unknown style: solid",
+                {{0, 5}, {2, 5}, {qQNaN(), 5}, {6, 5}, {8, 5}}, eRDPointNone,
+                "line 0,50 20,50 [#ff0000 1 flat solid]|line 60,50 80,50", ERDLineStyle(77));
     }
     void drawLine()
     {

@@ -46,7 +46,8 @@ struct Fixture : QWidget
         const std::vector<RecordedPrimitive>& drawn = device.primitives();
         for (auto p = drawn.begin() + 1; p != drawn.end(); ++p) // after the background
             if (p->kind == RecordedPrimitive::Text)
-                cells.last() += QStringLiteral(" %1 %2 %3pt").arg(p->text, device.penOf(*p).color().name())
+                cells.last() += QStringLiteral(" %1 %2 %3pt")
+                                    .arg(p->text, device.penOf(*p).color().name())
                                     .arg(device.fontOf(*p).pointSize());
             else if (device.shapeOf(*p).contains(QLatin1String("fill")))
                 cells << device.shapeOf(*p).section(QLatin1Char(' '), -1);

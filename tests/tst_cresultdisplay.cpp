@@ -22,8 +22,7 @@ QStringList list(const char* items)
 struct Fixture : CRDLinearGrid
 {
     explicit Fixture(QSize size = QSize(80, 80), long xDivisions = 4, long yDivisions = 4)
-        : CRDLinearGrid(s_Start, s_End, QString(), QString(), xDivisions, yDivisions, 1, 1, c_ColorBlack,
-                        c_ColorBlack)
+        : CRDLinearGrid(s_Start, s_End, QString(), QString(), xDivisions, yDivisions, 1, 1, c_ColorBlack, c_ColorBlack)
     {
         display.resize(size);
         display.UpdateDrawAreaRange(size.width(), size.height()); // a hidden widget is resized only when shown
@@ -32,8 +31,11 @@ struct Fixture : CRDLinearGrid
     }
     void DrawGrid(QPainter& painter, CRDDevicePoint&, CRDDevicePoint&, long margin) override
     {
-        log << QStringLiteral("grid, margin %1, pen %2 %3, brush %4, antialiased %5").arg(margin)
-                   .arg(painter.pen().color().name()).arg(painter.pen().widthF()).arg(painter.brush().style())
+        log << QStringLiteral("grid, margin %1, pen %2 %3, brush %4, antialiased %5")
+                   .arg(margin)
+                   .arg(painter.pen().color().name())
+                   .arg(painter.pen().widthF())
+                   .arg(painter.brush().style())
                    .arg(painter.testRenderHint(QPainter::Antialiasing));
     }
     void DrawPoint(QPainter&, CRDDecoratedPoint& point) override { log << QStringLiteral("point %1").arg(point.m_dX); }
@@ -151,15 +153,16 @@ private slots:
         QTest::addColumn<Operation>("operation");
         QTest::addColumn<QStringList>("painted");
         QTest::addColumn<QStringList>("repainted");
-        QTest::newRow("a line removes itself") << Operation([](Fixture& f) { f.display.RemovedLine(f.actor); })
+        QTest::newRow("a line removes itself")
+            << Operation([](Fixture& f) { f.display.RemovedLine(f.actor); })
             << list("point 1|line first|line actor still actor|line last") << list("point 1|line first|line last");
         QTest::newRow("a line clears everything") << Operation([](Fixture& f) { f.display.ClearAll(); })
-            << list("point 1|line first|line actor still actor") << QStringList();
+                                                  << list("point 1|line first|line actor still actor") << QStringList();
         QTest::newRow("a line removes the next and adds one") << Operation([](Fixture& f) {
             f.display.RemovedLine(f.actor + 1);
             f.addLine("added");
         }) << list("point 1|line first|line actor still actor|line added")
-           << list("point 1|line first|line actor|line added");
+                                                              << list("point 1|line first|line actor|line added");
     }
     void removalWhilePainting()
     {

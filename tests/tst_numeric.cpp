@@ -98,7 +98,7 @@ private slots:
     {
         QCOMPARE(Numeric::SaturatedProduct(20, 19), 380L);
         QCOMPARE(Numeric::SaturatedProduct(1L << 32, 1L << 31), LONG_MAX); // larger than any extent
-        QCOMPARE(Numeric::LabelPrecision(-1), -1); // the shortest form
+        QCOMPARE(Numeric::LabelPrecision(-1), -1);                         // the shortest form
         QCOMPARE(Numeric::LabelPrecision(340), 340);
         QCOMPARE(Numeric::LabelPrecision(SHRT_MAX), 340); // no double has more digits to show
     }

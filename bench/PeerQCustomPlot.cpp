@@ -85,16 +85,9 @@ std::shared_ptr<QCustomPlot> MakePlot(const PeerScene& Scene)
             pAxis->grid()->setVisible(false);
         }
     }
-    // Single points of one colour and style make one graph without a line.
-    for (std::size_t i = 0; i < Scene.vecPoints.size();) {
-        const CRDDecoratedPoint& First = Scene.vecPoints[i];
-        std::vector<CRDPoint> vecRun;
-        for (; i < Scene.vecPoints.size() && Scene.vecPoints[i].m_Color == First.m_Color
-               && Scene.vecPoints[i].m_ePointStyle == First.m_ePointStyle;
-             ++i)
-            vecRun.push_back(Scene.vecPoints[i]);
+    ForEachPointRun(Scene, [&](const std::vector<CRDPoint>& vecRun, const CRDDecoratedPoint& First) {
         AddGraph(*pPlot, vecRun, First.m_Color, eRDLineSolid, First.m_ePointStyle, false);
-    }
+    });
     for (const CRDDecoratedLine& Line : Scene.vecLines)
         AddGraph(*pPlot, Line.m_vecPoints, Line.m_Color, Line.m_eLineStyle, Line.m_ePointStyle, true);
     return pPlot;

@@ -69,16 +69,9 @@ std::unique_ptr<QwtPlotCurve> MakeCurve(const std::vector<CRDPoint>& vecPoints, 
 std::vector<std::unique_ptr<QwtPlotCurve>> MakeCurves(const PeerScene& Scene)
 {
     std::vector<std::unique_ptr<QwtPlotCurve>> vecCurves;
-    // Single points of one colour and style make one curve without a line.
-    for (std::size_t i = 0; i < Scene.vecPoints.size();) {
-        const CRDDecoratedPoint& First = Scene.vecPoints[i];
-        std::vector<CRDPoint> vecRun;
-        for (; i < Scene.vecPoints.size() && Scene.vecPoints[i].m_Color == First.m_Color
-               && Scene.vecPoints[i].m_ePointStyle == First.m_ePointStyle;
-             ++i)
-            vecRun.push_back(Scene.vecPoints[i]);
+    ForEachPointRun(Scene, [&](const std::vector<CRDPoint>& vecRun, const CRDDecoratedPoint& First) {
         vecCurves.push_back(MakeCurve(vecRun, First.m_Color, eRDLineSolid, First.m_ePointStyle, false));
-    }
+    });
     for (const CRDDecoratedLine& Line : Scene.vecLines)
         vecCurves.push_back(MakeCurve(Line.m_vecPoints, Line.m_Color, Line.m_eLineStyle, Line.m_ePointStyle, true));
     return vecCurves;

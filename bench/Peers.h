@@ -34,6 +34,23 @@ struct PeerScene
     int iYDivisions = 5;
 };
 
+/// Hands each run of single points of one colour and style to Draw(points, first of the run): a peer
+/// draws such a run as one series without a line.
+template <class Draw>
+void ForEachPointRun(const PeerScene& Scene, Draw&& DrawRun)
+{
+    const auto& vecPoints = Scene.vecPoints;
+    for (std::size_t i = 0; i < vecPoints.size();) {
+        const KelmFramework::CRDDecoratedPoint& First = vecPoints[i];
+        std::vector<KelmFramework::CRDPoint> vecRun;
+        for (; i < vecPoints.size() && vecPoints[i].m_Color == First.m_Color
+               && vecPoints[i].m_ePointStyle == First.m_ePointStyle;
+             ++i)
+            vecRun.push_back(vecPoints[i]);
+        DrawRun(vecRun, First);
+    }
+}
+
 /// One rival per peer this bench was built with (none without them), checked for ink only: each
 /// decimates its own way.
 std::vector<Rival> PeerRivals(std::shared_ptr<const PeerScene> pScene);

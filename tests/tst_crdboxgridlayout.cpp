@@ -1,5 +1,6 @@
 // Tests of CRDBoxGridLayout: grid lines, tick labels, axis titles and the x label callback.
 #include "CRDBoxGridLayout.h"
+#include "DataTable.h"
 #include "RecordingPaintDevice.h"
 
 #include <QPainter>
@@ -77,8 +78,7 @@ private slots:
 
     void xLabels_data()
     {
-        QTest::addColumn<int>("callBack");
-        QTest::addColumn<QStringList>("texts");
+        columns<int, QStringList>("callBack", "texts");
         // Numbers are centred 5 pixels below B ("2.5" is 24 pixels wide, "10.0" 33); slanted texts start
         // lower the longer they are, three quarters of their width ("--": 11) left of their line. The title's
         // box starts at half the device width, in the middle of the band above the box.
@@ -93,8 +93,7 @@ private slots:
     }
     void xLabels()
     {
-        QFETCH(int, callBack);
-        QFETCH(QStringList, texts);
+        const auto [callBack, texts] = fetch<int, QStringList>("callBack", "texts");
         Painted device(callBack);
         device.grid->DrawXGrid(device.painter, device.leftTop, device.rightBottom, 40);
         QCOMPARE(device.texts(), texts);
@@ -102,9 +101,7 @@ private slots:
 
     void yLabels_data()
     {
-        QTest::addColumn<double>("bottom");
-        QTest::addColumn<double>("top");
-        QTest::addColumn<QStringList>("texts");
+        columns<double, double, QStringList>("bottom", "top", "texts");
         // Labels end 5 pixels left of L, centred on their lines; the bottom line has none. The title reads
         // upwards, centred in the band right of the box ("voltage" is 56 pixels wide).
         QTest::newRow("0.9 down to a running sum of 1.1e-16, snapped to 0")
@@ -116,9 +113,7 @@ private slots:
     }
     void yLabels()
     {
-        QFETCH(double, bottom);
-        QFETCH(double, top);
-        QFETCH(QStringList, texts);
+        const auto [bottom, top, texts] = fetch<double, double, QStringList>("bottom", "top", "texts");
         Painted device(DefaultCallBack, bottom, top);
         device.grid->DrawYGrid(device.painter, device.leftTop, device.rightBottom, 40);
         QCOMPARE(device.texts(), texts);

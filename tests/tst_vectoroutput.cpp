@@ -3,6 +3,7 @@
 #include "CRDDecimatingBoxGrid.h"
 #include "CRDMatrix.h"
 #include "CResultDisplay.h"
+#include "DataTable.h"
 #include "RecordingPaintDevice.h"
 
 #include <QBuffer>
@@ -100,15 +101,10 @@ QImage Raster(QWidget& widget, bool bThroughPicture)
 {
     QImage image(widget.size(), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
-    if (!bThroughPicture) {
-        widget.render(&image);
-        return image;
-    }
     QPicture picture;
-    widget.render(&picture);
-    QPainter painter(&image);
-    painter.drawPicture(0, 0, picture);
-    painter.end();
+    widget.render(bThroughPicture ? static_cast<QPaintDevice*>(&picture) : &image);
+    if (bThroughPicture)
+        QPainter(&image).drawPicture(0, 0, picture);
     return image;
 }
 
@@ -123,16 +119,14 @@ class tst_VectorOutput : public QObject
 private slots:
     void vectorOutput_data()
     {
-        QTest::addColumn<Kind>("kind");
-        QTest::addColumn<int>("texts");
+        columns<Kind, int>("kind", "texts");
         QTest::newRow("plot through the box grid") << BoxGridPlot << 4 + 5 + 4 + 2; // names, labels, titles
         QTest::newRow("plot through the decimating grid") << DecimatingPlot << 4 + 5 + 4 + 2;
         QTest::newRow("matrix") << Matrix << 20;
     }
     void vectorOutput()
     {
-        QFETCH(Kind, kind);
-        QFETCH(int, texts);
+        const auto [kind, texts] = fetch<Kind, int>("kind", "texts");
         Scene scene(kind);
         const QStringList shapes = Record(*scene.widget);
         QCOMPARE(Count(shapes, "^text "), texts);

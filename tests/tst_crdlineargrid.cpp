@@ -120,7 +120,8 @@ private slots:
         QTest::newRow("crossing the top edge") << QLine(20, -20, 60, 20) << true << QLine(40, 0, 60, 20);
         QTest::newRow("crossing the bottom edge") << QLine(20, 80, 60, 120) << true << QLine(20, 80, 40, 100);
         QTest::newRow("through two corners") << QLine(-10, -10, 110, 110) << true << QLine(0, 0, 100, 100);
-        QTest::newRow("vertical keeps its x") << QLine(50, -20, 50, 120) << true << QLine(50, 0, 50, 100);
+        QTest::newRow("vertical on the right edge: kept, with its x")
+            << QLine(100, -20, 100, 120) << true << QLine(100, 0, 100, 100);
         QTest::newRow("right to left: not clipped at the right")
             << QLine(120, 50, 50, 50) << true << QLine(120, 50, 50, 50);
         QTest::newRow("past the top-left corner: no second test")

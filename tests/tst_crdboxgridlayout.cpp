@@ -31,12 +31,15 @@ struct Painted : RecordingPaintDevice
         font.setPixelSize(15);
         painter.setFont(font);
     }
-    // The primitives of one kind ("line", "text"), each checked for its pen and for a transform put back.
-    QStringList drawn(const QString& kind, const QColor& color)
+    // What one of the grid's drawing functions draws of one kind ("line", "text"), each primitive checked
+    // for its pen, and whether the painter's transform was put back.
+    QStringList drawn(void (CRDBoxGridLayout::*draw)(QPainter&, CRDDevicePoint&, CRDDevicePoint&, long),
+                      const char* kind = "text", const QColor& color = c_ColorOrange)
     {
+        (grid.get()->*draw)(painter, leftTop, rightBottom, 40);
         QStringList result;
         for (const RecordedPrimitive& p : primitives())
-            if (shapeOf(p).startsWith(kind)) {
+            if (shapeOf(p).startsWith(QLatin1String(kind))) {
                 result << shapeOf(p);
                 if (penText(penOf(p)) != QStringLiteral("[%1 1 flat solid]").arg(color.name()))
                     result << QStringLiteral("in ") + penText(penOf(p));
@@ -45,7 +48,6 @@ struct Painted : RecordingPaintDevice
             result << QStringLiteral("transformed");
         return result;
     }
-    QStringList texts() { return drawn(QStringLiteral("text"), c_ColorOrange); }
 
     QPainter painter;
     IResultDisplayCallBack plain;
@@ -68,9 +70,7 @@ private slots:
     // The lines end at the last whole cell, short of R and B.
     void gridLines()
     {
-        Painted device;
-        device.grid->DrawGrid(device.painter, device.leftTop, device.rightBottom, 40);
-        QCOMPARE(device.drawn(QStringLiteral("line"), c_ColorGray),
+        QCOMPARE(Painted().drawn(&CRDBoxGridLayout::DrawGrid, "line", c_ColorGray),
                  list("line 50,50 50,350|line 150,50 150,350|line 250,50 250,350|line 350,50 350,350|"
                       "line 450,50 450,350|line 50,50 450,50|line 50,125 450,125|line 50,200 450,200|"
                       "line 50,275 450,275|line 50,350 450,350"));
@@ -94,9 +94,7 @@ private slots:
     void xLabels()
     {
         const auto [callBack, texts] = fetch<int, QStringList>("callBack", "texts");
-        Painted device(callBack);
-        device.grid->DrawXGrid(device.painter, device.leftTop, device.rightBottom, 40);
-        QCOMPARE(device.texts(), texts);
+        QCOMPARE(Painted(callBack).drawn(&CRDBoxGridLayout::DrawXGrid), texts);
     }
 
     void yLabels_data()
@@ -114,9 +112,7 @@ private slots:
     void yLabels()
     {
         const auto [bottom, top, texts] = fetch<double, double, QStringList>("bottom", "top", "texts");
-        Painted device(DefaultCallBack, bottom, top);
-        device.grid->DrawYGrid(device.painter, device.leftTop, device.rightBottom, 40);
-        QCOMPARE(device.texts(), texts);
+        QCOMPARE(Painted(DefaultCallBack, bottom, top).drawn(&CRDBoxGridLayout::DrawYGrid), texts);
     }
 
     // A precision of 32767 gets the 340 digits a double can show, not 32767 at every line.
@@ -124,8 +120,7 @@ private slots:
     {
         Painted device;
         device.grid->m_iXPrecision = SHRT_MAX;
-        device.grid->DrawXGrid(device.painter, device.leftTop, device.rightBottom, 40);
-        const QString last = device.texts().at(3).section(QLatin1Char(' '), 1, 1);
+        const QString last = device.drawn(&CRDBoxGridLayout::DrawXGrid).at(3).section(QLatin1Char(' '), 1, 1);
         QCOMPARE(last, QStringLiteral("10.") + QString(340, QLatin1Char('0')));
     }
 };

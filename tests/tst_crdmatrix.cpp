@@ -47,9 +47,8 @@ struct Fixture : QWidget
         const std::vector<RecordedPrimitive>& drawn = device.primitives();
         for (auto p = drawn.begin() + 1; p != drawn.end(); ++p) // after the background
             if (p->kind == RecordedPrimitive::Text)
-                cells.last() += QStringLiteral(" %1 %2 %3pt")
-                                    .arg(p->text, device.penOf(*p).color().name())
-                                    .arg(device.fontOf(*p).pointSize());
+                cells.last() += QLatin1Char(' ') + p->text + QLatin1Char(' ') + device.penOf(*p).color().name()
+                                + QStringLiteral(" %1pt").arg(device.fontOf(*p).pointSize());
             else if (device.shapeOf(*p).contains(QLatin1String("fill")))
                 cells << device.shapeOf(*p).section(QLatin1Char(' '), -1);
         return cells;

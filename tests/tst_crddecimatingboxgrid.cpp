@@ -1,7 +1,6 @@
 // Tests of CRDDecimatingBoxGrid: the pixels of CRDBoxGridLayout, within 2 per channel, on any input.
 #include "DataTable.h"
 #include "DecimationScene.h"
-#include "RecordingPaintDevice.h"
 
 #include "CResultDisplay.h"
 
@@ -17,7 +16,6 @@ using DecimationScene::GridPair;
 using DecimationScene::Setup;
 using Lines = std::vector<CRDDecoratedLine>;
 
-Q_DECLARE_METATYPE(CRDDecoratedLine)
 Q_DECLARE_METATYPE(Lines)
 Q_DECLARE_METATYPE(Setup)
 
@@ -248,35 +246,6 @@ private slots:
         }
         const Difference d = DecimationScene::Compare(images[0], images[1], images[0]);
         QVERIFY2(d.iLargest <= c_iLargestStep, describe(d));
-    }
-
-    // Recorders, printers, PDF and SVG get every primitive of the box grid, in its order and pens.
-    void vectorPaintersGetBoxGridPrimitives_data()
-    {
-        QTest::addColumn<CRDDecoratedLine>("probe");
-        const auto probe = [](std::vector<CRDPoint> points, ERDPointStyle marker) {
-            return CRDDecoratedLine(points, c_ColorBlue, eRDLineDotted, marker, QStringLiteral("probe"));
-        };
-        QTest::newRow("dense, with dots") << probe(makeData(NoisySine, 20000), eRDPointDot);
-        QTest::newRow("label after non-finite vertices")
-            << probe({{qnan, 0}, {0.2, inf}, {0.3, 0.1}, {0.3, 0.2}, {0.9, -1}}, eRDPointSquare);
-        QTest::newRow("crossing every edge") << probe(makeData(CrossingEdges, 5000), eRDPointCross);
-    }
-    void vectorPaintersGetBoxGridPrimitives()
-    {
-        QFETCH(CRDDecoratedLine, probe);
-        GridPair grids(changed(&Setup::Device, QRect(QPoint(60, 40), QPoint(440, 460))));
-        // The shapes with their pens, and the pen the painter is left in.
-        const auto record = [&](CRDGrid& grid) {
-            RecordingPaintDevice device;
-            QPainter painter(&device);
-            painter.setBrush(Qt::Dense4Pattern);
-            grid.DrawLine(painter, probe);
-            const QPen pen = painter.pen();
-            painter.end();
-            return std::make_pair(device.shapes(true), pen);
-        };
-        QCOMPARE(record(grids.Decimating), record(grids.Exact));
     }
 };
 

@@ -22,4 +22,10 @@ std::tuple<Column...> fetch(Name... names)
     return {*static_cast<Column*>(QTest::qData(names, qMetaTypeId<Column>()))...};
 }
 
+/// "a|b|c" as {"a", "b", "c"}: a row's expected texts in one literal; "" is none.
+inline QStringList list(const char* items)
+{
+    return QString::fromUtf8(items).split(QLatin1Char('|'), Qt::SkipEmptyParts);
+}
+
 #endif // DATATABLE_H

@@ -55,11 +55,6 @@ struct Painted : RecordingPaintDevice
     CRDDevicePoint leftTop{50, 50}, rightBottom{453, 352};
 };
 
-QStringList list(const char* items)
-{
-    return QString::fromUtf8(items).split(QLatin1Char('|'));
-}
-
 } // namespace
 
 class tst_CRDBoxGridLayout : public QObject

@@ -44,7 +44,7 @@ void drawRow(const char* name, std::vector<CRDPoint> points, ERDPointStyle marke
              ERDLineStyle style = eRDLineSolid, const char* label = "")
 {
     QTest::newRow(name) << CRDDecoratedLine(points, c_ColorRed, style, marker, QString::fromLatin1(label))
-                        << QString::fromLatin1(shapes).split(QLatin1Char('|'), Qt::SkipEmptyParts);
+                        << list(shapes);
 }
 
 } // namespace

@@ -62,7 +62,7 @@ struct Fixture : QWidget
 void cellsRow(const char* name, const CRDMatrixData& data, int updates, const CRDMatrixData& update, int pointSize,
               const char* cells)
 {
-    QTest::newRow(name) << data << updates << update << pointSize << QString::fromLatin1(cells).split(QLatin1Char('|'));
+    QTest::newRow(name) << data << updates << update << pointSize << list(cells);
 }
 
 } // namespace

@@ -13,11 +13,6 @@ using namespace KelmFramework;
 namespace
 {
 
-QStringList list(const char* items)
-{
-    return QString::fromLatin1(items).split(QLatin1Char('|'), Qt::SkipEmptyParts);
-}
-
 // A display over a grid that maps like any linear grid and logs what the display hands it. The view is
 // (0, 0)-(80, 80), so that at 80 x 80 pixels (no margin) pixel (x, y) shows user (x, 80 - y).
 struct Fixture : CRDLinearGrid

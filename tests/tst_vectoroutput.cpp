@@ -78,11 +78,6 @@ QStringList Record(QWidget& widget)
     return device.shapes(true).split(QLatin1Char('|'));
 }
 
-int Count(const QStringList& shapes, const char* pattern)
-{
-    return shapes.filter(QRegularExpression(QLatin1String(pattern))).size();
-}
-
 // Vector devices take the widget's own resolution, so fonts and pens come out at screen size.
 QByteArray Svg(QWidget& widget)
 {
@@ -129,15 +124,18 @@ private slots:
         const auto [kind, texts] = fetch<Kind, int>("kind", "texts");
         Scene scene(kind);
         const QStringList shapes = Record(*scene.widget);
-        QCOMPARE(Count(shapes, "^text "), texts);
+        const auto count = [&](const char* pattern) {
+            return int(shapes.filter(QRegularExpression(QLatin1String(pattern))).size());
+        };
+        QCOMPARE(count("^text "), texts);
         // The decimating grid hands any painter but a raster one the box grid's primitives, pens included.
         if (kind == DecimatingPlot)
             QCOMPARE(shapes, Record(*Scene(BoxGridPlot).widget));
 
         const QByteArray svg = Svg(*scene.widget);
-        QCOMPARE(int(svg.count("<polyline")), Count(shapes, "^line "));
+        QCOMPARE(int(svg.count("<polyline")), count("^line "));
         QCOMPARE(int(svg.count("<text")), texts);
-        QCOMPARE(int(svg.count("<rect")), Count(shapes, "^rect "));
+        QCOMPARE(int(svg.count("<rect")), count("^rect "));
 
         // A recorded picture replays into exactly what the box grid (or the matrix) paints on screen.
         const Kind screen = kind == Matrix ? Matrix : BoxGridPlot;

@@ -78,13 +78,8 @@ public:
         const char* const styles[] = {"none", "solid", "dash", "dot", "dashdot", "dashdotdot", "custom"};
         const bool flat = pen.capStyle() == Qt::FlatCap && pen.joinStyle() == Qt::MiterJoin;
         const bool round = pen.capStyle() == Qt::RoundCap && pen.joinStyle() == Qt::RoundJoin;
-        return QStringLiteral("[%1 %2 %3 %4]")
-            .arg(pen.color().name())
-            .arg(pen.widthF())
-            .arg(QLatin1String(flat    ? "flat"
-                               : round ? "round"
-                                       : "other"),
-                 QLatin1String(styles[pen.style() % 7]));
+        const QLatin1String ends(flat ? "flat" : round ? "round" : "other"), style(styles[pen.style() % 7]);
+        return QStringLiteral("[%1 %2 %3 %4]").arg(pen.color().name()).arg(pen.widthF()).arg(ends, style);
     }
     /// The shapes joined by "|"; with pens, each pen follows the first shape drawn in it.
     QString shapes(bool withPens = false) const

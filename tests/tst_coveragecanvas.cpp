@@ -1,4 +1,5 @@
 // Tests of the coverage canvas: counted blends drawn as the segments they stand for would draw them.
+#include "DataTable.h"
 #include "DecimationScene.h"
 #include "RDCoverageCanvas_p.h"
 
@@ -17,9 +18,7 @@ private slots:
     // blends of about a half may stop.
     void countsBlendLikeTheirSegments_data()
     {
-        QTest::addColumn<int>("right");
-        QTest::addColumn<int>("left");
-        QTest::addColumn<bool>("direct");
+        columns<int, int, bool>("right", "left", "direct");
         for (bool direct : {false, true})
             for (int right : {0, 1, 3, 7})
                 for (int left : {0, 1, 2, 5})
@@ -30,43 +29,35 @@ private slots:
     }
     void countsBlendLikeTheirSegments()
     {
-        QFETCH(int, right);
-        QFETCH(int, left);
-        QFETCH(bool, direct);
+        const auto [right, left, direct] = fetch<int, int, bool>("right", "left", "direct");
         const StampModel& model = StampModelFor(1);
         QVERIFY(model.bValid);
         for (QRgb background : {0xffffffffu, 0xff000000u, 0x80204060u})
             for (QColor color : {QColor(255, 128, 0), QColor(17, 200, 99)}) {
                 QImage lines(8, 8, QImage::Format_ARGB32_Premultiplied);
                 lines.fill(QColor::fromRgba(background));
-                QImage counted = lines;
-                QPainter painter(&lines);
+                QImage counted = lines.copy();
+                QPainter painter(&lines), canvasPainter(&counted);
                 painter.setRenderHint(QPainter::Antialiasing);
                 painter.setPen(KelmFramework::Painting::FlatPen(color, 1.0));
-                for (int i = 0; i < right + left; ++i) {
-                    const QLine segment(i < right ? 3 : 4, 2, i < right ? 3 : 4, 5); // lights column 3 right, then left
-                    painter.drawLines(&segment, 1);
-                }
+                for (int i = 0; i < right + left; ++i) // lights column 3 from its right, then from its left
+                    painter.drawLine(QLine(i < right ? 3 : 4, 2, i < right ? 3 : 4, 5));
                 painter.end();
-                {
-                    QPainter canvasPainter(&counted);
-                    canvasPainter.setRenderHint(QPainter::Antialiasing);
-                    const Target where = direct ? TargetOf(canvasPainter, color) : Target();
-                    QCOMPARE(where.pImage != nullptr, direct);
-                    CoverageCanvas canvas(Frame{1, 1, 6, 6}, color, model, where);
-                    for (int row = 2; row < 5; ++row) {
-                        if (right)
-                            canvas.Add(3, row, Right, std::min(right, c_iSaturation));
-                        if (left)
-                            canvas.Add(3, row, Left, std::min(left, c_iSaturation));
-                    }
-                    canvas.Draw(canvasPainter);
-                }
+                canvasPainter.setRenderHint(QPainter::Antialiasing);
+                const Target where = direct ? TargetOf(canvasPainter, color) : Target();
+                QCOMPARE(where.pImage != nullptr, direct);
+                CoverageCanvas canvas(Frame{1, 1, 6, 6}, color, model, where);
+                for (int row = 2; row < 5; ++row)
+                    for (Side side : {Right, Left})
+                        if (const int count = std::min(side == Right ? right : left, c_iSaturation))
+                            canvas.Add(3, row, side, count);
+                canvas.Draw(canvasPainter);
+                canvasPainter.end();
                 for (int row = 2; row < 5; ++row)
                     QVERIFY2(DecimationScene::ChannelDistance(counted.pixel(3, row), lines.pixel(3, row))
                                  <= (right + left >= c_iSaturation ? 1 : 0),
-                             qPrintable(QString::number(counted.pixel(3, row), 16) + QLatin1String(" for ")
-                                        + QString::number(lines.pixel(3, row), 16)));
+                             QByteArray::number(counted.pixel(3, row), 16) + " for "
+                                 + QByteArray::number(lines.pixel(3, row), 16));
             }
     }
 
@@ -74,15 +65,13 @@ private slots:
     // moves where the counts keep their order, one where they did not; the next is a conflict.
     void touchesSpendSteps_data()
     {
-        QTest::addColumn<bool>("leftFirst");
-        QTest::addColumn<int>("touchesBeforeConflict");
+        columns<bool, int>("leftFirst", "touchesBeforeConflict");
         QTest::newRow("right, then left: two moves") << false << 2;
         QTest::newRow("left, then right: one move") << true << 1;
     }
     void touchesSpendSteps()
     {
-        QFETCH(bool, leftFirst);
-        QFETCH(int, touchesBeforeConflict);
+        const auto [leftFirst, touchesBeforeConflict] = fetch<bool, int>("leftFirst", "touchesBeforeConflict");
         CoverageCanvas canvas(Frame{1, 1, 6, 6}, Qt::red, StampModelFor(1));
         canvas.Add(3, 3, leftFirst ? Left : Right, 1);
         canvas.Add(3, 3, leftFirst ? Right : Left, 1);

@@ -1,5 +1,6 @@
 // Tests of CRDBoxGridLayout: grid lines, tick labels, axis titles and the x label callback.
 #include "CRDBoxGridLayout.h"
+#include "DataTable.h"
 #include "RecordingPaintDevice.h"
 
 #include <QPainter>
@@ -30,12 +31,15 @@ struct Painted : RecordingPaintDevice
         font.setPixelSize(15);
         painter.setFont(font);
     }
-    // The primitives of one kind ("line", "text"), each checked for its pen and for a transform put back.
-    QStringList drawn(const QString& kind, const QColor& color)
+    // What one of the grid's drawing functions draws of one kind ("line", "text"), each primitive checked
+    // for its pen, and whether the painter's transform was put back.
+    QStringList drawn(void (CRDBoxGridLayout::*draw)(QPainter&, CRDDevicePoint&, CRDDevicePoint&, long),
+                      const char* kind = "text", const QColor& color = c_ColorOrange)
     {
+        (grid.get()->*draw)(painter, leftTop, rightBottom, 40);
         QStringList result;
         for (const RecordedPrimitive& p : primitives())
-            if (shapeOf(p).startsWith(kind)) {
+            if (shapeOf(p).startsWith(QLatin1String(kind))) {
                 result << shapeOf(p);
                 if (penText(penOf(p)) != QStringLiteral("[%1 1 flat solid]").arg(color.name()))
                     result << QStringLiteral("in ") + penText(penOf(p));
@@ -44,18 +48,12 @@ struct Painted : RecordingPaintDevice
             result << QStringLiteral("transformed");
         return result;
     }
-    QStringList texts() { return drawn(QStringLiteral("text"), c_ColorOrange); }
 
     QPainter painter;
     IResultDisplayCallBack plain;
     std::unique_ptr<CRDBoxGridLayout> grid;
     CRDDevicePoint leftTop{50, 50}, rightBottom{453, 352};
 };
-
-QStringList list(const char* items)
-{
-    return QString::fromUtf8(items).split(QLatin1Char('|'));
-}
 
 } // namespace
 
@@ -67,9 +65,7 @@ private slots:
     // The lines end at the last whole cell, short of R and B.
     void gridLines()
     {
-        Painted device;
-        device.grid->DrawGrid(device.painter, device.leftTop, device.rightBottom, 40);
-        QCOMPARE(device.drawn(QStringLiteral("line"), c_ColorGray),
+        QCOMPARE(Painted().drawn(&CRDBoxGridLayout::DrawGrid, "line", c_ColorGray),
                  list("line 50,50 50,350|line 150,50 150,350|line 250,50 250,350|line 350,50 350,350|"
                       "line 450,50 450,350|line 50,50 450,50|line 50,125 450,125|line 50,200 450,200|"
                       "line 50,275 450,275|line 50,350 450,350"));
@@ -77,8 +73,7 @@ private slots:
 
     void xLabels_data()
     {
-        QTest::addColumn<int>("callBack");
-        QTest::addColumn<QStringList>("texts");
+        columns<int, QStringList>("callBack", "texts");
         // Numbers are centred 5 pixels below B ("2.5" is 24 pixels wide, "10.0" 33); slanted texts start
         // lower the longer they are, three quarters of their width ("--": 11) left of their line. The title's
         // box starts at half the device width, in the middle of the band above the box.
@@ -93,18 +88,13 @@ private slots:
     }
     void xLabels()
     {
-        QFETCH(int, callBack);
-        QFETCH(QStringList, texts);
-        Painted device(callBack);
-        device.grid->DrawXGrid(device.painter, device.leftTop, device.rightBottom, 40);
-        QCOMPARE(device.texts(), texts);
+        const auto [callBack, texts] = fetch<int, QStringList>("callBack", "texts");
+        QCOMPARE(Painted(callBack).drawn(&CRDBoxGridLayout::DrawXGrid), texts);
     }
 
     void yLabels_data()
     {
-        QTest::addColumn<double>("bottom");
-        QTest::addColumn<double>("top");
-        QTest::addColumn<QStringList>("texts");
+        columns<double, double, QStringList>("bottom", "top", "texts");
         // Labels end 5 pixels left of L, centred on their lines; the bottom line has none. The title reads
         // upwards, centred in the band right of the box ("voltage" is 56 pixels wide).
         QTest::newRow("0.9 down to a running sum of 1.1e-16, snapped to 0")
@@ -116,12 +106,8 @@ private slots:
     }
     void yLabels()
     {
-        QFETCH(double, bottom);
-        QFETCH(double, top);
-        QFETCH(QStringList, texts);
-        Painted device(DefaultCallBack, bottom, top);
-        device.grid->DrawYGrid(device.painter, device.leftTop, device.rightBottom, 40);
-        QCOMPARE(device.texts(), texts);
+        const auto [bottom, top, texts] = fetch<double, double, QStringList>("bottom", "top", "texts");
+        QCOMPARE(Painted(DefaultCallBack, bottom, top).drawn(&CRDBoxGridLayout::DrawYGrid), texts);
     }
 
     // A precision of 32767 gets the 340 digits a double can show, not 32767 at every line.
@@ -129,8 +115,7 @@ private slots:
     {
         Painted device;
         device.grid->m_iXPrecision = SHRT_MAX;
-        device.grid->DrawXGrid(device.painter, device.leftTop, device.rightBottom, 40);
-        const QString last = device.texts().at(3).section(QLatin1Char(' '), 1, 1);
+        const QString last = device.drawn(&CRDBoxGridLayout::DrawXGrid).at(3).section(QLatin1Char(' '), 1, 1);
         QCOMPARE(last, QStringLiteral("10.") + QString(340, QLatin1Char('0')));
     }
 };

@@ -1,6 +1,6 @@
 // Tests of CRDDecimatingBoxGrid: the pixels of CRDBoxGridLayout, within 2 per channel, on any input.
+#include "DataTable.h"
 #include "DecimationScene.h"
-#include "RecordingPaintDevice.h"
 
 #include "CResultDisplay.h"
 
@@ -16,7 +16,6 @@ using DecimationScene::GridPair;
 using DecimationScene::Setup;
 using Lines = std::vector<CRDDecoratedLine>;
 
-Q_DECLARE_METATYPE(std::vector<CRDPoint>)
 Q_DECLARE_METATYPE(Lines)
 Q_DECLARE_METATYPE(Setup)
 
@@ -36,6 +35,13 @@ Setup plot()
     with.ViewPort = QRectF(0, -1.5, 1, 3);
     with.Device = QRect(QPoint(60, 40), QPoint(940, 660));
     with.Size = QSize(1000, 700);
+    return with;
+}
+
+template <typename Field>
+Setup changed(Field Setup::*field, Field value, Setup with = plot())
+{
+    with.*field = value;
     return with;
 }
 
@@ -76,25 +82,13 @@ CRDDecoratedLine line(std::vector<CRDPoint> points, CRDColor color = c_ColorBlue
 
 QByteArray describe(const Difference& d)
 {
-    return QStringLiteral("%1 of %2 lit pixels differ, the largest by %3")
-        .arg(d.iDiffering)
-        .arg(d.iLit)
-        .arg(d.iLargest)
+    return QString::asprintf("%ld of %ld lit pixels differ, the largest by %d", d.iDiffering, d.iLit, d.iLargest)
         .toLatin1();
 }
 
-// Lines drawn through both grids on a setup.
 void addRow(const QByteArray& name, const Lines& lines, const Setup& with = plot())
 {
     QTest::newRow(name.constData()) << lines << with;
-}
-
-void verifyWithinAStep()
-{
-    QFETCH(Lines, lines);
-    QFETCH(Setup, with);
-    const Difference d = GridPair(with).Compare(lines);
-    QVERIFY2(d.iLargest <= c_iLargestStep, describe(d));
 }
 
 struct Random
@@ -111,38 +105,27 @@ class tst_CRDDecimatingBoxGrid : public QObject
     Q_OBJECT
 
 private slots:
-    // Realistic data at every density, labelled and orange: a channel of 128, where blends round one way or
-    // the other.
-    void workloads_data()
+    // Lines drawn through both grids: realistic data at every density, labelled and orange (a channel of 128,
+    // where blends round one way or the other), and each fault the grid once had, as the input that showed it.
+    void withinAStep_data()
     {
-        QTest::addColumn<Lines>("lines");
-        QTest::addColumn<Setup>("with");
+        columns<Lines, Setup>("lines", "with");
         const char* const shapes[] = {
             "noisy sine",        "steps", "spikes", "NaN gaps", "crossing edges", "white noise", "x jittered by 0.2 px",
             "x jittered by 1 px"};
         const char* const styles[] = {"solid", "dotted", "dash-dotted"};
-        const auto signal = [](Shape shape, int count, int style) {
-            const QString name = QStringLiteral("signal");
-            return Lines{line(makeData(shape, count), c_ColorOrange, ERDLineStyle(style), eRDPointNone, name)};
+        const auto signal = [&](Shape shape, int count, int style) {
+            addRow(QByteArray(shapes[shape]) + ", " + QByteArray::number(count) + " points, " + styles[style],
+                   {line(makeData(shape, count), c_ColorOrange, ERDLineStyle(style), eRDPointNone,
+                         QStringLiteral("signal"))});
         };
         for (Shape shape : {NoisySine, Spikes, NaNGaps, CrossingEdges, WhiteNoise, Jitter02, Jitter1}) {
             for (int style = eRDLineSolid; style <= eRDLineDashDotted; ++style)
                 for (int count : {1000, 20000})
-                    addRow(QByteArray(shapes[shape]) + ", " + QByteArray::number(count) + " points, " + styles[style],
-                           signal(shape, count, style));
-            // Larger lines cost the box grid a second per million segments: one style a shape.
-            const int style = shape % 3;
-            addRow(QByteArray(shapes[shape]) + ", 200000 points, " + styles[style], signal(shape, 200000, style));
+                    signal(shape, count, style);
+            signal(shape, 200000, shape % 3); // the box grid takes a second per million segments: one style
         }
-        addRow("noisy sine, 1000000 points, solid", signal(NoisySine, 1000000, eRDLineSolid));
-    }
-    void workloads() { verifyWithinAStep(); }
-
-    // Each fault the grid once had, as the input that showed it.
-    void regressions_data()
-    {
-        QTest::addColumn<Lines>("lines");
-        QTest::addColumn<Setup>("with");
+        signal(NoisySine, 1000000, eRDLineSolid);
 
         // Gaps: a vertex with no position, then one back in the column the line left.
         std::vector<CRDPoint> gaps;
@@ -161,12 +144,9 @@ private slots:
         addRow("NaN every 7th of 100000 vertices", {line(sevenths)});
 
         // Pixel ratios: repeated vertices light nothing at 2, and 1.5 draws as the box grid does.
-        for (double ratio : {1.5, 2.0}) {
-            Setup hidpi = plot();
-            hidpi.dRatio = ratio;
+        for (double ratio : {1.5, 2.0})
             addRow("clean sine of 200000 at pixel ratio " + QByteArray::number(ratio),
-                   {line(makeData(Steps, 200000)), line(makeData(Jitter02, 200000))}, hidpi);
-        }
+                   {line(makeData(Steps, 200000)), line(makeData(Jitter02, 200000))}, changed(&Setup::dRatio, ratio));
 
         // Translucency and other painters.
         Lines translucent;
@@ -179,14 +159,10 @@ private slots:
             translucent.push_back(line(points, color));
         }
         addRow("five overlapping lines at alpha 128", translucent);
-        Setup faded = plot(), rgb16 = plot(), multiply = plot();
-        faded.dOpacity = 0.5;
-        rgb16.eFormat = QImage::Format_RGB16;
-        multiply.eMode = QPainter::CompositionMode_Multiply;
         const Lines dense{line(makeData(NoisySine, 100000), c_ColorOrange)};
-        addRow("painter opacity 0.5", dense, faded);
-        addRow("an RGB16 image", dense, rgb16);
-        addRow("composition mode multiply", dense, multiply);
+        addRow("painter opacity 0.5", dense, changed(&Setup::dOpacity, 0.5));
+        addRow("an RGB16 image", dense, changed(&Setup::eFormat, QImage::Format_RGB16));
+        addRow("composition mode multiply", dense, changed(&Setup::eMode, QPainter::CompositionMode_Multiply));
 
         // Markers blend at every vertex, as often as the box grid blends them.
         std::vector<CRDPoint> pile;
@@ -202,18 +178,23 @@ private slots:
         std::vector<CRDPoint> column;
         for (int i = 0; i < 4000; ++i)
             column.emplace_back(5 + (i / 2000) * 0.06, 5 + 6 * std::sin(i * 0.7));
-        Setup reversed, tall, far, clipped;
-        reversed.Device = QRect(QPoint(190, 190), QPoint(10, 10));
-        tall.Device = QRect(QPoint(10, 10), QPoint(190, 100000));
-        far.Device = QRect(QPoint(-2000000000, 10), QPoint(190, 190));
-        clipped.ViewPort = QRectF(0, 2, 10, 6);
-        addRow("device corners in the wrong order", {line(column)}, reversed);
-        addRow("device taller than a column profile", {line(column)}, tall);
-        addRow("device beyond the painter range", {line(column)}, far);
-        addRow("dense column clipped at top and bottom", {line(column, c_ColorRed, eRDLineDashDotted)}, clipped);
+        addRow("device corners in the wrong order", {line(column)},
+               changed(&Setup::Device, QRect(QPoint(190, 190), QPoint(10, 10)), Setup()));
+        addRow("device taller than a column profile", {line(column)},
+               changed(&Setup::Device, QRect(QPoint(10, 10), QPoint(190, 100000)), Setup()));
+        addRow("device beyond the painter range", {line(column)},
+               changed(&Setup::Device, QRect(QPoint(-2000000000, 10), QPoint(190, 190)), Setup()));
+        addRow("dense column clipped at top and bottom", {line(column, c_ColorRed, eRDLineDashDotted)},
+               changed(&Setup::ViewPort, QRectF(0, 2, 10, 6), Setup()));
         addRow("right to left from far beyond int", {line({{1e9, 5}, {5, 5}, {1e12, 7}, {5, 3}, {5, 9}})}, Setup());
     }
-    void regressions() { verifyWithinAStep(); }
+    void withinAStep()
+    {
+        QFETCH(Lines, lines);
+        QFETCH(Setup, with);
+        const Difference d = GridPair(with).Compare(lines);
+        QVERIFY2(d.iLargest <= c_iLargestStep, describe(d));
+    }
 
     // Thousands of small random scenes, reproducible by seed.
     void randomScenes_data()
@@ -230,14 +211,12 @@ private slots:
             Random random{std::mt19937(static_cast<unsigned>(seed))};
             DecimationScene::Scene<Random> scene(random);
             const Difference d = scene.Compare();
-            const QString found = QString::fromLatin1(describe(d));
             QVERIFY2(d.iLargest <= c_iLargestStep,
-                     qPrintable(QStringLiteral("seed %1: %2; %3").arg(seed).arg(found, scene.Description())));
+                     "seed " + QByteArray::number(seed) + ": " + describe(d) + "; " + scene.Description().toLatin1());
             iLit += d.iLit;
             iDiffering += d.iDiffering;
         }
-        QVERIFY2(iDiffering * 100 <= iLit,
-                 qPrintable(QStringLiteral("%1 of %2 lit pixels differ").arg(iDiffering).arg(iLit)));
+        QVERIFY2(iDiffering * 100 <= iLit, describe({0, iDiffering, iLit}));
     }
 
     // A display placed inside a window paints into the window's image, at its offset, only where the
@@ -267,36 +246,6 @@ private slots:
         }
         const Difference d = DecimationScene::Compare(images[0], images[1], images[0]);
         QVERIFY2(d.iLargest <= c_iLargestStep, describe(d));
-    }
-
-    // Recorders, printers, PDF and SVG get every primitive of the box grid, in its order and pens.
-    void vectorPaintersGetBoxGridPrimitives_data()
-    {
-        QTest::addColumn<std::vector<CRDPoint>>("points");
-        QTest::addColumn<int>("pointStyle");
-        QTest::newRow("dense, with dots") << makeData(NoisySine, 20000) << int(eRDPointDot);
-        QTest::newRow("label after non-finite vertices")
-            << std::vector<CRDPoint>{{qnan, 0}, {0.2, inf}, {0.3, 0.1}, {0.3, 0.2}, {0.9, -1}} << int(eRDPointSquare);
-        QTest::newRow("crossing every edge") << makeData(CrossingEdges, 5000) << int(eRDPointCross);
-    }
-    void vectorPaintersGetBoxGridPrimitives()
-    {
-        QFETCH(std::vector<CRDPoint>, points);
-        QFETCH(int, pointStyle);
-        Setup half = plot();
-        half.Device = QRect(QPoint(60, 40), QPoint(440, 460));
-        GridPair grids(half);
-        CRDDecoratedLine probe(points, c_ColorBlue, eRDLineDotted, ERDPointStyle(pointStyle), QStringLiteral("probe"));
-        RecordingPaintDevice expected, actual;
-        QPainter exactPainter(&expected), decimatingPainter(&actual);
-        exactPainter.setBrush(Qt::Dense4Pattern);
-        decimatingPainter.setBrush(Qt::Dense4Pattern);
-        grids.Exact.DrawLine(exactPainter, probe);
-        grids.Decimating.DrawLine(decimatingPainter, probe);
-        QCOMPARE(decimatingPainter.pen(), exactPainter.pen());
-        exactPainter.end();
-        decimatingPainter.end();
-        QCOMPARE(actual.shapes(true), expected.shapes(true));
     }
 };
 

@@ -1,5 +1,6 @@
 // Tests of CRDLinearGrid (mapping, clipping, drawing points and lines) and of the value types it draws.
 #include "CRDLinearGrid.h"
+#include "DataTable.h"
 #include "RecordingPaintDevice.h"
 
 #include <QPainter>
@@ -39,17 +40,16 @@ QStringList paint(const std::function<void(Grid&, QPainter&)>& draw)
     return device.shapes(true).split(QLatin1Char('|'), Qt::SkipEmptyParts);
 }
 
-void drawRow(const char* name, QVector<QPointF> points, ERDPointStyle marker, const char* shapes,
+void drawRow(const char* name, std::vector<CRDPoint> points, ERDPointStyle marker, const char* shapes,
              ERDLineStyle style = eRDLineSolid, const char* label = "")
 {
-    QTest::newRow(name) << points << style << marker << QString::fromLatin1(label)
-                        << QString::fromLatin1(shapes).split(QLatin1Char('|'), Qt::SkipEmptyParts);
+    QTest::newRow(name) << CRDDecoratedLine(points, c_ColorRed, style, marker, QString::fromLatin1(label))
+                        << list(shapes);
 }
 
 } // namespace
 
-Q_DECLARE_METATYPE(ERDLineStyle)
-Q_DECLARE_METATYPE(ERDPointStyle)
+Q_DECLARE_METATYPE(CRDDecoratedLine)
 
 class tst_CRDLinearGrid : public QObject
 {
@@ -66,10 +66,8 @@ private slots:
         CRDColor hsv;
         hsv.setHsv(120, 200, 100, 40);
         CRDDecoratedLine built(points, hsv, ERDLineStyle(77), eRDPointSquare, QStringLiteral("a")), &alias = built;
-        CRDDecoratedLine copied(built);
-        CRDDecoratedLine assigned(points, c_ColorBlue, eRDLineSolid, eRDPointNone, QString());
-        for (CRDPoint& vertex : assigned.m_vecPoints)
-            vertex.SetInterpolated(true);
+        CRDDecoratedLine copied(built), assigned(points, c_ColorBlue, eRDLineSolid, eRDPointNone, QString());
+        assigned.m_vecPoints[0].SetInterpolated(true);
         assigned = built;
         built = alias;
         QVERIFY(points[0].m_bInterpolated);
@@ -78,7 +76,7 @@ private slots:
             QCOMPARE(QColor(line->m_Color), QColor::fromHsv(120, 200, 100, 40));
             QVERIFY(line->m_eLineStyle == ERDLineStyle(77) && line->m_ePointStyle == eRDPointSquare);
             QCOMPARE(QPointF(line->m_vecPoints.at(0).m_dX, line->m_vecPoints.at(0).m_dY), QPointF(1.5, -2.5));
-            QVERIFY(!line->m_vecPoints[0].m_bInterpolated && !line->m_vecPoints[1].m_bInterpolated);
+            QVERIFY(!line->m_vecPoints[0].m_bInterpolated);
         }
         const CRDDecoratedLine empty;
         QVERIFY(empty.m_strName.isEmpty() && empty.m_vecPoints.empty() && empty.m_eLineStyle == eRDLineSolid
@@ -89,11 +87,7 @@ private slots:
     // Where a user point lands, whether inside, and what that pixel shows.
     void mapPoint_data()
     {
-        QTest::addColumn<QPointF>("user");
-        QTest::addColumn<QRect>("device");
-        QTest::addColumn<QPoint>("pixel");
-        QTest::addColumn<bool>("inside");
-        QTest::addColumn<QPointF>("back");
+        columns<QPointF, QRect, QPoint, bool, QPointF>("user", "device", "pixel", "inside", "back");
         const QRect unit(0, 0, 101, 101), shifted(QPoint(20, 10), QPoint(120, 60));
         QTest::newRow("left-bottom corner") << QPointF(0, 0) << unit << QPoint(0, 100) << true << QPointF(0, 0);
         QTest::newRow("right-top corner") << QPointF(10, 10) << unit << QPoint(100, 0) << true << QPointF(10, 10);
@@ -106,11 +100,8 @@ private slots:
     }
     void mapPoint()
     {
-        QFETCH(QPointF, user);
-        QFETCH(QRect, device);
-        QFETCH(QPoint, pixel);
-        QFETCH(bool, inside);
-        QFETCH(QPointF, back);
+        const auto [user, device, pixel, inside,
+                    back] = fetch<QPointF, QRect, QPoint, bool, QPointF>("user", "device", "pixel", "inside", "back");
         Grid grid(device);
         CRDPoint in(user.x(), user.y()), out;
         CRDDevicePoint mapped;
@@ -122,16 +113,15 @@ private slots:
 
     void clipLine_data()
     {
-        QTest::addColumn<QLine>("segment");
-        QTest::addColumn<bool>("drawn");
-        QTest::addColumn<QLine>("clipped");
+        columns<QLine, bool, QLine>("segment", "drawn", "clipped");
         // The rectangle is (0, 0)-(100, 100); the first end is clipped only at the left, the second only at the right.
         QTest::newRow("crossing the left edge") << QLine(-10, 50, 50, 50) << true << QLine(0, 50, 50, 50);
         QTest::newRow("crossing the right edge") << QLine(50, 30, 110, 30) << true << QLine(50, 30, 100, 30);
         QTest::newRow("crossing the top edge") << QLine(20, -20, 60, 20) << true << QLine(40, 0, 60, 20);
         QTest::newRow("crossing the bottom edge") << QLine(20, 80, 60, 120) << true << QLine(20, 80, 40, 100);
         QTest::newRow("through two corners") << QLine(-10, -10, 110, 110) << true << QLine(0, 0, 100, 100);
-        QTest::newRow("vertical keeps its x") << QLine(50, -20, 50, 120) << true << QLine(50, 0, 50, 100);
+        QTest::newRow("vertical on the right edge: kept, with its x")
+            << QLine(100, -20, 100, 120) << true << QLine(100, 0, 100, 100);
         QTest::newRow("right to left: not clipped at the right")
             << QLine(120, 50, 50, 50) << true << QLine(120, 50, 50, 50);
         QTest::newRow("past the top-left corner: no second test")
@@ -140,9 +130,7 @@ private slots:
     }
     void clipLine()
     {
-        QFETCH(QLine, segment);
-        QFETCH(bool, drawn);
-        QFETCH(QLine, clipped);
+        const auto [segment, drawn, clipped] = fetch<QLine, bool, QLine>("segment", "drawn", "clipped");
         CRDDevicePoint p(segment.x1(), segment.y1()), q(segment.x2(), segment.y2());
         QCOMPARE(Grid().DoClipLine(p, q), drawn);
         QCOMPARE(QLine(int(p.m_iX), int(p.m_iY), int(q.m_iX), int(q.m_iY)), clipped);
@@ -165,11 +153,7 @@ private slots:
     // A line of one point is its marker alone, as DrawPoint draws it.
     void drawLine_data()
     {
-        QTest::addColumn<QVector<QPointF>>("points");
-        QTest::addColumn<ERDLineStyle>("lineStyle");
-        QTest::addColumn<ERDPointStyle>("pointStyle");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QStringList>("drawn");
+        columns<CRDDecoratedLine, QStringList>("line", "drawn");
         drawRow("dot", {{5, 5}}, eRDPointDot, "point 50,50 [#ff0000 3 round solid]", eRDLineSolid, "no label");
         drawRow("cross", {{5, 5}}, eRDPointCross, "line 46,50 54,50 [#ff0000 1 flat solid]|line 50,46 50,54");
         drawRow("square", {{5, 5}}, eRDPointSquare, "rect 47,47 6x6 [#ff0000 1 flat solid]");
@@ -191,15 +175,8 @@ private slots:
     }
     void drawLine()
     {
-        QFETCH(QVector<QPointF>, points);
-        QFETCH(ERDLineStyle, lineStyle);
-        QFETCH(ERDPointStyle, pointStyle);
-        QFETCH(QString, name);
+        QFETCH(CRDDecoratedLine, line);
         QFETCH(QStringList, drawn);
-        std::vector<CRDPoint> vertices;
-        for (const QPointF& p : points)
-            vertices.emplace_back(p.x(), p.y());
-        CRDDecoratedLine line(vertices, c_ColorRed, lineStyle, pointStyle, name);
         QCOMPARE(paint([&](Grid& grid, QPainter& painter) { grid.DrawLine(painter, line); }), drawn);
     }
 };

@@ -1,5 +1,6 @@
 // Tests of CRDMatrixData and CRDMatrix: items, layout, cells, blinking, label font, hit test and signals.
 #include "CRDMatrix.h"
+#include "DataTable.h"
 #include "RecordingPaintDevice.h"
 
 #include <QToolTip>
@@ -46,9 +47,8 @@ struct Fixture : QWidget
         const std::vector<RecordedPrimitive>& drawn = device.primitives();
         for (auto p = drawn.begin() + 1; p != drawn.end(); ++p) // after the background
             if (p->kind == RecordedPrimitive::Text)
-                cells.last() += QStringLiteral(" %1 %2 %3pt")
-                                    .arg(p->text, device.penOf(*p).color().name())
-                                    .arg(device.fontOf(*p).pointSize());
+                cells.last() += QLatin1Char(' ') + p->text + QLatin1Char(' ') + device.penOf(*p).color().name()
+                                + QStringLiteral(" %1pt").arg(device.fontOf(*p).pointSize());
             else if (device.shapeOf(*p).contains(QLatin1String("fill")))
                 cells << device.shapeOf(*p).section(QLatin1Char(' '), -1);
         return cells;
@@ -62,7 +62,7 @@ struct Fixture : QWidget
 void cellsRow(const char* name, const CRDMatrixData& data, int updates, const CRDMatrixData& update, int pointSize,
               const char* cells)
 {
-    QTest::newRow(name) << data << updates << update << pointSize << QString::fromLatin1(cells).split(QLatin1Char('|'));
+    QTest::newRow(name) << data << updates << update << pointSize << list(cells);
 }
 
 } // namespace
@@ -86,9 +86,7 @@ private slots:
 
     void layout_data()
     {
-        QTest::addColumn<QSize>("size");
-        QTest::addColumn<int>("count");
-        QTest::addColumn<QVector<long>>("layout");
+        columns<QSize, int, QVector<long>>("size", "count", "layout");
         // Columns, rows, cell and offset: the fewest columns from 4 up whose rows end strictly above the bottom.
         QTest::newRow("4 columns would end on the bottom edge") << QSize(200, 150) << 10 << QVector<long>{5, 3, 40, 0};
         QTest::newRow("centred: offset 2") << QSize(203, 100) << 10 << QVector<long>{6, 2, 33, 2};
@@ -100,9 +98,7 @@ private slots:
     }
     void layout()
     {
-        QFETCH(QSize, size);
-        QFETCH(int, count);
-        QFETCH(QVector<long>, layout);
+        const auto [size, count, layout] = fetch<QSize, int, QVector<long>>("size", "count", "layout");
         QCOMPARE(Fixture(items(count), size).matrix.layout(), layout);
     }
 
@@ -118,11 +114,7 @@ private slots:
 
     void cells_data()
     {
-        QTest::addColumn<CRDMatrixData>("data");
-        QTest::addColumn<int>("updates");
-        QTest::addColumn<CRDMatrixData>("update");
-        QTest::addColumn<int>("pointSize");
-        QTest::addColumn<QStringList>("cells");
+        columns<CRDMatrixData, int, CRDMatrixData, int, QStringList>("data", "updates", "update", "pointSize", "cells");
         // Cells as wide as "WWWW" at 6 points; the fill of each, and its label with colour and point size.
         const CRDMatrixData none, blinks = items(2, "B", 1), wide = items(1, "WWWWW"), narrow = items(1, "i");
         const char* plain = "#ff0000 B #000000 6pt|#ff0000 B #000000 6pt";
@@ -141,11 +133,9 @@ private slots:
     // A paint, then updates and the widget font; repaints change nothing.
     void cells()
     {
-        QFETCH(CRDMatrixData, data);
-        QFETCH(int, updates);
-        QFETCH(CRDMatrixData, update);
-        QFETCH(int, pointSize);
-        QFETCH(QStringList, cells);
+        const auto [data, updates, update, pointSize,
+                    cells] = fetch<CRDMatrixData, int, CRDMatrixData, int, QStringList>("data", "updates", "update",
+                                                                                        "pointSize", "cells");
         const QFont font(QStringLiteral("DejaVu Sans"), 6);
         Fixture f(data, QSize(4 * QFontMetrics(font).horizontalAdvance(QStringLiteral("WWWW")), 400));
         f.cells();
@@ -169,8 +159,7 @@ private slots:
 
     void hitTest_data()
     {
-        QTest::addColumn<QPoint>("pos");
-        QTest::addColumn<int>("index");
+        columns<QPoint, int>("pos", "index");
         // 399 x 399 pixels with 380 items: 20 columns of 19 at an offset of 9.
         QTest::newRow("first pixel of the first cell") << QPoint(9, 9) << 0;
         QTest::newRow("first pixel of the second row") << QPoint(9, 28) << 20;
@@ -183,8 +172,7 @@ private slots:
     // reported with it. Off the items, the tool tip goes and everything is passed on.
     void hitTest()
     {
-        QFETCH(QPoint, pos);
-        QFETCH(int, index);
+        const auto [pos, index] = fetch<QPoint, int>("pos", "index");
         Fixture f(items(380), QSize(399, 399));
         QCursor::setPos(f.matrix.mapToGlobal(pos));
         QCOMPARE(f.matrix.CalculateIndexFromMouseCursor(), long(index));

@@ -1,6 +1,7 @@
 // Tests of CResultDisplay: ids and stores, device rectangle, painting, viewport operations and zoom.
 #include "CRDLinearGrid.h"
 #include "CResultDisplay.h"
+#include "DataTable.h"
 #include "RecordingPaintDevice.h"
 
 #include <QtTest>
@@ -11,11 +12,6 @@ using namespace KelmFramework;
 
 namespace
 {
-
-QStringList list(const char* items)
-{
-    return QString::fromLatin1(items).split(QLatin1Char('|'), Qt::SkipEmptyParts);
-}
 
 // A display over a grid that maps like any linear grid and logs what the display hands it. The view is
 // (0, 0)-(80, 80), so that at 80 x 80 pixels (no margin) pixel (x, y) shows user (x, 80 - y).
@@ -31,12 +27,9 @@ struct Fixture : CRDLinearGrid
     }
     void DrawGrid(QPainter& painter, CRDDevicePoint&, CRDDevicePoint&, long margin) override
     {
-        log << QStringLiteral("grid, margin %1, pen %2 %3, brush %4, antialiased %5")
-                   .arg(margin)
-                   .arg(painter.pen().color().name())
-                   .arg(painter.pen().widthF())
-                   .arg(painter.brush().style())
-                   .arg(painter.testRenderHint(QPainter::Antialiasing));
+        log << QString::asprintf("grid, margin %ld, pen %s %g, brush %d, antialiased %d", margin,
+                                 qPrintable(painter.pen().color().name()), painter.pen().widthF(),
+                                 painter.brush().style(), int(painter.testRenderHint(QPainter::Antialiasing)));
     }
     void DrawPoint(QPainter&, CRDDecoratedPoint& point) override { log << QStringLiteral("point %1").arg(point.m_dX); }
     void DrawLine(QPainter&, CRDDecoratedLine& line) override
@@ -150,9 +143,7 @@ private slots:
     // alive, and removed lines not yet drawn are not drawn.
     void removalWhilePainting_data()
     {
-        QTest::addColumn<Operation>("operation");
-        QTest::addColumn<QStringList>("painted");
-        QTest::addColumn<QStringList>("repainted");
+        columns<Operation, QStringList, QStringList>("operation", "painted", "repainted");
         QTest::newRow("a line removes itself")
             << Operation([](Fixture& f) { f.display.RemovedLine(f.actor); })
             << list("point 1|line first|line actor still actor|line last") << list("point 1|line first|line last");
@@ -166,9 +157,8 @@ private slots:
     }
     void removalWhilePainting()
     {
-        QFETCH(Operation, operation);
-        QFETCH(QStringList, painted);
-        QFETCH(QStringList, repainted);
+        const auto [operation, painted, repainted] = fetch<Operation, QStringList, QStringList>("operation", "painted",
+                                                                                                "repainted");
         Fixture f;
         f.addPoint(1);
         f.addLine("first");
@@ -182,32 +172,24 @@ private slots:
 
     void deviceRectangle_data()
     {
-        QTest::addColumn<QSize>("size");
-        QTest::addColumn<int>("xDivisions");
-        QTest::addColumn<int>("yDivisions");
-        QTest::addColumn<QRect>("device");
+        columns<QSize, QSize, QRect>("size", "divisions", "device");
         // A margin of 10 per full 100 pixels of width on every side, then whole cells.
         QTest::newRow("645 x 397, 7 and 6 divisions")
-            << QSize(645, 397) << 7 << 6 << QRect(QPoint(60, 60), QPoint(585, 336));
-        QTest::newRow("250 x 130") << QSize(250, 130) << 4 << 4 << QRect(QPoint(20, 20), QPoint(228, 108));
-        QTest::newRow("99 wide: no margin") << QSize(99, 80) << 4 << 4 << QRect(QPoint(0, 0), QPoint(96, 80));
+            << QSize(645, 397) << QSize(7, 6) << QRect(QPoint(60, 60), QPoint(585, 336));
+        QTest::newRow("250 x 130") << QSize(250, 130) << QSize(4, 4) << QRect(QPoint(20, 20), QPoint(228, 108));
+        QTest::newRow("99 wide: no margin") << QSize(99, 80) << QSize(4, 4) << QRect(QPoint(0, 0), QPoint(96, 80));
         QTest::newRow("lower than twice the margin: below the bottom edge")
-            << QSize(1000, 50) << 4 << 4 << QRect(QPoint(100, 100), QPoint(900, 248));
+            << QSize(1000, 50) << QSize(4, 4) << QRect(QPoint(100, 100), QPoint(900, 248));
     }
     void deviceRectangle()
     {
-        QFETCH(QSize, size);
-        QFETCH(int, xDivisions);
-        QFETCH(int, yDivisions);
-        QFETCH(QRect, device);
-        QCOMPARE(Fixture(size, xDivisions, yDivisions).device(), device);
+        const auto [size, divisions, device] = fetch<QSize, QSize, QRect>("size", "divisions", "device");
+        QCOMPARE(Fixture(size, divisions.width(), divisions.height()).device(), device);
     }
 
     void viewPort_data()
     {
-        QTest::addColumn<Operation>("operation");
-        QTest::addColumn<QRectF>("view");
-        QTest::addColumn<bool>("repainted");
+        columns<Operation, QRectF, bool>("operation", "view", "repainted");
         const QRectF unchanged(0, 0, 80, 80), band(QPointF(10, 29), QPointF(31, 60));
         QTest::newRow("AddLine") << Operation([](Fixture& f) { f.addLine("new"); }) << unchanged << false;
         QTest::newRow("SetViewPort, any two corners")
@@ -251,9 +233,7 @@ private slots:
     // What an operation on a shown display does to the view, and whether it repaints.
     void viewPort()
     {
-        QFETCH(Operation, operation);
-        QFETCH(QRectF, view);
-        QFETCH(bool, repainted);
+        const auto [operation, view, repainted] = fetch<Operation, QRectF, bool>("operation", "view", "repainted");
         Fixture f;
         f.parent.show();
         QVERIFY(QTest::qWaitForWindowExposed(&f.parent) && QTest::qWaitFor([&] { return !f.log.isEmpty(); }));

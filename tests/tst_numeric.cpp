@@ -1,4 +1,5 @@
 // Tests of the numeric guards that every conversion between doubles, device longs and painter ints uses.
+#include "DataTable.h"
 #include "RDNumeric_p.h"
 
 #include <QtTest>
@@ -22,9 +23,7 @@ private slots:
     // half up, saturated to the painter range).
     void toDevice_data()
     {
-        QTest::addColumn<double>("value");
-        QTest::addColumn<long>("device");
-        QTest::addColumn<int>("pixel");
+        columns<double, long, int>("value", "device", "pixel");
         QTest::newRow("1.5: truncated down, rounded up") << 1.5 << 1L << 2;
         QTest::newRow("-1.5: truncated and rounded up") << -1.5 << -1L << -1;
         QTest::newRow("2^31, beyond int") << 2147483648.0 << 2147483648L << paintLimit;
@@ -35,9 +34,7 @@ private slots:
     }
     void toDevice()
     {
-        QFETCH(double, value);
-        QFETCH(long, device);
-        QFETCH(int, pixel);
+        const auto [value, device, pixel] = fetch<double, long, int>("value", "device", "pixel");
         QCOMPARE(Numeric::TruncToDevice(value), device);
         QCOMPARE(Numeric::TruncToDevicePortable(value), device); // the fast path and the portable one agree
         QCOMPARE(Numeric::RoundToPixels(QPointF(value, 0)), QPoint(pixel, 0));
@@ -46,10 +43,7 @@ private slots:
     // One hostile long through each clamp: to the painter's range, to a layout extent, to a division count.
     void clamps_data()
     {
-        QTest::addColumn<long>("value");
-        QTest::addColumn<int>("narrowed");
-        QTest::addColumn<long>("extent");
-        QTest::addColumn<long>("divisions");
+        columns<long, int, long, long>("value", "narrowed", "extent", "divisions");
         QTest::newRow("LONG_MIN") << LONG_MIN << -paintLimit << 0L << 1L;
         QTest::newRow("-1") << -1L << -1 << 0L << 1L;
         QTest::newRow("32768") << 32768L << 32768 << 32768L << 32767L;
@@ -57,10 +51,8 @@ private slots:
     }
     void clamps()
     {
-        QFETCH(long, value);
-        QFETCH(int, narrowed);
-        QFETCH(long, extent);
-        QFETCH(long, divisions);
+        const auto [value, narrowed, extent, divisions] = fetch<long, int, long, long>("value", "narrowed", "extent",
+                                                                                       "divisions");
         QCOMPARE(Numeric::NarrowToInt(value), narrowed);
         QCOMPARE(Numeric::ClampExtent(value), extent);
         QCOMPARE(Numeric::ClampDivisions(value), divisions);
@@ -69,11 +61,7 @@ private slots:
     // One pair of longs through each guard that takes two: a painter sum, a span and a difference.
     void pairs_data()
     {
-        QTest::addColumn<long>("a");
-        QTest::addColumn<long>("b");
-        QTest::addColumn<int>("narrowSum");
-        QTest::addColumn<long>("intSpan");
-        QTest::addColumn<double>("difference");
+        columns<long, long, int, long, double>("a", "b", "narrowSum", "intSpan", "difference");
         QTest::newRow("a marker corner") << 50L << -3L << 47 << 53L << -53.0;
         QTest::newRow("an offset from a saturated base")
             << LONG_MAX << -5L << paintLimit - 5 << long(INT_MAX) + 5 << -9223372036854775812.0;
@@ -84,11 +72,8 @@ private slots:
     }
     void pairs()
     {
-        QFETCH(long, a);
-        QFETCH(long, b);
-        QFETCH(int, narrowSum);
-        QFETCH(long, intSpan);
-        QFETCH(double, difference);
+        const auto [a, b, narrowSum, intSpan,
+                    difference] = fetch<long, long, int, long, double>("a", "b", "narrowSum", "intSpan", "difference");
         QCOMPARE(Numeric::NarrowSum(a, b), narrowSum);
         QCOMPARE(Numeric::IntSpan(a, b), intSpan);
         QCOMPARE(Numeric::Difference(a, b), difference);
@@ -106,9 +91,7 @@ private slots:
     void fitToPaintRange_data()
     {
         const long far = 1L << 40, limit = paintLimit;
-        QTest::addColumn<QVector<long>>("segment");
-        QTest::addColumn<bool>("kept");
-        QTest::addColumn<QVector<long>>("fitted");
+        columns<QVector<long>, bool, QVector<long>>("segment", "kept", "fitted");
         QTest::newRow("inside: untouched") << QVector<long>{-5, 7, 100, 200} << true << QVector<long>{-5, 7, 100, 200};
         QTest::newRow("slanted far end keeps its direction")
             << QVector<long>{0, 0, 4 * far, 2 * far} << true << QVector<long>{0, 0, limit, limit / 2};
@@ -119,18 +102,14 @@ private slots:
     }
     void fitToPaintRange()
     {
-        QFETCH(QVector<long>, segment);
-        QFETCH(bool, kept);
-        QFETCH(QVector<long>, fitted);
+        auto [segment, kept, fitted] = fetch<QVector<long>, bool, QVector<long>>("segment", "kept", "fitted");
         QCOMPARE(Numeric::FitToPaintRange(segment[0], segment[1], segment[2], segment[3]), kept);
         QCOMPARE(segment, fitted);
     }
 
     void isUsableSpan_data()
     {
-        QTest::addColumn<double>("low");
-        QTest::addColumn<double>("high");
-        QTest::addColumn<bool>("usable");
+        columns<double, double, bool>("low", "high", "usable");
         QTest::newRow("tiny but normal") << 1.0 << 1.0 + 1e-12 << true;
         QTest::newRow("4e307: the scale is still normal") << 0.0 << 4e307 << true;
         QTest::newRow("5e307: the scale turns denormal") << 0.0 << 5e307 << false;
@@ -143,9 +122,7 @@ private slots:
     }
     void isUsableSpan()
     {
-        QFETCH(double, low);
-        QFETCH(double, high);
-        QFETCH(bool, usable);
+        const auto [low, high, usable] = fetch<double, double, bool>("low", "high", "usable");
         QCOMPARE(Numeric::IsUsableSpan(low, high), usable);
     }
 };

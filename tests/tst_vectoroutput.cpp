@@ -3,6 +3,7 @@
 #include "CRDDecimatingBoxGrid.h"
 #include "CRDMatrix.h"
 #include "CResultDisplay.h"
+#include "DataTable.h"
 #include "RecordingPaintDevice.h"
 
 #include <QBuffer>
@@ -77,11 +78,6 @@ QStringList Record(QWidget& widget)
     return device.shapes(true).split(QLatin1Char('|'));
 }
 
-int Count(const QStringList& shapes, const char* pattern)
-{
-    return shapes.filter(QRegularExpression(QLatin1String(pattern))).size();
-}
-
 // Vector devices take the widget's own resolution, so fonts and pens come out at screen size.
 QByteArray Svg(QWidget& widget)
 {
@@ -100,15 +96,10 @@ QImage Raster(QWidget& widget, bool bThroughPicture)
 {
     QImage image(widget.size(), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
-    if (!bThroughPicture) {
-        widget.render(&image);
-        return image;
-    }
     QPicture picture;
-    widget.render(&picture);
-    QPainter painter(&image);
-    painter.drawPicture(0, 0, picture);
-    painter.end();
+    widget.render(bThroughPicture ? static_cast<QPaintDevice*>(&picture) : &image);
+    if (bThroughPicture)
+        QPainter(&image).drawPicture(0, 0, picture);
     return image;
 }
 
@@ -123,27 +114,28 @@ class tst_VectorOutput : public QObject
 private slots:
     void vectorOutput_data()
     {
-        QTest::addColumn<Kind>("kind");
-        QTest::addColumn<int>("texts");
+        columns<Kind, int>("kind", "texts");
         QTest::newRow("plot through the box grid") << BoxGridPlot << 4 + 5 + 4 + 2; // names, labels, titles
         QTest::newRow("plot through the decimating grid") << DecimatingPlot << 4 + 5 + 4 + 2;
         QTest::newRow("matrix") << Matrix << 20;
     }
     void vectorOutput()
     {
-        QFETCH(Kind, kind);
-        QFETCH(int, texts);
+        const auto [kind, texts] = fetch<Kind, int>("kind", "texts");
         Scene scene(kind);
         const QStringList shapes = Record(*scene.widget);
-        QCOMPARE(Count(shapes, "^text "), texts);
+        const auto count = [&](const char* pattern) {
+            return int(shapes.filter(QRegularExpression(QLatin1String(pattern))).size());
+        };
+        QCOMPARE(count("^text "), texts);
         // The decimating grid hands any painter but a raster one the box grid's primitives, pens included.
         if (kind == DecimatingPlot)
             QCOMPARE(shapes, Record(*Scene(BoxGridPlot).widget));
 
         const QByteArray svg = Svg(*scene.widget);
-        QCOMPARE(int(svg.count("<polyline")), Count(shapes, "^line "));
+        QCOMPARE(int(svg.count("<polyline")), count("^line "));
         QCOMPARE(int(svg.count("<text")), texts);
-        QCOMPARE(int(svg.count("<rect")), Count(shapes, "^rect "));
+        QCOMPARE(int(svg.count("<rect")), count("^rect "));
 
         // A recorded picture replays into exactly what the box grid (or the matrix) paints on screen.
         const Kind screen = kind == Matrix ? Matrix : BoxGridPlot;

@@ -43,9 +43,11 @@ public:
         const double dWidth = static_cast<double>(ePointStyle == eRDPointDot     ? Shape.iDotWidth
                                                   : ePointStyle == eRDPointCross ? Shape.iCrossWidth
                                                                                  : Shape.iSquareWidth);
-        if (!m_bBuilt[iSlot] || m_Colors[iSlot] != Color || m_Pens[iSlot].widthF() != dWidth) {
+        // The width is kept beside the pen: asking the pen costs a call into Qt per marker.
+        if (!m_bBuilt[iSlot] || m_Colors[iSlot] != Color || m_dWidths[iSlot] != dWidth) {
             m_Pens[iSlot] = Painting::MarkerPen(Color, ePointStyle, Shape);
             m_Colors[iSlot] = Color;
+            m_dWidths[iSlot] = dWidth;
             m_bBuilt[iSlot] = true;
         }
         return m_Pens[iSlot];
@@ -54,6 +56,7 @@ public:
 private:
     QPen m_Pens[3];
     QColor m_Colors[3];
+    double m_dWidths[3] = {0.0, 0.0, 0.0};
     bool m_bBuilt[3] = {false, false, false};
 };
 

@@ -32,7 +32,24 @@ enum ERDFeature : int {
     eRDFeatureRubberBandZoom = 0, ///< Drag a rectangle with the mouse; releasing zooms into it.
     eRDFeatureWheelZoom = 1,      ///< Each wheel notch scales the view by 1 % at each edge.
     eRDFeatureGesture = 2,        ///< Accepts gesture events; they change nothing yet.
-    eRDFeaturePinch = 3           ///< Accepts pinch gestures; they change nothing yet.
+    eRDFeaturePinch = 3,          ///< Accepts pinch gestures; they change nothing yet.
+    /// Drag with the middle button, or the left one while rubber-band zoom is off, to move the view.
+    eRDFeaturePan = 4,
+    /// The wheel zooms about the point under the cursor; with Ctrl held x only, with Shift y only.
+    eRDFeatureZoomAtCursor = 5,
+    /// Wheel steps smaller than a notch (touchpads, fine wheels) add up and zoom in proportion.
+    eRDFeatureSmoothZoom = 6,
+    /// A box in a corner shows each named line's colour, style and name; names are then drawn only there.
+    eRDFeatureLegend = 7,
+    /// Shows x and y of the vertex nearest the cursor.
+    eRDFeatureReadout = 8
+};
+
+/// How an axis of CRDAxisBoxGrid maps values to pixels and labels them.
+enum ERDScale : int {
+    eRDScaleLinear = 0, ///< Equal steps of value take equal pixels; ticks at 1, 2 and 5 times a power of ten.
+    eRDScaleLog10 = 1,  ///< Equal ratios take equal pixels; ticks at decades. Values at or below 0 have no position.
+    eRDScaleTime = 2    ///< Linear in seconds since 1970-01-01 UTC; ticks at whole clock and calendar steps.
 };
 
 } // namespace KelmFramework

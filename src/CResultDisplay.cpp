@@ -210,6 +210,8 @@ void CResultDisplay::EnableFeature(ERDFeature eFeature)
     case eRDFeaturePinch:
         m_bPinch = true;
         break;
+    default:
+        break;
     }
 }
 
@@ -227,6 +229,8 @@ void CResultDisplay::DisableFeature(ERDFeature eFeature)
         break;
     case eRDFeaturePinch:
         m_bPinch = false;
+        break;
+    default:
         break;
     }
 }

@@ -1,6 +1,7 @@
 // CRDLinearGrid: linear mapping between user and device coordinates, clipping and drawing.
 #include "CRDLinearGrid.h"
 
+#include "RDClipping_p.h"
 #include "RDLinearMap_p.h"
 #include "RDNumeric_p.h"
 #include "RDPainting_p.h"
@@ -18,16 +19,12 @@
 namespace KelmFramework
 {
 
-using Numeric::NarrowSum;
-using Numeric::NarrowToInt;
-using Numeric::TruncToDevice;
-
 namespace
 {
 
-bool HasDevicePosition(const CRDDevicePoint& Point)
+Mapping::Frame FrameOf(const CRDDevicePoint& LeftTop, const CRDDevicePoint& RightBottom)
 {
-    return Point.m_iX != Numeric::c_iInvalidDevice && Point.m_iY != Numeric::c_iInvalidDevice;
+    return {LeftTop.m_iX, LeftTop.m_iY, RightBottom.m_iX, RightBottom.m_iY};
 }
 
 } // namespace
@@ -151,10 +148,7 @@ void CRDLinearGrid::ConvertPointFromDeviceToUserViewport(CRDDevicePoint& DeviceP
 
 bool CRDLinearGrid::DoClippPoint(CRDDevicePoint& DevicePoint)
 {
-    // A rectangle may start at the smallest long itself; a point without position stays outside it.
-    return HasDevicePosition(DevicePoint) && DevicePoint.m_iX >= m_DeviceLeftTop.m_iX
-           && DevicePoint.m_iX <= m_DeviceRightBottom.m_iX && DevicePoint.m_iY >= m_DeviceLeftTop.m_iY
-           && DevicePoint.m_iY <= m_DeviceRightBottom.m_iY;
+    return Clipping::Contains(FrameOf(m_DeviceLeftTop, m_DeviceRightBottom), DevicePoint);
 }
 
 bool CRDLinearGrid::ConvertPointsToDeviceLine(CRDPoint& PointA, CRDPoint& PointB, CRDDevicePoint& DevicePointA,
@@ -167,47 +161,7 @@ bool CRDLinearGrid::ConvertPointsToDeviceLine(CRDPoint& PointA, CRDPoint& PointB
 
 bool CRDLinearGrid::DoClipLine(CRDDevicePoint& P, CRDDevicePoint& Q)
 {
-    const long iL = m_DeviceLeftTop.m_iX;
-    const long iT = m_DeviceLeftTop.m_iY;
-    const long iR = m_DeviceRightBottom.m_iX;
-    const long iB = m_DeviceRightBottom.m_iY;
-
-    if ((P.m_iX < iL && Q.m_iX < iL) || (P.m_iX > iR && Q.m_iX > iR) || (P.m_iY < iT && Q.m_iY < iT)
-        || (P.m_iY > iB && Q.m_iY > iB))
-        return false;
-    // An end without a device position (a non-finite vertex) has no line to clip along.
-    if (!HasDevicePosition(P) || !HasDevicePosition(Q))
-        return false;
-
-    const bool bVertical = Q.m_iX == P.m_iX;
-    const double dM = bVertical ? 0.0 : Numeric::Difference(P.m_iY, Q.m_iY) / Numeric::Difference(P.m_iX, Q.m_iX);
-    const double dC = static_cast<double>(P.m_iY) - static_cast<double>(P.m_iX) * dM;
-
-    // Moves an end onto the top or bottom edge when it lies beyond it; a vertical end keeps its x.
-    const auto clipY = [&](CRDDevicePoint& End) {
-        long iEdge;
-        if (End.m_iY < iT)
-            iEdge = iT;
-        else if (End.m_iY > iB)
-            iEdge = iB;
-        else
-            return;
-        End.m_iY = iEdge;
-        if (!bVertical)
-            End.m_iX = TruncToDevice((static_cast<double>(iEdge) - dC) / dM);
-    };
-
-    if (P.m_iX < iL) {
-        P.m_iX = iL;
-        P.m_iY = TruncToDevice(static_cast<double>(iL) * dM + dC);
-    }
-    clipY(P);
-    if (Q.m_iX > iR) {
-        Q.m_iX = iR;
-        Q.m_iY = TruncToDevice(static_cast<double>(iR) * dM + dC);
-    }
-    clipY(Q);
-    return true;
+    return Clipping::ClipLine(FrameOf(m_DeviceLeftTop, m_DeviceRightBottom), P, Q);
 }
 
 void CRDLinearGrid::DrawPoint(QPainter& Painter, CRDDecoratedPoint& Point)

@@ -5,6 +5,7 @@
 #include "CRDDecoratedLine.h"
 #include "CRDDevicePoint.h"
 #include "CRDLinearGrid.h"
+#include "RDClipping_p.h"
 #include "RDLinearMap_p.h"
 #include "RDNumeric_p.h"
 #include "RDPainting_p.h"
@@ -226,8 +227,9 @@ void ForEachSegment(CRDLinearGrid& Grid, QPainter& Painter, const CRDDecoratedLi
         return;
     const Numeric::LinearMap Map = Numeric::LinearMap::Of(Grid);
     const OutCode Code{Map.iL, Map.iT, Map.iR, Map.iB};
+    const Mapping::Frame Device{Map.iL, Map.iT, Map.iR, Map.iB};
     // Where no edge is the failure value, a point inside has a position, and a segment with both
-    // ends inside is one that DoClipLine would accept unchanged.
+    // ends inside is one that ClipLine would accept unchanged.
     const bool bInsideHasPosition = Map.iL != Numeric::c_iInvalidDevice && Map.iT != Numeric::c_iInvalidDevice;
     bool bLabelPending = !Line.m_strName.isEmpty();
     const CRDPoint* const pPoints = Line.m_vecPoints.data();
@@ -249,12 +251,12 @@ void ForEachSegment(CRDLinearGrid& Grid, QPainter& Painter, const CRDDecoratedLi
         CRDDevicePoint LabelAt(iPrevX, iPrevY);
         iPrevX = iX;
         iPrevY = iY;
-        // Both ends beyond one edge: DoClipLine's first test, without the call.
+        // Both ends beyond one edge: ClipLine's first test, without the call.
         if (uPrevCode & uCode)
             continue;
         if ((uPrevCode | uCode) != 0 || !bInsideHasPosition) {
             CRDDevicePoint Q(iX, iY);
-            if (!Grid.DoClipLine(LabelAt, Q))
+            if (!Clipping::ClipLine(Device, LabelAt, Q))
                 continue;
             Piece = {LabelAt.m_iX, LabelAt.m_iY, Q.m_iX, Q.m_iY, false};
             if (!Numeric::FitToPaintRange(Piece.iX1, Piece.iY1, Piece.iX2, Piece.iY2))

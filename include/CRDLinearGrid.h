@@ -10,14 +10,6 @@
 namespace KelmFramework
 {
 
-namespace Numeric
-{
-struct LinearMap;
-}
-namespace Painting
-{
-struct MarkerShape;
-}
 class CRDLinearGridPrivate;
 
 /// Maps a user viewport linearly onto a device rectangle (y inverted), clips points and
@@ -86,8 +78,7 @@ protected:
     double m_dScaleFactorY;             ///< Multiplies the y scale; 1.
 
 private:
-    friend struct Numeric::LinearMap;
-    friend struct Painting::MarkerShape;
+    friend class CRDLinearGridPrivate; // hands the mapping down to the library's drawing
 
     std::unique_ptr<CRDLinearGridPrivate> const d; ///< Pens kept between calls.
 };

@@ -1,10 +1,12 @@
 // CRDDecimatingBoxGrid: a box grid that counts the short segments of dense lines per pixel.
 #include "CRDDecimatingBoxGrid.h"
 
+#include "RDClipping_p.h"
 #include "RDColumnProfile_p.h"
 #include "RDCoverageCanvas_p.h"
 #include "RDDecimation_p.h"
-#include "RDLinearMap_p.h"
+#include "RDGrids_p.h"
+#include "RDMapping_p.h"
 #include "RDMarkerCache_p.h"
 #include "RDNumeric_p.h"
 #include "RDPainting_p.h"
@@ -457,7 +459,7 @@ private:
 
 // The segments of a line: short ones counted, the rest drawn as they come.
 template <long Period, unsigned OnMask>
-void DrawCounted(CRDLinearGrid& Grid, QPainter& Painter, const CRDDecoratedLine& Line, const Target& Where,
+void DrawCounted(QPainter& Painter, const CRDDecoratedLine& Line, const Mapping::Map& Map, const Target& Where,
                  const Frame& Device, const Frame& Stamps, const QPen& LinePen)
 {
     const StampModel& Model = StampModelFor(Where.iScale);
@@ -470,7 +472,7 @@ void DrawCounted(CRDLinearGrid& Grid, QPainter& Painter, const CRDDecoratedLine&
         CanvasRows Rows{Canvas, Stamps.iT};
         typename CanvasSink<Period, OnMask>::Profiles Columns(iRows, Rows);
         CanvasSink<Period, OnMask> Sink(Painter, Device, Stamps, bCounted, Others, Canvas, Columns);
-        Segments::ForEachSegment(Grid, Painter, Line, Sink);
+        Segments::ForEachSegment(Map, Device, Painter, Line, Sink);
         Sink.Finish(Canvas);
         return;
     }
@@ -480,7 +482,7 @@ void DrawCounted(CRDLinearGrid& Grid, QPainter& Painter, const CRDDecoratedLine&
     RunRows Rows{vecRuns, Stamps.iT};
     typename RunSink<Period, OnMask>::Profiles Columns(iRows, Rows);
     RunSink<Period, OnMask> Sink(Device, Stamps, bCounted, Others, Columns, vecAcross);
-    Segments::ForEachSegment(Grid, Painter, Line, Sink);
+    Segments::ForEachSegment(Map, Device, Painter, Line, Sink);
     Sink.Finish();
     Others.Draw();
     std::sort(vecAcross.begin(), vecAcross.end());
@@ -507,8 +509,8 @@ constexpr std::size_t c_iMarkerBlock = 256;
 
 // Markers at every vertex inside, in order, from one image where it lies clear of the painter's
 // edges; a run of vertices on one pixel blends it only as often as that changes a pixel.
-void DrawMarkers(CRDLinearGrid& Grid, QPainter& Painter, const CRDDecoratedLine& Line, const Target& Where,
-                 const Painting::MarkerShape& Shape)
+void DrawMarkers(QPainter& Painter, const CRDDecoratedLine& Line, const Mapping::Map& Map, const Frame& Device,
+                 const Target& Where, const Painting::MarkerShape& Shape)
 {
     const ERDPointStyle eStyle = Line.m_ePointStyle;
     if (eStyle < eRDPointDot || eStyle > eRDPointSquare || Line.m_vecPoints.empty())
@@ -529,7 +531,6 @@ void DrawMarkers(CRDLinearGrid& Grid, QPainter& Painter, const CRDDecoratedLine&
             vecPixels.emplace_back(Pixel.iY * iStride + Pixel.iX, Pixel.uColor);
     }
 
-    const Numeric::LinearMap Map = Numeric::LinearMap::Of(Grid);
     bool bPenSet = false;
     long iRunX = 0, iRunY = 0, iRun = 0;
     const auto drawRun = [&] {
@@ -563,17 +564,17 @@ void DrawMarkers(CRDLinearGrid& Grid, QPainter& Painter, const CRDDecoratedLine&
         const std::size_t iBlock = std::min(c_iMarkerBlock, iCount - iFirst);
         Map.MapBlock(pPoints + iFirst, iBlock, aiX, aiY);
         for (std::size_t k = 0; k < iBlock; ++k) {
-            CRDDevicePoint Device(aiX[k], aiY[k]);
-            if (!Grid.DoClippPoint(Device))
+            const CRDDevicePoint Vertex(aiX[k], aiY[k]);
+            if (!Clipping::Contains(Device, Vertex))
                 continue;
-            if (iRun > 0 && Device.m_iX == iRunX && Device.m_iY == iRunY) {
+            if (iRun > 0 && Vertex.m_iX == iRunX && Vertex.m_iY == iRunY) {
                 ++iRun;
                 continue;
             }
             if (iRun > 0)
                 drawRun();
-            iRunX = Device.m_iX;
-            iRunY = Device.m_iY;
+            iRunX = Vertex.m_iX;
+            iRunY = Vertex.m_iY;
             iRun = 1;
             bAny = true;
         }
@@ -602,19 +603,18 @@ void CRDDecimatingBoxGrid::DrawLine(QPainter& Painter, CRDDecoratedLine& Line)
     const Qt::PenStyle ePenStyle = Painting::PenStyleOf(Line.m_eLineStyle);
     const QPen LinePen = Painting::FlatPen(Line.m_Color, static_cast<double>(m_iLineWidth), ePenStyle);
     Painter.setPen(LinePen);
+    const Mapping::Map Map = Grids::MapOf(*this);
+    const Frame Device = Grids::FrameOf(*this);
     if (Line.m_vecPoints.size() >= 2) {
-        const Frame Device{m_DeviceLeftTop.m_iX, m_DeviceLeftTop.m_iY, m_DeviceRightBottom.m_iX,
-                           m_DeviceRightBottom.m_iY};
         const Frame Stamps = m_iLineWidth == 1 ? StampFrame(Device, Where) : Frame{0, 0, -1, -1};
         if (ePenStyle == Qt::DotLine)
-            DrawCounted<c_Dotted.iPeriod, c_Dotted.uOnMask>(*this, Painter, Line, Where, Device, Stamps, LinePen);
+            DrawCounted<c_Dotted.iPeriod, c_Dotted.uOnMask>(Painter, Line, Map, Where, Device, Stamps, LinePen);
         else if (ePenStyle == Qt::DashDotLine)
-            DrawCounted<c_DashDotted.iPeriod, c_DashDotted.uOnMask>(*this, Painter, Line, Where, Device, Stamps,
-                                                                    LinePen);
+            DrawCounted<c_DashDotted.iPeriod, c_DashDotted.uOnMask>(Painter, Line, Map, Where, Device, Stamps, LinePen);
         else
-            DrawCounted<c_Solid.iPeriod, c_Solid.uOnMask>(*this, Painter, Line, Where, Device, Stamps, LinePen);
+            DrawCounted<c_Solid.iPeriod, c_Solid.uOnMask>(Painter, Line, Map, Where, Device, Stamps, LinePen);
     }
-    DrawMarkers(*this, Painter, Line, Where, Painting::MarkerShape::Of(*this));
+    DrawMarkers(Painter, Line, Map, Device, Where, Grids::MarkerShapeOf(*this));
 }
 
 } // namespace KelmFramework

@@ -2,7 +2,8 @@
 #include "CRDLinearGrid.h"
 
 #include "RDClipping_p.h"
-#include "RDLinearMap_p.h"
+#include "RDGrids_p.h"
+#include "RDMapping_p.h"
 #include "RDNumeric_p.h"
 #include "RDPainting_p.h"
 #include "RDSegmentPipeline_p.h"
@@ -19,20 +20,31 @@
 namespace KelmFramework
 {
 
-namespace
-{
-
-Mapping::Frame FrameOf(const CRDDevicePoint& LeftTop, const CRDDevicePoint& RightBottom)
-{
-    return {LeftTop.m_iX, LeftTop.m_iY, RightBottom.m_iX, RightBottom.m_iY};
-}
-
-} // namespace
-
-// What the grid keeps beyond its documented members.
+// What the grid keeps beyond its documented members, and what it hands down to the drawing.
 class CRDLinearGridPrivate
 {
 public:
+    static Mapping::Map MapOf(const CRDLinearGrid& Grid)
+    {
+        const long iSpanY = Numeric::IntSpan(Grid.m_DeviceLeftTop.m_iY, Grid.m_DeviceRightBottom.m_iY);
+        Mapping::Map Map;
+        Map.Core = {{Grid.m_dUserOriginX, Grid.m_dScaleX, Grid.m_dDeviceWidth, Grid.m_dDeviceOriginX,
+                     Grid.m_dUserOriginY, Grid.m_dScaleY, Grid.m_dDeviceHeight, Grid.m_dDeviceOriginY,
+                     static_cast<double>(iSpanY)},
+                    iSpanY};
+        return Map;
+    }
+    static Mapping::Frame FrameOf(const CRDLinearGrid& Grid)
+    {
+        return {Grid.m_DeviceLeftTop.m_iX, Grid.m_DeviceLeftTop.m_iY, Grid.m_DeviceRightBottom.m_iX,
+                Grid.m_DeviceRightBottom.m_iY};
+    }
+    static Painting::MarkerShape MarkerShapeOf(const CRDLinearGrid& Grid)
+    {
+        return {Grid.m_iDotWidth, Grid.m_iCrossHalfSize, Grid.m_iCrossWidth, Grid.m_iSquareHalfSize,
+                Grid.m_iSquareWidth};
+    }
+
     // Marker pens are kept between calls: a QPen allocates, and lines draw one marker per vertex.
     const QPen& MarkerPen(const CRDColor& Color, ERDPointStyle ePointStyle, const Painting::MarkerShape& Shape)
     {
@@ -56,6 +68,21 @@ private:
     double m_dWidths[3] = {0.0, 0.0, 0.0};
     bool m_bBuilt[3] = {false, false, false};
 };
+
+Mapping::Map Grids::MapOf(const CRDLinearGrid& Grid)
+{
+    return CRDLinearGridPrivate::MapOf(Grid);
+}
+
+Mapping::Frame Grids::FrameOf(const CRDLinearGrid& Grid)
+{
+    return CRDLinearGridPrivate::FrameOf(Grid);
+}
+
+Painting::MarkerShape Grids::MarkerShapeOf(const CRDLinearGrid& Grid)
+{
+    return CRDLinearGridPrivate::MarkerShapeOf(Grid);
+}
 
 CRDLinearGrid::CRDLinearGrid(CRDPoint& PointA, CRDPoint& PointB, QString strXAxisTitle, QString strYAxisTitle,
                              long iXDivisions, long iYDivisions, short iXPrecision, short iYPrecision,
@@ -127,7 +154,7 @@ CRDPoint CRDLinearGrid::GetViewPortRightTop() const
 
 void CRDLinearGrid::MapToDevice(const CRDPoint& Point, CRDDevicePoint& DevicePoint) const
 {
-    Numeric::LinearMap::Of(*this).Map(Point, DevicePoint);
+    Grids::MapOf(*this).ToDevice(Point, DevicePoint);
 }
 
 bool CRDLinearGrid::ConvertPointToDevicePoint(CRDPoint& UserPoint, CRDDevicePoint& DevicePoint)
@@ -138,17 +165,13 @@ bool CRDLinearGrid::ConvertPointToDevicePoint(CRDPoint& UserPoint, CRDDevicePoin
 
 void CRDLinearGrid::ConvertPointFromDeviceToUserViewport(CRDDevicePoint& DevicePoint, CRDPoint& UserPoint)
 {
-    const long iH = Numeric::IntSpan(m_DeviceLeftTop.m_iY, m_DeviceRightBottom.m_iY);
-    const double dX = ((static_cast<double>(DevicePoint.m_iX) - m_dDeviceOriginX) / m_dDeviceWidth) / m_dScaleX
-                      + m_dUserOriginX;
-    const double dY = ((Numeric::Difference(DevicePoint.m_iY, iH) + m_dDeviceOriginY) / m_dDeviceHeight) / m_dScaleY
-                      + m_dUserOriginY;
-    UserPoint = CRDPoint(dX, dY, false);
+    const Mapping::Map Map = Grids::MapOf(*this);
+    UserPoint = CRDPoint(Map.UserX(DevicePoint.m_iX), Map.UserY(DevicePoint.m_iY), false);
 }
 
 bool CRDLinearGrid::DoClippPoint(CRDDevicePoint& DevicePoint)
 {
-    return Clipping::Contains(FrameOf(m_DeviceLeftTop, m_DeviceRightBottom), DevicePoint);
+    return Clipping::Contains(Grids::FrameOf(*this), DevicePoint);
 }
 
 bool CRDLinearGrid::ConvertPointsToDeviceLine(CRDPoint& PointA, CRDPoint& PointB, CRDDevicePoint& DevicePointA,
@@ -161,7 +184,7 @@ bool CRDLinearGrid::ConvertPointsToDeviceLine(CRDPoint& PointA, CRDPoint& PointB
 
 bool CRDLinearGrid::DoClipLine(CRDDevicePoint& P, CRDDevicePoint& Q)
 {
-    return Clipping::ClipLine(FrameOf(m_DeviceLeftTop, m_DeviceRightBottom), P, Q);
+    return Clipping::ClipLine(Grids::FrameOf(*this), P, Q);
 }
 
 void CRDLinearGrid::DrawPoint(QPainter& Painter, CRDDecoratedPoint& Point)
@@ -171,8 +194,8 @@ void CRDLinearGrid::DrawPoint(QPainter& Painter, CRDDecoratedPoint& Point)
         return;
     if (Point.m_ePointStyle < eRDPointDot || Point.m_ePointStyle > eRDPointSquare)
         return;
-    Painter.setPen(d->MarkerPen(Point.m_Color, Point.m_ePointStyle, Painting::MarkerShape::Of(*this)));
-    Painting::DrawMarker(Painter, Point.m_ePointStyle, Device.m_iX, Device.m_iY, Painting::MarkerShape::Of(*this));
+    Painter.setPen(d->MarkerPen(Point.m_Color, Point.m_ePointStyle, Grids::MarkerShapeOf(*this)));
+    Painting::DrawMarker(Painter, Point.m_ePointStyle, Device.m_iX, Device.m_iY, Grids::MarkerShapeOf(*this));
 }
 
 void CRDLinearGrid::DrawLine(QPainter& Painter, CRDDecoratedLine& Line)
@@ -201,7 +224,7 @@ void CRDLinearGrid::DrawLine(QPainter& Painter, CRDDecoratedLine& Line)
                 });
         }
     } Drawer{Painter};
-    Segments::ForEachSegment(*this, Painter, Line, Drawer);
+    Segments::ForEachSegment(Grids::MapOf(*this), Grids::FrameOf(*this), Painter, Line, Drawer);
 
     const std::size_t iCount = Line.m_vecPoints.size();
     if (Line.m_ePointStyle != eRDPointNone && iCount > 0) {

@@ -2,6 +2,7 @@
 #ifndef RDDECIMATION_P_H
 #define RDDECIMATION_P_H
 
+#include "RDMapping_p.h"
 #include "RDNumeric_p.h"
 
 #include <QImage>
@@ -141,15 +142,7 @@ inline QRgb* PixelOf(const Target& Where, long iX, long iY)
            + iX + Where.iOffsetX;
 }
 
-// A rectangle of the device as the drawing loops test it, edges included.
-struct Frame
-{
-    long iL, iT, iR, iB;
-    bool Contains(long iX, long iY) const { return iX >= iL && iX <= iR && iY >= iT && iY <= iB; }
-    bool IsEmpty() const { return iL > iR || iT > iB; }
-    long Width() const { return iR - iL + 1; }
-    long Height() const { return iB - iT + 1; }
-};
+using Mapping::Frame;
 
 /// The part of the device rectangle in which short segments count as pixels: inside the painter's
 /// writable pixels, and small enough for a canvas; empty where there is none.

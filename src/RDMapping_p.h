@@ -1,6 +1,18 @@
-// Mapping: user coordinates to device pixels and back.
+// Mapping: user coordinates to device pixels and back, with one kernel for every path.
 #ifndef RDMAPPING_P_H
 #define RDMAPPING_P_H
+
+#include "CRDDevicePoint.h"
+#include "CRDPoint.h"
+#include "RDNumeric_p.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstddef>
+
+#if defined(__x86_64__) && defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace KelmFramework
 {
@@ -16,6 +28,148 @@ struct Frame
     bool IsEmpty() const { return iL > iR || iT > iB; }
     long Width() const { return iR - iL + 1; }
     long Height() const { return iB - iT + 1; }
+};
+
+/// Two and four doubles, as SSE2 and AVX registers hold them (the intrinsics' own types carry an
+/// attribute that a template argument drops).
+typedef double Doubles2 __attribute__((vector_size(16)));
+typedef double Doubles4 __attribute__((vector_size(32)));
+
+/// The arithmetic of CRDLinearGrid::ConvertPointToDevicePoint before truncation, for Lanes of one
+/// double or a vector of them (Doubles2, Doubles4). Every path maps through these two functions,
+/// and the library is built without contracting a multiplication and an addition into one
+/// (-ffp-contract=off), so no path can round differently from another.
+template <class Lanes>
+struct Kernel
+{
+    Lanes vUserOriginX, vScaleX, vDeviceWidth, vDeviceOriginX;
+    Lanes vUserOriginY, vScaleY, vDeviceHeight, vDeviceOriginY;
+    Lanes vSpanY; ///< |B - T| in int arithmetic
+
+    // Vectors go by reference: by value, a vector wider than the function's instruction set
+    // changes the calling convention.
+    __attribute__((always_inline)) void X(Lanes& vX) const
+    {
+        vX = ((vX - vUserOriginX) * vScaleX) * vDeviceWidth + vDeviceOriginX;
+    }
+    __attribute__((always_inline)) void Y(Lanes& vY) const
+    {
+        vY = vSpanY - (((vY - vUserOriginY) * vScaleY) * vDeviceHeight - vDeviceOriginY);
+    }
+};
+
+/// A linear map of one viewport onto one device rectangle: the kernel with one double per constant.
+struct Linear : Kernel<double>
+{
+    long iSpanY; ///< vSpanY as a long
+
+    long DeviceX(double dX) const
+    {
+        X(dX);
+        return Numeric::TruncToDevice(dX);
+    }
+    long DeviceY(double dY) const
+    {
+        Y(dY);
+        return Numeric::TruncToDevice(dY);
+    }
+
+    /// The inverse, without truncation.
+    double UserX(long iX) const
+    {
+        return ((static_cast<double>(iX) - vDeviceOriginX) / vDeviceWidth) / vScaleX + vUserOriginX;
+    }
+    double UserY(long iY) const
+    {
+        return ((Numeric::Difference(iY, iSpanY) + vDeviceOriginY) / vDeviceHeight) / vScaleY + vUserOriginY;
+    }
+
+    /// The same constants in every lane of Wide.
+    template <class Wide>
+    __attribute__((always_inline)) void Widen(Kernel<Wide>& Lanes) const
+    {
+        // d - 0 is d itself, signed zeros included: a broadcast that every lane type takes.
+        const Wide vZero{};
+        Lanes.vUserOriginX = vUserOriginX - vZero;
+        Lanes.vScaleX = vScaleX - vZero;
+        Lanes.vDeviceWidth = vDeviceWidth - vZero;
+        Lanes.vDeviceOriginX = vDeviceOriginX - vZero;
+        Lanes.vUserOriginY = vUserOriginY - vZero;
+        Lanes.vScaleY = vScaleY - vZero;
+        Lanes.vDeviceHeight = vDeviceHeight - vZero;
+        Lanes.vDeviceOriginY = vDeviceOriginY - vZero;
+        Lanes.vSpanY = vSpanY - vZero;
+    }
+
+    /// Maps iCount vertices into piX and piY, with the results of DeviceX and DeviceY.
+    void MapBlock(const CRDPoint* pPoints, std::size_t iCount, long* piX, long* piY) const
+    {
+        std::size_t i = 0;
+#if defined(__x86_64__) && defined(__SSE2__)
+        // Two vertices at a time. The 32-bit conversion answers INT_MIN where the 64-bit one may
+        // differ; those lanes are mapped again one by one.
+        Kernel<Doubles2> Pairs;
+        Widen(Pairs);
+        const __m128i vInvalid = _mm_set1_epi32(INT_MIN);
+        for (; i + 1 < iCount; i += 2) {
+            Doubles2 vX = _mm_loadh_pd(_mm_load_sd(&pPoints[i].m_dX), &pPoints[i + 1].m_dX);
+            Doubles2 vY = _mm_loadh_pd(_mm_load_sd(&pPoints[i].m_dY), &pPoints[i + 1].m_dY);
+            Pairs.X(vX);
+            Pairs.Y(vY);
+            const __m128i vDeviceXs = _mm_cvttpd_epi32(vX), vDeviceYs = _mm_cvttpd_epi32(vY);
+            // Both coordinates of both vertices, widened to 64 bits with their signs.
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(piX + i),
+                             _mm_unpacklo_epi32(vDeviceXs, _mm_srai_epi32(vDeviceXs, 31)));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(piY + i),
+                             _mm_unpacklo_epi32(vDeviceYs, _mm_srai_epi32(vDeviceYs, 31)));
+            if (_mm_movemask_epi8(
+                    _mm_or_si128(_mm_cmpeq_epi32(vDeviceXs, vInvalid), _mm_cmpeq_epi32(vDeviceYs, vInvalid)))
+                & 0xff) {
+                for (std::size_t k = i; k < i + 2; ++k) {
+                    piX[k] = DeviceX(pPoints[k].m_dX);
+                    piY[k] = DeviceY(pPoints[k].m_dY);
+                }
+            }
+        }
+#endif
+        for (; i < iCount; ++i) {
+            piX[i] = DeviceX(pPoints[i].m_dX);
+            piY[i] = DeviceY(pPoints[i].m_dY);
+        }
+    }
+};
+
+/// The map of a grid.
+struct Map
+{
+    Linear Core;
+
+    long DeviceX(double dX) const { return Core.DeviceX(dX); }
+    long DeviceY(double dY) const { return Core.DeviceY(dY); }
+    void ToDevice(const CRDPoint& Point, CRDDevicePoint& DevicePoint) const
+    {
+        DevicePoint.m_iY = DeviceY(Point.m_dY);
+        DevicePoint.m_iX = DeviceX(Point.m_dX);
+    }
+
+    /// The user coordinates of a device point: the inverse without truncation.
+    double UserX(long iX) const { return Core.UserX(iX); }
+    double UserY(long iY) const { return Core.UserY(iY); }
+
+    /// Visit(pPoints, iFirst, iCount) for the vertices from iFirst on, where Core maps them.
+    template <class Function>
+    void ForEachBlock(const CRDPoint* pPoints, std::size_t iCount, Function&& Visit) const
+    {
+        Visit(pPoints, std::size_t(0), iCount);
+    }
+
+    /// Maps iCount vertices into piX and piY, with the results of DeviceX and DeviceY.
+    void MapBlock(const CRDPoint* pPoints, std::size_t iCount, long* piX, long* piY) const
+    {
+        ForEachBlock(pPoints, iCount, [&](const CRDPoint* pBlock, std::size_t iFirst, std::size_t iSize) {
+            Core.MapBlock(pBlock, iSize, piX + iFirst, piY + iFirst);
+        });
+    }
 };
 
 } // namespace Mapping

@@ -32,6 +32,12 @@ public:
                      Grid.m_dUserOriginY, Grid.m_dScaleY, Grid.m_dDeviceHeight, Grid.m_dDeviceOriginY,
                      static_cast<double>(iSpanY)},
                     iSpanY};
+        // A log axis maps from the viewport itself: the members hold the linear map's origin and scale.
+        const CRDLinearGridPrivate& Private = *Grid.d;
+        if (Private.m_eScaleX == eRDScaleLog10)
+            Map.SetLog10X(Grid.m_ViewPortLeftBottom.m_dX, Grid.m_ViewPortRightTop.m_dX, Grid.m_dScaleFactorX);
+        if (Private.m_eScaleY == eRDScaleLog10)
+            Map.SetLog10Y(Grid.m_ViewPortLeftBottom.m_dY, Grid.m_ViewPortRightTop.m_dY, Grid.m_dScaleFactorY);
         return Map;
     }
     static Mapping::Frame FrameOf(const CRDLinearGrid& Grid)
@@ -43,6 +49,11 @@ public:
     {
         return {Grid.m_iDotWidth, Grid.m_iCrossHalfSize, Grid.m_iCrossWidth, Grid.m_iSquareHalfSize,
                 Grid.m_iSquareWidth};
+    }
+    static void SetScales(CRDLinearGrid& Grid, ERDScale eScaleX, ERDScale eScaleY)
+    {
+        Grid.d->m_eScaleX = eScaleX;
+        Grid.d->m_eScaleY = eScaleY;
     }
 
     // Marker pens are kept between calls: a QPen allocates, and lines draw one marker per vertex.
@@ -61,6 +72,9 @@ public:
         }
         return m_Pens[iSlot];
     }
+
+    ERDScale m_eScaleX = eRDScaleLinear;
+    ERDScale m_eScaleY = eRDScaleLinear;
 
 private:
     QPen m_Pens[3];
@@ -82,6 +96,11 @@ Mapping::Frame Grids::FrameOf(const CRDLinearGrid& Grid)
 Painting::MarkerShape Grids::MarkerShapeOf(const CRDLinearGrid& Grid)
 {
     return CRDLinearGridPrivate::MarkerShapeOf(Grid);
+}
+
+void Grids::SetScales(CRDLinearGrid& Grid, ERDScale eScaleX, ERDScale eScaleY)
+{
+    CRDLinearGridPrivate::SetScales(Grid, eScaleX, eScaleY);
 }
 
 CRDLinearGrid::CRDLinearGrid(CRDPoint& PointA, CRDPoint& PointB, QString strXAxisTitle, QString strYAxisTitle,

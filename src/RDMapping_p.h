@@ -1,4 +1,4 @@
-// Mapping: user coordinates to device pixels and back, with one kernel for every path.
+// Mapping: user coordinates to device pixels and back, in each axis's scale, with one kernel for every path.
 #ifndef RDMAPPING_P_H
 #define RDMAPPING_P_H
 
@@ -8,7 +8,9 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstddef>
+#include <limits>
 
 #if defined(__x86_64__) && defined(__SSE2__)
 #include <emmintrin.h>
@@ -139,13 +141,41 @@ struct Linear : Kernel<double>
     }
 };
 
-/// The map of a grid.
+/// The map of a grid: linear in each axis's own space. A log10 axis maps the log10 of its values,
+/// and of its viewport's bounds; a value at or below 0 has no position there, nor has any value
+/// where a bound is at or below 0. A time axis is linear in seconds.
 struct Map
 {
-    Linear Core;
+    Linear Core; ///< in the axes' own spaces
+    bool bLogX = false;
+    bool bLogY = false;
 
-    long DeviceX(double dX) const { return Core.DeviceX(dX); }
-    long DeviceY(double dY) const { return Core.DeviceY(dY); }
+    /// A value in the space of a log10 axis: NaN, which no device position comes from, at or below 0.
+    static double Log10(double dValue)
+    {
+        return dValue > 0.0 ? std::log10(dValue) : std::numeric_limits<double>::quiet_NaN();
+    }
+
+    /// Makes x a log10 axis over the viewport from dLow to dHigh, with the grid's scale factor.
+    void SetLog10X(double dLow, double dHigh, double dFactor)
+    {
+        bLogX = true;
+        Core.vUserOriginX = Log10(dLow);
+        Core.vScaleX = dFactor / std::fabs(Log10(dHigh) - Core.vUserOriginX);
+    }
+    void SetLog10Y(double dLow, double dHigh, double dFactor)
+    {
+        bLogY = true;
+        Core.vUserOriginY = Log10(dLow);
+        Core.vScaleY = dFactor / std::fabs(Log10(dHigh) - Core.vUserOriginY);
+    }
+
+    bool IsLinear() const { return !bLogX && !bLogY; }
+    double SpaceX(double dX) const { return bLogX ? Log10(dX) : dX; }
+    double SpaceY(double dY) const { return bLogY ? Log10(dY) : dY; }
+
+    long DeviceX(double dX) const { return Core.DeviceX(SpaceX(dX)); }
+    long DeviceY(double dY) const { return Core.DeviceY(SpaceY(dY)); }
     void ToDevice(const CRDPoint& Point, CRDDevicePoint& DevicePoint) const
     {
         DevicePoint.m_iY = DeviceY(Point.m_dY);
@@ -153,14 +183,39 @@ struct Map
     }
 
     /// The user coordinates of a device point: the inverse without truncation.
-    double UserX(long iX) const { return Core.UserX(iX); }
-    double UserY(long iY) const { return Core.UserY(iY); }
+    double UserX(long iX) const
+    {
+        const double dX = Core.UserX(iX);
+        return bLogX ? std::pow(10.0, dX) : dX;
+    }
+    double UserY(long iY) const
+    {
+        const double dY = Core.UserY(iY);
+        return bLogY ? std::pow(10.0, dY) : dY;
+    }
 
-    /// Visit(pPoints, iFirst, iCount) for the vertices from iFirst on, where Core maps them.
+    /// Vertices handed to Core at a time where an axis is not linear.
+    static constexpr std::size_t c_iBlock = 256;
+
+    /// Visit(pPoints, iFirst, iCount) for the vertices from iFirst on, in the axes' own spaces, where
+    /// Core maps them: all at once where both axes are linear, else a block at a time, each value
+    /// taken into its axis's space by the one function that DeviceX and DeviceY use.
     template <class Function>
     void ForEachBlock(const CRDPoint* pPoints, std::size_t iCount, Function&& Visit) const
     {
-        Visit(pPoints, std::size_t(0), iCount);
+        if (IsLinear()) {
+            Visit(pPoints, std::size_t(0), iCount);
+            return;
+        }
+        CRDPoint aBlock[c_iBlock];
+        for (std::size_t iFirst = 0; iFirst < iCount; iFirst += c_iBlock) {
+            const std::size_t iSize = std::min(c_iBlock, iCount - iFirst);
+            for (std::size_t k = 0; k < iSize; ++k) {
+                aBlock[k].m_dX = SpaceX(pPoints[iFirst + k].m_dX);
+                aBlock[k].m_dY = SpaceY(pPoints[iFirst + k].m_dY);
+            }
+            Visit(static_cast<const CRDPoint*>(aBlock), iFirst, iSize);
+        }
     }
 
     /// Maps iCount vertices into piX and piY, with the results of DeviceX and DeviceY.

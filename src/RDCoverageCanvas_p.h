@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <utility>
@@ -86,6 +87,43 @@ constexpr int c_iAllowed = 2;
 } // namespace Cells
 
 enum Side { Right = 0, Left = 1 };
+
+/// The cells of a thread's canvases. They are kept from line to line, all clear (a canvas clears
+/// only what its line wrote, and a line that needs them once tends to need them again), but given
+/// back after an unusually large frame, such as an export far larger than the screen: once the
+/// canvases of two windows of lines in a row needed less than a quarter of them.
+class KeptCells
+{
+public:
+    static constexpr int c_iWindow = 64;             // canvases
+    static constexpr std::size_t c_iSmall = 1 << 20; // cells always worth keeping (2 MB)
+
+    /// iCells clear cells.
+    Cell* Take(std::size_t iCells)
+    {
+        if (m_vecCells.size() < iCells)
+            m_vecCells.assign(iCells, 0);
+        m_iLargest = std::max(m_iLargest, iCells);
+        if (++m_iTaken == c_iWindow) {
+            const std::size_t iNeeded = std::max(m_iLargest, m_iLargestBefore);
+            if (m_vecCells.size() > c_iSmall && m_vecCells.size() / 4 > iNeeded)
+                std::vector<Cell>(std::max(iNeeded, c_iSmall), 0).swap(m_vecCells);
+            m_iLargestBefore = m_iLargest;
+            m_iLargest = 0;
+            m_iTaken = 0;
+        }
+        return m_vecCells.data();
+    }
+
+    /// The cells kept.
+    std::size_t Kept() const { return m_vecCells.capacity(); }
+
+private:
+    std::vector<Cell> m_vecCells;
+    std::size_t m_iLargest = 0;       // taken at once in this window
+    std::size_t m_iLargestBefore = 0; // in the one before
+    int m_iTaken = 0;                 // canvases in this window
+};
 
 // Per pixel of a line, how often the short segments blend it. The blends are then written into
 // the painter's image where it may be written directly, or drawn as images, one blend per pixel and
@@ -274,14 +312,10 @@ private:
         return m_pCells[iColumn * m_iHeight + iRow];
     }
 
-    // The cells are kept per thread, and only what a line wrote is cleared: a line that needs them
-    // once tends to need them again.
     void Allocate()
     {
-        thread_local std::vector<Cell> vecCells;
-        if (vecCells.size() < Index(m_iWidth * m_iHeight))
-            vecCells.assign(Index(m_iWidth * m_iHeight), 0);
-        m_pCells = vecCells.data();
+        thread_local KeptCells s_Cells;
+        m_pCells = s_Cells.Take(Index(m_iWidth * m_iHeight));
         m_vecTiles.assign(Index(((m_iWidth - 1) >> m_iTileShift) + 1), {m_iHeight, -1});
         BuildLayers();
     }

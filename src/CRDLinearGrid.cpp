@@ -26,20 +26,35 @@ class CRDLinearGridPrivate
 public:
     static Mapping::Map MapOf(const CRDLinearGrid& Grid)
     {
+        return Grid.d->HasLogAxis() ? LogMapOf(Grid) : LinearMapOf(Grid);
+    }
+    static Mapping::Map LinearMapOf(const CRDLinearGrid& Grid)
+    {
         const long iSpanY = Numeric::IntSpan(Grid.m_DeviceLeftTop.m_iY, Grid.m_DeviceRightBottom.m_iY);
         Mapping::Map Map;
         Map.Core = {{Grid.m_dUserOriginX, Grid.m_dScaleX, Grid.m_dDeviceWidth, Grid.m_dDeviceOriginX,
                      Grid.m_dUserOriginY, Grid.m_dScaleY, Grid.m_dDeviceHeight, Grid.m_dDeviceOriginY,
                      static_cast<double>(iSpanY)},
                     iSpanY};
-        // A log axis maps from the viewport itself: the members hold the linear map's origin and scale.
-        const CRDLinearGridPrivate& Private = *Grid.d;
-        if (Private.m_eScaleX == eRDScaleLog10)
+        return Map;
+    }
+    // A log axis maps from the viewport itself: the members hold the linear map's origin and scale.
+    // Out of line, so that a conversion on linear axes saves no registers for the calls of log10.
+    static __attribute__((noinline)) Mapping::Map LogMapOf(const CRDLinearGrid& Grid)
+    {
+        Mapping::Map Map = LinearMapOf(Grid);
+        if (Grid.d->m_eScaleX == eRDScaleLog10)
             Map.SetLog10X(Grid.m_ViewPortLeftBottom.m_dX, Grid.m_ViewPortRightTop.m_dX, Grid.m_dScaleFactorX);
-        if (Private.m_eScaleY == eRDScaleLog10)
+        if (Grid.d->m_eScaleY == eRDScaleLog10)
             Map.SetLog10Y(Grid.m_ViewPortLeftBottom.m_dY, Grid.m_ViewPortRightTop.m_dY, Grid.m_dScaleFactorY);
         return Map;
     }
+    static __attribute__((noinline)) void ToDeviceOnLogAxes(const CRDLinearGrid& Grid, const CRDPoint& Point,
+                                                            CRDDevicePoint& DevicePoint)
+    {
+        LogMapOf(Grid).ToDevice(Point, DevicePoint);
+    }
+    bool HasLogAxis() const { return m_eScaleX == eRDScaleLog10 || m_eScaleY == eRDScaleLog10; }
     static Mapping::Frame FrameOf(const CRDLinearGrid& Grid)
     {
         return {Grid.m_DeviceLeftTop.m_iX, Grid.m_DeviceLeftTop.m_iY, Grid.m_DeviceRightBottom.m_iX,
@@ -173,7 +188,11 @@ CRDPoint CRDLinearGrid::GetViewPortRightTop() const
 
 void CRDLinearGrid::MapToDevice(const CRDPoint& Point, CRDDevicePoint& DevicePoint) const
 {
-    Grids::MapOf(*this).ToDevice(Point, DevicePoint);
+    // Apart, so that the map of linear axes is seen linear where it is used.
+    if (d->HasLogAxis())
+        CRDLinearGridPrivate::ToDeviceOnLogAxes(*this, Point, DevicePoint);
+    else
+        CRDLinearGridPrivate::LinearMapOf(*this).ToDevice(Point, DevicePoint);
 }
 
 bool CRDLinearGrid::ConvertPointToDevicePoint(CRDPoint& UserPoint, CRDDevicePoint& DevicePoint)

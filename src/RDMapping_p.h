@@ -201,7 +201,8 @@ struct Map
     /// Core maps them: all at once where both axes are linear, else a block at a time, each value
     /// taken into its axis's space by the one function that DeviceX and DeviceY use.
     template <class Function>
-    void ForEachBlock(const CRDPoint* pPoints, std::size_t iCount, Function&& Visit) const
+    __attribute__((always_inline)) void ForEachBlock(const CRDPoint* pPoints, std::size_t iCount,
+                                                     Function&& Visit) const
     {
         if (IsLinear()) {
             Visit(pPoints, std::size_t(0), iCount);

@@ -195,60 +195,66 @@ RunInside(const InsideMapper& Mapper, const CRDPoint* pPoints, std::size_t i, st
 ///   on that lie inside, as RunInside does: segments with both ends inside, unclipped, after the
 ///   first one, the bulk of a line.
 template <class SinkType>
-void ForEachSegment(const Mapping::Map& Map, const Mapping::Frame& Device, QPainter& Painter,
+void ForEachSegment(const Mapping::Map& Map, const Mapping::Frame& Frame, QPainter& Painter,
                     const CRDDecoratedLine& Line, SinkType& Sink)
 {
     const std::size_t iCount = Line.m_vecPoints.size();
     if (iCount < 2)
         return;
-    const Mapping::Linear& Core = Map.Core;
+    // Copies, which no store of the walk can reach: through references, the outside tests would load
+    // the rectangle again after every vertex.
+    const Mapping::Linear Core = Map.Core;
+    const Mapping::Frame Device = Frame;
     // Where no edge is the failure value, a point inside has a position, and a segment with both
     // ends inside is one that ClipLine would accept unchanged.
     const bool bInsideHasPosition = Device.iL != Numeric::c_iInvalidDevice && Device.iT != Numeric::c_iInvalidDevice;
     bool bLabelPending = !Line.m_strName.isEmpty();
     const InsideMapper Mapper(Core, Device);
     long iPrevX = 0, iPrevY = 0;
-    Map.ForEachBlock(
-        Line.m_vecPoints.data(), iCount, [&](const CRDPoint* pPoints, std::size_t iFirst, std::size_t iBlock) {
-            std::size_t i = 0;
-            if (iFirst == 0) {
-                iPrevX = Core.DeviceX(pPoints[0].m_dX);
-                iPrevY = Core.DeviceY(pPoints[0].m_dY);
-                i = 1;
+    // Inlined, as ForEachBlock is: reached through a pointer, its captures would live in memory.
+    const auto walk = [&](const CRDPoint* pPoints, std::size_t iFirst, std::size_t iBlock)
+        __attribute__((always_inline))
+    {
+        std::size_t i = 0;
+        if (iFirst == 0) {
+            iPrevX = Core.DeviceX(pPoints[0].m_dX);
+            iPrevY = Core.DeviceY(pPoints[0].m_dY);
+            i = 1;
+        }
+        while (i < iBlock) {
+            if (!bLabelPending && bInsideHasPosition && Clipping::OutCode(Device, iPrevX, iPrevY) == 0) {
+                i = Sink.InsideRun(Mapper, pPoints, i, iBlock, iPrevX, iPrevY);
+                if (i == iBlock)
+                    break;
             }
-            while (i < iBlock) {
-                if (!bLabelPending && bInsideHasPosition && Clipping::OutCode(Device, iPrevX, iPrevY) == 0) {
-                    i = Sink.InsideRun(Mapper, pPoints, i, iBlock, iPrevX, iPrevY);
-                    if (i == iBlock)
-                        break;
-                }
-                const long iX = Core.DeviceX(pPoints[i].m_dX), iY = Core.DeviceY(pPoints[i].m_dY);
-                ++i;
-                const unsigned uCode = Clipping::OutCode(Device, iX, iY);
-                const unsigned uPrevCode = Clipping::OutCode(Device, iPrevX, iPrevY);
-                Segment Piece{iPrevX, iPrevY, iX, iY, true};
-                // The label goes where clipping put the start, before fitting to the painter range.
-                CRDDevicePoint LabelAt(iPrevX, iPrevY);
-                iPrevX = iX;
-                iPrevY = iY;
-                // Both ends beyond one edge: ClipLine's first test, without the call.
-                if (uPrevCode & uCode)
+            const long iX = Core.DeviceX(pPoints[i].m_dX), iY = Core.DeviceY(pPoints[i].m_dY);
+            ++i;
+            const unsigned uCode = Clipping::OutCode(Device, iX, iY);
+            const unsigned uPrevCode = Clipping::OutCode(Device, iPrevX, iPrevY);
+            Segment Piece{iPrevX, iPrevY, iX, iY, true};
+            // The label goes where clipping put the start, before fitting to the painter range.
+            CRDDevicePoint LabelAt(iPrevX, iPrevY);
+            iPrevX = iX;
+            iPrevY = iY;
+            // Both ends beyond one edge: ClipLine's first test, without the call.
+            if (uPrevCode & uCode)
+                continue;
+            if ((uPrevCode | uCode) != 0 || !bInsideHasPosition) {
+                CRDDevicePoint Q(iX, iY);
+                if (!Clipping::ClipLine(Device, LabelAt, Q))
                     continue;
-                if ((uPrevCode | uCode) != 0 || !bInsideHasPosition) {
-                    CRDDevicePoint Q(iX, iY);
-                    if (!Clipping::ClipLine(Device, LabelAt, Q))
-                        continue;
-                    Piece = {LabelAt.m_iX, LabelAt.m_iY, Q.m_iX, Q.m_iY, false};
-                    if (!Numeric::FitToPaintRange(Piece.iX1, Piece.iY1, Piece.iX2, Piece.iY2))
-                        continue;
-                }
-                Sink.Draw(Piece, bLabelPending);
-                if (bLabelPending) {
-                    Painting::DrawLineLabel(Painter, Line.m_strName, LabelAt);
-                    bLabelPending = false;
-                }
+                Piece = {LabelAt.m_iX, LabelAt.m_iY, Q.m_iX, Q.m_iY, false};
+                if (!Numeric::FitToPaintRange(Piece.iX1, Piece.iY1, Piece.iX2, Piece.iY2))
+                    continue;
             }
-        });
+            Sink.Draw(Piece, bLabelPending);
+            if (bLabelPending) {
+                Painting::DrawLineLabel(Painter, Line.m_strName, LabelAt);
+                bLabelPending = false;
+            }
+        }
+    };
+    Map.ForEachBlock(Line.m_vecPoints.data(), iCount, walk);
 }
 
 } // namespace Segments

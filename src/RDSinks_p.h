@@ -255,6 +255,8 @@ private:
         __attribute__((always_inline)) void Rows(long iY, const std::int32_t* piRows)
         {
             iSegments += 4;
+            // Unrolled whatever else the loop around holds in registers: these rows are the bulk of a line.
+#pragma GCC unroll 4
             for (int k = 0; k < 4; ++k) {
                 const long iNext = piRows[k];
                 if (iNext != iY)

@@ -231,7 +231,6 @@ void ForEachSegment(const Mapping::Map& Map, const Mapping::Frame& Frame, QPaint
             ++i;
             const unsigned uCode = Clipping::OutCode(Device, iX, iY);
             const unsigned uPrevCode = Clipping::OutCode(Device, iPrevX, iPrevY);
-            Segment Piece{iPrevX, iPrevY, iX, iY, true};
             // The label goes where clipping put the start, before fitting to the painter range.
             CRDDevicePoint LabelAt(iPrevX, iPrevY);
             iPrevX = iX;
@@ -239,6 +238,7 @@ void ForEachSegment(const Mapping::Map& Map, const Mapping::Frame& Frame, QPaint
             // Both ends beyond one edge: ClipLine's first test, without the call.
             if (uPrevCode & uCode)
                 continue;
+            Segment Piece{LabelAt.m_iX, LabelAt.m_iY, iX, iY, true};
             if ((uPrevCode | uCode) != 0 || !bInsideHasPosition) {
                 CRDDevicePoint Q(iX, iY);
                 if (!Clipping::ClipLine(Device, LabelAt, Q))

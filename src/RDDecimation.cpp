@@ -102,7 +102,8 @@ void DrawMarkers(QPainter& Painter, const CRDDecoratedLine& Line, const Mapping:
 
     bool bPenSet = false;
     long iRunX = 0, iRunY = 0, iRun = 0;
-    const auto drawRun = [&] {
+    const auto drawRun = [&]() __attribute__((always_inline))
+    {
         const long iTimes = std::min<long>(iRun, iRepeatLimit);
         if (pMarker && Clear.Contains(iRunX, iRunY)) {
             const QPointF At(static_cast<double>(iRunX - iReach), static_cast<double>(iRunY - iReach));

@@ -222,6 +222,17 @@ struct Map
     /// Maps iCount vertices into piX and piY, with the results of DeviceX and DeviceY.
     void MapBlock(const CRDPoint* pPoints, std::size_t iCount, long* piX, long* piY) const
     {
+        if (IsLinear())
+            Core.MapBlock(pPoints, iCount, piX, piY);
+        else
+            MapBlockInSpace(pPoints, iCount, piX, piY);
+    }
+
+private:
+    // Out of line, so that the loops of linear axes that call MapBlock keep their registers.
+    __attribute__((noinline)) void MapBlockInSpace(const CRDPoint* pPoints, std::size_t iCount, long* piX,
+                                                   long* piY) const
+    {
         ForEachBlock(pPoints, iCount, [&](const CRDPoint* pBlock, std::size_t iFirst, std::size_t iSize) {
             Core.MapBlock(pBlock, iSize, piX + iFirst, piY + iFirst);
         });

@@ -141,6 +141,41 @@ private slots:
         const Kind screen = kind == Matrix ? Matrix : BoxGridPlot;
         QCOMPARE(Raster(*Scene(kind, true).widget, true), Raster(*Scene(screen, true).widget, false));
     }
+
+    // Rendered into an image of pixel ratio 1.5, a widget paints through a stand-in device of its own
+    // size with the ratio in the painter's transform: the label of a line that starts in the right
+    // third still shows its last letter.
+    void scaledLabel_data()
+    {
+        columns<Kind>("kind");
+        QTest::newRow("box grid") << BoxGridPlot;
+        QTest::newRow("decimating grid") << DecimatingPlot;
+    }
+    void scaledLabel()
+    {
+        const auto [kind] = fetch<Kind>("kind");
+        Scene scene(kind);
+        std::vector<CRDPoint> points{CRDPoint(7, -1.4), CRDPoint(10, -1.4)};
+        static_cast<CResultDisplay&>(*scene.widget)
+            .AddLine(points, c_ColorGreen, eRDLineSolid, eRDPointNone, QStringLiteral("dense"));
+        QImage image(scene.widget->size() * 1.5, QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(1.5);
+        image.fill(Qt::white);
+        scene.widget->render(&image);
+
+        CRDDevicePoint start;
+        scene.grid->ConvertPointToDevicePoint(points[0], start);
+        const QFontMetrics metrics(scene.widget->font());
+        const int left = int(start.m_iX) + metrics.height() + 5, top = int(start.m_iY) - 5 - metrics.height();
+        const QRect lastLetter(
+            QPoint(left + metrics.horizontalAdvance(QStringLiteral("dens")), top),
+            QPoint(left + metrics.horizontalAdvance(QStringLiteral("dense")), top + metrics.height()));
+        int green = 0;
+        for (int x = int(lastLetter.left() * 1.5); x < int(lastLetter.right() * 1.5); ++x)
+            for (int y = int(lastLetter.top() * 1.5); y < int(lastLetter.bottom() * 1.5); ++y)
+                green += qGreen(image.pixel(x, y)) - qRed(image.pixel(x, y)) > 100;
+        QVERIFY(green > 0);
+    }
 };
 
 QTEST_MAIN(tst_VectorOutput)

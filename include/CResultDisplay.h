@@ -82,6 +82,8 @@ public:
     static long s_iPointIndex;
 
 protected:
+    // Internals: derived classes may use them; they are no part of the API reference.
+    /// \cond internal
     /// Hands gesture events to gestureEvent while a gesture feature is on.
     bool event(QEvent* pEvent) override;
     /// With eRDFeatureRubberBandZoom on, starts the rubber band at the pressed pixel (a position
@@ -120,6 +122,7 @@ protected:
     std::map<long, CRDDecoratedPoint> m_mapPoints; ///< The points by id.
     std::map<long, CRDDecoratedLine> m_mapLines;   ///< The lines by id.
     long m_iMarginPercent;                         ///< The margin per started hundred pixels of width (10).
+    /// \endcond
 
 private:
     std::unique_ptr<CResultDisplayPrivate> const d; ///< Bookkeeping of removals made while painting.

@@ -10,6 +10,7 @@ else()
   set(RD_DEBIAN_LIBDIR lib)
 endif()
 rd_install(${RD_DEBIAN_LIBDIR} DebianRuntime DebianDevelopment EXCLUDE_FROM_ALL)
+
 string(TOLOWER "${RD_PACKAGE_NAME}" rd_deb_stem)
 if(RD_NAME_SUFFIX)
   set(rd_deb_runtime lib${rd_deb_stem}-${PROJECT_VERSION_MAJOR})   # libresultdisplay-qt6-1

@@ -155,8 +155,9 @@ struct Snapshot
 {
     bool bPixels = false;
     Key Of;
-    QImage Pixels; ///< the widget's device pixels
-    QRegion Valid; ///< painted by frames of this key, in the pixels' coordinates
+    QRect Covered; ///< what Pixels holds: the widget's device pixels that lay in the image
+    QImage Pixels;
+    QRegion Valid; ///< painted by frames of this key, in the widget's device pixels
     bool bReplayed = false;
     int iUnused = 0; ///< snapshots in a row replaced without a replay
     bool bLast = false;
@@ -281,6 +282,7 @@ private:
         Key.eDirection = m_Painter.layoutDirection();
         Key.DeviceSize = Aligned.size();
         // What this paint may write, in the widget's own device pixels.
+        m_Covered = (Aligned & m_pImage->rect()).translated(-m_Origin);
         const QRegion System = pEngine->systemClip();
         m_Paint = (System.isEmpty() ? QRegion(Aligned) : System & Aligned) & m_pImage->rect();
         m_Paint.translate(-m_Origin);
@@ -292,14 +294,16 @@ private:
     void ReadUnder()
     {
         const QRect Aligned(m_Origin, m_Key.Painter.DeviceSize);
-        const QRect Image = m_pImage->rect();
+        const QRect Inside = m_Covered.translated(m_Origin);
         const auto readRow = [&](int iY) {
-            for (int iX = Aligned.left(); iX <= Aligned.right(); ++iX)
-                m_Key.vecUnder.push_back(Image.contains(iX, iY) ? m_pImage->pixel(iX, iY) : 0);
+            if (iY >= Inside.top() && iY <= Inside.bottom())
+                for (int iX = Inside.left(); iX <= Inside.right(); ++iX)
+                    m_Key.vecUnder.push_back(m_pImage->pixel(iX, iY));
         };
         const auto readColumn = [&](int iX) {
-            for (int iY = Aligned.top(); iY <= Aligned.bottom(); ++iY)
-                m_Key.vecUnder.push_back(Image.contains(iX, iY) ? m_pImage->pixel(iX, iY) : 0);
+            if (iX >= Inside.left() && iX <= Inside.right())
+                for (int iY = Inside.top(); iY <= Inside.bottom(); ++iY)
+                    m_Key.vecUnder.push_back(m_pImage->pixel(iX, iY));
         };
         if (m_Area.left() != Aligned.left())
             readColumn(Aligned.left());
@@ -329,12 +333,13 @@ private:
         const long iImageStride = m_pImage->bytesPerLine();
         uchar* const puPixels = const_cast<uchar*>(m_Store.Pixels.constBits());
         const long iPixelStride = m_Store.Pixels.bytesPerLine();
+        const QPoint Stored = m_Store.Covered.topLeft();
         for (const QRect& Rect : m_Paint) {
             const std::size_t iBytes = static_cast<std::size_t>(Rect.width()) * 4;
             for (int iY = Rect.top(); iY <= Rect.bottom(); ++iY) {
                 uchar* const puAtImage = puImage + (iY + m_Origin.y()) * iImageStride
                                          + (Rect.left() + m_Origin.x()) * 4;
-                uchar* const puAtPixels = puPixels + iY * iPixelStride + Rect.left() * 4;
+                uchar* const puAtPixels = puPixels + (iY - Stored.y()) * iPixelStride + (Rect.left() - Stored.x()) * 4;
                 if (bToImage)
                     std::memcpy(puAtImage, puAtPixels, iBytes);
                 else
@@ -357,7 +362,7 @@ private:
         if (!m_bLabelsAsked)
             return;
         Snapshot& Store = m_Store;
-        if (Store.bPixels && Store.Of == m_Key) {
+        if (Store.bPixels && Store.Of == m_Key && Store.Covered.contains(m_Paint.boundingRect())) {
             CopyRects(false);
             Store.Valid = ClipFree() ? Store.Valid + m_Paint : m_Paint;
             return;
@@ -373,9 +378,9 @@ private:
         }
         if (bRepeat)
             Store.iUnused = 0;
-        const QSize Size = m_Key.Painter.DeviceSize;
-        if (Store.Pixels.size() != Size || Store.Pixels.format() != m_pImage->format())
-            Store.Pixels = QImage(Size, m_pImage->format());
+        if (Store.Pixels.size() != m_Covered.size() || Store.Pixels.format() != m_pImage->format())
+            Store.Pixels = QImage(m_Covered.size(), m_pImage->format());
+        Store.Covered = m_Covered;
         Store.Of = m_Key;
         Store.Valid = QRegion();
         Store.bPixels = true;
@@ -400,6 +405,7 @@ private:
     QImage* m_pImage = nullptr;
     QRectF m_Area;   ///< the widget in device pixels
     QPoint m_Origin; ///< its first whole device pixel in the image
+    QRect m_Covered; ///< its device pixels that lie in the image, in the widget's device pixels
     QRegion m_Paint; ///< what this paint writes, in the widget's device pixels
     bool m_bOpen = false;
     bool m_bLabelsAsked = false;

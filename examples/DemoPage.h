@@ -18,6 +18,7 @@ public:
 };
 
 DemoPage* CreatePlotPage(QWidget* pParent, QStatusBar* pStatusBar);
+DemoPage* CreateLivePage(QWidget* pParent, QStatusBar* pStatusBar);
 DemoPage* CreateMatrixPage(QWidget* pParent, QStatusBar* pStatusBar);
 DemoPage* CreateLargePlotPage(QWidget* pParent, QStatusBar* pStatusBar);
 

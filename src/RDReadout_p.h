@@ -213,16 +213,19 @@ struct Box
     QRect Painted(const Hit& Picked) const
     {
         const QPoint At(Numeric::NarrowToInt(Picked.At.m_iX), Numeric::NarrowToInt(Picked.At.m_iY));
-        return Frame.adjusted(-1, -1, 1, 1) | QRect(At - QPoint(7, 7), QSize(15, 15));
+        return Frame.adjusted(-1, -1, 1, 1) | QRect(At - QPoint(8, 8), QSize(17, 17));
     }
 
     void Draw(QPainter& Painter, const Hit& Picked, const QColor& Background, const QColor& Text) const
     {
         Painter.save();
-        Painter.setPen(Painting::FlatPen(Picked.Color, 1.5));
         Painter.setBrush(Qt::NoBrush);
         const QPointF At(static_cast<double>(Numeric::NarrowToInt(Picked.At.m_iX)) + 0.5,
                          static_cast<double>(Numeric::NarrowToInt(Picked.At.m_iY)) + 0.5);
+        // Edged in the background colour, so that the ring shows on a dense line of its own colour.
+        Painter.setPen(Painting::FlatPen(Background, 4.0));
+        Painter.drawEllipse(At, 5.0, 5.0);
+        Painter.setPen(Painting::FlatPen(Picked.Color, 1.5));
         Painter.drawEllipse(At, 5.0, 5.0);
         Painter.setPen(Painting::FlatPen(Picked.Color, 1.0));
         Painter.setBrush(QBrush(Background));

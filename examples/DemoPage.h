@@ -3,7 +3,9 @@
 #define DEMOPAGE_H
 
 #include <QDir>
+#include <QPushButton>
 #include <QStringList>
+#include <QTimer>
 #include <QWidget>
 
 class QStatusBar;
@@ -16,6 +18,20 @@ public:
     /// Renders this page's screenshots as PNG files into the directory; returns their absolute paths.
     virtual QStringList SaveScreenshots(const QDir& Directory) = 0;
 };
+
+/// A checkable "Pause" button, child of pParent, that stops the timer while it is down.
+inline QPushButton* PauseButton(QTimer& Timer, QWidget* pParent)
+{
+    auto* pPause = new QPushButton(QStringLiteral("Pause"), pParent);
+    pPause->setCheckable(true);
+    QObject::connect(pPause, &QPushButton::toggled, pParent, [&Timer](bool bPaused) {
+        if (bPaused)
+            Timer.stop();
+        else
+            Timer.start();
+    });
+    return pPause;
+}
 
 DemoPage* CreatePlotPage(QWidget* pParent, QStatusBar* pStatusBar);
 DemoPage* CreateLivePage(QWidget* pParent, QStatusBar* pStatusBar);

@@ -115,17 +115,8 @@ public:
             m_pDisplay->FitViewPortToData();
             m_pDisplay->update();
         });
-        auto* pPause = new QPushButton(QStringLiteral("Pause"), this);
-        pPause->setCheckable(true);
-        connect(pPause, &QPushButton::toggled, this, [this](bool bPaused) {
-            if (bPaused)
-                m_Timer.stop();
-            else
-                m_Timer.start();
-        });
-        auto* pSave = new QPushButton(QStringLiteral("Save as…"), this);
-        connect(pSave, &QPushButton::clicked, this,
-                [this, pStatusBar] { SaveWidgetAs(*m_pDisplay, QStringLiteral("live.svg"), pStatusBar); });
+        QPushButton* const pPause = PauseButton(m_Timer, this);
+        QPushButton* const pSave = SaveAsButton(*m_pDisplay, QStringLiteral("live.svg"), pStatusBar, this);
         auto* pHint = new QLabel(QStringLiteral("Drag to zoom, drag with the middle button to pan; the wheel zooms "
                                                 "at the mouse (Ctrl: time only, Shift: values only)."),
                                  this);

@@ -126,6 +126,19 @@ public:
 
     void Changed() { ++iContent; }
 
+    // The line an edit goes to now: null for an id that names no line (bKnown false) and while painting,
+    // when the edit waits for the end of the paint.
+    template <class MakeEdit>
+    CRDDecoratedLine* Editable(long iId, bool& bKnown, MakeEdit make)
+    {
+        CRDDecoratedLine* const pLine = Line(iId);
+        bKnown = pLine != nullptr;
+        if (!pLine || !Painting())
+            return pLine;
+        vecEdits.push_back(make());
+        return nullptr;
+    }
+
     void NoteLine(long iId, const std::vector<CRDPoint>& vecPoints)
     {
         mapFacts[iId] = {vecPoints.data(), vecPoints.size(), Readout::SortedInX(vecPoints)};
@@ -323,6 +336,53 @@ public:
             q.update(QRegion(Before) + QRegion(After));
     }
 
+    void Switch(ERDFeature eFeature, bool bOn)
+    {
+        switch (eFeature) {
+        case eRDFeatureRubberBandZoom:
+            q.m_bRubberBandZoom = bOn;
+            break;
+        case eRDFeatureWheelZoom:
+            q.m_bWheelZoom = bOn;
+            break;
+        case eRDFeatureGesture:
+            q.m_bGesture = bOn;
+            break;
+        case eRDFeaturePinch:
+            q.m_bPinch = bOn;
+            break;
+        case eRDFeaturePan:
+            bPan = bOn;
+            break;
+        case eRDFeatureZoomAtCursor:
+            bZoomAtCursor = bOn;
+            break;
+        case eRDFeatureSmoothZoom:
+            bSmoothZoom = bOn;
+            break;
+        case eRDFeatureLegend:
+            if (bLegend != bOn)
+                Changed();
+            bLegend = bOn;
+            break;
+        case eRDFeatureReadout:
+            // Mouse tracking the application switched on stays on.
+            if (bOn && !bReadout && !q.hasMouseTracking()) {
+                q.setMouseTracking(true);
+                bTrackingSet = true;
+            } else if (!bOn && bTrackingSet) {
+                q.setMouseTracking(false);
+                bTrackingSet = false;
+            }
+            bReadout = bOn;
+            if (!bOn)
+                Picked = Readout::Hit();
+            break;
+        default:
+            break;
+        }
+    }
+
     void DrawOverlays(QPainter& Painter)
     {
         if (bLegend) {
@@ -412,13 +472,12 @@ long CResultDisplay::AddPoint(CRDPoint Point, CRDColor Color, ERDPointStyle ePoi
 
 bool CResultDisplay::AppendLinePoints(long iLineIndex, const std::vector<CRDPoint>& vecPoints)
 {
-    CRDDecoratedLine* const pLine = d->Line(iLineIndex);
+    bool bKnown = false;
+    CRDDecoratedLine* const pLine = d->Editable(iLineIndex, bKnown, [&] {
+        return CResultDisplayPrivate::Edit{CResultDisplayPrivate::Edit::Append, iLineIndex, vecPoints, 0};
+    });
     if (!pLine)
-        return false;
-    if (d->Painting()) {
-        d->vecEdits.push_back({CResultDisplayPrivate::Edit::Append, iLineIndex, vecPoints, 0});
-        return true;
-    }
+        return bKnown;
     std::vector<CRDPoint>& vecStored = pLine->m_vecPoints;
     const bool bSorted = d->SortedInX(iLineIndex, vecStored)
                          && (vecStored.empty() || vecPoints.empty() || vecStored.back().m_dX <= vecPoints.front().m_dX)
@@ -431,15 +490,12 @@ bool CResultDisplay::AppendLinePoints(long iLineIndex, const std::vector<CRDPoin
 
 bool CResultDisplay::DropLinePoints(long iLineIndex, long iCount)
 {
-    CRDDecoratedLine* const pLine = d->Line(iLineIndex);
-    if (!pLine)
-        return false;
-    if (iCount <= 0)
-        return true;
-    if (d->Painting()) {
-        d->vecEdits.push_back({CResultDisplayPrivate::Edit::Drop, iLineIndex, {}, iCount});
-        return true;
-    }
+    bool bKnown = false;
+    CRDDecoratedLine* const pLine = d->Editable(iLineIndex, bKnown, [&] {
+        return CResultDisplayPrivate::Edit{CResultDisplayPrivate::Edit::Drop, iLineIndex, {}, iCount};
+    });
+    if (!pLine || iCount <= 0)
+        return bKnown;
     std::size_t& iDropped = d->mapDrops[iLineIndex];
     const std::size_t iLeft = pLine->m_vecPoints.size() > iDropped ? pLine->m_vecPoints.size() - iDropped : 0;
     iDropped += std::min(static_cast<std::size_t>(iCount), iLeft);
@@ -449,13 +505,12 @@ bool CResultDisplay::DropLinePoints(long iLineIndex, long iCount)
 
 bool CResultDisplay::SetLinePoints(long iLineIndex, const std::vector<CRDPoint>& vecPoints)
 {
-    CRDDecoratedLine* const pLine = d->Line(iLineIndex);
+    bool bKnown = false;
+    CRDDecoratedLine* const pLine = d->Editable(iLineIndex, bKnown, [&] {
+        return CResultDisplayPrivate::Edit{CResultDisplayPrivate::Edit::Set, iLineIndex, vecPoints, 0};
+    });
     if (!pLine)
-        return false;
-    if (d->Painting()) {
-        d->vecEdits.push_back({CResultDisplayPrivate::Edit::Set, iLineIndex, vecPoints, 0});
-        return true;
-    }
+        return bKnown;
     // Each point copy-constructed, as AddLine stores them; the line's memory is kept for the new ones.
     pLine->m_vecPoints.clear();
     pLine->m_vecPoints.insert(pLine->m_vecPoints.end(), vecPoints.begin(), vecPoints.end());
@@ -586,82 +641,12 @@ void CResultDisplay::paintEvent(QPaintEvent*)
 
 void CResultDisplay::EnableFeature(ERDFeature eFeature)
 {
-    switch (eFeature) {
-    case eRDFeatureRubberBandZoom:
-        m_bRubberBandZoom = true;
-        break;
-    case eRDFeatureWheelZoom:
-        m_bWheelZoom = true;
-        break;
-    case eRDFeatureGesture:
-        m_bGesture = true;
-        break;
-    case eRDFeaturePinch:
-        m_bPinch = true;
-        break;
-    case eRDFeaturePan:
-        d->bPan = true;
-        break;
-    case eRDFeatureZoomAtCursor:
-        d->bZoomAtCursor = true;
-        break;
-    case eRDFeatureSmoothZoom:
-        d->bSmoothZoom = true;
-        break;
-    case eRDFeatureLegend:
-        d->bLegend = true;
-        d->Changed();
-        break;
-    case eRDFeatureReadout:
-        if (!d->bReadout && !hasMouseTracking()) {
-            setMouseTracking(true);
-            d->bTrackingSet = true;
-        }
-        d->bReadout = true;
-        break;
-    default:
-        break;
-    }
+    d->Switch(eFeature, true);
 }
 
 void CResultDisplay::DisableFeature(ERDFeature eFeature)
 {
-    switch (eFeature) {
-    case eRDFeatureRubberBandZoom:
-        m_bRubberBandZoom = false;
-        break;
-    case eRDFeatureWheelZoom:
-        m_bWheelZoom = false;
-        break;
-    case eRDFeatureGesture:
-        m_bGesture = false;
-        break;
-    case eRDFeaturePinch:
-        m_bPinch = false;
-        break;
-    case eRDFeaturePan:
-        d->bPan = false;
-        break;
-    case eRDFeatureZoomAtCursor:
-        d->bZoomAtCursor = false;
-        break;
-    case eRDFeatureSmoothZoom:
-        d->bSmoothZoom = false;
-        break;
-    case eRDFeatureLegend:
-        d->bLegend = false;
-        d->Changed();
-        break;
-    case eRDFeatureReadout:
-        if (d->bTrackingSet)
-            setMouseTracking(false);
-        d->bTrackingSet = false;
-        d->bReadout = false;
-        d->Picked = Readout::Hit();
-        break;
-    default:
-        break;
-    }
+    d->Switch(eFeature, false);
 }
 
 void CResultDisplay::SetViewPort(CRDPoint LeftBottom, CRDPoint RightTop)

@@ -361,9 +361,9 @@ private slots:
         QTest::newRow("zoom at the cursor without the wheel zoom")
             << without(eRDFeatureWheelZoom, with(eRDFeatureZoomAtCursor, wheel({0, 120}, {20, 60}))) << aboutCursor
             << true << 1;
-        QTest::newRow("smooth: two half notches, as one about the centre")
-            << with(eRDFeatureSmoothZoom, both(wheel({0, 60}), wheel({0, 60}))) << QRectF(0.8, 0.8, 78.4, 78.4) << true
-            << 2;
+        QTest::newRow("smooth without the wheel zoom: two half notches, as one about the centre")
+            << without(eRDFeatureWheelZoom, with(eRDFeatureSmoothZoom, both(wheel({0, 60}), wheel({0, 60}))))
+            << QRectF(0.8, 0.8, 78.4, 78.4) << true << 2;
         QTest::newRow("smooth at the cursor: a touchpad's 30 pixels are a notch")
             << with(eRDFeatureSmoothZoom, with(eRDFeatureZoomAtCursor, wheel({}, {20, 60}, {}, {0, 30}))) << aboutCursor
             << true << 1;

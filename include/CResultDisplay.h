@@ -100,7 +100,8 @@ public:
     void FitViewPortToData();
     /// Moves each edge of the viewport by (dFactor - 1) of its span, inward for dFactor above 1 and
     /// outward below, and repaints. A range that would become empty, crossed, not finite or wider than
-    /// about 4.5e307 stays as it was.
+    /// about 4.5e307 stays as it was. With any of the features from eRDFeaturePan on, zooming out moves
+    /// every edge by at least one representable value, however small the step.
     void ReScaleViewPort(double dFactor);
 
 Q_SIGNALS:

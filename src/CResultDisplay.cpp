@@ -247,12 +247,13 @@ public:
 
     void Pan(const QPoint& To)
     {
-        const QPoint Delta = To - PanFrom;
+        // In long: positions are saturated to +-2^30, and their difference may not fit an int.
+        const long iDX = static_cast<long>(To.x()) - PanFrom.x(), iDY = static_cast<long>(To.y()) - PanFrom.y();
         PanFrom = To;
-        if (Delta.isNull())
+        if (iDX == 0 && iDY == 0)
             return;
         ClaimGrid();
-        if (Show(Viewport::Panned(*q.m_pGrid, Device(), Delta.x(), Delta.y())))
+        if (Show(Viewport::Panned(*q.m_pGrid, Device(), iDX, iDY)))
             q.update();
     }
 

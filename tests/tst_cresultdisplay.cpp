@@ -384,6 +384,10 @@ private slots:
         QTest::newRow("pan, left button with the band off")
             << with(eRDFeaturePan, without(eRDFeatureRubberBandZoom, drag({{40, 40}, {45, 50}, {50, 60}}))) << panned
             << true << 2;
+        // Regression: the difference of two positions saturated to +-2^30 overflowed int.
+        QTest::newRow("pan across 2^31 pixels")
+            << with(eRDFeaturePan, drag({{2e9, -2e9}, {-2e9, 2e9}}, Qt::MiddleButton))
+            << QRectF(2147483648.0, 2147483648.0, 80, 80) << true << 1;
         QTest::newRow("pan on, left button with the band on: the band")
             << with(eRDFeaturePan, drag({{10, 20}, {30, 50}})) << band << true << 1;
         QTest::newRow("FitViewPortToData") << Operation([](Fixture& f) {

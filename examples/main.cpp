@@ -37,8 +37,12 @@ QString ScreenshotArgument(int argc, char** argv)
 int main(int argc, char** argv)
 {
     QString strScreenshotDir = ScreenshotArgument(argc, argv);
-    if (strScreenshotDir.isEmpty() && !HasDisplay())
+    if (strScreenshotDir.isEmpty() && !HasDisplay()) {
         strScreenshotDir = QStringLiteral("screenshots");
+        std::printf("no display found, writing screenshots to %s/\n",
+                    qPrintable(QDir(strScreenshotDir).absolutePath()));
+        std::fflush(stdout);
+    }
     if (!strScreenshotDir.isEmpty() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
@@ -57,8 +61,8 @@ int main(int argc, char** argv)
     window.setWindowTitle(QStringLiteral("ResultDisplay demo"));
     auto* pTabs = new QTabWidget(&window);
     QList<DemoPage*> pages;
-    pages << CreatePlotPage(pTabs, window.statusBar()) << CreateMatrixPage(pTabs, window.statusBar())
-          << CreateLargePlotPage(pTabs, window.statusBar());
+    pages << CreatePlotPage(pTabs, window.statusBar()) << CreateLivePage(pTabs, window.statusBar())
+          << CreateMatrixPage(pTabs, window.statusBar()) << CreateLargePlotPage(pTabs, window.statusBar());
     for (DemoPage* pPage : pages)
         pTabs->addTab(pPage, pPage->windowTitle());
     window.setCentralWidget(pTabs);

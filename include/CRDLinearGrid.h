@@ -53,6 +53,8 @@ public:
     bool DoClipLine(CRDDevicePoint& P, CRDDevicePoint& Q);
 
 protected:
+    // Internals: derived classes may use them; they are no part of the API reference.
+    /// \cond internal
     /// The map of ConvertPointToDevicePoint without its clip test.
     void MapToDevice(const CRDPoint& Point, CRDDevicePoint& DevicePoint) const;
 
@@ -76,6 +78,7 @@ protected:
     long m_iSquareWidth;                ///< Pen width of a square marker in pixels (1).
     double m_dScaleFactorX;             ///< Multiplies the x scale; 1.
     double m_dScaleFactorY;             ///< Multiplies the y scale; 1.
+    /// \endcond
 
 private:
     friend class CRDLinearGridPrivate; // hands the mapping down to the library's drawing

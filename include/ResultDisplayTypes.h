@@ -9,6 +9,9 @@ namespace KelmFramework
 /// The library's signed 64-bit integer, used in the signals of CRDMatrix.
 typedef long TKelmLong;
 
+// Device coordinates, ids and indexes are longs and rely on their 64 bits (LP64: Linux on 64-bit processors).
+static_assert(sizeof(long) == 8, "ResultDisplay needs a 64-bit long");
+
 // The enumerations have a fixed int type: values outside the enumerators are stored, copied and
 // ignored as documented, which is only defined behaviour with a fixed underlying type.
 
@@ -41,7 +44,7 @@ enum ERDFeature : int {
     eRDFeatureSmoothZoom = 6,
     /// A box in a corner shows each named line's colour, style and name; names are then drawn only there.
     eRDFeatureLegend = 7,
-    /// Shows x and y of the vertex nearest the cursor.
+    /// Rings the drawn vertex or point nearest the cursor (within 20 pixels) and shows its x and y.
     eRDFeatureReadout = 8
 };
 

@@ -2,6 +2,7 @@
 #include "CRDDecimatingBoxGrid.h"
 
 #include "RDDecimation_p.h"
+#include "RDFrameCache_p.h"
 #include "RDGrids_p.h"
 
 namespace KelmFramework
@@ -13,6 +14,8 @@ CRDDecimatingBoxGrid::~CRDDecimatingBoxGrid()
 
 void CRDDecimatingBoxGrid::DrawLine(QPainter& Painter, CRDDecoratedLine& Line)
 {
+    if (FrameCache::Frame::Skips(*this, Painter))
+        return;
     if (!Decimation::DrawLine(Painter, Line, Grids::MapOf(*this), Grids::FrameOf(*this), Grids::MarkerShapeOf(*this),
                               m_iLineWidth))
         CRDBoxGridLayout::DrawLine(Painter, Line);

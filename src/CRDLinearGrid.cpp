@@ -2,6 +2,7 @@
 #include "CRDLinearGrid.h"
 
 #include "RDClipping_p.h"
+#include "RDFrameCache_p.h"
 #include "RDGrids_p.h"
 #include "RDMapping_p.h"
 #include "RDNumeric_p.h"
@@ -227,6 +228,8 @@ bool CRDLinearGrid::DoClipLine(CRDDevicePoint& P, CRDDevicePoint& Q)
 
 void CRDLinearGrid::DrawPoint(QPainter& Painter, CRDDecoratedPoint& Point)
 {
+    if (FrameCache::Frame::Skips(*this, Painter))
+        return;
     CRDDevicePoint Device;
     if (!ConvertPointToDevicePoint(Point, Device))
         return;
@@ -238,6 +241,8 @@ void CRDLinearGrid::DrawPoint(QPainter& Painter, CRDDecoratedPoint& Point)
 
 void CRDLinearGrid::DrawLine(QPainter& Painter, CRDDecoratedLine& Line)
 {
+    if (FrameCache::Frame::Skips(*this, Painter))
+        return;
     const Painting::UncuttingClip Clip(Painter);
     Painter.setPen(
         Painting::FlatPen(Line.m_Color, static_cast<double>(m_iLineWidth), Painting::PenStyleOf(Line.m_eLineStyle)));

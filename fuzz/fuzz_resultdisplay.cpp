@@ -456,14 +456,18 @@ void RenderPair(QWidget& Plain, QWidget& Cached, QImage& PlainImage, QImage& Cac
     if (PlainImage == CachedImage)
         return;
     RD_CHECK(!Region.isEmpty() && CachedImage.size() == PlainImage.size());
+    // Given a region beyond the widget, render() leaves the widget's painting unclipped there: only the
+    // widget's own pixels are its picture.
     const qreal dRatio = PlainImage.devicePixelRatio();
-    const QRectF Bounds = Region.boundingRect();
-    const QRect Footprint =
-        QRectF(Bounds.topLeft() * dRatio, Bounds.size() * dRatio).toAlignedRect().adjusted(-1, -1, 1, 1);
+    const auto inDevice = [dRatio](const QRectF& Rect) {
+        return QRectF(Rect.topLeft() * dRatio, Rect.size() * dRatio).toAlignedRect();
+    };
+    const QRect Widget = inDevice(Plain.rect());
+    const QRect Footprint = inDevice((Region & Plain.rect()).boundingRect()).adjusted(-1, -1, 1, 1);
     for (int iY = 0; iY < CachedImage.height(); ++iY)
         for (int iX = 0; iX < CachedImage.width(); ++iX) {
             const QRgb uCached = CachedImage.pixel(iX, iY);
-            if (uCached != PlainImage.pixel(iX, iY))
+            if (uCached != PlainImage.pixel(iX, iY) && Widget.contains(iX, iY))
                 RD_CHECK(Footprint.contains(iX, iY) && uCached == Whole.pixel(iX, iY));
         }
     PlainImage = CachedImage.copy();

@@ -103,32 +103,20 @@ Operation drag(QVector<QPointF> path, Qt::MouseButton button = Qt::LeftButton)
     };
 }
 
-Operation wheel(QPoint angle, QPointF at = QPointF(40, 40), Qt::KeyboardModifiers keys = {}, QPoint pixels = {})
-{
-    return [=](Fixture& f) { f.send(QWheelEvent(at, QPointF(), pixels, angle, {}, keys, Qt::NoScrollPhase, false)); };
-}
-
-Operation without(ERDFeature feature, Operation operation)
+Operation wheel(QPoint angle, QPointF at = QPointF(40, 40), Qt::KeyboardModifiers keys = {}, QPoint pixels = {},
+                int times = 1)
 {
     return [=](Fixture& f) {
-        f.display.DisableFeature(feature);
-        operation(f);
+        for (int i = 0; i < times; ++i)
+            f.send(QWheelEvent(at, QPointF(), pixels, angle, {}, keys, Qt::NoScrollPhase, false));
     };
 }
 
-Operation with(ERDFeature feature, Operation operation)
+Operation with(ERDFeature feature, Operation operation, bool on = true)
 {
     return [=](Fixture& f) {
-        f.display.EnableFeature(feature);
+        on ? f.display.EnableFeature(feature) : f.display.DisableFeature(feature);
         operation(f);
-    };
-}
-
-Operation both(Operation first, Operation second)
-{
-    return [=](Fixture& f) {
-        first(f);
-        second(f);
     };
 }
 
@@ -178,12 +166,16 @@ struct Scene
         display.reset(cached ? new CResultDisplay(&parent, grid.get(), c_ColorWhite)
                              : new Uncached(&parent, grid.get(), c_ColorWhite));
         resize(size);
-        line = display->AddLine(points({{0, 0}, {3, 0.8}, {5, -0.4}, {9, 0.5}}), c_ColorBlue, eRDLineSolid,
-                                eRDPointCross, QStringLiteral("pressure"));
-        point = display->AddPoint(CRDPoint(2, -0.5), c_ColorRed, eRDPointSquare);
+        fill();
         // A hidden widget takes its size on its first paint.
         render();
         image.fill(Qt::yellow);
+    }
+    void fill(const QString& name = QStringLiteral("pressure"))
+    {
+        line = display->AddLine(points({{0, 0}, {3, 0.8}, {5, -0.4}, {9, 0.5}}), c_ColorBlue, eRDLineSolid,
+                                eRDPointCross, name);
+        point = display->AddPoint(CRDPoint(2, -0.5), c_ColorRed, eRDPointSquare);
     }
     void resize(QSize size)
     {
@@ -301,7 +293,6 @@ private slots:
         // A margin of 10 per full 100 pixels of width on every side, then whole cells.
         QTest::newRow("645 x 397, 7 and 6 divisions")
             << QSize(645, 397) << QSize(7, 6) << QRect(QPoint(60, 60), QPoint(585, 336));
-        QTest::newRow("250 x 130") << QSize(250, 130) << QSize(4, 4) << QRect(QPoint(20, 20), QPoint(228, 108));
         QTest::newRow("99 wide: no margin") << QSize(99, 80) << QSize(4, 4) << QRect(QPoint(0, 0), QPoint(96, 80));
         QTest::newRow("lower than twice the margin: below the bottom edge")
             << QSize(1000, 50) << QSize(4, 4) << QRect(QPoint(100, 100), QPoint(900, 248));
@@ -316,8 +307,7 @@ private slots:
     {
         columns<Operation, QRectF, bool, int>("operation", "view", "repainted", "signals");
         const QRectF unchanged(0, 0, 80, 80), band(QPointF(10, 29), QPointF(31, 60));
-        QTest::newRow("AddLine") << Operation([](Fixture& f) { f.addLine("new"); }) << unchanged << false << 0;
-        QTest::newRow("live calls") << Operation([](Fixture& f) {
+        QTest::newRow("AddLine and the live calls") << Operation([](Fixture& f) {
             const long line = f.addLine("new");
             f.display.AppendLinePoints(line, xs({3}));
             f.display.DropLinePoints(line, 1);
@@ -345,11 +335,10 @@ private slots:
             << wheel({240, 0}) << QRectF(1.6, 1.6, 76.8, 76.8) << true << 1;
         QTest::newRow("less than a notch") << wheel({0, -119}) << unchanged << true << 1;
         QTest::newRow("50 notches would leave no span") << wheel({0, 6000}) << unchanged << true << 0;
-        QTest::newRow("wheel switched off") << without(eRDFeatureWheelZoom, wheel({0, 120})) << unchanged << false << 0;
+        QTest::newRow("wheel switched off")
+            << with(eRDFeatureWheelZoom, wheel({0, 120}), false) << unchanged << false << 0;
         // Pixel (20, 60) shows (20, 20): a notch keeps it there and scales the spans by 0.98.
         const QRectF aboutCursor(QPointF(0.4, 0.4), QPointF(78.8, 78.8));
-        QTest::newRow("zoom at the cursor")
-            << with(eRDFeatureZoomAtCursor, wheel({0, 120}, {20, 60})) << aboutCursor << true << 1;
         QTest::newRow("zoom at the cursor, Ctrl: x only")
             << with(eRDFeatureZoomAtCursor, wheel({0, 120}, {20, 60}, Qt::ControlModifier))
             << QRectF(QPointF(0.4, 0), QPointF(78.8, 80)) << true << 1;
@@ -359,10 +348,10 @@ private slots:
         QTest::newRow("zoom at the cursor, less than a notch")
             << with(eRDFeatureZoomAtCursor, wheel({0, 60}, {20, 60})) << unchanged << false << 0;
         QTest::newRow("zoom at the cursor without the wheel zoom")
-            << without(eRDFeatureWheelZoom, with(eRDFeatureZoomAtCursor, wheel({0, 120}, {20, 60}))) << aboutCursor
+            << with(eRDFeatureWheelZoom, with(eRDFeatureZoomAtCursor, wheel({0, 120}, {20, 60})), false) << aboutCursor
             << true << 1;
         QTest::newRow("smooth without the wheel zoom: two half notches, as one about the centre")
-            << without(eRDFeatureWheelZoom, with(eRDFeatureSmoothZoom, both(wheel({0, 60}), wheel({0, 60}))))
+            << with(eRDFeatureWheelZoom, with(eRDFeatureSmoothZoom, wheel({0, 60}, {40, 40}, {}, {}, 2)), false)
             << QRectF(0.8, 0.8, 78.4, 78.4) << true << 2;
         QTest::newRow("smooth at the cursor: a touchpad's 30 pixels are a notch")
             << with(eRDFeatureSmoothZoom, with(eRDFeatureZoomAtCursor, wheel({}, {20, 60}, {}, {0, 30}))) << aboutCursor
@@ -376,25 +365,20 @@ private slots:
             << drag({{10, 20}, {40, 40}, {10, 20}}, Qt::MiddleButton) << QRectF(10, 59, 1, 1) << true << 1;
         QTest::newRow("band without a move") << drag({{10, 20}}) << unchanged << true << 0;
         QTest::newRow("band switched off")
-            << without(eRDFeatureRubberBandZoom, drag({{10, 20}, {30, 50}})) << unchanged << false << 0;
+            << with(eRDFeatureRubberBandZoom, drag({{10, 20}, {30, 50}}), false) << unchanged << false << 0;
         // What lies under the mouse stays under it: 10 right and 20 down in two moves.
         const QRectF panned(-10, 20, 80, 80);
         QTest::newRow("pan, middle button")
             << with(eRDFeaturePan, drag({{40, 40}, {45, 50}, {50, 60}}, Qt::MiddleButton)) << panned << true << 2;
         QTest::newRow("pan, left button with the band off")
-            << with(eRDFeaturePan, without(eRDFeatureRubberBandZoom, drag({{40, 40}, {45, 50}, {50, 60}}))) << panned
-            << true << 2;
+            << with(eRDFeaturePan, with(eRDFeatureRubberBandZoom, drag({{40, 40}, {45, 50}, {50, 60}}), false))
+            << panned << true << 2;
         // Regression: the difference of two positions saturated to +-2^30 overflowed int.
         QTest::newRow("pan across 2^31 pixels")
             << with(eRDFeaturePan, drag({{2e9, -2e9}, {-2e9, 2e9}}, Qt::MiddleButton))
             << QRectF(2147483648.0, 2147483648.0, 80, 80) << true << 1;
         QTest::newRow("pan on, left button with the band on: the band")
             << with(eRDFeaturePan, drag({{10, 20}, {30, 50}})) << band << true << 1;
-        QTest::newRow("FitViewPortToData") << Operation([](Fixture& f) {
-            f.addLine("new");
-            f.display.FitViewPortToData();
-        }) << QRectF(QPointF(17.0 / 18, 17.0 / 18), QPointF(37.0 / 18, 37.0 / 18))
-                                           << false << 1;
         QTest::newRow("zooms keep a view of no span") << Operation([](Fixture& f) {
             f.display.SetViewPort(CRDPoint(5, 5), CRDPoint(5, 5));
             f.display.ReScaleViewPort(0.5);
@@ -446,7 +430,6 @@ private slots:
         };
         QTest::newRow("append") << LiveOperation(append({6, 7})) << true << line("1 2 3 4 5 6 7");
         QTest::newRow("drop two") << LiveOperation(drop(2)) << true << line("3 4 5");
-        QTest::newRow("drop 0") << LiveOperation(drop(0)) << true << line("1 2 3 4 5");
         QTest::newRow("drop -3") << LiveOperation(drop(-3)) << true << line("1 2 3 4 5");
         QTest::newRow("drop more than there are") << LiveOperation(drop(LONG_MAX)) << true << line("");
         QTest::newRow("drops add up") << then(drop(2), drop(2)) << true << line("5");
@@ -454,7 +437,6 @@ private slots:
         QTest::newRow("append, then drop into the appended") << then(append({6, 7}), drop(6)) << true << line("7");
         QTest::newRow("set") << LiveOperation(set({9, 8})) << true << line("9 8");
         QTest::newRow("drop, then set: the drop is gone") << then(drop(2), set({9})) << true << line("9");
-        QTest::newRow("set, then drop") << then(set({9, 10, 11}), drop(1)) << true << line("10 11");
         QTest::newRow("unknown id") << LiveOperation([](CResultDisplay& d, long line) {
             return d.AppendLinePoints(line + 1000, xs({6})) || d.DropLinePoints(-line, 1)
                    || d.SetLinePoints(line + 1000, xs({6}));
@@ -542,11 +524,9 @@ private slots:
     void zoomOutAlwaysWidens_data()
     {
         columns<Operation>("operation");
-        QTest::newRow("the wheel, with pan on") << with(eRDFeaturePan, wheel({0, -120}));
         QTest::newRow("ReScaleViewPort, with the readout on")
             << with(eRDFeatureReadout, Operation([](Fixture& f) { f.display.ReScaleViewPort(0.99); }));
         QTest::newRow("zoom at the cursor") << with(eRDFeatureZoomAtCursor, wheel({0, -120}, {10, 70}));
-        QTest::newRow("smooth, a tenth of a notch") << with(eRDFeatureSmoothZoom, wheel({0, -12}));
     }
     void zoomOutAlwaysWidens()
     {
@@ -583,16 +563,6 @@ private slots:
         row("AppendLinePoints", [](Scene& s) { s.display->AppendLinePoints(s.line, points({{10, -1}})); });
         row("DropLinePoints", [](Scene& s) { s.display->DropLinePoints(s.line, 1); });
         row("SetLinePoints", [](Scene& s) { s.display->SetLinePoints(s.line, points({{1, 1}, {2, 0}})); });
-        row("SetViewPort", [](Scene& s) { s.display->SetViewPort(CRDPoint(1, -1), CRDPoint(9, 1)); });
-        row("SetViewPort from pixels", [](Scene& s) {
-            CRDDevicePoint a(40, 40), b(200, 160);
-            s.display->SetViewPort(a, b);
-        });
-        row(
-            "ResetViewPort", [](Scene& s) { s.display->ResetViewPort(); },
-            [](Scene& s) { s.display->SetViewPort(CRDPoint(1, -1), CRDPoint(9, 1)); });
-        row("ReScaleViewPort", [](Scene& s) { s.display->ReScaleViewPort(1.1); });
-        row("FitViewPortToData", [](Scene& s) { s.display->FitViewPortToData(); });
         row("legend on", [](Scene& s) { s.display->EnableFeature(eRDFeatureLegend); });
         row("resize", [](Scene& s) { s.resize(QSize(310, 190)); });
         row("the grid's SetViewPort", [](Scene& s) {
@@ -616,8 +586,6 @@ private slots:
         row(
             "a change at pixel ratio 1.5, odd size", [](Scene& s) { s.display->DropLinePoints(s.line, 1); }, {}, 1.5,
             QSize(301, 203));
-        row(
-            "a change at pixel ratio 2", [](Scene& s) { s.display->DropLinePoints(s.line, 1); }, {}, 2.0);
         row(
             "decimating grid: a change",
             [](Scene& s) {
@@ -687,9 +655,7 @@ private slots:
         Scene two(1.0, QSize(160, 120));
         two.display.reset(new CResultDisplay(&two.parent, one.grid.get(), c_ColorWhite));
         two.resize(QSize(160, 120));
-        two.display->AddLine(points({{0, 0}, {3, 0.8}, {5, -0.4}, {9, 0.5}}), c_ColorBlue, eRDLineSolid, eRDPointCross,
-                             QStringLiteral("pressure"));
-        two.display->AddPoint(CRDPoint(2, -0.5), c_ColorRed, eRDPointSquare);
+        two.fill();
         for (int round = 0; round < 2; ++round) {
             QCOMPARE(one.render(), aloneOne.render());
             QCOMPARE(two.render(), aloneTwo.render());
@@ -722,9 +688,8 @@ private slots:
         QTest::newRow("legend: the name in the top right corner only") << SceneOperation([](Scene& s) {
             s.display->EnableFeature(eRDFeatureLegend);
         }) << SceneOperation([](Scene& s) {
-            s.display->RemovedLine(s.line);
-            s.display->AddLine(points({{0, 0}, {3, 0.8}, {5, -0.4}, {9, 0.5}}), c_ColorBlue, eRDLineSolid,
-                               eRDPointCross, QString());
+            s.display->ClearAll();
+            s.fill(QString());
         }) << list("pressure") << QRect(140, 30, 131, 70);
         QTest::newRow("readout: the vertex under the mouse")
             << SceneOperation(move({104, 46})) << unchanged << list("pressure|pressure:   x = 3   y = 0.8")
@@ -764,11 +729,7 @@ private slots:
         // The pixels differ only within the overlay's area, and there show the line's colour.
         bool lineColour = false;
         const QRect differs = differing(without.render(), with.render(), &lineColour);
-        QVERIFY2(area.isNull() ? differs.isNull() : area.contains(differs), qPrintable(QStringLiteral("%1,%2 %3x%4")
-                                                                                           .arg(differs.x())
-                                                                                           .arg(differs.y())
-                                                                                           .arg(differs.width())
-                                                                                           .arg(differs.height())));
+        QCOMPARE(area | differs, area);
         QVERIFY(area.isNull() || lineColour || texts.last().startsWith(QLatin1String("x =")));
     }
 

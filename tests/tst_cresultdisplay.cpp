@@ -11,7 +11,6 @@
 
 #include <cmath>
 #include <functional>
-#include <limits>
 
 using namespace KelmFramework;
 
@@ -120,7 +119,7 @@ Operation with(ERDFeature feature, Operation operation, bool on = true)
     };
 }
 
-std::vector<CRDPoint> points(std::initializer_list<QPointF> list)
+std::vector<CRDPoint> points(const QVector<QPointF>& list)
 {
     std::vector<CRDPoint> result;
     for (const QPointF& point : list)
@@ -136,9 +135,7 @@ std::vector<CRDPoint> xs(const std::vector<double>& list)
     return result;
 }
 
-const double qnan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
-
-using LiveOperation = std::function<bool(CResultDisplay&, long line)>;
+const double qnan = qQNaN(), inf = qInf();
 
 // A display over a box grid, painted into an image of its own as a window's backing store would be.
 // A display of a subclass draws every paint: what a first paint shows.
@@ -221,7 +218,6 @@ QRect differing(const QImage& a, const QImage& b, bool* blue = nullptr)
 } // namespace
 
 Q_DECLARE_METATYPE(Operation)
-Q_DECLARE_METATYPE(LiveOperation)
 Q_DECLARE_METATYPE(SceneOperation)
 
 class tst_CResultDisplay : public QObject
@@ -234,7 +230,7 @@ private slots:
     {
         Fixture a, b;
         const long line = a.addLine("a"), point = b.addPoint(0);
-        QCOMPARE(b.addLine("b"), line + 1);
+        QCOMPARE(b.display.AddLine(xs({1}), c_ColorRed, eRDLineSolid, eRDPointNone, QString()), line + 1);
         QCOMPARE(a.addPoint(0), point + 1);
         a.display.ClearAll();
         QCOMPARE(a.addLine("c"), line + 2);
@@ -409,58 +405,55 @@ private slots:
         QCOMPARE(!f.log.isEmpty(), repainted);
     }
 
-    // The live calls keep the line's id, colour, styles and name; each paint sees their sum.
+    // The live calls keep the line's id, colour, styles and name; each paint sees their sum. Each call made
+    // returns 1 or 0; "remove" removes the line, "unknown" turns the calls to an id no line has.
     void liveCalls_data()
     {
-        columns<LiveOperation, bool, QString>("operation", "returned", "drawn");
-        const auto append = [](std::vector<double> x) {
-            return [=](CResultDisplay& d, long line) { return d.AppendLinePoints(line, xs(x)); };
+        columns<QString, QString, QString>("calls", "returned", "drawn");
+        const auto row = [](const char* name, const char* calls, const char* returned, const char* drawn) {
+            QTest::newRow(name) << QString::fromLatin1(calls) << QString::fromLatin1(returned)
+                                << QString::fromLatin1(drawn);
         };
-        const auto drop = [](long count) {
-            return [=](CResultDisplay& d, long line) { return d.DropLinePoints(line, count); };
-        };
-        const auto set = [](std::vector<double> x) {
-            return [=](CResultDisplay& d, long line) { return d.SetLinePoints(line, xs(x)); };
-        };
-        const auto then = [](LiveOperation first, LiveOperation second) -> LiveOperation {
-            return [=](CResultDisplay& d, long line) { return first(d, line) && second(d, line); };
-        };
-        const auto line = [](const char* vertices) {
-            return QStringLiteral("live #ff0000 1 2: ") + QLatin1String(vertices);
-        };
-        QTest::newRow("append") << LiveOperation(append({6, 7})) << true << line("1 2 3 4 5 6 7");
-        QTest::newRow("drop two") << LiveOperation(drop(2)) << true << line("3 4 5");
-        QTest::newRow("drop -3") << LiveOperation(drop(-3)) << true << line("1 2 3 4 5");
-        QTest::newRow("drop more than there are") << LiveOperation(drop(LONG_MAX)) << true << line("");
-        QTest::newRow("drops add up") << then(drop(2), drop(2)) << true << line("5");
-        QTest::newRow("drop past what is left, then append") << then(drop(9), append({6})) << true << line("6");
-        QTest::newRow("append, then drop into the appended") << then(append({6, 7}), drop(6)) << true << line("7");
-        QTest::newRow("set") << LiveOperation(set({9, 8})) << true << line("9 8");
-        QTest::newRow("drop, then set: the drop is gone") << then(drop(2), set({9})) << true << line("9");
-        QTest::newRow("unknown id") << LiveOperation([](CResultDisplay& d, long line) {
-            return d.AppendLinePoints(line + 1000, xs({6})) || d.DropLinePoints(-line, 1)
-                   || d.SetLinePoints(line + 1000, xs({6}));
-        }) << false << line("1 2 3 4 5");
-        QTest::newRow("a removed line") << LiveOperation([](CResultDisplay& d, long line) {
-            d.DropLinePoints(line, 1);
-            d.RemovedLine(line);
-            return d.AppendLinePoints(line, xs({6})) || d.DropLinePoints(line, 1) || d.SetLinePoints(line, xs({6}));
-        }) << false << QString();
-        QTest::newRow("const AddLine") << LiveOperation([](CResultDisplay& d, long line) {
-            d.RemovedLine(line);
-            const std::vector<CRDPoint> constant = xs({8, 9});
-            return d.AddLine(constant, c_ColorBlue, eRDLineDashDotted, eRDPointDot, QStringLiteral("const")) > line;
-        }) << true << QStringLiteral("const #0000ff 2 1: 8 9");
+        row("append", "append 6 7", "1", "1 2 3 4 5 6 7");
+        row("drop two", "drop 2", "1", "3 4 5");
+        row("drop -3", "drop -3", "1", "1 2 3 4 5");
+        row("drop more than there are", "drop 9223372036854775807", "1", "");
+        row("drops add up", "drop 2|drop 2", "11", "5");
+        row("drop past what is left, then append", "drop 9|append 6", "11", "6");
+        row("append, then drop into the appended", "append 6 7|drop 6", "11", "7");
+        row("set", "set 9 8", "1", "9 8");
+        row("drop, then set: the drop is gone", "drop 2|set 9", "11", "9");
+        row("unknown id", "unknown|append 6|drop 1|set 6", "000", "1 2 3 4 5");
+        row("a removed line", "drop 1|remove|append 6|drop 1|set 6", "1000", "");
     }
     void liveCalls()
     {
-        const auto [operation, returned, drawn] = fetch<LiveOperation, bool, QString>("operation", "returned", "drawn");
+        const auto [calls, returned, drawn] = fetch<QString, QString, QString>("calls", "returned", "drawn");
         Fixture f;
-        const long line = f.display.AddLine(xs({1, 2, 3, 4, 5}), c_ColorRed, eRDLineDotted, eRDPointCross,
-                                            QStringLiteral("live"));
-        QCOMPARE(operation(f.display, line), returned);
+        long line = f.display.AddLine(xs({1, 2, 3, 4, 5}), c_ColorRed, eRDLineDotted, eRDPointCross,
+                                      QStringLiteral("live"));
+        QString results;
+        for (const QString& call : calls.split(QLatin1Char('|'))) {
+            QStringList words = call.split(QLatin1Char(' '));
+            const QString verb = words.takeFirst();
+            std::vector<double> values;
+            for (const QString& word : words)
+                values.push_back(word.toDouble());
+            if (verb == QLatin1String("unknown")) {
+                line += 1000;
+            } else if (verb == QLatin1String("remove")) {
+                f.display.RemovedLine(line);
+            } else {
+                const bool made = verb == QLatin1String("append") ? f.display.AppendLinePoints(line, xs(values))
+                                  : verb == QLatin1String("drop") ? f.display.DropLinePoints(line, words[0].toLong())
+                                                                  : f.display.SetLinePoints(line, xs(values));
+                results += QLatin1Char(made ? '1' : '0');
+            }
+        }
+        QCOMPARE(results, returned);
         f.painted();
-        QCOMPARE(f.vertices.join(QLatin1Char('|')), drawn);
+        const bool removed = calls.contains(QLatin1String("remove"));
+        QCOMPARE(f.vertices, removed ? QStringList() : QStringList(QStringLiteral("live #ff0000 1 2: ") + drawn));
     }
 
     // Edits made while the line is drawn wait for the end of the paint: the line drawn does not move.
@@ -504,9 +497,7 @@ private slots:
     {
         const auto [input, view] = fetch<QVector<QPointF>, QRectF>("points", "view");
         Fixture f;
-        std::vector<CRDPoint> vertices;
-        for (const QPointF& point : input)
-            vertices.emplace_back(point.x(), point.y());
+        const std::vector<CRDPoint> vertices = points(input);
         // The first two vertices are points of their own, the rest a line, whose first vertex goes.
         const std::size_t single = std::min<std::size_t>(2, vertices.size());
         for (std::size_t i = 0; i < single; ++i)
@@ -546,12 +537,12 @@ private slots:
     // its grid the next paint shows exactly what a first paint shows.
     void repaintCache_data()
     {
-        columns<SceneOperation, SceneOperation, qreal, QSize, bool>("prepare", "operation", "ratio", "size",
-                                                                    "decimating");
+        // Other pixel ratios: partialRepaints.
+        columns<SceneOperation, SceneOperation, bool>("prepare", "operation", "decimating");
         const SceneOperation none = [](Scene&) {};
-        const auto row = [&](const char* name, SceneOperation operation, SceneOperation prepare = {}, qreal ratio = 1.0,
-                             QSize size = QSize(300, 200), bool decimating = false) {
-            QTest::newRow(name) << (prepare ? prepare : none) << operation << ratio << size << decimating;
+        const auto row = [&](const char* name, SceneOperation operation, SceneOperation prepare = {},
+                             bool decimating = false) {
+            QTest::newRow(name) << (prepare ? prepare : none) << operation << decimating;
         };
         row("AddLine", [](Scene& s) {
             s.display->AddLine(points({{1, 1}, {8, -1}}), c_ColorRed, eRDLineSolid, eRDPointNone, QString());
@@ -560,7 +551,8 @@ private slots:
         row("RemovedLine", [](Scene& s) { s.display->RemovedLine(s.line); });
         row("RemovedPoint", [](Scene& s) { s.display->RemovedPoint(s.point); });
         row("ClearAll", [](Scene& s) { s.display->ClearAll(); });
-        row("AppendLinePoints", [](Scene& s) { s.display->AppendLinePoints(s.line, points({{10, -1}})); });
+        const SceneOperation append = [](Scene& s) { s.display->AppendLinePoints(s.line, points({{10, -1}})); };
+        row("AppendLinePoints", append);
         row("DropLinePoints", [](Scene& s) { s.display->DropLinePoints(s.line, 1); });
         row("SetLinePoints", [](Scene& s) { s.display->SetLinePoints(s.line, points({{1, 1}, {2, 0}})); });
         row("legend on", [](Scene& s) { s.display->EnableFeature(eRDFeatureLegend); });
@@ -583,22 +575,13 @@ private slots:
         row("the callback's name: numeric labels",
             [](Scene& s) { s.callback.m_strName = QStringLiteral("CRDBoxGridLayout"); });
         row("the display's font", [](Scene& s) { s.display->setFont(QFont(s.display->font().family(), 15)); });
-        row(
-            "a change at pixel ratio 1.5, odd size", [](Scene& s) { s.display->DropLinePoints(s.line, 1); }, {}, 1.5,
-            QSize(301, 203));
-        row(
-            "decimating grid: a change",
-            [](Scene& s) {
-                s.display->AppendLinePoints(s.line, points({{10, 1}}));
-            },
-            {}, 1.0, QSize(300, 200), true);
+        row("decimating grid: AppendLinePoints", append, {}, true);
     }
     void repaintCache()
     {
-        const auto [prepare, operation, ratio, size, decimating] =
-            fetch<SceneOperation, SceneOperation, qreal, QSize, bool>("prepare", "operation", "ratio", "size",
-                                                                      "decimating");
-        Scene cached(ratio, size, true, decimating), plain(ratio, size, false, decimating);
+        const auto [prepare, operation,
+                    decimating] = fetch<SceneOperation, SceneOperation, bool>("prepare", "operation", "decimating");
+        Scene cached(1.0, QSize(300, 200), true, decimating), plain(1.0, QSize(300, 200), false, decimating);
         prepare(cached);
         const QImage first = cached.render();
         QCOMPARE(cached.render(), first);
@@ -694,12 +677,13 @@ private slots:
         QTest::newRow("readout: the vertex under the mouse")
             << SceneOperation(move({104, 46})) << unchanged << list("pressure|pressure:   x = 3   y = 0.8")
             << QRect(0, 0, 300, 53);
+        const SceneOperation shuffled = [](Scene& s) {
+            s.display->SetLinePoints(s.line, points({{9, 0.5}, {5, -0.4}, {0, 0}, {3, 0.8}}));
+        };
         QTest::newRow("readout: the nearest vertex of a line in any order") << SceneOperation([=](Scene& s) {
-            s.display->SetLinePoints(s.line, points({{9, 0.5}, {5, -0.4}, {0, 0}, {3, 0.8}}));
+            shuffled(s);
             move({99, 41})(s);
-        }) << SceneOperation([](Scene& s) {
-            s.display->SetLinePoints(s.line, points({{9, 0.5}, {5, -0.4}, {0, 0}, {3, 0.8}}));
-        }) << list("pressure|pressure:   x = 3   y = 0.8") << QRect(0, 0, 300, 53);
+        }) << shuffled << list("pressure|pressure:   x = 3   y = 0.8") << QRect(0, 0, 300, 53);
         QTest::newRow("readout: a single point") << SceneOperation(move({80, 133})) << unchanged
                                                  << list("pressure|x = 2   y = -0.5") << QRect(0, 95, 300, 48);
         QTest::newRow("readout: nothing within 20 pixels")

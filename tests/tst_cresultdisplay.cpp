@@ -318,8 +318,10 @@ private slots:
         }) << QRectF(QPointF(10, 30), QPointF(30, 60)) << false << 1;
         QTest::newRow("ResetViewPort after other views") << Operation([](Fixture& f) {
             f.display.SetViewPort(CRDPoint(1, 1), CRDPoint(2, 2));
+            f.addLine("new");
+            f.display.FitViewPortToData();
             f.display.ResetViewPort();
-        }) << unchanged << false << 2;
+        }) << unchanged << false << 3;
         QTest::newRow("the grid's own SetViewPort: no signal") << Operation([](Fixture& f) {
             CRDPoint a(1, 1), b(2, 2);
             f.SetViewPort(a, b);

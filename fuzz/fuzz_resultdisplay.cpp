@@ -446,16 +446,13 @@ struct Twin
 void RenderPair(QWidget& Plain, QWidget& Cached, QImage& PlainImage, QImage& CachedImage, const QRegion& Region)
 {
     const QPoint At = Region.boundingRect().topLeft();
-    QImage Whole;
-    if (!Region.isEmpty()) {
-        Whole = PlainImage.copy();
-        WithinBudget([&] { Plain.render(&Whole); });
-    }
+    QImage Whole = PlainImage.copy();
     WithinBudget([&] { Plain.render(&PlainImage, At, Region); });
     WithinBudget([&] { Cached.render(&CachedImage, At, Region); });
     if (PlainImage == CachedImage)
         return;
     RD_CHECK(!Region.isEmpty() && CachedImage.size() == PlainImage.size());
+    WithinBudget([&] { Plain.render(&Whole); });
     // Given a region beyond the widget, render() leaves the widget's painting unclipped there: only the
     // widget's own pixels are its picture.
     const qreal dRatio = PlainImage.devicePixelRatio();

@@ -511,6 +511,89 @@ private:
     std::vector<long> m_vecKept;   // full cells of a box drawn early
 };
 
+/// A line's short segments at a scale in quarters, blended in order straight into the painter's
+/// image from their shapes. A pixel found to be the line's colour is left alone from then on (4. at
+/// the top): per device column, the rows known so form one interval, which a dense line's band fills
+/// and its segments then mostly skip whole.
+class PhaseCanvas
+{
+public:
+    /// Where must write its image directly.
+    PhaseCanvas(const Target& Where, const QColor& Color)
+        : m_Writable(Where.DeviceWritable),
+          m_uColor(Color.rgb() | 0xff000000u),
+          m_puBits(reinterpret_cast<QRgb*>(const_cast<uchar*>(Where.pImage->constBits()))),
+          m_iStride(static_cast<long>(Where.pImage->bytesPerLine() / sizeof(QRgb)))
+    {
+        thread_local std::vector<std::pair<long, long>> s_vecKnown;
+        s_vecKnown.assign(static_cast<std::size_t>(m_Writable.Width() + 1), {LONG_MAX, LONG_MIN});
+        m_pKnown = s_vecKnown.data();
+        for (int iCoverage = 0; iCoverage < 256; ++iCoverage)
+            m_auSources[static_cast<std::size_t>(iCoverage)] = qPremultiply(
+                qRgba(qRed(m_uColor), qGreen(m_uColor), qBlue(m_uColor), iCoverage));
+    }
+
+    PhaseCanvas(const PhaseCanvas&) = delete;
+    PhaseCanvas& operator=(const PhaseCanvas&) = delete;
+
+    /// The device pixels that may be written.
+    const Frame& Writable() const { return m_Writable; }
+
+    /// Blends a segment of this shape whose start lies in device pixel (iX, iY); its pixels must be
+    /// writable.
+    __attribute__((always_inline)) void Blend(long iX, long iY, const PhaseShape& Shape)
+    {
+        for (const PhaseShape::Run& Run : Shape.vecRuns) {
+            const long iColumn = iX + Run.iX - m_Writable.iL;
+            std::pair<long, long>& Known = m_pKnown[iColumn];
+            const long iFirst = iY + Run.iY, iLast = iFirst + Run.iRows - 1;
+            if (iFirst >= Known.first && iLast <= Known.second)
+                continue;
+            BlendRun(iColumn, Known, iFirst, iLast, Shape.vecCoverage.data() + Run.iFirst);
+        }
+    }
+
+private:
+    __attribute__((noinline)) void BlendRun(long iColumn, std::pair<long, long>& Known, long iFirst, long iLast,
+                                            const std::uint8_t* puCoverage)
+    {
+        QRgb* const puColumn = m_puBits + iColumn + m_Writable.iL;
+        const auto blend = [&](long iFrom, long iTo) {
+            for (long iRow = iFrom; iRow <= iTo; ++iRow) {
+                QRgb& uPixel = puColumn[iRow * m_iStride];
+                uPixel = SourceOver(uPixel, m_auSources[puCoverage[iRow - iFirst]]);
+            }
+        };
+        if (Known.first > Known.second) {
+            blend(iFirst, iLast);
+            for (long iRow = iFirst; iRow <= iLast; ++iRow) {
+                if (puColumn[iRow * m_iStride] == m_uColor) {
+                    Known = {iRow, iRow};
+                    break;
+                }
+            }
+            if (Known.first > Known.second)
+                return;
+        } else {
+            if (iFirst < Known.first)
+                blend(iFirst, std::min(iLast, Known.first - 1));
+            if (iLast > Known.second)
+                blend(std::max(iFirst, Known.second + 1), iLast);
+        }
+        while (Known.first > m_Writable.iT && puColumn[(Known.first - 1) * m_iStride] == m_uColor)
+            --Known.first;
+        while (Known.second < m_Writable.iB && puColumn[(Known.second + 1) * m_iStride] == m_uColor)
+            ++Known.second;
+    }
+
+    const Frame m_Writable;
+    const QRgb m_uColor;
+    QRgb* const m_puBits;
+    const long m_iStride;
+    std::pair<long, long>* m_pKnown = nullptr; // per device column, the rows known to hold the colour
+    std::array<QRgb, 256> m_auSources{};       // the colour at each coverage, premultiplied
+};
+
 } // namespace Decimation
 } // namespace KelmFramework
 

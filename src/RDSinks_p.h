@@ -45,6 +45,8 @@ public:
             Draw();
     }
 
+    bool IsEmpty() const { return m_vecLines.empty(); }
+
     void Draw()
     {
         if (!m_vecLines.empty())
@@ -472,6 +474,93 @@ private:
     }
 
     std::vector<std::pair<long, long>>& m_vecAcross; // (row, column) of segments one pixel across
+};
+
+// A scale in quarters, a solid line: short segments blended from their shapes into the image as they
+// come, the others queued for the painter, each kind drawn in order after the other.
+class PhaseSink
+{
+public:
+    PhaseSink(const Target& Where, LineBatch& Others, PhaseCanvas& Canvas)
+        : m_Others(Others),
+          m_Canvas(Canvas),
+          m_Shapes(PhaseShapesFor(Where.iQuarters)),
+          m_iQuarters(Where.iQuarters),
+          m_iQuarterX(Where.iQuarterX),
+          m_iQuarterY(Where.iQuarterY)
+    {
+    }
+
+    void Draw(const Segments::Segment& Piece, bool bPaintNow)
+    {
+        if (!bPaintNow && Piece.bInside)
+            Segment(Piece.iX1, Piece.iY1, Piece.iX2, Piece.iY2);
+        else
+            m_Others.Add(Piece.iX1, Piece.iY1, Piece.iX2, Piece.iY2);
+        if (bPaintNow)
+            m_Others.Draw();
+    }
+
+    std::size_t InsideRun(const Segments::InsideMapper& Mapper, const CRDPoint* pPoints, std::size_t i,
+                          std::size_t iCount, long& iPrevX, long& iPrevY)
+    {
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+        if (Mapper.HasQuads())
+            return InsideRunQuads(Mapper, pPoints, i, iCount, iPrevX, iPrevY);
+#endif
+        return Segments::RunInside(
+            Mapper, pPoints, i, iCount, iPrevX,
+            iPrevY, [this](long iX1, long iY1, long iX2, long iY2) __attribute__((always_inline)) {
+                Segment(iX1, iY1, iX2, iY2);
+            });
+    }
+
+private:
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+    __attribute__((target("avx2"), flatten)) std::size_t InsideRunQuads(const Segments::InsideMapper& Mapper,
+                                                                        const CRDPoint* pPoints, std::size_t i,
+                                                                        std::size_t iCount, long& iPrevX, long& iPrevY)
+    {
+        return Segments::RunInside<true>(
+            Mapper, pPoints, i, iCount, iPrevX,
+            iPrevY, [this](long iX1, long iY1, long iX2, long iY2) __attribute__((always_inline)) {
+                Segment(iX1, iY1, iX2, iY2);
+            });
+    }
+#endif
+
+    __attribute__((always_inline)) void Segment(long iX1, long iY1, long iX2, long iY2)
+    {
+        const long iDX = iX2 - iX1, iDY = iY2 - iY1;
+        if (!m_bExact && std::abs(iDX) <= c_iMaxShape && std::abs(iDY) <= c_iMaxShape) {
+            const long iQX = m_iQuarters * iX1 + m_iQuarterX, iQY = m_iQuarters * iY1 + m_iQuarterY;
+            const long iX = iQX >> 2, iY = iQY >> 2;
+            const PhaseShape& Shape = m_Shapes.Of(static_cast<int>(iQX & 3), static_cast<int>(iQY & 3), iDX, iDY);
+            const Frame& Box = Shape.Bounds;
+            const Frame& Writable = m_Canvas.Writable();
+            if (iX + Box.iL >= Writable.iL && iX + Box.iR <= Writable.iR && iY + Box.iT >= Writable.iT
+                && iY + Box.iB <= Writable.iB) {
+                if (!m_Others.IsEmpty()) {
+                    m_Others.Draw();
+                    if (++m_iFlushes > 4096 && 4 * m_iFlushes > m_iBlended)
+                        m_bExact = true; // drawing the rest costs less than interleaving calls to the painter
+                }
+                ++m_iBlended;
+                m_Canvas.Blend(iX, iY, Shape);
+                return;
+            }
+        }
+        m_Others.Add(iX1, iY1, iX2, iY2);
+    }
+
+    LineBatch& m_Others;
+    PhaseCanvas& m_Canvas;
+    PhaseShapes& m_Shapes;
+    const long m_iQuarters;
+    const long m_iQuarterX, m_iQuarterY;
+    long m_iBlended = 0;
+    long m_iFlushes = 0;   // batches of the painter drawn between blends
+    bool m_bExact = false; // every segment goes to the painter
 };
 
 } // namespace Decimation

@@ -539,6 +539,16 @@ public:
     /// The device pixels that may be written.
     const Frame& Writable() const { return m_Writable; }
 
+    /// The rows known to hold the colour in every device column from iFirst to iLast, which must be
+    /// writable; first above second where there are none.
+    std::pair<long, long> KnownIn(long iFirst, long iLast) const
+    {
+        std::pair<long, long> Rows{LONG_MIN, LONG_MAX};
+        for (long iColumn = iFirst - m_Writable.iL; iColumn <= iLast - m_Writable.iL; ++iColumn)
+            Rows = {std::max(Rows.first, m_pKnown[iColumn].first), std::min(Rows.second, m_pKnown[iColumn].second)};
+        return Rows;
+    }
+
     /// Blends a segment of this shape whose start lies in device pixel (iX, iY); its pixels must be
     /// writable.
     __attribute__((always_inline)) void Blend(long iX, long iY, const PhaseShape& Shape)

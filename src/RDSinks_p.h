@@ -489,6 +489,9 @@ public:
           m_iQuarterX(Where.iQuarterX),
           m_iQuarterY(Where.iQuarterY)
     {
+        for (int iPhase = 0; iPhase < 16; ++iPhase)
+            if (m_Shapes.Of(iPhase % 4, iPhase / 4, 0, 0).vecRuns.empty())
+                m_uEmptyPoints |= 1u << iPhase;
     }
 
     void Draw(const Segments::Segment& Piece, bool bPaintNow)
@@ -532,8 +535,14 @@ private:
     __attribute__((always_inline)) void Segment(long iX1, long iY1, long iX2, long iY2)
     {
         const long iDX = iX2 - iX1, iDY = iY2 - iY1;
+        const long iQX = m_iQuarters * iX1 + m_iQuarterX, iQY = m_iQuarters * iY1 + m_iQuarterY;
+        // The bulk of a dense line: within the known rows of the open column, or of no length.
+        if (iDX == 0 && !m_bExact) {
+            if (iDY == 0 ? (m_uEmptyPoints >> ((iQY & 3) * 4 + (iQX & 3))) & 1u
+                         : iX1 == m_iOpenX && std::min(iY1, iY2) >= m_iOpenLow && std::max(iY1, iY2) <= m_iOpenHigh)
+                return;
+        }
         if (!m_bExact && std::abs(iDX) <= c_iMaxShape && std::abs(iDY) <= c_iMaxShape) {
-            const long iQX = m_iQuarters * iX1 + m_iQuarterX, iQY = m_iQuarters * iY1 + m_iQuarterY;
             const long iX = iQX >> 2, iY = iQY >> 2;
             const PhaseShape& Shape = m_Shapes.Of(static_cast<int>(iQX & 3), static_cast<int>(iQY & 3), iDX, iDY);
             const Frame& Box = Shape.Bounds;
@@ -547,10 +556,26 @@ private:
                 }
                 ++m_iBlended;
                 m_Canvas.Blend(iX, iY, Shape);
+                if (iDX == 0 && iDY != 0)
+                    Open(iX1, iX + Box.iL, iX + Box.iR);
                 return;
             }
         }
         m_Others.Add(iX1, iY1, iX2, iY2);
+    }
+
+    // Column iX, whose vertical segments light device columns iFirst to iLast: the rows between
+    // which any of them lights only known pixels, a row to spare at either end.
+    __attribute__((noinline)) void Open(long iX, long iFirst, long iLast)
+    {
+        const std::pair<long, long> Rows = m_Canvas.KnownIn(iFirst, iLast);
+        m_iOpenX = iX;
+        m_iOpenLow = 0;
+        m_iOpenHigh = -1;
+        if (Rows.first > Rows.second)
+            return;
+        m_iOpenLow = Numeric::FloorDiv(4 * (Rows.first + 1) - m_iQuarterY + m_iQuarters - 1, m_iQuarters);
+        m_iOpenHigh = Numeric::FloorDiv(4 * (Rows.second - 1) - m_iQuarterY, m_iQuarters);
     }
 
     LineBatch& m_Others;
@@ -558,6 +583,8 @@ private:
     PhaseShapes& m_Shapes;
     const long m_iQuarters;
     const long m_iQuarterX, m_iQuarterY;
+    unsigned m_uEmptyPoints = 0; // bit 4 y + x: a segment of no length starting at phase (x, y) lights nothing
+    long m_iOpenX = LONG_MIN, m_iOpenLow = 0, m_iOpenHigh = -1;
     long m_iBlended = 0;
     long m_iFlushes = 0;   // batches of the painter drawn between blends
     bool m_bExact = false; // every segment goes to the painter

@@ -50,8 +50,17 @@ namespace Decimation
 // Markers follow all segments in both drawings, from images whose layers give the engine's own marker on any
 // background (checked as each is built). At an even pixel ratio a counted segment covers whole device pixels:
 // each pixel it lights is C whatever the order or count, and the others go to the painter in order.
+// At any other ratio in quarters (1.25, 1.5, 3, ...) a one-pixel pen is wider than a device pixel and lands on
+// sub-pixel phases: no few coverages describe a pixel, so nothing is counted. The short segments of a solid line
+// are blended one by one in the line's order from shapes measured against the engine per phase (PhaseShapes),
+// with its coverage and rounding, and the others go to the painter in between: the pixels are the engine's,
+// but for one shortcut (PhaseCanvas):
+//  5. Known pixels. A pixel that holds C exactly takes no further blend of the line. A blend of C at coverage a
+//     leaves a channel p less than 1 + |p - C| (255 - a) / 255 from C: the exact drawing's pixel, within 2 of
+//     ours (C) when we stop, stays within 2 of C.
+// Patterned and wider pens take the exact drawing there: the engine's dash ends move with a segment's position.
 // tst_coveragecanvas holds counted blends against the engine's; the differential test and the fuzzer hold whole
-// drawings to the bound.
+// drawings to the bound at every ratio.
 
 // Blends at about a half after which a channel is within a step of the colour (2. above).
 constexpr int c_iSaturation = 8;
@@ -512,7 +521,7 @@ private:
 };
 
 /// A line's short segments at a scale in quarters, blended in order straight into the painter's
-/// image from their shapes. A pixel found to be the line's colour is left alone from then on (4. at
+/// image from their shapes. A pixel found to be the line's colour is left alone from then on (5. at
 /// the top): per device column, the rows known so form one interval, which a dense line's band fills
 /// and its segments then mostly skip whole.
 class PhaseCanvas

@@ -541,6 +541,8 @@ private:
             if (iDY == 0 ? (m_uEmptyPoints >> ((iQY & 3) * 4 + (iQX & 3))) & 1u
                          : iX1 == m_iOpenX && std::min(iY1, iY2) >= m_iOpenLow && std::max(iY1, iY2) <= m_iOpenHigh)
                 return;
+            if (std::abs(iDY) > c_iMaxShape && Tall(iX1, iY1, iY2))
+                return;
         }
         if (!m_bExact && std::abs(iDX) <= c_iMaxShape && std::abs(iDY) <= c_iMaxShape) {
             const long iX = iQX >> 2, iY = iQY >> 2;
@@ -549,12 +551,7 @@ private:
             const Frame& Writable = m_Canvas.Writable();
             if (iX + Box.iL >= Writable.iL && iX + Box.iR <= Writable.iR && iY + Box.iT >= Writable.iT
                 && iY + Box.iB <= Writable.iB) {
-                if (!m_Others.IsEmpty()) {
-                    m_Others.Draw();
-                    if (++m_iFlushes > 4096 && 4 * m_iFlushes > m_iBlended)
-                        m_bExact = true; // drawing the rest costs less than interleaving calls to the painter
-                }
-                ++m_iBlended;
+                BeforeBlend();
                 m_Canvas.Blend(iX, iY, Shape);
                 if (iDX == 0 && iDY != 0)
                     Open(iX1, iX + Box.iL, iX + Box.iR);
@@ -562,6 +559,47 @@ private:
             }
         }
         m_Others.Add(iX1, iY1, iX2, iY2);
+    }
+
+    // The painter's segments so far go first.
+    void BeforeBlend()
+    {
+        ++m_iBlended;
+        if (m_Others.IsEmpty())
+            return;
+        m_Others.Draw();
+        if (++m_iFlushes > 4096 && 4 * m_iFlushes > m_iBlended)
+            m_bExact = true; // drawing the rest costs less than interleaving calls to the painter
+    }
+
+    // A vertical segment longer than a shape, in pieces that meet on a device row's edge: the
+    // engine covers the rows of each piece as it covers them in the whole. False where it may
+    // light pixels that are not writable.
+    __attribute__((noinline)) bool Tall(long iX, long iY1, long iY2)
+    {
+        const long iQX = m_iQuarters * iX + m_iQuarterX, iDevX = iQX >> 2;
+        const long iReach = m_iQuarters / 4 + 2; // the pen's half width and its antialiasing, and more
+        const long iTop = Numeric::FloorDiv(m_iQuarters * std::min(iY1, iY2) + m_iQuarterY, 4) - 2;
+        const long iBottom = Numeric::FloorDiv(m_iQuarters * std::max(iY1, iY2) + m_iQuarterY, 4) + 2;
+        const Frame& Writable = m_Canvas.Writable();
+        if (iDevX - iReach < Writable.iL || iDevX + iReach > Writable.iR || iTop < Writable.iT || iBottom > Writable.iB)
+            return false;
+        BeforeBlend();
+        const long iStep = iY2 > iY1 ? 1 : -1;
+        Frame Box{0, 0, -1, -1};
+        for (long iY = iY1; iY != iY2;) {
+            long iLength = std::min(std::abs(iY2 - iY), c_iMaxShape);
+            while (iLength < std::abs(iY2 - iY) && ((m_iQuarters * (iY + iStep * iLength) + m_iQuarterY) & 3) != 0)
+                --iLength;
+            const long iQY = m_iQuarters * iY + m_iQuarterY;
+            const PhaseShape& Shape = m_Shapes.Of(static_cast<int>(iQX & 3), static_cast<int>(iQY & 3), 0,
+                                                  iStep * iLength);
+            m_Canvas.Blend(iDevX, iQY >> 2, Shape);
+            Box = Shape.Bounds;
+            iY += iStep * iLength;
+        }
+        Open(iX, iDevX + Box.iL, iDevX + Box.iR);
+        return true;
     }
 
     // Column iX, whose vertical segments light device columns iFirst to iLast: the rows between

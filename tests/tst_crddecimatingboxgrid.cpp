@@ -149,7 +149,7 @@ private slots:
             addRow("steps, noise and jitter at pixel ratio " + QByteArray::number(ratio),
                    {line(makeData(Steps, 200000)), line(makeData(Jitter1, 100000), c_ColorOrange),
                     line(makeData(NoisySine, 20000), c_ColorRed, eRDLineDotted),
-                    line(makeData(WhiteNoise, 2000), c_ColorDarkGreen, eRDLineDashDotted)},
+                    line(makeData(WhiteNoise, 20000), c_ColorDarkGreen)},
                    changed(&Setup::dRatio, ratio));
 
         // Translucency and other painters.

@@ -55,9 +55,9 @@ namespace Decimation
 // are blended one by one in the line's order from shapes measured against the engine per phase (PhaseShapes),
 // with its coverage and rounding, and the others go to the painter in between: the pixels are the engine's,
 // but for one shortcut (PhaseCanvas):
-//  5. Known pixels. A pixel that holds C exactly takes no further blend of the line. A blend of C at coverage a
-//     leaves a channel p less than 1 + |p - C| (255 - a) / 255 from C: the exact drawing's pixel, within 2 of
-//     ours (C) when we stop, stays within 2 of C.
+//  5. Known pixels. A pixel within 2 of C is set to C and takes no further blend of the line (blends at a quarter
+//     coverage may stall 2 short of C). A blend of C at coverage a leaves a channel p less than
+//     1 + |p - C| (255 - a) / 255 from C: the exact drawing's pixel, within 2 of C when we stop, stays so.
 // Patterned and wider pens take the exact drawing there: the engine's dash ends move with a segment's position.
 // tst_coveragecanvas holds counted blends against the engine's; the differential test and the fuzzer hold whole
 // drawings to the bound at every ratio.
@@ -521,9 +521,9 @@ private:
 };
 
 /// A line's short segments at a scale in quarters, blended in order straight into the painter's
-/// image from their shapes. A pixel found to be the line's colour is left alone from then on (5. at
-/// the top): per device column, the rows known so form one interval, which a dense line's band fills
-/// and its segments then mostly skip whole.
+/// image from their shapes. A pixel found within 2 of the line's colour is set to it and left alone
+/// from then on (5. at the top): per device column, the rows known so form one interval, which a dense line's
+/// band fills and its segments then mostly skip whole.
 class PhaseCanvas
 {
 public:
@@ -586,7 +586,7 @@ private:
         if (Known.first > Known.second) {
             blend(iFirst, iLast);
             for (long iRow = iFirst; iRow <= iLast; ++iRow) {
-                if (puColumn[iRow * m_iStride] == m_uColor) {
+                if (Settle(puColumn[iRow * m_iStride])) {
                     Known = {iRow, iRow};
                     break;
                 }
@@ -599,10 +599,27 @@ private:
             if (iLast > Known.second)
                 blend(std::max(iFirst, Known.second + 1), iLast);
         }
-        while (Known.first > m_Writable.iT && puColumn[(Known.first - 1) * m_iStride] == m_uColor)
+        while (Known.first > m_Writable.iT && Settle(puColumn[(Known.first - 1) * m_iStride]))
             --Known.first;
-        while (Known.second < m_Writable.iB && puColumn[(Known.second + 1) * m_iStride] == m_uColor)
+        while (Known.second < m_Writable.iB && Settle(puColumn[(Known.second + 1) * m_iStride]))
             ++Known.second;
+    }
+
+    // A pixel within two steps of the colour in every channel becomes the colour: blends at a quarter
+    // coverage may stop two steps short of it for good.
+    bool Settle(QRgb& uPixel) const
+    {
+        const QRgb uDiffer = uPixel ^ m_uColor;
+        if (uDiffer == 0)
+            return true;
+        for (int iShift = 0; iShift < 32; iShift += 8) {
+            const int iStep = static_cast<int>((uPixel >> iShift) & 0xff)
+                              - static_cast<int>((m_uColor >> iShift) & 0xff);
+            if (iStep > 2 || iStep < -2)
+                return false;
+        }
+        uPixel = m_uColor;
+        return true;
     }
 
     const Frame m_Writable;

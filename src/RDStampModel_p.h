@@ -171,6 +171,14 @@ inline StampModel Measure(int iScale)
 
 } // namespace Probe
 
+/// Bounds that take pixel (iX, iY) in as well.
+inline Frame Grown(const Frame& Bounds, long iX, long iY)
+{
+    return Bounds.IsEmpty() ? Frame{iX, iY, iX, iY}
+                            : Frame{std::min(Bounds.iL, iX), std::min(Bounds.iT, iY), std::max(Bounds.iR, iX),
+                                    std::max(Bounds.iB, iY)};
+}
+
 /// The pixels one segment lights at scale 1, from its start, as the raster engine draws it with
 /// a one-pixel pen of its pattern: it restarts the pattern with every line and draws a line moved
 /// by whole pixels the same, so a segment's pixels are those of any other with the same extent.
@@ -217,12 +225,8 @@ inline const SegmentShape& ShapeOf(const DashPattern& Pattern, long iDX, long iD
                 const int iCoverage = qAlpha(reinterpret_cast<const QRgb*>(Image.constScanLine(iY))[iX]);
                 if (iCoverage == 0)
                     continue;
-                const long iDX0 = iX - iStart, iDY0 = iY - iStart;
                 pShape->vecPixels.push_back({iX - iStart, iY - iStart, iCoverage});
-                Frame& Bounds = pShape->Bounds;
-                Bounds = Bounds.IsEmpty() ? Frame{iDX0, iDY0, iDX0, iDY0}
-                                          : Frame{std::min(Bounds.iL, iDX0), std::min(Bounds.iT, iDY0),
-                                                  std::max(Bounds.iR, iDX0), std::max(Bounds.iB, iDY0)};
+                pShape->Bounds = Grown(pShape->Bounds, iX - iStart, iY - iStart);
             }
         }
     }
@@ -311,10 +315,7 @@ private:
                     pShape->vecRuns.push_back({iRelX, iRelY, 0, static_cast<int>(pShape->vecCoverage.size())});
                 ++pShape->vecRuns.back().iRows;
                 pShape->vecCoverage.push_back(static_cast<std::uint8_t>(iCoverage));
-                Frame& Bounds = pShape->Bounds;
-                Bounds = Bounds.IsEmpty() ? Frame{iRelX, iRelY, iRelX, iRelY}
-                                          : Frame{std::min<long>(Bounds.iL, iRelX), std::min<long>(Bounds.iT, iRelY),
-                                                  std::max<long>(Bounds.iR, iRelX), std::max<long>(Bounds.iB, iRelY)};
+                pShape->Bounds = Grown(pShape->Bounds, iRelX, iRelY);
             }
         }
         return pShape;

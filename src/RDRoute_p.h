@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 
 namespace KelmFramework
 {
@@ -32,6 +33,7 @@ enum class Route {
     Exact,  // the calling grid's own drawing, primitive by primitive
     Canvas, // one device pixel per pixel: short segments are counted per pixel and blended as images
     Scaled, // an even integer scale: pixels fully covered by the pen merge into runs
+    Phased, // any other scale in quarters: short segments blended in order from shapes per sub-pixel phase
 };
 
 // The painter as the decimation sees it.
@@ -46,14 +48,21 @@ struct Target
     // where a pixel of the painter's coordinates lies in it.
     QImage* pImage = nullptr;
     long iOffsetX = 0, iOffsetY = 0;
+    // Phased: device pixels per four pixels, and four times the painter's device offset, so that a
+    // pixel's device position (iQuarters * x + iQuarterX) / 4 is exact; the device pixels that may be
+    // written.
+    int iQuarters = 4;
+    long iQuarterX = 0, iQuarterY = 0;
+    Frame DeviceWritable{0, 0, -1, -1};
 };
 
-// Even device pixels per pixel up to this are merged; odd or larger scales are drawn exactly.
+// Device pixels per pixel up to this are counted; larger scales are drawn exactly.
 constexpr int c_iMaxScale = 8;
 
 /// Which route a line of this colour takes on this painter. The counted routes reproduce the
 /// raster engine's blends, so they need exactly those: antialiased source-over of an opaque colour
-/// at full opacity onto 32-bit pixels, an integer scale and whole-pixel offsets, rectangular clips.
+/// at full opacity onto 32-bit pixels, rectangular clips, and a scale and offsets in whole pixels,
+/// or, for a scale in quarters, in quarters that a whole pixel's shift reaches.
 inline Target TargetOf(QPainter& Painter, const QColor& Color)
 {
     Target Result;
@@ -73,11 +82,19 @@ inline Target TargetOf(QPainter& Painter, const QColor& Color)
     const QTransform Transform = Painter.deviceTransform();
     const double dScale = Transform.m11();
     if (Transform.type() > QTransform::TxScale || Transform.m22() != dScale || dScale < 1.0 || dScale > c_iMaxScale
-        || dScale != std::floor(dScale) || Transform.dx() != std::floor(Transform.dx())
-        || Transform.dy() != std::floor(Transform.dy()))
+        || 4 * dScale != std::floor(4 * dScale) || 4 * Transform.dx() != std::floor(4 * Transform.dx())
+        || 4 * Transform.dy() != std::floor(4 * Transform.dy()) || std::abs(Transform.dx()) > c_iMaxCanvas
+        || std::abs(Transform.dy()) > c_iMaxCanvas)
         return Result;
-    const int iScale = static_cast<int>(dScale);
-    if (iScale > 1 && iScale % 2 != 0)
+    const int iQuarters = static_cast<int>(4 * dScale);
+    const bool bWhole = dScale == std::floor(dScale) && Transform.dx() == std::floor(Transform.dx())
+                        && Transform.dy() == std::floor(Transform.dy());
+    const int iScale = bWhole ? static_cast<int>(dScale) : 0;
+    const bool bPhased = !bWhole || (iScale > 1 && iScale % 2 != 0);
+    // A sub-pixel phase is reached from another only by whole pixels: its shapes are measured so.
+    const int iReach = std::gcd(iQuarters, 4);
+    if (bPhased
+        && (static_cast<long>(4 * Transform.dx()) % iReach != 0 || static_cast<long>(4 * Transform.dy()) % iReach != 0))
         return Result;
 
     // The writable pixels in device coordinates, kept two pixels off every edge, where the raster
@@ -97,17 +114,28 @@ inline Target TargetOf(QPainter& Painter, const QColor& Color)
         return Result;
     const QTransform Inverse = Transform.inverted();
     const QRectF Logical = Inverse.mapRect(QRectF(Writable));
-    Result.eRoute = iScale == 1 ? Route::Canvas : Route::Scaled;
-    Result.iScale = iScale;
+    Result.eRoute = bPhased ? Route::Phased : iScale == 1 ? Route::Canvas : Route::Scaled;
+    Result.iScale = bPhased ? 1 : iScale;
     Result.iLeft = static_cast<long>(std::ceil(Logical.left()));
     Result.iTop = static_cast<long>(std::ceil(Logical.top()));
     Result.iRight = static_cast<long>(std::floor(Logical.right())) - 1;
     Result.iBottom = static_cast<long>(std::floor(Logical.bottom())) - 1;
     // Where every writable pixel may be written, blends can go straight into the image.
-    if (iScale == 1 && System.rectCount() <= 1) {
+    if ((iScale == 1 || bPhased) && System.rectCount() <= 1) {
         Result.pImage = const_cast<QImage*>(&Image);
-        Result.iOffsetX = static_cast<long>(Transform.dx());
-        Result.iOffsetY = static_cast<long>(Transform.dy());
+        if (!bPhased) {
+            Result.iOffsetX = static_cast<long>(Transform.dx());
+            Result.iOffsetY = static_cast<long>(Transform.dy());
+        }
+    }
+    if (bPhased) {
+        // Phased segments are only ever written straight into the image.
+        if (!Result.pImage)
+            return Target();
+        Result.iQuarters = iQuarters;
+        Result.iQuarterX = static_cast<long>(4 * Transform.dx());
+        Result.iQuarterY = static_cast<long>(4 * Transform.dy());
+        Result.DeviceWritable = {Writable.left(), Writable.top(), Writable.right(), Writable.bottom()};
     }
     return Result;
 }

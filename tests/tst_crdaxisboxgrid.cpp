@@ -1,0 +1,315 @@
+// Tests of CRDAxisBoxGrid: round ticks and their labels on linear, log and time axes, labels that never
+// overlap, the layout of labels and titles in the margin, and the x label callback.
+#include "CRDAxisBoxGrid.h"
+#include "CResultDisplay.h"
+#include "DataTable.h"
+#include "RDAxisTicks_p.h"
+#include "RecordingPaintDevice.h"
+
+#include <QPainter>
+#include <QtTest>
+
+#include <cmath>
+#include <limits>
+
+using namespace KelmFramework;
+
+namespace
+{
+
+const double qnan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+// 2024-03-05 12:00:00 UTC, a Tuesday.
+constexpr double t0 = 1709640000.0;
+
+// Labels measured as 7 pixels a character and 14 high: positions read at a glance.
+AxisTicks::TextMetrics sevenPerCharacter()
+{
+    return {[](const QString& text) { return 7 * int(text.size()); }, 14};
+}
+
+QTimeZone zoneOf(const QString& zone)
+{
+    if (zone.isEmpty())
+        return QTimeZone::utc();
+    bool offset = false;
+    const int seconds = zone.toInt(&offset);
+    return offset ? QTimeZone(seconds) : QTimeZone(zone.toLatin1());
+}
+
+// "text" for a shown label, "text/context" where its second line shows.
+QStringList textsOf(const AxisTicks::Ticks& ticks)
+{
+    QStringList texts;
+    for (const AxisTicks::Tick& tick : ticks.vecTicks)
+        if (tick.bShown)
+            texts << (tick.strContext.isEmpty() ? tick.strText : tick.strText + QLatin1Char('/') + tick.strContext);
+    return texts;
+}
+
+// Where a recorded text lands, in device pixels.
+QRectF boxOf(const RecordingPaintDevice& device, const RecordedPrimitive& p)
+{
+    const QFontMetricsF metrics(device.fontOf(p));
+    const QRectF box(p.textPosition.x(), p.textPosition.y() - metrics.ascent(), metrics.horizontalAdvance(p.text),
+                     metrics.height());
+    return device.transformOf(p).mapRect(box);
+}
+
+class Callback : public IResultDisplayCallBack
+{
+public:
+    using IResultDisplayCallBack::IResultDisplayCallBack;
+    QString GetXAxisStepValue(double value) override { return QStringLiteral("<%1>").arg(value); }
+};
+
+} // namespace
+
+class tst_CRDAxisBoxGrid : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // The chosen ticks of an axis 880 pixels long (or 600, upright), with 60 pixels of room beyond either end
+    // and 80 across. Every row also checks what holds for any range: ticks inside it, increasing, no more
+    // than the division count, and no two labels closer than the gap.
+    void ticks_data()
+    {
+        columns<double, double, int, int, int, bool, QString, QStringList, int>(
+            "low", "high", "scale", "divisions", "precision", "upright", "zone", "texts", "minor");
+        const auto row = [](const char* name, double low, double high, int scale, int divisions, const char* texts,
+                            int precision = 0, bool upright = false, const char* zone = "", int minor = 0) {
+            QTest::newRow(name) << low << high << scale << divisions << precision << upright
+                                << QString::fromLatin1(zone) << list(texts) << minor;
+        };
+        const int lin = eRDScaleLinear, log = eRDScaleLog10, time = eRDScaleTime;
+        // Linear: 1, 2 and 5 times a power of ten, as many as the division count allows, the ends labelled.
+        row("0 to 10: eleven steps of 1 exceed 10 divisions", 0, 10, lin, 10, "0|2|4|6|8|10");
+        row("x precision 1: one decimal at least", 0, 10, lin, 10, "0.0|2.0|4.0|6.0|8.0|10.0", 1);
+        row("a scrolling 10 s window", 10.6, 20.6, lin, 10, "11.0|12.0|13.0|14.0|15.0|16.0|17.0|18.0|19.0|20.0", 1);
+        row("deep zoom: decimals as the step needs", 1.0, 1.0001, lin, 10,
+            "1.00000|1.00002|1.00004|1.00006|1.00008|1.00010", 1);
+        row("crossing zero: 0, never -0", -0.3, 0.3, lin, 10, "-0.3|-0.2|-0.1|0.0|0.1|0.2|0.3");
+        row("negative", -0.35, -0.05, lin, 10, "-0.35|-0.30|-0.25|-0.20|-0.15|-0.10|-0.05");
+        row("nanovolts, 3 significant digits", -1e-9, 1e-9, lin, 6, "-1.00e-9|-5.00e-10|0|5.00e-10|1.00e-9", 3, true);
+        row("y precision 3 as significant digits", -1, 1, lin, 4, "-1.00|0.00|1.00", 3, true);
+        row("a million in fixed notation", 0, 1e6, lin, 10, "0|200000|400000|600000|800000|1000000");
+        row("ten million in scientific notation", 0, 1e7, lin, 10, "0|2.0e6|4.0e6|6.0e6|8.0e6|1.0e7");
+        row("huge", 0, 1e300, lin, 10, "0|2.0e299|4.0e299|6.0e299|8.0e299|1.0e300");
+        row("a small span far from zero", 1e9, 1e9 + 10, lin, 10,
+            "1000000000|1000000002|1000000004|1000000006|1000000008|1000000010");
+        row("one division: one tick", 0, 10, lin, 1, "0");
+        // Log10: decades with minor ticks at 2 to 9; within few decades 1, 2 and 5; below half a decade round
+        // linear values.
+        row("three decades", 1, 1000, log, 10, "1|10|100|1000", 0, false, "", 24);
+        row("nine decades, written as powers", 1e-3, 1e6, log, 10,
+            "10\u207b\u00b3|10\u207b\u00b2|10\u207b\u00b9|10\u2070|10\u00b9|10\u00b2|10\u00b3|10\u2074|10\u2075|"
+            "10\u2076",
+            0, false, "", 72);
+        row("600 decades: every 100th", 1e-300, 1e300, log, 10,
+            "10\u207b\u00b3\u2070\u2070|10\u207b\u00b2\u2070\u2070|10\u207b\u00b9\u2070\u2070|10\u2070|"
+            "10\u00b9\u2070\u2070|10\u00b2\u2070\u2070|10\u00b3\u2070\u2070");
+        row("one and a half decades: 1, 2 and 5", 1, 30, log, 10, "1|2|5|10|20", 0, false, "", 7);
+        row("under a decade: 2 to 8", 2, 8, log, 10, "2|3|4|5|6|7|8");
+        row("under half a decade: linear steps", 200, 260, log, 10, "200|210|220|230|240|250|260");
+        row("log across 0: no position, no ticks", -1, 100, log, 10, "");
+        // Time: clock and calendar steps, the larger fields under the first tick and where they change.
+        row("microseconds", t0, t0 + 8e-6, time, 10,
+            "00.000000/2024-03-05 12:00|00.000001|00.000002|00.000003|00.000004|00.000005|00.000006|00.000007|"
+            "00.000008");
+        row("milliseconds", t0 + 0.25, t0 + 0.26, time, 10,
+            "00.250/2024-03-05 12:00|00.252|00.254|00.256|00.258|00.260");
+        row("seconds", t0, t0 + 30, time, 10,
+            "12:00:00/2024-03-05|12:00:05|12:00:10|12:00:15|12:00:20|12:00:25|12:00:30");
+        row("minutes", t0 - 300, t0 + 300, time, 10, "11:56/2024-03-05|11:58|12:00|12:02|12:04");
+        row("hours: the date where it changes", t0, t0 + 2 * 86400, time, 10,
+            "12:00/2024-03-05|18:00|00:00/2024-03-06|06:00|12:00|18:00|00:00/2024-03-07|06:00|12:00");
+        row("weeks from Monday", t0, t0 + 60 * 86400, time, 10,
+            "Mar 11/2024|Mar 18|Mar 25|Apr 1|Apr 8|Apr 15|Apr 22|Apr 29");
+        row("quarters", t0, t0 + 400 * 86400, time, 10, "Apr/2024|Jul|Oct|Jan/2025|Apr");
+        row("a century", t0, t0 + 100 * 365.25 * 86400, time, 10, "2030|2040|2050|2060|2070|2080|2090|2100|2110|2120");
+        row("two hours east of UTC", t0, t0 + 2 * 86400, time, 10,
+            "18:00/2024-03-05|00:00/2024-03-06|06:00|12:00|18:00|00:00/2024-03-07|06:00|12:00", 0, false, "7200");
+        row("across a change to summer time: on round local hours", 1711825200, 1711868400, time, 10,
+            "21:00/2024-03-30|00:00/2024-03-31|03:00|06:00|09:00", 0, false, "Europe/Berlin");
+        row("the first years of the calendar", -62135596800.0 + 400 * 86400, -62135596800.0 + 30 * 365 * 86400.0, time,
+            10, "5|10|15|20|25|30");
+        row("beyond the year 9999: plain seconds", -1e12, 1e12, time, 10, "-1.0e12|-5.0e11|0|5.0e11|1.0e12");
+        // Ranges that have no ticks, and ones that must not take long.
+        row("NaN", qnan, 1, lin, 10, "");
+        row("infinite", -inf, inf, lin, 10, "");
+        row("zero span", 5, 5, lin, 10, "");
+        row("beyond a usable span", -1e308, 1e308, lin, 10, "");
+        row("denormal span", 0, 1e-310, lin, 10, "");
+        row("denormal log range: every third decade", 4.9e-324, 1e-300, log, 10,
+            "10\u207b\u00b3\u00b2\u00b9|10\u207b\u00b3\u00b9\u2078|10\u207b\u00b3\u00b9\u2075|"
+            "10\u207b\u00b3\u00b9\u00b2|"
+            "10\u207b\u00b3\u2070\u2079|10\u207b\u00b3\u2070\u2076|10\u207b\u00b3\u2070\u00b3|"
+            "10\u207b\u00b3\u2070\u2070",
+            0, false, "", 16);
+        row("time of NaN", qnan, t0, time, 10, "");
+    }
+    void ticks()
+    {
+        const auto [low, high, scale, divisions, precision, upright, zone, texts, minor] =
+            fetch<double, double, int, int, int, bool, QString, QStringList, int>(
+                "low", "high", "scale", "divisions", "precision", "upright", "zone", "texts", "minor");
+        if (!zone.isEmpty() && !zoneOf(zone).isValid())
+            QSKIP("no time zone data on this machine");
+        AxisTicks::Axis axis;
+        axis.dLow = low;
+        axis.dHigh = high;
+        axis.eScale = ERDScale(scale);
+        axis.iLength = upright ? 600 : 880;
+        axis.bVertical = upright;
+        axis.iMaxTicks = divisions;
+        axis.iPrecision = precision;
+        axis.bSignificant = upright;
+        axis.iRoomBefore = axis.iRoomAfter = 60;
+        axis.iRoomAcross = 80;
+        axis.Zone = zoneOf(zone);
+        const AxisTicks::TextMetrics metrics = sevenPerCharacter();
+        const AxisTicks::Ticks ticks = AxisTicks::Choose(axis, metrics);
+
+        QCOMPARE(textsOf(ticks), texts);
+        QCOMPARE(int(ticks.vecMinor.size()), minor);
+        QVERIFY(long(ticks.vecTicks.size()) <= divisions);
+        double lastValue = -inf, lastTo = -inf;
+        for (const AxisTicks::Tick& tick : ticks.vecTicks) {
+            QVERIFY2(tick.dValue >= low && tick.dValue <= high && tick.dValue > lastValue, qPrintable(tick.strText));
+            lastValue = tick.dValue;
+            const AxisTicks::LabelBox box = AxisTicks::BoxOf(axis, metrics, tick);
+            QVERIFY2(box.dFrom >= lastTo + AxisTicks::LabelGap(axis, metrics) && box.dFrom >= -60
+                         && box.dTo <= axis.iLength + 60 && box.iAcross <= 80,
+                     qPrintable(tick.strText));
+            lastTo = box.dTo;
+        }
+    }
+
+    // Drawn through a display in a real font, at small and large sizes and every scale: no text touches
+    // another, every text lies in the widget, and both axes are labelled.
+    void drawnLabelsNeverOverlap_data()
+    {
+        columns<QSize, QRectF, int, int, int>("size", "view", "xScale", "yScale", "divisions");
+        const QRectF linear(-0.35, -3, 7.55, 1203), nano(-2e-9, -1e-9, 4e-9, 2e-9), decades(10, 1e-4, 1e5 - 10, 1);
+        const QRectF day(t0, -1, 86400, 2), instant(t0, 0, 1e-3, 1);
+        int i = 0;
+        for (const QSize size : {QSize(320, 240), QSize(640, 480), QSize(1600, 900)})
+            for (const int divisions : {4, 10, 50}) {
+                QTest::addRow("linear %dx%d, %d divisions", size.width(), size.height(), divisions)
+                    << size << linear << int(eRDScaleLinear) << int(eRDScaleLinear) << divisions;
+                QTest::addRow("nano %d", ++i)
+                    << size << nano << int(eRDScaleLinear) << int(eRDScaleLinear) << divisions;
+                QTest::addRow("log-log %d", ++i)
+                    << size << decades << int(eRDScaleLog10) << int(eRDScaleLog10) << divisions;
+                QTest::addRow("a day %d", ++i) << size << day << int(eRDScaleTime) << int(eRDScaleLinear) << divisions;
+                QTest::addRow("a millisecond %d", ++i)
+                    << size << instant << int(eRDScaleTime) << int(eRDScaleTime) << divisions;
+            }
+    }
+    void drawnLabelsNeverOverlap()
+    {
+        const auto [size, view, xScale, yScale,
+                    divisions] = fetch<QSize, QRectF, int, int, int>("size", "view", "xScale", "yScale", "divisions");
+        CRDAxisBoxGrid grid(CRDPoint(view.left(), view.top()), CRDPoint(view.right(), view.bottom()),
+                            QStringLiteral("time of the measurement"), QStringLiteral("amplitude [V]"), divisions,
+                            divisions, 1, 3, c_ColorGray, c_ColorBlack);
+        grid.SetXScale(ERDScale(xScale));
+        grid.SetYScale(ERDScale(yScale));
+        QWidget parent;
+        CResultDisplay display(&parent, &grid, c_ColorWhite);
+        QFont font(QStringLiteral("DejaVu Sans"));
+        font.setPixelSize(12);
+        display.setFont(font);
+        display.resize(size);
+        display.UpdateDrawAreaRange(size.width(), size.height());
+        RecordingPaintDevice device(size);
+        display.render(&device);
+
+        std::vector<QRectF> boxes;
+        QStringList texts;
+        for (const RecordedPrimitive& p : device.primitives())
+            if (p.kind == RecordedPrimitive::Text) {
+                boxes.push_back(boxOf(device, p));
+                texts << p.text;
+                QVERIFY2(QRectF(0, 0, size.width(), size.height()).contains(boxes.back()), qPrintable(p.text));
+            }
+        for (std::size_t i = 0; i < boxes.size(); ++i)
+            for (std::size_t j = i + 1; j < boxes.size(); ++j)
+                QVERIFY2(!boxes[i].adjusted(0.5, 0.5, -0.5, -0.5).intersects(boxes[j]),
+                         qPrintable(texts[int(i)] + QStringLiteral(" meets ") + texts[int(j)]));
+        QVERIFY2(texts.size() >= (size.width() >= 640 ? 6 : 2), qPrintable(texts.join(QLatin1Char('|'))));
+    }
+
+    // The box, grid lines at the ticks in the grid colour, labels in the text colour, the x title centred
+    // under the labels and the y title read upwards, centred left of them.
+    void layout()
+    {
+        CRDAxisBoxGrid grid(CRDPoint(0, -1), CRDPoint(10, 1), QStringLiteral("time"), QStringLiteral("voltage"), 6, 4,
+                            0, 1, c_ColorGray, c_ColorOrange);
+        CRDDevicePoint leftTop(100, 50), rightBottom(500, 350);
+        grid.SetDeviceViewPort(leftTop, rightBottom);
+        RecordingPaintDevice device(QSize(600, 450));
+        QPainter painter(&device);
+        QFont font(QStringLiteral("DejaVu Sans"));
+        font.setPixelSize(14);
+        painter.setFont(font);
+        grid.DrawGrid(painter, leftTop, rightBottom, 100);
+        QVERIFY(painter.transform().isIdentity());
+
+        const auto penOf = [](const CRDColor& color) { return QStringLiteral("[%1 1 flat solid]").arg(color.name()); };
+        QStringList lines, texts;
+        for (const RecordedPrimitive& p : device.primitives()) {
+            const QString pen = RecordingPaintDevice::penText(device.penOf(p));
+            if (p.kind == RecordedPrimitive::Line)
+                lines << device.shapeOf(p) + (pen == penOf(c_ColorGray) ? QString() : pen);
+            else
+                texts << device.shapeOf(p).section(QLatin1Char(' '), 1, 1)
+                             + (pen == penOf(c_ColorOrange) ? QString() : pen);
+        }
+        // The frame, then a line at every tick inside it: x every 2 (80 pixels), y every 1 (150 pixels).
+        QCOMPARE(lines, list("line 100,50 500,50|line 100,350 500,350|line 100,50 100,350|line 500,50 500,350|"
+                             "line 180,50 180,350|line 260,50 260,350|line 340,50 340,350|line 420,50 420,350|"
+                             "line 100,200 500,200"));
+        QCOMPARE(texts, list("0|2|4|6|8|10|-1|0|1|time|voltage"));
+
+        const auto centre = [&](const char* text) {
+            for (const RecordedPrimitive& p : device.primitives())
+                if (p.text == QLatin1String(text))
+                    return boxOf(device, p);
+            return QRectF();
+        };
+        QVERIFY(std::abs(centre("time").center().x() - 300) <= 1);
+        QVERIFY(centre("time").top() > centre("0").bottom());
+        QVERIFY(std::abs(centre("voltage").center().y() - 200) <= 1);
+        QVERIFY(centre("voltage").right() < centre("-1").left());
+        QVERIFY(centre("voltage").height() > centre("voltage").width()); // upright, read bottom to top
+    }
+
+    // The callback names the x ticks, at round values; one named like the built-in default does not.
+    void callback_data()
+    {
+        columns<QString, QStringList>("name", "texts");
+        QTest::newRow("a callback") << QStringLiteral("mine") << list("<0>|<2>|<4>|<6>|<8>|<10>");
+        QTest::newRow("named like the default") << QStringLiteral("CRDBoxGridLayout") << list("0|2|4|6|8|10");
+    }
+    void callback()
+    {
+        const auto [name, texts] = fetch<QString, QStringList>("name", "texts");
+        Callback labels(name);
+        CRDAxisBoxGrid grid(labels, CRDPoint(0, 0), CRDPoint(10, 1), QString(), QString(), 6, 1, 0, 1, c_ColorGray,
+                            c_ColorBlack);
+        CRDDevicePoint leftTop(100, 50), rightBottom(500, 350);
+        grid.SetDeviceViewPort(leftTop, rightBottom);
+        RecordingPaintDevice device(QSize(600, 450));
+        QPainter painter(&device);
+        grid.DrawGrid(painter, leftTop, rightBottom, 100);
+        QStringList drawn;
+        for (const RecordedPrimitive& p : device.primitives())
+            if (p.kind == RecordedPrimitive::Text && boxOf(device, p).top() > 350)
+                drawn << p.text;
+        QCOMPARE(drawn, texts);
+    }
+};
+
+QTEST_MAIN(tst_CRDAxisBoxGrid)
+#include "tst_crdaxisboxgrid.moc"

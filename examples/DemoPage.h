@@ -20,5 +20,6 @@ public:
 DemoPage* CreatePlotPage(QWidget* pParent, QStatusBar* pStatusBar);
 DemoPage* CreateMatrixPage(QWidget* pParent, QStatusBar* pStatusBar);
 DemoPage* CreateLargePlotPage(QWidget* pParent, QStatusBar* pStatusBar);
+DemoPage* CreateAxesPage(QWidget* pParent, QStatusBar* pStatusBar);
 
 #endif // DEMOPAGE_H

@@ -58,7 +58,7 @@ int main(int argc, char** argv)
     auto* pTabs = new QTabWidget(&window);
     QList<DemoPage*> pages;
     pages << CreatePlotPage(pTabs, window.statusBar()) << CreateMatrixPage(pTabs, window.statusBar())
-          << CreateLargePlotPage(pTabs, window.statusBar());
+          << CreateLargePlotPage(pTabs, window.statusBar()) << CreateAxesPage(pTabs, window.statusBar());
     for (DemoPage* pPage : pages)
         pTabs->addTab(pPage, pPage->windowTitle());
     window.setCentralWidget(pTabs);

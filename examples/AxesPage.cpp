@@ -52,7 +52,7 @@ public:
     explicit AxesPage(QWidget* pParent)
         : DemoPage(pParent),
           m_TimeGrid(CRDPoint(c_dStart, -1.2e-9), CRDPoint(c_dStart + c_dSeconds, 1.2e-9), QStringLiteral("time (UTC)"),
-                     QStringLiteral("signal [V]"), 12, 8, 0, 2, CRDColor(205, 210, 218), CRDColor(55, 60, 70)),
+                     QStringLiteral("signal [V]"), 12, 8, 0, 1, CRDColor(205, 210, 218), CRDColor(55, 60, 70)),
           m_LogGrid(CRDPoint(10, 1e-4), CRDPoint(1e5, 10), QStringLiteral("frequency [Hz]"), QStringLiteral("gain"), 12,
                     8, 0, 2, CRDColor(205, 210, 218), CRDColor(55, 60, 70))
     {

@@ -13,6 +13,7 @@
 #include <QRect>
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace KelmFramework
@@ -223,9 +224,10 @@ void CRDAxisBoxGrid::DrawGrid(QPainter& Painter, CRDDevicePoint& LeftTop, CRDDev
             if (!T.bShown || !onAxis(vecX[i], iL - 1, iR + 1))
                 continue;
             add(vecOut, vecX[i] - Metrics.horizontalAdvance(T.strText) / 2, iTop, T.strText, Qt::AlignCenter);
-            if (!T.strContext.isEmpty())
-                add(vecOut, vecX[i] - Metrics.horizontalAdvance(T.strContext) / 2, iTop + iH, T.strContext,
-                    Qt::AlignCenter);
+            if (!T.strContext.isEmpty()) {
+                const double dShift = AxisTicks::BoxOf(X, Text, T).dContextFrom - T.dPosition;
+                add(vecOut, vecX[i] + static_cast<long>(std::floor(dShift)), iTop + iH, T.strContext, Qt::AlignCenter);
+            }
         }
         return vecOut;
     };

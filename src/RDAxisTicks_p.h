@@ -77,6 +77,7 @@ struct LabelBox
 {
     double dFrom = 0.0, dTo = 0.0;
     int iAcross = 0;
+    double dContextFrom = 0.0; ///< where the second line of an x label starts
 };
 
 /// Pixels between neighbouring labels: a line height in a row, half of one in a column.
@@ -85,22 +86,31 @@ inline double LabelGap(const Axis& A, const TextMetrics& Metrics)
     return A.bVertical ? Metrics.iHeight / 2.0 : Metrics.iHeight;
 }
 
-/// The box of a tick's label. Under an x tick the label is centred with its context below it; beside a y
-/// tick the label is centred on the tick and its context lies below it.
+/// The box of a tick's label. Under an x tick the label is centred, its context below it centred too but
+/// moved within the axis's room where it would reach beyond (the date under a tick at the left end). Beside
+/// a y tick the label is centred on the tick and its context lies below it.
 inline LabelBox BoxOf(const Axis& A, const TextMetrics& Metrics, const Tick& T)
 {
     const int iH = Metrics.iHeight;
     const bool bContext = !T.strContext.isEmpty();
-    const int iWidth = std::max(Metrics.Width(T.strText), bContext ? Metrics.Width(T.strContext) : 0);
+    const int iText = Metrics.Width(T.strText), iContext = bContext ? Metrics.Width(T.strContext) : 0;
     LabelBox Box;
     if (A.bVertical) {
         Box.dFrom = T.dPosition - iH / 2.0 - (bContext ? iH : 0);
         Box.dTo = T.dPosition + iH / 2.0;
-        Box.iAcross = iWidth;
-    } else {
-        Box.dFrom = T.dPosition - iWidth / 2.0;
-        Box.dTo = T.dPosition + iWidth / 2.0;
-        Box.iAcross = bContext ? 2 * iH : iH;
+        Box.iAcross = std::max(iText, iContext);
+        return Box;
+    }
+    Box.dFrom = T.dPosition - iText / 2.0;
+    Box.dTo = T.dPosition + iText / 2.0;
+    Box.iAcross = iH;
+    if (bContext) {
+        const double dLow = -static_cast<double>(std::max(0L, A.iRoomBefore));
+        const double dHigh = static_cast<double>(A.iLength) + static_cast<double>(std::max(0L, A.iRoomAfter));
+        Box.dContextFrom = std::max(std::min(T.dPosition - iContext / 2.0, dHigh - iContext), dLow);
+        Box.dFrom = std::min(Box.dFrom, Box.dContextFrom);
+        Box.dTo = std::max(Box.dTo, Box.dContextFrom + iContext);
+        Box.iAcross = 2 * iH;
     }
     return Box;
 }
@@ -140,7 +150,8 @@ inline double Multiple(double dK, int iQ, int iE)
 struct NumberFormat
 {
     bool bScientific = false;
-    int iDecimals = 0; ///< after the point, of the number or of its mantissa
+    int iDecimals = 0;    ///< after the point: of every number, or the most of a mantissa
+    int iMinDecimals = 0; ///< the least of a mantissa: a label shows the digits its own value needs
 };
 
 /// Drops the sign of a text that reads as zero: rounding never shows "-0".
@@ -165,7 +176,14 @@ inline QString FormatNumber(double dValue, const NumberFormat& Format)
         return QStringLiteral("0");
     const QString strText = QString::number(dValue, 'e', Format.iDecimals);
     const int iE = strText.indexOf(QLatin1Char('e'));
-    return WithoutNegativeZero(strText.left(iE)) + QLatin1Char('e') + QString::number(strText.mid(iE + 1).toInt());
+    QString strMantissa = strText.left(iE);
+    // "5.0e-10" beside "1.5e-9": the mantissa of a multiple of the step ends in zeros where it needs no digits.
+    for (int iDecimals = Format.iDecimals; iDecimals > Format.iMinDecimals && strMantissa.endsWith(QLatin1Char('0'));
+         --iDecimals)
+        strMantissa.chop(1);
+    if (strMantissa.endsWith(QLatin1Char('.')))
+        strMantissa.chop(1);
+    return WithoutNegativeZero(strMantissa) + QLatin1Char('e') + QString::number(strText.mid(iE + 1).toInt());
 }
 
 /// Characters a text of this format takes for the largest magnitude.
@@ -194,8 +212,8 @@ inline NumberFormat LinearFormat(int iE, double dLargest, int iPrecision, bool b
     Fixed.iDecimals = std::clamp(Fixed.iDecimals, 0, c_iMaxDecimals);
     if (dLargest == 0.0)
         return Fixed;
-    NumberFormat Scientific{true, std::max(iDecade - iE, bSignificant ? iPrecise - 1 : iPrecise)};
-    Scientific.iDecimals = std::clamp(Scientific.iDecimals, 0, c_iMantissaDigits);
+    const int iLeast = std::clamp(bSignificant ? iPrecise - 1 : iPrecise, 0, c_iMantissaDigits);
+    NumberFormat Scientific{true, std::clamp(std::max(iDecade - iE, iLeast), 0, c_iMantissaDigits), iLeast};
     const int iFixedLength = FormatLength(Fixed, iDecade);
     return iFixedLength <= 7 || iFixedLength <= FormatLength(Scientific, iDecade) ? Fixed : Scientific;
 }
@@ -789,8 +807,11 @@ inline Ticks Choose(const Axis& A, const TextMetrics& Metrics)
                 return Set;
         }
         // Under half a decade, round linear values serve better than the few multiples of powers of ten.
-        if (Place.dSpan < 0.5)
-            LinearCandidates(A, A.dLow, A.dHigh, vecCandidates, 0.5);
+        if (Place.dSpan < 0.5) {
+            AxisTicks::Axis Plain = A;
+            Plain.iPrecision = 0; // precisions are for linear axes
+            LinearCandidates(Plain, A.dLow, A.dHigh, vecCandidates, 0.5);
+        }
     } else if (A.eScale == eRDScaleTime && A.dLow >= c_dFirstTime && A.dHigh <= c_dLastTime) {
         vecCandidates = TimeCandidates(A);
     } else {

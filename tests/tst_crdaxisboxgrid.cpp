@@ -69,17 +69,18 @@ class tst_CRDAxisBoxGrid : public QObject
     Q_OBJECT
 
 private slots:
-    // The chosen ticks of an axis 880 pixels long (or 600, upright), with 60 pixels of room beyond either end
-    // and 80 across. Every row also checks what holds for any range: ticks inside it, increasing, no more
+    // The chosen ticks of an axis 880 pixels long (or 600, upright), with 60 pixels of room (unless given) beyond
+    // either end and 80 across. Every row also checks what holds for any range: ticks inside it, increasing, no more
     // than the division count, and no two labels closer than the gap.
     void ticks_data()
     {
-        columns<double, double, int, int, int, bool, QString, QStringList, int>(
-            "low", "high", "scale", "divisions", "precision", "upright", "zone", "texts", "minor");
+        columns<double, double, int, int, int, bool, QString, QStringList, int, int>(
+            "low", "high", "scale", "divisions", "precision", "upright", "zone", "texts", "minor", "room");
         const auto row = [](const char* name, double low, double high, int scale, int divisions, const char* texts,
-                            int precision = 0, bool upright = false, const char* zone = "", int minor = 0) {
+                            int precision = 0, bool upright = false, const char* zone = "", int minor = 0,
+                            int room = 60) {
             QTest::newRow(name) << low << high << scale << divisions << precision << upright
-                                << QString::fromLatin1(zone) << list(texts) << minor;
+                                << QString::fromLatin1(zone) << list(texts) << minor << room;
         };
         const int lin = eRDScaleLinear, log = eRDScaleLog10, time = eRDScaleTime;
         // Linear: 1, 2 and 5 times a power of ten, as many as the division count allows, the ends labelled.
@@ -91,10 +92,12 @@ private slots:
         row("crossing zero: 0, never -0", -0.3, 0.3, lin, 10, "-0.3|-0.2|-0.1|0.0|0.1|0.2|0.3");
         row("negative", -0.35, -0.05, lin, 10, "-0.35|-0.30|-0.25|-0.20|-0.15|-0.10|-0.05");
         row("nanovolts, 3 significant digits", -1e-9, 1e-9, lin, 6, "-1.00e-9|-5.00e-10|0|5.00e-10|1.00e-9", 3, true);
+        row("mantissas with the digits their values need", 0, 3e-9, lin, 10, "0|5e-10|1e-9|1.5e-9|2e-9|2.5e-9|3e-9", 1,
+            true);
         row("y precision 3 as significant digits", -1, 1, lin, 4, "-1.00|0.00|1.00", 3, true);
         row("a million in fixed notation", 0, 1e6, lin, 10, "0|200000|400000|600000|800000|1000000");
-        row("ten million in scientific notation", 0, 1e7, lin, 10, "0|2.0e6|4.0e6|6.0e6|8.0e6|1.0e7");
-        row("huge", 0, 1e300, lin, 10, "0|2.0e299|4.0e299|6.0e299|8.0e299|1.0e300");
+        row("ten million in scientific notation", 0, 1e7, lin, 10, "0|2e6|4e6|6e6|8e6|1e7");
+        row("huge", 0, 1e300, lin, 10, "0|2e299|4e299|6e299|8e299|1e300");
         row("a small span far from zero", 1e9, 1e9 + 10, lin, 10,
             "1000000000|1000000002|1000000004|1000000006|1000000008|1000000010");
         row("one division: one tick", 0, 10, lin, 1, "0");
@@ -120,6 +123,8 @@ private slots:
             "00.250/2024-03-05 12:00|00.252|00.254|00.256|00.258|00.260");
         row("seconds", t0, t0 + 30, time, 10,
             "12:00:00/2024-03-05|12:00:05|12:00:10|12:00:15|12:00:20|12:00:25|12:00:30");
+        row("the date under the first tick moves into a narrow room", t0 + 20.1, t0 + 20.36, time, 10,
+            "20.10/2024-03-05 12:00|20.15|20.20|20.25|20.30|20.35", 0, false, "", 0, 20);
         row("minutes", t0 - 300, t0 + 300, time, 10, "11:56/2024-03-05|11:58|12:00|12:02|12:04");
         row("hours: the date where it changes", t0, t0 + 2 * 86400, time, 10,
             "12:00/2024-03-05|18:00|00:00/2024-03-06|06:00|12:00|18:00|00:00/2024-03-07|06:00|12:00");
@@ -133,7 +138,7 @@ private slots:
             "21:00/2024-03-30|00:00/2024-03-31|03:00|06:00|09:00", 0, false, "Europe/Berlin");
         row("the first years of the calendar", -62135596800.0 + 400 * 86400, -62135596800.0 + 30 * 365 * 86400.0, time,
             10, "5|10|15|20|25|30");
-        row("beyond the year 9999: plain seconds", -1e12, 1e12, time, 10, "-1.0e12|-5.0e11|0|5.0e11|1.0e12");
+        row("beyond the year 9999: plain seconds", -1e12, 1e12, time, 10, "-1e12|-5e11|0|5e11|1e12");
         // Ranges that have no ticks, and ones that must not take long.
         row("NaN", qnan, 1, lin, 10, "");
         row("infinite", -inf, inf, lin, 10, "");
@@ -150,9 +155,9 @@ private slots:
     }
     void ticks()
     {
-        const auto [low, high, scale, divisions, precision, upright, zone, texts, minor] =
-            fetch<double, double, int, int, int, bool, QString, QStringList, int>(
-                "low", "high", "scale", "divisions", "precision", "upright", "zone", "texts", "minor");
+        const auto [low, high, scale, divisions, precision, upright, zone, texts, minor, room] =
+            fetch<double, double, int, int, int, bool, QString, QStringList, int, int>(
+                "low", "high", "scale", "divisions", "precision", "upright", "zone", "texts", "minor", "room");
         if (!zone.isEmpty() && !zoneOf(zone).isValid())
             QSKIP("no time zone data on this machine");
         AxisTicks::Axis axis;
@@ -164,7 +169,7 @@ private slots:
         axis.iMaxTicks = divisions;
         axis.iPrecision = precision;
         axis.bSignificant = upright;
-        axis.iRoomBefore = axis.iRoomAfter = 60;
+        axis.iRoomBefore = axis.iRoomAfter = room;
         axis.iRoomAcross = 80;
         axis.Zone = zoneOf(zone);
         const AxisTicks::TextMetrics metrics = sevenPerCharacter();
@@ -178,8 +183,8 @@ private slots:
             QVERIFY2(tick.dValue >= low && tick.dValue <= high && tick.dValue > lastValue, qPrintable(tick.strText));
             lastValue = tick.dValue;
             const AxisTicks::LabelBox box = AxisTicks::BoxOf(axis, metrics, tick);
-            QVERIFY2(box.dFrom >= lastTo + AxisTicks::LabelGap(axis, metrics) && box.dFrom >= -60
-                         && box.dTo <= axis.iLength + 60 && box.iAcross <= 80,
+            QVERIFY2(box.dFrom >= lastTo + AxisTicks::LabelGap(axis, metrics) && box.dFrom >= -room
+                         && box.dTo <= axis.iLength + room && box.iAcross <= 80,
                      qPrintable(tick.strText));
             lastTo = box.dTo;
         }

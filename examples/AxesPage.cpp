@@ -4,10 +4,12 @@
 #include "CRDAxisBoxGrid.h"
 #include "CResultDisplay.h"
 
+#include <QComboBox>
 #include <QFont>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QStackedWidget>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -61,18 +63,18 @@ public:
         m_LogGrid.SetXScale(eRDScaleLog10);
         m_LogGrid.SetYScale(eRDScaleLog10);
 
-        // The grids outlive the displays: both are members, the displays are child widgets of this page.
+        // The grids outlive the displays: both are members, the displays are child widgets of this page. One
+        // display at a time, so that each gets the width its margins are a tenth of.
         auto* pLayout = new QVBoxLayout(this);
-        auto* pPlots = new QHBoxLayout;
-        pLayout->addLayout(pPlots, 1);
+        m_pPlots = new QStackedWidget(this);
+        pLayout->addWidget(m_pPlots, 1);
         for (CRDAxisBoxGrid* pGrid : {&m_TimeGrid, &m_LogGrid}) {
-            auto* pDisplay = new CResultDisplay(this, pGrid, CRDColor(255, 255, 255));
+            auto* pDisplay = new CResultDisplay(m_pPlots, pGrid, CRDColor(255, 255, 255));
             pDisplay->setFont(QFont(QStringLiteral("DejaVu Sans"), 9));
-            pDisplay->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
             pDisplay->EnableFeature(eRDFeatureRubberBandZoom);
             pDisplay->EnableFeature(eRDFeatureWheelZoom);
-            pPlots->addWidget(pDisplay, 1);
-            m_apDisplays[pGrid == &m_LogGrid] = pDisplay;
+            m_pPlots->addWidget(pDisplay);
+            m_apDisplays[pGrid == &m_LogGrid ? 1 : 0] = pDisplay;
         }
         std::vector<CRDPoint> vecSignal = Signal();
         m_apDisplays[0]->AddLine(vecSignal, CRDColor(31, 119, 180), eRDLineSolid, eRDPointNone,
@@ -85,6 +87,11 @@ public:
                                      QStringLiteral("damping %1").arg(adZeta[i]));
         }
 
+        auto* pChoice = new QComboBox(this);
+        pChoice->addItems(
+            {QStringLiteral("Time axis: a nanovolt signal"), QStringLiteral("Log-log axes: a filter's gain")});
+        connect(pChoice, QOverload<int>::of(&QComboBox::currentIndexChanged), m_pPlots,
+                &QStackedWidget::setCurrentIndex);
         auto* pReset = new QPushButton(QStringLiteral("Reset zoom"), this);
         connect(pReset, &QPushButton::clicked, this, [this] {
             for (CResultDisplay* pDisplay : m_apDisplays) {
@@ -95,6 +102,7 @@ public:
         auto* pHint = new QLabel(QStringLiteral("Drag a rectangle to zoom, down to microseconds or across decades."),
                                  this);
         auto* pButtons = new QHBoxLayout;
+        pButtons->addWidget(pChoice);
         pButtons->addWidget(pReset);
         pButtons->addSpacing(12);
         pButtons->addWidget(pHint, 1);
@@ -109,21 +117,27 @@ public:
             if (grab().save(strPath))
                 paths << strPath;
         };
-        save(QStringLiteral("axes.png"));
-        // Zoomed into a quarter second and into the resonance, as rubber bands would.
-        m_apDisplays[0]->SetViewPort(CRDPoint(c_dStart + 20.1, -0.2e-9), CRDPoint(c_dStart + 20.35, 0.5e-9));
-        m_apDisplays[1]->SetViewPort(CRDPoint(600, 0.3), CRDPoint(2000, 12));
-        save(QStringLiteral("axes-zoomed.png"));
-        for (CResultDisplay* pDisplay : m_apDisplays) {
-            pDisplay->ResetViewPort();
-            pDisplay->update();
+        // Each plot as it starts, and zoomed into a quarter second and into the resonance, as rubber bands would.
+        const CRDPoint aZoom[2][2] = {{CRDPoint(c_dStart + 20.1, -0.2e-9), CRDPoint(c_dStart + 20.35, 0.5e-9)},
+                                      {CRDPoint(600, 0.3), CRDPoint(2000, 12)}};
+        const QString astrNames[] = {QStringLiteral("axes-time"), QStringLiteral("axes-log")};
+        const int iShown = m_pPlots->currentIndex();
+        for (int i = 0; i < 2; ++i) {
+            m_pPlots->setCurrentIndex(i);
+            save(astrNames[i] + QStringLiteral(".png"));
+            m_apDisplays[i]->SetViewPort(aZoom[i][0], aZoom[i][1]);
+            save(astrNames[i] + QStringLiteral("-zoomed.png"));
+            m_apDisplays[i]->ResetViewPort();
+            m_apDisplays[i]->update();
         }
+        m_pPlots->setCurrentIndex(iShown);
         return paths;
     }
 
 private:
     CRDAxisBoxGrid m_TimeGrid;
     CRDAxisBoxGrid m_LogGrid;
+    QStackedWidget* m_pPlots = nullptr;
     CResultDisplay* m_apDisplays[2] = {nullptr, nullptr};
 };
 

@@ -214,6 +214,13 @@ void CRDAxisBoxGrid::DrawGrid(QPainter& Painter, CRDDevicePoint& LeftTop, CRDDev
                 Qt::AlignRight | Qt::AlignVCenter);
         }
     }
+    // The labels' multipliers ("×10⁻⁹"): above the box's top left corner, and right-aligned under the x labels.
+    const auto multiplier = [&](const AxisTicks::Axis& Axis, const QString& strMultiplier) {
+        return AxisTicks::MultiplierBoxOf(Axis, Text, strMultiplier);
+    };
+    if (!YTicks.strMultiplier.isEmpty())
+        add(vecY1, iL, iB - static_cast<long>(multiplier(Y, YTicks.strMultiplier).dTo), YTicks.strMultiplier,
+            Qt::AlignLeft | Qt::AlignVCenter);
     // The lowest y label may reach below the box, where the first x label may reach left of it: the x row
     // then moves down, as far as the margin allows, or the y label is left out.
     long iRowTop = iB + iGap;
@@ -229,6 +236,9 @@ void CRDAxisBoxGrid::DrawGrid(QPainter& Painter, CRDDevicePoint& LeftTop, CRDDev
                 add(vecOut, vecX[i] + static_cast<long>(std::floor(dShift)), iTop + iH, T.strContext, Qt::AlignCenter);
             }
         }
+        if (!XTicks.strMultiplier.isEmpty())
+            add(vecOut, iL + static_cast<long>(multiplier(X, XTicks.strMultiplier).dFrom), iTop + iH,
+                XTicks.strMultiplier, Qt::AlignRight | Qt::AlignVCenter);
         return vecOut;
     };
     vecX1 = xRow(iRowTop);

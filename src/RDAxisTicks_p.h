@@ -70,6 +70,7 @@ struct Ticks
     std::vector<Tick> vecTicks;   ///< labelled, in increasing order
     std::vector<double> vecMinor; ///< positions of unlabelled minor ticks, in pixels from the low end
     bool bLegible = true;         ///< every label is shown
+    QString strMultiplier;        ///< shown once where the labels are values divided by a power of ten
 };
 
 /// Where a label lies: along the axis from the low end, and its extent across.
@@ -115,6 +116,18 @@ inline LabelBox BoxOf(const Axis& A, const TextMetrics& Metrics, const Tick& T)
     return Box;
 }
 
+/// Where the multiplier of the labels goes: under the high end of an x axis, in the second line of its
+/// labels; beyond the high end of a y axis, over the box's corner rather than the labels' column (no room
+/// across is taken from the labels).
+inline LabelBox MultiplierBoxOf(const Axis& A, const TextMetrics& Metrics, const QString& strMultiplier)
+{
+    const int iH = Metrics.iHeight, iWidth = Metrics.Width(strMultiplier);
+    const double dEnd = static_cast<double>(A.iLength);
+    if (A.bVertical)
+        return {dEnd + std::max(2, iH / 4), dEnd + std::max(2, iH / 4) + iH, 0, 0.0};
+    return {dEnd - iWidth, dEnd, 2 * iH, 0.0};
+}
+
 // ---------------------------------------------------------------------------------------------------------
 // Numbers
 
@@ -146,76 +159,63 @@ inline double Multiple(double dK, int iQ, int iE)
     return dUnits * Pow10(iE);
 }
 
-/// How a set of numbers is written.
+/// "10³", "10⁻⁶": a power of ten as it is printed.
+inline QString PowerOfTen(int iE)
+{
+    static const char16_t s_aDigits[] = u"\u2070\u00b9\u00b2\u00b3\u2074\u2075\u2076\u2077\u2078\u2079";
+    QString strExponent;
+    for (int iRest = std::abs(iE); strExponent.isEmpty() || iRest > 0; iRest /= 10)
+        strExponent.prepend(QChar(s_aDigits[iRest % 10]));
+    if (iE < 0)
+        strExponent.prepend(QChar(0x207B));
+    return QStringLiteral("10") + strExponent;
+}
+
+/// How the labels of a linear axis are written: in fixed notation with iDecimals after the point, of the
+/// values divided by 10^iPower; the axis then shows "×10^iPower" once.
 struct NumberFormat
 {
-    bool bScientific = false;
-    int iDecimals = 0;    ///< after the point: of every number, or the most of a mantissa
-    int iMinDecimals = 0; ///< the least of a mantissa: a label shows the digits its own value needs
+    int iDecimals = 0;
+    int iPower = 0;
 };
 
-/// Drops the sign of a text that reads as zero: rounding never shows "-0".
-inline QString WithoutNegativeZero(QString strText)
+/// A number in fixed notation; zero, and what rounds to it, without a sign: never "-0".
+inline QString FormatNumber(double dValue, int iDecimals)
 {
-    if (strText.startsWith(QLatin1Char('-'))) {
-        bool bZero = true;
-        for (int i = 1; i < strText.size() && bZero; ++i)
-            bZero = strText.at(i) == QLatin1Char('0') || strText.at(i) == QLatin1Char('.');
-        if (bZero)
-            strText.remove(0, 1);
-    }
+    QString strText = QString::number(dValue == 0.0 ? 0.0 : dValue, 'f', iDecimals);
+    if (strText.startsWith(QLatin1Char('-')) && std::all_of(strText.begin() + 1, strText.end(), [](QChar c) {
+            return c == QLatin1Char('0') || c == QLatin1Char('.');
+        }))
+        strText.remove(0, 1);
     return strText;
 }
 
-/// A number in a format: "0.25", "1500", "2.5e-9", "-1e12"; zero always without a sign.
-inline QString FormatNumber(double dValue, const NumberFormat& Format)
-{
-    if (!Format.bScientific)
-        return WithoutNegativeZero(QString::number(dValue == 0.0 ? 0.0 : dValue, 'f', Format.iDecimals));
-    if (dValue == 0.0)
-        return QStringLiteral("0");
-    const QString strText = QString::number(dValue, 'e', Format.iDecimals);
-    const int iE = strText.indexOf(QLatin1Char('e'));
-    QString strMantissa = strText.left(iE);
-    // "5.0e-10" beside "1.5e-9": the mantissa of a multiple of the step ends in zeros where it needs no digits.
-    for (int iDecimals = Format.iDecimals; iDecimals > Format.iMinDecimals && strMantissa.endsWith(QLatin1Char('0'));
-         --iDecimals)
-        strMantissa.chop(1);
-    if (strMantissa.endsWith(QLatin1Char('.')))
-        strMantissa.chop(1);
-    return WithoutNegativeZero(strMantissa) + QLatin1Char('e') + QString::number(strText.mid(iE + 1).toInt());
-}
-
-/// Characters a text of this format takes for the largest magnitude.
-inline int FormatLength(const NumberFormat& Format, int iDecade)
-{
-    const int iPoint = Format.iDecimals > 0 ? Format.iDecimals + 1 : 0;
-    if (Format.bScientific)
-        return 1 + iPoint + 1 + (iDecade < 0 ? 1 : 0)
-               + (std::abs(iDecade) >= 100  ? 3
-                  : std::abs(iDecade) >= 10 ? 2
-                                            : 1);
-    return (iDecade >= 0 ? iDecade + 1 : 1) + iPoint;
-}
-
-/// The format of labels k * q * 10^e whose largest magnitude is dLargest: as many decimals as the step
-/// needs, at least the precision asked, and fixed notation unless it would be long where scientific is not.
+/// The format of labels k * q * 10^e whose largest magnitude is dLargest: as many decimals as the step needs
+/// and at least the precision asked. Where fixed notation would take more than 7 characters, and more than
+/// the values divided by a power of ten, they are divided by one, a multiple of 3 (as SI prefixes go).
 inline NumberFormat LinearFormat(int iE, double dLargest, int iPrecision, bool bSignificant)
 {
-    constexpr int c_iMaxDecimals = Numeric::c_iMaxLabelDigits;
-    constexpr int c_iMantissaDigits = 17; // a double carries no more
-    const int iPrecise = std::clamp(iPrecision, 0, c_iMantissaDigits);
+    const int iPrecise = std::clamp(iPrecision, 0, 17); // a double carries no more digits
     const int iDecade = dLargest > 0.0 ? DecadeOf(dLargest) : 0;
-    NumberFormat Fixed{false, std::max(0, -iE)};
-    Fixed.iDecimals = std::max(Fixed.iDecimals,
-                               bSignificant ? (dLargest > 0.0 ? iPrecise - 1 - iDecade : 0) : iPrecise);
-    Fixed.iDecimals = std::clamp(Fixed.iDecimals, 0, c_iMaxDecimals);
-    if (dLargest == 0.0)
+    const auto decimals = [&](int iPower) {
+        const int iLeast = bSignificant ? (dLargest > 0.0 ? iPrecise - 1 - (iDecade - iPower) : 0) : iPrecise;
+        return std::clamp(std::max(iPower - iE, iLeast), 0, Numeric::c_iMaxLabelDigits);
+    };
+    const auto length = [&](const NumberFormat& Format) {
+        return std::max(iDecade - Format.iPower + 1, 1) + (Format.iDecimals > 0 ? Format.iDecimals + 1 : 0);
+    };
+    const NumberFormat Fixed{decimals(0), 0};
+    const int iPower = 3 * static_cast<int>(std::floor(iDecade / 3.0));
+    if (dLargest == 0.0 || iPower == 0)
         return Fixed;
-    const int iLeast = std::clamp(bSignificant ? iPrecise - 1 : iPrecise, 0, c_iMantissaDigits);
-    NumberFormat Scientific{true, std::clamp(std::max(iDecade - iE, iLeast), 0, c_iMantissaDigits), iLeast};
-    const int iFixedLength = FormatLength(Fixed, iDecade);
-    return iFixedLength <= 7 || iFixedLength <= FormatLength(Scientific, iDecade) ? Fixed : Scientific;
+    const NumberFormat Scaled{decimals(iPower), iPower};
+    return length(Fixed) <= 7 || length(Fixed) <= length(Scaled) ? Fixed : Scaled;
+}
+
+/// "×10⁻⁹" for labels divided by 10^iPower, nothing for plain ones.
+inline QString MultiplierText(int iPower)
+{
+    return iPower == 0 ? QString() : QChar(0x00D7) + PowerOfTen(iPower);
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -262,6 +262,7 @@ struct Candidate
     double dSimplicity = 0.0;
     std::function<void(long, Tick&)> Make;
     std::function<void(const Placement&, std::vector<double>&)> Minor; ///< its minor ticks, if any
+    QString strMultiplier; ///< what every label is to be multiplied by ("×10⁻⁹"), shown once
 };
 
 /// Builds a candidate's ticks, noting whether they are legible. With bStop it gives up at the first label
@@ -301,6 +302,19 @@ inline bool Build(const Axis& A, const TextMetrics& Metrics, const Placement& Pl
             bFirst = false;
         }
         Out.vecTicks.push_back(T);
+    }
+    // Labels that are values divided by a power of ten are shown only with the multiplier.
+    if (!C.strMultiplier.isEmpty()) {
+        const LabelBox Box = MultiplierBoxOf(A, Metrics, C.strMultiplier);
+        if (Box.dFrom < dLow || Box.dTo > dHigh || Box.iAcross > A.iRoomAcross) {
+            if (bStop)
+                return false;
+            for (Tick& T : Out.vecTicks)
+                T.bShown = false;
+            Out.bLegible = false;
+        } else {
+            Out.strMultiplier = C.strMultiplier;
+        }
     }
     if (C.Minor)
         C.Minor(Place, Out.vecMinor);
@@ -409,15 +423,28 @@ inline void LinearCandidates(const Axis& A, double dLow, double dHigh, std::vect
             if (dCount < 1.0 || dCount > static_cast<double>(iMax))
                 continue;
             const double dLargest = std::max(std::fabs(Multiple(dFirst, iQ, iE)), std::fabs(Multiple(dLast, iQ, iE)));
-            const NumberFormat Format = LinearFormat(iE, dLargest, A.iPrecision, A.bSignificant);
+            // A lone tick needs only its own digits: "0", not the "0.00000000" of its step.
+            int iDigitsFrom = iE;
+            if (dCount == 1.0) {
+                double dUnits = dFirst * iQ;
+                for (int i = 0; i < 20 && std::fmod(dUnits, 10.0) == 0.0 && dUnits != 0.0; ++i, ++iDigitsFrom)
+                    dUnits /= 10.0;
+                if (dUnits == 0.0)
+                    iDigitsFrom = std::max(iE, 0);
+            }
+            const NumberFormat Format = LinearFormat(iDigitsFrom, dLargest, A.iPrecision, A.bSignificant);
             const bool bZero = dFirst <= 0.0 && dLast >= 0.0;
             Candidate C;
             C.iCount = static_cast<long>(dCount);
             C.dSimplicity = dSimplicityScale * (0.75 * (1.0 - iQIndex / 2.0) + (bZero ? 0.25 : 0.0));
             const std::function<QString(double)> Texts = A.Texts;
+            if (!Texts)
+                C.strMultiplier = MultiplierText(Format.iPower);
             C.Make = [=](long i, Tick& T) {
-                T.dValue = Multiple(dFirst + static_cast<double>(i), iQ, iE);
-                T.strText = Texts ? Texts(T.dValue) : FormatNumber(T.dValue, Format);
+                const double dK = dFirst + static_cast<double>(i);
+                T.dValue = Multiple(dK, iQ, iE);
+                T.strText = Texts ? Texts(T.dValue)
+                                  : FormatNumber(Multiple(dK, iQ, iE - Format.iPower), Format.iDecimals);
             };
             vecOut.push_back(std::move(C));
         }
@@ -426,18 +453,6 @@ inline void LinearCandidates(const Axis& A, double dLow, double dHigh, std::vect
 
 // ---------------------------------------------------------------------------------------------------------
 // Log10
-
-/// "10³", "10⁻⁶": a power of ten as it is printed.
-inline QString PowerOfTen(int iE)
-{
-    static const char16_t s_aDigits[] = u"\u2070\u00b9\u00b2\u00b3\u2074\u2075\u2076\u2077\u2078\u2079";
-    QString strExponent;
-    for (int iRest = std::abs(iE); strExponent.isEmpty() || iRest > 0; iRest /= 10)
-        strExponent.prepend(QChar(s_aDigits[iRest % 10]));
-    if (iE < 0)
-        strExponent.prepend(QChar(0x207B));
-    return QStringLiteral("10") + strExponent;
-}
 
 /// m * 10^e on a log axis: plain decimals from 0.0001 to 99999, otherwise "10⁵" and "2·10⁵".
 inline QString LogText(int iM, int iE, bool bPlain)

@@ -27,6 +27,7 @@
 #include <cstring>
 #include <ctime>
 #include <limits>
+#include <memory>
 #include <vector>
 
 using namespace KelmFramework;
@@ -725,11 +726,22 @@ void FuzzAxisGrid(FuzzedDataProvider& In, QImage& Image)
     const long iXDivisions = Divisions(In), iYDivisions = Divisions(In);
     const short iXPrecision = In.ConsumeIntegral<short>(), iYPrecision = In.ConsumeIntegral<short>();
     IResultDisplayCallBack Labels(In.ConsumeBool() ? QStringLiteral("CRDBoxGridLayout") : QStringLiteral("dashes"));
-    CRDAxisBoxGrid TheGrid(Labels, CRDPoint(dX1, dY1), CRDPoint(dX2, dY2), strXTitle, strYTitle, iXDivisions,
-                           iYDivisions, iXPrecision, iYPrecision, c_ColorGray, c_ColorBlack);
+    std::unique_ptr<CRDAxisBoxGrid> pGrid;
+    if (In.ConsumeBool())
+        pGrid = std::make_unique<CRDAxisBoxGrid>(CRDPoint(dX1, dY1), CRDPoint(dX2, dY2), strXTitle, strYTitle,
+                                                 iXDivisions, iYDivisions, iXPrecision, iYPrecision, c_ColorGray,
+                                                 c_ColorBlack);
+    else
+        pGrid = std::make_unique<CRDAxisBoxGrid>(Labels, CRDPoint(dX1, dY1), CRDPoint(dX2, dY2), strXTitle, strYTitle,
+                                                 iXDivisions, iYDivisions, iXPrecision, iYPrecision, c_ColorGray,
+                                                 c_ColorBlack);
+    CRDAxisBoxGrid& TheGrid = *pGrid;
     TheGrid.SetXScale(eXScale);
     TheGrid.SetYScale(eYScale);
     TheGrid.SetTimeZone(HostileZone(In));
+    // Unknown scales are linear; a zone without data is UTC.
+    const auto known = [](ERDScale eScale) { return eScale >= eRDScaleLinear && eScale <= eRDScaleTime; };
+    RD_CHECK(known(TheGrid.GetXScale()) && known(TheGrid.GetYScale()) && TheGrid.GetTimeZone().isValid());
     if (std::getenv("RD_FUZZ_TRACE"))
         std::fprintf(stderr, "axis grid: x [%.17g, %.17g] scale %d, y [%.17g, %.17g] scale %d, divisions %ld x %ld\n",
                      dX1, dX2, int(eXScale), dY1, dY2, int(eYScale), iXDivisions, iYDivisions);

@@ -277,6 +277,8 @@ inline bool Build(const Axis& A, const TextMetrics& Metrics, const Placement& Pl
     double dLastTo = -std::numeric_limits<double>::infinity();
     QString strLastContext;
     bool bFirst = true;
+    // Under an x axis without room for a second line, labels go without their context.
+    const bool bContexts = A.bVertical || A.iRoomAcross >= 2 * Metrics.iHeight;
     Out.vecTicks.reserve(static_cast<std::size_t>(std::max(0L, C.iCount)));
     for (long i = 0; i < C.iCount; ++i) {
         Tick T;
@@ -286,6 +288,8 @@ inline bool Build(const Axis& A, const TextMetrics& Metrics, const Placement& Pl
         if (!std::isfinite(T.dPosition) || T.dPosition < -0.5 || T.dPosition > Place.dLength + 0.5
             || (!Out.vecTicks.empty() && !(T.dValue > Out.vecTicks.back().dValue)))
             continue;
+        if (!bContexts)
+            T.strContext.clear();
         const QString strContext = T.strContext;
         if (!bFirst && strContext == strLastContext)
             T.strContext.clear();

@@ -120,32 +120,29 @@ void CRDAxisBoxGrid::DrawGrid(QPainter& Painter, CRDDevicePoint& LeftTop, CRDDev
     const long iGap = std::max(2, iH / 4);
     const CRDPoint LeftBottom = GetViewPortLeftButton(), RightTop = GetViewPortRightTop();
 
-    AxisTicks::Axis X;
-    X.dLow = LeftBottom.m_dX;
-    X.dHigh = RightTop.m_dX;
-    X.eScale = d->eXScale;
-    X.iLength = iR - iL;
-    X.iMaxTicks = m_iXDivisions;
-    X.iPrecision = m_iXPrecision;
-    X.iRoomBefore = iM;
-    X.iRoomAfter = iM;
-    X.iRoomAcross = iM - iGap;
-    X.Zone = d->Zone;
+    // Labels may reach into the margin beyond either end of an axis, and take the margin across but a gap.
+    const auto axis = [&](double dLow, double dHigh, ERDScale eScale, long iLength, long iDivisions, short iPrecision) {
+        AxisTicks::Axis A;
+        A.dLow = dLow;
+        A.dHigh = dHigh;
+        A.eScale = eScale;
+        A.iLength = iLength;
+        A.iMaxTicks = iDivisions;
+        A.iPrecision = iPrecision;
+        A.iRoomBefore = A.iRoomAfter = iM;
+        A.iRoomAcross = iM - iGap;
+        A.Zone = d->Zone;
+        return A;
+    };
+    AxisTicks::Axis X = axis(LeftBottom.m_dX, RightTop.m_dX, d->eXScale, iR - iL, m_iXDivisions, m_iXPrecision);
     // A callback of the built-in name is the default one and supplies no texts.
     if (d->pCallBack->m_strName != QLatin1String("CRDBoxGridLayout")) {
         IResultDisplayCallBack* const pCallBack = d->pCallBack;
         X.Texts = [pCallBack](double dValue) { return pCallBack->GetXAxisStepValue(dValue); };
     }
-    AxisTicks::Axis Y = X;
-    Y.dLow = LeftBottom.m_dY;
-    Y.dHigh = RightTop.m_dY;
-    Y.eScale = d->eYScale;
-    Y.iLength = iB - iT;
+    AxisTicks::Axis Y = axis(LeftBottom.m_dY, RightTop.m_dY, d->eYScale, iB - iT, m_iYDivisions, m_iYPrecision);
     Y.bVertical = true;
-    Y.iMaxTicks = m_iYDivisions;
-    Y.iPrecision = m_iYPrecision;
     Y.bSignificant = true;
-    Y.Texts = nullptr;
     const AxisTicks::Ticks XTicks = AxisTicks::Choose(X, Text);
     const AxisTicks::Ticks YTicks = AxisTicks::Choose(Y, Text);
 

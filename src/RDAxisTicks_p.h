@@ -683,6 +683,24 @@ inline std::vector<Candidate> TimeCandidates(const Axis& A)
     const auto worth = [&](double dEstimate) {
         return dEstimate <= static_cast<double>(iMax) + 2.0 && dEstimate >= 0.5;
     };
+    // A candidate of whole seconds since the epoch, labelled at a level.
+    const auto instants = [&](std::vector<std::int64_t> vecUtc, TimeLevel eLevel) {
+        if (vecUtc.empty() || static_cast<long>(vecUtc.size()) > iMax)
+            return;
+        Candidate C;
+        C.iCount = static_cast<long>(vecUtc.size());
+        C.dSimplicity = 0.5;
+        C.Make = [=](long i, Tick& T) {
+            const std::int64_t iUtc = vecUtc[static_cast<std::size_t>(i)];
+            T.dValue = static_cast<double>(iUtc);
+            TimeTexts(eLevel, iUtc + Offsets.At(iUtc), 0, 0, T);
+            if (Texts) {
+                T.strText = Texts(T.dValue);
+                T.strContext.clear();
+            }
+        };
+        vecOut.push_back(std::move(C));
+    };
 
     // Below a second: 10^-iDigits units. The ticks' local units come from integers, so their texts are exact.
     const double dLargest = std::max(std::fabs(dLow), std::fabs(dHigh)) + 86400.0;
@@ -749,22 +767,7 @@ inline std::vector<Candidate> TimeCandidates(const Axis& A)
             if (iUtc >= dLow && iUtc <= dHigh && (vecUtc.empty() || iUtc > vecUtc.back()))
                 vecUtc.push_back(iUtc);
         }
-        if (vecUtc.empty() || static_cast<long>(vecUtc.size()) > iMax)
-            continue;
-        Candidate C;
-        C.iCount = static_cast<long>(vecUtc.size());
-        C.dSimplicity = 0.5;
-        const TimeLevel eLevel = Step.eLevel;
-        C.Make = [=](long i, Tick& T) {
-            const std::int64_t iUtc = vecUtc[static_cast<std::size_t>(i)];
-            T.dValue = static_cast<double>(iUtc);
-            TimeTexts(eLevel, iUtc + Offsets.At(iUtc), 0, 0, T);
-            if (Texts) {
-                T.strText = Texts(T.dValue);
-                T.strContext.clear();
-            }
-        };
-        vecOut.push_back(std::move(C));
+        instants(std::move(vecUtc), Step.eLevel);
     }
 
     // Months and years: the first of a month whose number is a multiple of the step, at local midnight.
@@ -785,22 +788,7 @@ inline std::vector<Candidate> TimeCandidates(const Axis& A)
             if (iUtc >= dLow && iUtc <= dHigh && (vecUtc.empty() || iUtc > vecUtc.back()))
                 vecUtc.push_back(iUtc);
         }
-        if (vecUtc.empty() || static_cast<long>(vecUtc.size()) > iMax)
-            continue;
-        Candidate C;
-        C.iCount = static_cast<long>(vecUtc.size());
-        C.dSimplicity = 0.5;
-        const TimeLevel eLevel = iMonths < 12 ? TimeLevel::Month : TimeLevel::Year;
-        C.Make = [=](long i, Tick& T) {
-            const std::int64_t iUtc = vecUtc[static_cast<std::size_t>(i)];
-            T.dValue = static_cast<double>(iUtc);
-            TimeTexts(eLevel, iUtc + Offsets.At(iUtc), 0, 0, T);
-            if (Texts) {
-                T.strText = Texts(T.dValue);
-                T.strContext.clear();
-            }
-        };
-        vecOut.push_back(std::move(C));
+        instants(std::move(vecUtc), iMonths < 12 ? TimeLevel::Month : TimeLevel::Year);
     }
     return vecOut;
 }

@@ -3,6 +3,7 @@
 #include "CRDAxisBoxGrid.h"
 #include "CResultDisplay.h"
 #include "DataTable.h"
+#include "DecimationScene.h"
 #include "RDAxisTicks_p.h"
 #include "RecordingPaintDevice.h"
 
@@ -11,6 +12,7 @@
 
 #include <cmath>
 #include <limits>
+#include <random>
 
 using namespace KelmFramework;
 
@@ -55,6 +57,36 @@ QRectF boxOf(const RecordingPaintDevice& device, const RecordedPrimitive& p)
     const QRectF box(p.textPosition.x(), p.textPosition.y() - metrics.ascent(), metrics.horizontalAdvance(p.text),
                      metrics.height());
     return device.transformOf(p).mapRect(box);
+}
+
+// The axis grid drawing its lines segment by segment: what its fast drawing is held against.
+class ExactAxisGrid : public CRDAxisBoxGrid
+{
+public:
+    using CRDAxisBoxGrid::CRDAxisBoxGrid;
+    void DrawLine(QPainter& painter, CRDDecoratedLine& line) override { CRDLinearGrid::DrawLine(painter, line); }
+};
+
+// A noisy sine of so many points across a view, evenly spaced and noisy in the scale's own space: decades on a
+// log axis. Every 97th y is 0 or below where y is logarithmic, a vertex without position.
+std::vector<CRDPoint> noisySine(const QRectF& view, ERDScale xScale, ERDScale yScale, int count)
+{
+    const auto to = [](ERDScale scale, double value) { return scale == eRDScaleLog10 ? std::log10(value) : value; };
+    const auto from = [](ERDScale scale, double value) {
+        return scale == eRDScaleLog10 ? std::pow(10.0, value) : value;
+    };
+    const double x0 = to(xScale, view.left()), x1 = to(xScale, view.right());
+    const double y0 = to(yScale, view.top()), y1 = to(yScale, view.bottom());
+    std::mt19937 random(5);
+    std::normal_distribution<double> noise(0.0, 0.03);
+    std::vector<CRDPoint> points;
+    for (int i = 0; i < count; ++i) {
+        const double t = double(i) / (count - 1);
+        const double y = y0 + (y1 - y0) * (0.5 + 0.35 * std::sin(6 * M_PI * t) + noise(random));
+        points.emplace_back(from(xScale, x0 + (x1 - x0) * t),
+                            yScale == eRDScaleLog10 && i % 97 == 50 ? -1.0 * (i % 2) : from(yScale, y), false);
+    }
+    return points;
 }
 
 class Callback : public IResultDisplayCallBack
@@ -298,6 +330,50 @@ private slots:
         QVERIFY(std::abs(centre("voltage").center().y() - 200) <= 1);
         QVERIFY(centre("voltage").right() < centre("-1").left());
         QVERIFY(centre("voltage").height() > centre("voltage").width()); // upright, read bottom to top
+    }
+
+    // Dense lines through the axis grid on every scale, against its own exact drawing: within 2 per channel.
+    void fastPath_data()
+    {
+        columns<int, int, QRectF, int, double>("xScale", "yScale", "view", "points", "ratio");
+        const QRectF linear(0, -1.5, 1, 3), decades(1, 1e-3, 1e6 - 1, 1e3 - 1e-3), day(t0, -1, 86400, 2);
+        QTest::newRow("linear") << int(eRDScaleLinear) << int(eRDScaleLinear) << linear << 200000 << 1.0;
+        QTest::newRow("log-log") << int(eRDScaleLog10) << int(eRDScaleLog10) << decades << 200000 << 1.0;
+        QTest::newRow("log-log at pixel ratio 2")
+            << int(eRDScaleLog10) << int(eRDScaleLog10) << decades << 200000 << 2.0;
+        QTest::newRow("a day on a time axis") << int(eRDScaleTime) << int(eRDScaleLinear) << day << 200000 << 1.0;
+        QTest::newRow("sparse log-log") << int(eRDScaleLog10) << int(eRDScaleLog10) << decades << 300 << 1.0;
+    }
+    void fastPath()
+    {
+        const auto [xScale, yScale, view, points,
+                    ratio] = fetch<int, int, QRectF, int, double>("xScale", "yScale", "view", "points", "ratio");
+        DecimationScene::Setup with;
+        with.ViewPort = view;
+        with.Device = QRect(QPoint(60, 40), QPoint(940, 660));
+        with.Size = QSize(1000, 700);
+        with.dRatio = ratio;
+        CRDPoint leftBottom(view.left(), view.top()), rightTop(view.right(), view.bottom());
+        ExactAxisGrid exact(leftBottom, rightTop, QString(), QString(), 10, 10, 0, 0, c_ColorGray, c_ColorBlack);
+        CRDAxisBoxGrid fast(leftBottom, rightTop, QString(), QString(), 10, 10, 0, 0, c_ColorGray, c_ColorBlack);
+        CRDDevicePoint leftTop(60, 40), rightBottom(940, 660);
+        for (CRDAxisBoxGrid* grid : {static_cast<CRDAxisBoxGrid*>(&exact), &fast}) {
+            grid->SetXScale(ERDScale(xScale));
+            grid->SetYScale(ERDScale(yScale));
+            grid->SetDeviceViewPort(leftTop, rightBottom);
+        }
+        std::vector<CRDPoint> dense = noisySine(view, ERDScale(xScale), ERDScale(yScale), points);
+        std::vector<CRDPoint> dotted = noisySine(view, ERDScale(xScale), ERDScale(yScale), points / 3);
+        std::vector<CRDDecoratedLine> lines{
+            CRDDecoratedLine(dense, c_ColorOrange, eRDLineSolid, eRDPointNone, QStringLiteral("signal")),
+            CRDDecoratedLine(dotted, c_ColorBlue, eRDLineDotted, eRDPointDot, QString())};
+        const DecimationScene::Difference d = DecimationScene::Compare(with.Render(exact, lines),
+                                                                       with.Render(fast, lines), with.Blank());
+        QVERIFY2(d.iLargest <= 2, qPrintable(QStringLiteral("%1 of %2 lit pixels differ, the largest by %3")
+                                                 .arg(d.iDiffering)
+                                                 .arg(d.iLit)
+                                                 .arg(d.iLargest)));
+        QVERIFY(d.iLit > 1000);
     }
 
     // The callback names the x ticks, at round values; one named like the built-in default does not.

@@ -1,4 +1,5 @@
-// Whole-widget workloads: a CResultDisplay repaint and CRDMatrix repaints, through QWidget::render.
+// Whole-widget workloads: CResultDisplay repaints, after a change and unchanged, and CRDMatrix repaints,
+// through QWidget::render.
 #include "PlotFloors.h"
 #include "Replay.h"
 
@@ -34,7 +35,9 @@ struct MatrixScene
     CRDMatrix* pMatrix = nullptr;
 };
 
-Bench::Race DisplayVariants(int iLines, long iPoints)
+// bChanged: every frame follows a change (the view set anew), as after new data; otherwise nothing
+// changes between frames, and the display copies the last frame back.
+Bench::Race DisplayVariants(int iLines, long iPoints, bool bChanged = true)
 {
     auto pScene = std::make_shared<DisplayScene>();
     pScene->pGrid = std::make_unique<CRDBoxGridLayout>(CRDPoint(0.0, -1.5), CRDPoint(10.0, 1.5),
@@ -44,7 +47,11 @@ Bench::Race DisplayVariants(int iLines, long iPoints)
     pScene->pDisplay->resize(Bench::c_iWidgetWidth, Bench::c_iWidgetHeight);
 
     Bench::Race Variants;
-    const Bench::PaintFunction Library = [pScene](QPainter& Painter) { pScene->pDisplay->render(&Painter); };
+    const Bench::PaintFunction Library = [pScene, bChanged](QPainter& Painter) {
+        if (bChanged)
+            pScene->pDisplay->SetViewPort(pScene->pGrid->GetViewPortLeftButton(), pScene->pGrid->GetViewPortRightTop());
+        pScene->pDisplay->render(&Painter);
+    };
     Variants.Library.OnPainter = Library;
 
     // Before the lines are added, the repaint is what the polyline floor keeps.
@@ -139,6 +146,7 @@ bool RegisterAll()
     // The grid, its labels and titles alone: what a repaint costs beyond the data.
     Bench::RegisterWorkload("display_axes/0", [] { return DisplayVariants(0, 0); });
     Bench::RegisterWorkload("display_20x10000/200000", [] { return DisplayVariants(20, 10000); });
+    Bench::RegisterWorkload("display_unchanged_20x10000/200000", [] { return DisplayVariants(20, 10000, false); });
     for (long iItems : {100L, 1000L, 10000L})
         Bench::RegisterWorkload("matrix/" + std::to_string(iItems), [iItems] { return MatrixVariants(iItems); });
     return true;

@@ -3,7 +3,9 @@
 #define DEMOPAGE_H
 
 #include <QDir>
+#include <QPushButton>
 #include <QStringList>
+#include <QTimer>
 #include <QWidget>
 
 class QStatusBar;
@@ -17,7 +19,22 @@ public:
     virtual QStringList SaveScreenshots(const QDir& Directory) = 0;
 };
 
+/// A checkable "Pause" button, child of pParent, that stops the timer while it is down.
+inline QPushButton* PauseButton(QTimer& Timer, QWidget* pParent)
+{
+    auto* pPause = new QPushButton(QStringLiteral("Pause"), pParent);
+    pPause->setCheckable(true);
+    QObject::connect(pPause, &QPushButton::toggled, pParent, [&Timer](bool bPaused) {
+        if (bPaused)
+            Timer.stop();
+        else
+            Timer.start();
+    });
+    return pPause;
+}
+
 DemoPage* CreatePlotPage(QWidget* pParent, QStatusBar* pStatusBar);
+DemoPage* CreateLivePage(QWidget* pParent, QStatusBar* pStatusBar);
 DemoPage* CreateMatrixPage(QWidget* pParent, QStatusBar* pStatusBar);
 DemoPage* CreateLargePlotPage(QWidget* pParent, QStatusBar* pStatusBar);
 DemoPage* CreateAxesPage(QWidget* pParent, QStatusBar* pStatusBar);

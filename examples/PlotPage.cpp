@@ -84,17 +84,8 @@ public:
             m_pDisplay->ResetViewPort();
             m_pDisplay->update();
         });
-        auto* pPause = new QPushButton(QStringLiteral("Pause"), this);
-        pPause->setCheckable(true);
-        connect(pPause, &QPushButton::toggled, this, [this](bool bPaused) {
-            if (bPaused)
-                m_Timer.stop();
-            else
-                m_Timer.start();
-        });
-        auto* pSave = new QPushButton(QStringLiteral("Save as…"), this);
-        connect(pSave, &QPushButton::clicked, this,
-                [this, pStatusBar] { SaveWidgetAs(*m_pDisplay, QStringLiteral("plot.svg"), pStatusBar); });
+        QPushButton* const pPause = PauseButton(m_Timer, this);
+        QPushButton* const pSave = SaveAsButton(*m_pDisplay, QStringLiteral("plot.svg"), pStatusBar, this);
 
         auto* pHint = new QLabel(QStringLiteral("Drag a rectangle to zoom into it; the wheel zooms about the centre."),
                                  this);

@@ -7,6 +7,7 @@
 #include <QPageSize>
 #include <QPdfWriter>
 #include <QPixmap>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QSvgGenerator>
 #include <QWidget>
@@ -48,4 +49,12 @@ void SaveWidgetAs(QWidget& Widget, const QString& strSuggestedName, QStatusBar* 
         pStatusBar->showMessage(QStringLiteral("Saved %1").arg(strPath));
     else
         pStatusBar->showMessage(QStringLiteral("Could not save %1").arg(strPath));
+}
+
+QPushButton* SaveAsButton(QWidget& Widget, const QString& strSuggestedName, QStatusBar* pStatusBar, QWidget* pParent)
+{
+    auto* pSave = new QPushButton(QStringLiteral("Save as…"), pParent);
+    QObject::connect(pSave, &QPushButton::clicked, pParent,
+                     [&Widget, strSuggestedName, pStatusBar] { SaveWidgetAs(Widget, strSuggestedName, pStatusBar); });
+    return pSave;
 }

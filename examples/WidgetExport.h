@@ -4,6 +4,7 @@
 
 #include <QString>
 
+class QPushButton;
 class QStatusBar;
 class QWidget;
 
@@ -12,5 +13,8 @@ bool SaveWidget(QWidget& Widget, const QString& strPath);
 
 /// Asks for a file (PNG, SVG or PDF) and saves the widget there, reporting in the status bar.
 void SaveWidgetAs(QWidget& Widget, const QString& strSuggestedName, QStatusBar* pStatusBar);
+
+/// A "Save as…" button, child of pParent, that calls SaveWidgetAs for the widget.
+QPushButton* SaveAsButton(QWidget& Widget, const QString& strSuggestedName, QStatusBar* pStatusBar, QWidget* pParent);
 
 #endif // WIDGETEXPORT_H

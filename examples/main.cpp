@@ -57,8 +57,9 @@ int main(int argc, char** argv)
     window.setWindowTitle(QStringLiteral("ResultDisplay demo"));
     auto* pTabs = new QTabWidget(&window);
     QList<DemoPage*> pages;
-    pages << CreatePlotPage(pTabs, window.statusBar()) << CreateMatrixPage(pTabs, window.statusBar())
-          << CreateLargePlotPage(pTabs, window.statusBar()) << CreateAxesPage(pTabs, window.statusBar());
+    pages << CreatePlotPage(pTabs, window.statusBar()) << CreateLivePage(pTabs, window.statusBar())
+          << CreateMatrixPage(pTabs, window.statusBar()) << CreateLargePlotPage(pTabs, window.statusBar())
+          << CreateAxesPage(pTabs, window.statusBar());
     for (DemoPage* pPage : pages)
         pTabs->addTab(pPage, pPage->windowTitle());
     window.setCentralWidget(pTabs);

@@ -27,6 +27,7 @@
 #include <cstring>
 #include <ctime>
 #include <limits>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -376,6 +377,60 @@ void Render(QWidget& Widget, QImage& Image)
     WithinBudget([&] { Widget.render(&Image); });
 }
 
+// The same operations on a plain display over a grid of the same settings: the plain display copies
+// repaints of an unchanged picture back, the subclass draws every one, and their pictures must agree.
+struct Twin
+{
+    Twin(const Grid& Model, const CRDPoint& CornerA, const CRDPoint& CornerB, QWidget& Parent, const CRDColor& Back)
+        : TheGrid(CornerA, CornerB, Model.m_strXAxisTitle, Model.m_strYAxisTitle, Model.m_iXDivisions,
+                  Model.m_iYDivisions, Model.m_iXPrecision, Model.m_iYPrecision, c_ColorGray, c_ColorBlack),
+          TheDisplay(&Parent, &TheGrid, Back)
+    {
+    }
+    // The twin's id of a line or point of the subclass; an id the subclass does not know is one the
+    // twin does not know either.
+    static long Of(const std::map<long, long>& mapIds, long iId, bool bKnown)
+    {
+        const auto Found = mapIds.find(iId);
+        if (bKnown && Found != mapIds.end())
+            return Found->second;
+        for (const auto& Entry : mapIds)
+            if (Entry.second == iId)
+                return LONG_MIN;
+        return iId;
+    }
+
+    Grid TheGrid;
+    CResultDisplay TheDisplay;
+    std::map<long, long> mapLines, mapPoints;
+};
+
+// Both pictures of a region (all of the widget where empty), each into its own image.
+void RenderPair(QWidget& Plain, QWidget& Cached, QImage& PlainImage, QImage& CachedImage, const QRegion& Region)
+{
+    const QPoint At = Region.boundingRect().topLeft();
+    WithinBudget([&] { Plain.render(&PlainImage, At, Region); });
+    WithinBudget([&] { Cached.render(&CachedImage, At, Region); });
+    RD_CHECK(PlainImage == CachedImage);
+}
+
+std::vector<CRDPoint> HostilePoints(FuzzedDataProvider& In)
+{
+    std::vector<CRDPoint> vecPoints;
+    const int iVertices = In.ConsumeIntegralInRange<int>(0, 16);
+    for (int v = 0; v < iVertices; ++v)
+        vecPoints.push_back(HostilePoint(In));
+    return vecPoints;
+}
+
+void SendMouse(QWidget& Widget, QEvent::Type eType, const QPoint& Position, Qt::MouseButton eButton)
+{
+    const Qt::MouseButtons eHeld = eType == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(eButton);
+    QMouseEvent Mouse(eType, Position, Position, eType == QEvent::MouseMove ? Qt::NoButton : eButton, eHeld,
+                      Qt::NoModifier);
+    QCoreApplication::sendEvent(&Widget, &Mouse);
+}
+
 void FuzzDisplay(FuzzedDataProvider& In, QImage& Image)
 {
     CRDPoint CornerA(0, 0, false), CornerB(100, 100, false);
@@ -385,33 +440,65 @@ void FuzzDisplay(FuzzedDataProvider& In, QImage& Image)
     }
     Grid TheGrid = MakeGrid(In, CornerA, CornerB);
     QWidget Parent;
-    Display TheDisplay(&Parent, &TheGrid, Color(In));
-    TheDisplay.resize(WidgetSize(In));
+    const CRDColor Background = Color(In);
+    Display TheDisplay(&Parent, &TheGrid, Background);
+    Twin Other(TheGrid, CornerA, CornerB, Parent, Background);
+    CResultDisplay& Cached = Other.TheDisplay;
+    const QSize Size = WidgetSize(In);
+    TheDisplay.resize(Size);
+    Cached.resize(Size);
+    long iSignals = 0;
+    QObject::connect(&TheDisplay, &CResultDisplay::viewPortChanged, [&] { ++iSignals; });
+    // Displays sharing each grid, of a size of their own.
+    std::unique_ptr<Display> pSharer;
+    std::unique_ptr<CResultDisplay> pTwinSharer;
+    if (In.ConsumeBool()) {
+        pSharer = std::make_unique<Display>(&Parent, &TheGrid, Background);
+        pTwinSharer = std::make_unique<CResultDisplay>(&Parent, &Other.TheGrid, Background);
+        const QSize SharerSize = WidgetSize(In);
+        pSharer->resize(SharerSize);
+        pTwinSharer->resize(SharerSize);
+    }
+    static const qreal s_dRatios[] = {1.0, 1.0, 1.5, 2.0, 1.25};
+    const qreal dRatio = s_dRatios[In.ConsumeIntegralInRange<std::size_t>(0, std::size(s_dRatios) - 1)];
+    const QImage::Format eFormat = In.ConsumeBool() ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied;
+    QImage PlainImage(static_cast<int>(160 * dRatio), static_cast<int>(120 * dRatio), eFormat);
+    PlainImage.setDevicePixelRatio(dRatio);
+    PlainImage.fill(Qt::darkCyan);
+    QImage CachedImage = PlainImage.copy();
     long iLastLine = CResultDisplay::s_iLineIndex, iLastPoint = CResultDisplay::s_iPointIndex;
 
     const int iOperations = In.ConsumeIntegralInRange<int>(1, 24);
     for (int i = 0; i < iOperations && In.remaining_bytes() > 0; ++i) {
         const bool bUsableBefore = UsableView(TheGrid);
+        const long iSignalsBefore = iSignals;
         bool bZoom = false;
-        switch (In.ConsumeIntegralInRange<int>(0, 13)) {
+        const int iOperation = In.ConsumeIntegralInRange<int>(0, 19);
+        switch (iOperation) {
         case 0: {
-            std::vector<CRDPoint> vecVertices;
-            const int iVertices = In.ConsumeIntegralInRange<int>(0, 16);
-            for (int v = 0; v < iVertices; ++v)
-                vecVertices.push_back(HostilePoint(In));
+            std::vector<CRDPoint> vecVertices = HostilePoints(In);
             const int iLineStyle = In.ConsumeIntegral<int>();
             const int iPointStyle = In.ConsumeIntegral<int>();
             const QString strName = Text(In, 64);
-            iLastLine = TheDisplay.AddLine(vecVertices, Color(In), static_cast<ERDLineStyle>(iLineStyle),
-                                           static_cast<ERDPointStyle>(iPointStyle), strName);
+            const CRDColor LineColor = Color(In);
+            const std::vector<CRDPoint>& vecConst = vecVertices;
+            iLastLine = In.ConsumeBool()
+                            ? TheDisplay.AddLine(vecVertices, LineColor, static_cast<ERDLineStyle>(iLineStyle),
+                                                 static_cast<ERDPointStyle>(iPointStyle), strName)
+                            : TheDisplay.AddLine(vecConst, LineColor, static_cast<ERDLineStyle>(iLineStyle),
+                                                 static_cast<ERDPointStyle>(iPointStyle), strName);
             RD_CHECK(iLastLine == CResultDisplay::s_iLineIndex && TheDisplay.HasLine(iLastLine));
+            Other.mapLines[iLastLine] = Cached.AddLine(vecConst, LineColor, static_cast<ERDLineStyle>(iLineStyle),
+                                                       static_cast<ERDPointStyle>(iPointStyle), strName);
             break;
         }
         case 1: {
             const CRDPoint Point = HostilePoint(In);
             const int iPointStyle = In.ConsumeIntegral<int>();
-            iLastPoint = TheDisplay.AddPoint(Point, Color(In), static_cast<ERDPointStyle>(iPointStyle));
+            const CRDColor PointColor = Color(In);
+            iLastPoint = TheDisplay.AddPoint(Point, PointColor, static_cast<ERDPointStyle>(iPointStyle));
             RD_CHECK(iLastPoint == CResultDisplay::s_iPointIndex && TheDisplay.HasPoint(iLastPoint));
+            Other.mapPoints[iLastPoint] = Cached.AddPoint(Point, PointColor, static_cast<ERDPointStyle>(iPointStyle));
             break;
         }
         case 2: {
@@ -419,6 +506,7 @@ void FuzzDisplay(FuzzedDataProvider& In, QImage& Image)
             const std::size_t iBefore = TheDisplay.Lines();
             const bool bKnown = TheDisplay.HasLine(iId);
             TheDisplay.RemovedLine(iId);
+            Cached.RemovedLine(Twin::Of(Other.mapLines, iId, bKnown));
             RD_CHECK(TheDisplay.Lines() == iBefore - (bKnown ? 1 : 0) && !TheDisplay.HasLine(iId));
             break;
         }
@@ -427,88 +515,194 @@ void FuzzDisplay(FuzzedDataProvider& In, QImage& Image)
             const std::size_t iBefore = TheDisplay.Points();
             const bool bKnown = TheDisplay.HasPoint(iId);
             TheDisplay.RemovedPoint(iId);
+            Cached.RemovedPoint(Twin::Of(Other.mapPoints, iId, bKnown));
             RD_CHECK(TheDisplay.Points() == iBefore - (bKnown ? 1 : 0) && !TheDisplay.HasPoint(iId));
             break;
         }
         case 4:
             TheDisplay.ClearAll();
+            Cached.ClearAll();
             RD_CHECK(TheDisplay.Lines() == 0 && TheDisplay.Points() == 0);
             break;
         case 5: {
-            const CRDPoint LeftBottom = HostilePoint(In);
-            TheDisplay.SetViewPort(LeftBottom, HostilePoint(In));
+            const CRDPoint LeftBottom = HostilePoint(In), RightTop = HostilePoint(In);
+            TheDisplay.SetViewPort(LeftBottom, RightTop);
+            Cached.SetViewPort(LeftBottom, RightTop);
+            RD_CHECK(iSignals == iSignalsBefore + 1);
             break;
         }
         case 6: {
             CRDDevicePoint A = HostileDevicePoint(In);
             CRDDevicePoint B = HostileDevicePoint(In);
+            CRDDevicePoint TwinA = A, TwinB = B;
             TheDisplay.SetViewPort(A, B);
+            Cached.SetViewPort(TwinA, TwinB);
             bZoom = true;
             break;
         }
         case 7:
             TheDisplay.ResetViewPort();
+            Cached.ResetViewPort();
+            RD_CHECK(iSignals == iSignalsBefore + 1);
             break;
-        case 8:
-            TheDisplay.ReScaleViewPort(In.ConsumeBool() ? HostileDouble(In)
-                                                        : In.ConsumeFloatingPointInRange<double>(0.0, 2.0));
-            bZoom = true;
-            break;
-        case 9: {
-            TheDisplay.EnableFeature(eRDFeatureWheelZoom);
-            const int iX = HostileInt(In), iY = HostileInt(In);
-            const int iRepeat = In.ConsumeIntegralInRange<int>(1, 200);
-            for (int r = 0; r < iRepeat; ++r) {
-                QWheelEvent Wheel(QPointF(10, 10), QPointF(10, 10), QPoint(), QPoint(iX, iY), Qt::NoButton,
-                                  Qt::NoModifier, Qt::NoScrollPhase, false);
-                QCoreApplication::sendEvent(&TheDisplay, &Wheel);
-            }
+        case 8: {
+            const double dFactor = In.ConsumeBool() ? HostileDouble(In)
+                                                    : In.ConsumeFloatingPointInRange<double>(0.0, 2.0);
+            TheDisplay.ReScaleViewPort(dFactor);
+            Cached.ReScaleViewPort(dFactor);
             bZoom = true;
             break;
         }
-        case 10: {
-            TheDisplay.EnableFeature(eRDFeatureRubberBandZoom);
+        case 9: {
+            TheDisplay.EnableFeature(eRDFeatureWheelZoom);
+            Cached.EnableFeature(eRDFeatureWheelZoom);
+            const int iX = HostileInt(In), iY = HostileInt(In);
+            const QPoint Pixels(HostileInt(In) % 1000, HostileInt(In) % 1000);
+            const QPointF At(HostileDouble(In), HostileDouble(In));
+            const Qt::KeyboardModifiers eKeys(In.ConsumeIntegralInRange<int>(0, 3) << 25);
+            const int iRepeat = In.ConsumeIntegralInRange<int>(1, 200);
+            for (int r = 0; r < iRepeat; ++r)
+                for (QWidget* pWidget : {static_cast<QWidget*>(&TheDisplay), static_cast<QWidget*>(&Cached)}) {
+                    QWheelEvent Wheel(At, At, Pixels, QPoint(iX, iY), Qt::NoButton, eKeys, Qt::NoScrollPhase, false);
+                    QCoreApplication::sendEvent(pWidget, &Wheel);
+                }
+            bZoom = true;
+            break;
+        }
+        case 10:
+        case 15: {
+            // A rubber band, or with pan on a pan, with any button.
+            const ERDFeature eFeature = iOperation == 10 ? eRDFeatureRubberBandZoom : eRDFeaturePan;
+            TheDisplay.EnableFeature(eFeature);
+            Cached.EnableFeature(eFeature);
             const Qt::MouseButton eButton = static_cast<Qt::MouseButton>(1 << In.ConsumeIntegralInRange<int>(0, 4));
             const int iSteps = In.ConsumeIntegralInRange<int>(0, 4);
+            const bool bOnSharer = pSharer && In.ConsumeBool();
             for (int s = 0; s <= iSteps + 1; ++s) {
                 const QPoint Position(HostileInt(In), HostileInt(In));
                 const QEvent::Type eType = s == 0            ? QEvent::MouseButtonPress
                                            : s == iSteps + 1 ? QEvent::MouseButtonRelease
                                                              : QEvent::MouseMove;
-                QMouseEvent Mouse(eType, Position, Position, eButton,
-                                  eType == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(eButton),
-                                  Qt::NoModifier);
-                QCoreApplication::sendEvent(&TheDisplay, &Mouse);
+                SendMouse(bOnSharer ? static_cast<QWidget&>(*pSharer) : TheDisplay, eType, Position, eButton);
+                SendMouse(bOnSharer ? static_cast<QWidget&>(*pTwinSharer) : Cached, eType, Position, eButton);
             }
             bZoom = true;
             break;
         }
         case 11: {
-            const int iFeature = In.ConsumeIntegralInRange<int>(-2, 5);
-            if (In.ConsumeBool())
-                TheDisplay.EnableFeature(static_cast<ERDFeature>(iFeature));
-            else
-                TheDisplay.DisableFeature(static_cast<ERDFeature>(iFeature));
+            const int iFeature = In.ConsumeIntegralInRange<int>(-2, 10);
+            const bool bOn = In.ConsumeBool();
+            for (CResultDisplay* pDisplay : {static_cast<CResultDisplay*>(&TheDisplay), &Cached}) {
+                if (bOn)
+                    pDisplay->EnableFeature(static_cast<ERDFeature>(iFeature));
+                else
+                    pDisplay->DisableFeature(static_cast<ERDFeature>(iFeature));
+            }
             break;
         }
         case 12:
-            if (In.ConsumeBool())
-                TheDisplay.resize(WidgetSize(In));
-            else {
-                const long iWidth = HostileLong(In);
-                TheDisplay.UpdateDrawAreaRange(iWidth, HostileLong(In));
+            if (In.ConsumeBool()) {
+                const QSize NewSize = WidgetSize(In);
+                TheDisplay.resize(NewSize);
+                Cached.resize(NewSize);
+            } else {
+                const long iWidth = HostileLong(In), iHeight = HostileLong(In);
+                TheDisplay.UpdateDrawAreaRange(iWidth, iHeight);
+                Cached.UpdateDrawAreaRange(iWidth, iHeight);
             }
-            Render(TheDisplay, Image);
+            RenderPair(TheDisplay, Cached, PlainImage, CachedImage, QRegion());
+            break;
+        case 13: {
+            const long iId = In.ConsumeBool() ? iLastLine : HostileLong(In);
+            const bool bKnown = TheDisplay.HasLine(iId);
+            const long iTwinId = Twin::Of(Other.mapLines, iId, bKnown);
+            const std::size_t iBefore = TheDisplay.Lines();
+            const std::vector<CRDPoint> vecPoints = HostilePoints(In);
+            const long iCount = HostileLong(In);
+            bool bDone = false;
+            switch (In.ConsumeIntegralInRange<int>(0, 2)) {
+            case 0:
+                bDone = TheDisplay.AppendLinePoints(iId, vecPoints);
+                RD_CHECK(Cached.AppendLinePoints(iTwinId, vecPoints) == bDone);
+                break;
+            case 1:
+                bDone = TheDisplay.DropLinePoints(iId, iCount);
+                RD_CHECK(Cached.DropLinePoints(iTwinId, iCount) == bDone);
+                break;
+            default:
+                bDone = TheDisplay.SetLinePoints(iId, vecPoints);
+                RD_CHECK(Cached.SetLinePoints(iTwinId, vecPoints) == bDone);
+                break;
+            }
+            RD_CHECK(bDone == bKnown && TheDisplay.Lines() == iBefore);
+            break;
+        }
+        case 14:
+            TheDisplay.FitViewPortToData();
+            Cached.FitViewPortToData();
+            RD_CHECK(iSignals == iSignalsBefore || UsableView(TheGrid));
+            break;
+        case 16: {
+            TheDisplay.EnableFeature(eRDFeatureReadout);
+            Cached.EnableFeature(eRDFeatureReadout);
+            const int iMoves = In.ConsumeIntegralInRange<int>(1, 6);
+            for (int m = 0; m < iMoves; ++m) {
+                const QPoint Position = In.ConsumeBool() ? QPoint(HostileInt(In), HostileInt(In))
+                                                         : QPoint(In.ConsumeIntegralInRange<int>(-10, 400),
+                                                                  In.ConsumeIntegralInRange<int>(-10, 300));
+                SendMouse(TheDisplay, QEvent::MouseMove, Position, Qt::NoButton);
+                SendMouse(Cached, QEvent::MouseMove, Position, Qt::NoButton);
+            }
+            if (In.ConsumeBool())
+                for (QWidget* pWidget : {static_cast<QWidget*>(&TheDisplay), static_cast<QWidget*>(&Cached)}) {
+                    QEvent Leave(QEvent::Leave);
+                    QCoreApplication::sendEvent(pWidget, &Leave);
+                }
+            RenderPair(TheDisplay, Cached, PlainImage, CachedImage, QRegion());
+            break;
+        }
+        case 17: {
+            const QRect Part(In.ConsumeIntegralInRange<int>(-20, 200), In.ConsumeIntegralInRange<int>(-20, 150),
+                             In.ConsumeIntegralInRange<int>(0, 200), In.ConsumeIntegralInRange<int>(0, 150));
+            RenderPair(TheDisplay, Cached, PlainImage, CachedImage, QRegion(Part));
+            break;
+        }
+        case 18: {
+            // Changes made on the grids themselves: no signal.
+            const CRDPoint A = HostilePoint(In), B = HostilePoint(In);
+            const CRDColor NewColor = Color(In);
+            const long iDivisions = Divisions(In);
+            const int iWhat = In.ConsumeIntegralInRange<int>(0, 2);
+            for (Grid* pGrid : {&TheGrid, &Other.TheGrid}) {
+                CRDPoint GridA = A, GridB = B;
+                if (iWhat == 0)
+                    pGrid->SetViewPort(GridA, GridB);
+                else if (iWhat == 1)
+                    pGrid->m_TextColor = NewColor;
+                else
+                    pGrid->m_iYDivisions = iDivisions;
+            }
+            RD_CHECK(iSignals == iSignalsBefore);
+            break;
+        }
+        case 19:
+            if (pSharer)
+                RenderPair(*pSharer, *pTwinSharer, PlainImage, CachedImage, QRegion());
             break;
         default:
-            Render(TheDisplay, Image);
             break;
         }
         // Zooms never give up a usable view.
         if (bZoom && bUsableBefore)
             RD_CHECK(UsableView(TheGrid));
+        // A paint, and the same paint again: copied back on the twin.
+        if (In.ConsumeIntegralInRange<int>(0, 3) == 0) {
+            RenderPair(TheDisplay, Cached, PlainImage, CachedImage, QRegion());
+            RenderPair(TheDisplay, Cached, PlainImage, CachedImage, QRegion());
+        }
     }
     Render(TheDisplay, Image);
+    RenderPair(TheDisplay, Cached, PlainImage, CachedImage, QRegion());
 }
 
 class Matrix : public CRDMatrix

@@ -41,7 +41,7 @@ enum ERDFeature : int {
     eRDFeatureSmoothZoom = 6,
     /// A box in a corner shows each named line's colour, style and name; names are then drawn only there.
     eRDFeatureLegend = 7,
-    /// Shows x and y of the vertex nearest the cursor.
+    /// Rings the drawn vertex or point nearest the cursor (within 20 pixels) and shows its x and y.
     eRDFeatureReadout = 8
 };
 

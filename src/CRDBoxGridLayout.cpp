@@ -1,6 +1,7 @@
 // CRDBoxGridLayout: the concrete grid with grid lines, tick labels and axis titles.
 #include "CRDBoxGridLayout.h"
 
+#include "RDFrameCache_p.h"
 #include "RDNumeric_p.h"
 #include "RDPainting_p.h"
 
@@ -47,6 +48,21 @@ CRDBoxGridLayout::~CRDBoxGridLayout()
 
 void CRDBoxGridLayout::DrawGrid(QPainter& Painter, CRDDevicePoint& LeftTop, CRDDevicePoint& RightBottom, long iMargin)
 {
+    // An application's texts may change with nothing else: asked for on every paint, as DrawXGrid does.
+    const auto Labels = [this]() -> std::optional<QStringList> {
+        if (m_pCallBack->m_strName == QLatin1String("CRDBoxGridLayout") || m_iXDivisions < 0)
+            return std::nullopt;
+        QStringList Texts;
+        const long iXDivisions = Numeric::ClampDivisions(m_iXDivisions);
+        const double dXValueStep = (GetViewPortRightTop().m_dX - GetViewPortLeftButton().m_dX) / iXDivisions;
+        double dValue = GetViewPortLeftButton().m_dX;
+        for (long i = 0; i <= iXDivisions; ++i, dValue += dXValueStep)
+            if (i > 0)
+                Texts << m_pCallBack->GetXAxisStepValue(dValue);
+        return Texts;
+    };
+    if (FrameCache::Frame::Replay(*this, Painter, Labels))
+        return;
     DrawXGrid(Painter, LeftTop, RightBottom, iMargin);
     DrawYGrid(Painter, LeftTop, RightBottom, iMargin);
 }
@@ -87,7 +103,8 @@ void CRDBoxGridLayout::DrawXGrid(QPainter& Painter, CRDDevicePoint& LeftTop, CRD
                 Painting::DrawText(Painter, QRect(NarrowSum(iX, -(iWidth / 2)), iLabelTop, iWidth, iTextHeight),
                                    Qt::AlignCenter, strText);
             } else {
-                const QString strText = m_pCallBack->GetXAxisStepValue(dValue);
+                const QString strText = FrameCache::Frame::Label(
+                    *this, Painter, i - 1, [&] { return m_pCallBack->GetXAxisStepValue(dValue); });
                 const int iWidth = Metrics.horizontalAdvance(strText);
                 // Slanted so that long texts do not collide; longer texts start further down.
                 Painter.save();

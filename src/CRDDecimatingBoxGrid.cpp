@@ -4,6 +4,7 @@
 #include "RDColumnProfile_p.h"
 #include "RDCoverageCanvas_p.h"
 #include "RDDecimation_p.h"
+#include "RDFrameCache_p.h"
 #include "RDLinearMap_p.h"
 #include "RDMarkerCache_p.h"
 #include "RDNumeric_p.h"
@@ -593,6 +594,8 @@ CRDDecimatingBoxGrid::~CRDDecimatingBoxGrid()
 
 void CRDDecimatingBoxGrid::DrawLine(QPainter& Painter, CRDDecoratedLine& Line)
 {
+    if (FrameCache::Frame::Skips(*this, Painter))
+        return;
     const Target Where = TargetOf(Painter, Line.m_Color);
     if (Where.eRoute == Route::Exact) {
         CRDBoxGridLayout::DrawLine(Painter, Line);

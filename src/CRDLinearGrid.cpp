@@ -1,6 +1,7 @@
 // CRDLinearGrid: linear mapping between user and device coordinates, clipping and drawing.
 #include "CRDLinearGrid.h"
 
+#include "RDFrameCache_p.h"
 #include "RDLinearMap_p.h"
 #include "RDNumeric_p.h"
 #include "RDPainting_p.h"
@@ -212,6 +213,8 @@ bool CRDLinearGrid::DoClipLine(CRDDevicePoint& P, CRDDevicePoint& Q)
 
 void CRDLinearGrid::DrawPoint(QPainter& Painter, CRDDecoratedPoint& Point)
 {
+    if (FrameCache::Frame::Skips(*this, Painter))
+        return;
     CRDDevicePoint Device;
     if (!ConvertPointToDevicePoint(Point, Device))
         return;
@@ -223,6 +226,8 @@ void CRDLinearGrid::DrawPoint(QPainter& Painter, CRDDecoratedPoint& Point)
 
 void CRDLinearGrid::DrawLine(QPainter& Painter, CRDDecoratedLine& Line)
 {
+    if (FrameCache::Frame::Skips(*this, Painter))
+        return;
     const Painting::UncuttingClip Clip(Painter);
     Painter.setPen(
         Painting::FlatPen(Line.m_Color, static_cast<double>(m_iLineWidth), Painting::PenStyleOf(Line.m_eLineStyle)));

@@ -1,4 +1,7 @@
-// Tests of CResultDisplay: ids and stores, device rectangle, painting, viewport operations and zoom.
+// Tests of CResultDisplay: ids and stores, live data, device rectangle, painting, the repaint cache,
+// viewport operations, zooms, pans, the legend and the readout.
+#include "CRDBoxGridLayout.h"
+#include "CRDDecimatingBoxGrid.h"
 #include "CRDLinearGrid.h"
 #include "CResultDisplay.h"
 #include "DataTable.h"
@@ -6,7 +9,9 @@
 
 #include <QtTest>
 
+#include <cmath>
 #include <functional>
+#include <limits>
 
 using namespace KelmFramework;
 
@@ -34,6 +39,14 @@ struct Fixture : CRDLinearGrid
     void DrawPoint(QPainter&, CRDDecoratedPoint& point) override { log << QStringLiteral("point %1").arg(point.m_dX); }
     void DrawLine(QPainter&, CRDDecoratedLine& line) override
     {
+        QStringList xs;
+        for (const CRDPoint& vertex : line.m_vecPoints)
+            xs << QString::number(vertex.m_dX);
+        vertices << QStringLiteral("%1 %2 %3 %4: %5")
+                        .arg(line.m_strName, line.m_Color.name())
+                        .arg(line.m_eLineStyle)
+                        .arg(line.m_ePointStyle)
+                        .arg(xs.join(QLatin1Char(' ')));
         log << QStringLiteral("line ") + line.m_strName;
         if (line.m_strName == QLatin1String("actor") && whileDrawn) {
             whileDrawn(*this);
@@ -62,11 +75,13 @@ struct Fixture : CRDLinearGrid
     {
         RecordingPaintDevice device;
         log.clear();
+        vertices.clear();
         display.render(&device, QPoint(), QRegion(), {});
         return QStringList(device.shapes()) + log;
     }
 
     QStringList log;
+    QStringList vertices;                     // each line drawn: name, colour, styles and x of every vertex
     std::function<void(Fixture&)> whileDrawn; // run while the line named "actor" is drawn
     QWidget parent;
     CResultDisplay display{&parent, this, c_ColorOrange};
@@ -88,11 +103,9 @@ Operation drag(QVector<QPointF> path, Qt::MouseButton button = Qt::LeftButton)
     };
 }
 
-Operation wheel(QPoint angle)
+Operation wheel(QPoint angle, QPointF at = QPointF(40, 40), Qt::KeyboardModifiers keys = {}, QPoint pixels = {})
 {
-    return [=](Fixture& f) {
-        f.send(QWheelEvent(QPointF(40, 40), QPointF(), QPoint(), angle, {}, {}, Qt::NoScrollPhase, false));
-    };
+    return [=](Fixture& f) { f.send(QWheelEvent(at, QPointF(), pixels, angle, {}, keys, Qt::NoScrollPhase, false)); };
 }
 
 Operation without(ERDFeature feature, Operation operation)
@@ -103,9 +116,121 @@ Operation without(ERDFeature feature, Operation operation)
     };
 }
 
+Operation with(ERDFeature feature, Operation operation)
+{
+    return [=](Fixture& f) {
+        f.display.EnableFeature(feature);
+        operation(f);
+    };
+}
+
+Operation both(Operation first, Operation second)
+{
+    return [=](Fixture& f) {
+        first(f);
+        second(f);
+    };
+}
+
+std::vector<CRDPoint> points(std::initializer_list<QPointF> list)
+{
+    std::vector<CRDPoint> result;
+    for (const QPointF& point : list)
+        result.emplace_back(point.x(), point.y());
+    return result;
+}
+
+std::vector<CRDPoint> xs(const std::vector<double>& list)
+{
+    std::vector<CRDPoint> result;
+    for (double x : list)
+        result.emplace_back(x, 1.0);
+    return result;
+}
+
+const double qnan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+
+using LiveOperation = std::function<bool(CResultDisplay&, long line)>;
+
+// A display over a box grid, painted into an image of its own as a window's backing store would be.
+// A display of a subclass draws every paint: what a first paint shows.
+struct Scene
+{
+    struct Labels : IResultDisplayCallBack
+    {
+        Labels() : IResultDisplayCallBack(QStringLiteral("labels")) {}
+        QString GetXAxisStepValue(double value) override { return prefix + QString::number(value); }
+        QString prefix = QStringLiteral("t ");
+    };
+    struct Uncached : CResultDisplay
+    {
+        using CResultDisplay::CResultDisplay;
+    };
+
+    explicit Scene(qreal ratio = 1.0, QSize size = QSize(300, 200), bool cached = true, bool decimating = false)
+        : ratio(ratio)
+    {
+        const QString x = QStringLiteral("x"), y = QStringLiteral("y");
+        grid.reset(decimating ? new CRDDecimatingBoxGrid(callback, CRDPoint(0, -1), CRDPoint(10, 1), x, y, 5, 4, 1, 3,
+                                                         c_ColorGray, c_ColorBlack)
+                              : new CRDBoxGridLayout(callback, CRDPoint(0, -1), CRDPoint(10, 1), x, y, 5, 4, 1, 3,
+                                                     c_ColorGray, c_ColorBlack));
+        display.reset(cached ? new CResultDisplay(&parent, grid.get(), c_ColorWhite)
+                             : new Uncached(&parent, grid.get(), c_ColorWhite));
+        resize(size);
+        line = display->AddLine(points({{0, 0}, {3, 0.8}, {5, -0.4}, {9, 0.5}}), c_ColorBlue, eRDLineSolid,
+                                eRDPointCross, QStringLiteral("pressure"));
+        point = display->AddPoint(CRDPoint(2, -0.5), c_ColorRed, eRDPointSquare);
+        // A hidden widget takes its size on its first paint.
+        render();
+        image.fill(Qt::yellow);
+    }
+    void resize(QSize size)
+    {
+        display->resize(size);
+        display->UpdateDrawAreaRange(size.width(), size.height());
+        image = QImage((QSizeF(size) * ratio).toSize() + QSize(8, 8), QImage::Format_RGB32);
+        image.setDevicePixelRatio(ratio);
+        image.fill(Qt::yellow);
+    }
+    QImage render(QRegion region = QRegion(), QPoint at = QPoint())
+    {
+        display->render(&image, at + region.boundingRect().topLeft(), region);
+        return image;
+    }
+
+    qreal ratio;
+    Labels callback;
+    std::unique_ptr<CRDBoxGridLayout> grid;
+    QWidget parent;
+    std::unique_ptr<CResultDisplay> display;
+    QImage image;
+    long line = 0, point = 0;
+};
+
+using SceneOperation = std::function<void(Scene&)>;
+
+// Where two pictures differ, and whether any of the differing pixels is clearly blue (a blue line drawn
+// antialiased on white, as the readout's ring and the legend's sample are).
+QRect differing(const QImage& a, const QImage& b, bool* blue = nullptr)
+{
+    QRect where;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if (a.pixel(x, y) != b.pixel(x, y)) {
+                where |= QRect(x, y, 1, 1);
+                const QRgb pixel = b.pixel(x, y);
+                if (blue && qBlue(pixel) > 200 && qRed(pixel) < 140 && qGreen(pixel) < 140)
+                    *blue = true;
+            }
+    return where;
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(Operation)
+Q_DECLARE_METATYPE(LiveOperation)
+Q_DECLARE_METATYPE(SceneOperation)
 
 class tst_CResultDisplay : public QObject
 {
@@ -189,60 +314,450 @@ private slots:
 
     void viewPort_data()
     {
-        columns<Operation, QRectF, bool>("operation", "view", "repainted");
+        columns<Operation, QRectF, bool, int>("operation", "view", "repainted", "signals");
         const QRectF unchanged(0, 0, 80, 80), band(QPointF(10, 29), QPointF(31, 60));
-        QTest::newRow("AddLine") << Operation([](Fixture& f) { f.addLine("new"); }) << unchanged << false;
+        QTest::newRow("AddLine") << Operation([](Fixture& f) { f.addLine("new"); }) << unchanged << false << 0;
+        QTest::newRow("live calls") << Operation([](Fixture& f) {
+            const long line = f.addLine("new");
+            f.display.AppendLinePoints(line, xs({3}));
+            f.display.DropLinePoints(line, 1);
+            f.display.SetLinePoints(line, xs({4}));
+        }) << unchanged << false << 0;
         QTest::newRow("SetViewPort, any two corners")
             << Operation([](Fixture& f) { f.display.SetViewPort(CRDPoint(2, 1), CRDPoint(1, 2)); })
-            << QRectF(1, 1, 1, 1) << false;
+            << QRectF(1, 1, 1, 1) << false << 1;
         QTest::newRow("SetViewPort from pixels, in either order") << Operation([](Fixture& f) {
             CRDDevicePoint a(30, 20), b(10, 50);
             f.display.SetViewPort(a, b);
-        }) << QRectF(QPointF(10, 30), QPointF(30, 60)) << false;
+        }) << QRectF(QPointF(10, 30), QPointF(30, 60)) << false << 1;
         QTest::newRow("ResetViewPort after other views") << Operation([](Fixture& f) {
             f.display.SetViewPort(CRDPoint(1, 1), CRDPoint(2, 2));
             f.display.ResetViewPort();
-        }) << unchanged << false;
-        QTest::newRow("a notch away: 1 % in at each edge") << wheel({0, 120}) << QRectF(0.8, 0.8, 78.4, 78.4) << true;
-        QTest::newRow("a notch toward: 1 % out") << wheel({0, -120}) << QRectF(-0.8, -0.8, 81.6, 81.6) << true;
-        QTest::newRow("two notches of a horizontal wheel") << wheel({240, 0}) << QRectF(1.6, 1.6, 76.8, 76.8) << true;
-        QTest::newRow("less than a notch") << wheel({0, -119}) << unchanged << true;
-        QTest::newRow("50 notches would leave no span") << wheel({0, 6000}) << unchanged << true;
-        QTest::newRow("wheel switched off") << without(eRDFeatureWheelZoom, wheel({0, 120})) << unchanged << false;
+        }) << unchanged << false << 2;
+        QTest::newRow("the grid's own SetViewPort: no signal") << Operation([](Fixture& f) {
+            CRDPoint a(1, 1), b(2, 2);
+            f.SetViewPort(a, b);
+        }) << QRectF(1, 1, 1, 1) << false << 0;
+        QTest::newRow("a notch away: 1 % in at each edge")
+            << wheel({0, 120}) << QRectF(0.8, 0.8, 78.4, 78.4) << true << 1;
+        QTest::newRow("a notch toward: 1 % out") << wheel({0, -120}) << QRectF(-0.8, -0.8, 81.6, 81.6) << true << 1;
+        QTest::newRow("two notches of a horizontal wheel")
+            << wheel({240, 0}) << QRectF(1.6, 1.6, 76.8, 76.8) << true << 1;
+        QTest::newRow("less than a notch") << wheel({0, -119}) << unchanged << true << 1;
+        QTest::newRow("50 notches would leave no span") << wheel({0, 6000}) << unchanged << true << 0;
+        QTest::newRow("wheel switched off") << without(eRDFeatureWheelZoom, wheel({0, 120})) << unchanged << false << 0;
+        // Pixel (20, 60) shows (20, 20): a notch keeps it there and scales the spans by 0.98.
+        const QRectF aboutCursor(QPointF(0.4, 0.4), QPointF(78.8, 78.8));
+        QTest::newRow("zoom at the cursor")
+            << with(eRDFeatureZoomAtCursor, wheel({0, 120}, {20, 60})) << aboutCursor << true << 1;
+        QTest::newRow("zoom at the cursor, Ctrl: x only")
+            << with(eRDFeatureZoomAtCursor, wheel({0, 120}, {20, 60}, Qt::ControlModifier))
+            << QRectF(QPointF(0.4, 0), QPointF(78.8, 80)) << true << 1;
+        QTest::newRow("zoom at the cursor, Shift: y only")
+            << with(eRDFeatureZoomAtCursor, wheel({0, 120}, {20, 60}, Qt::ShiftModifier))
+            << QRectF(QPointF(0, 0.4), QPointF(80, 78.8)) << true << 1;
+        QTest::newRow("zoom at the cursor, less than a notch")
+            << with(eRDFeatureZoomAtCursor, wheel({0, 60}, {20, 60})) << unchanged << false << 0;
+        QTest::newRow("zoom at the cursor without the wheel zoom")
+            << without(eRDFeatureWheelZoom, with(eRDFeatureZoomAtCursor, wheel({0, 120}, {20, 60}))) << aboutCursor
+            << true << 1;
+        QTest::newRow("smooth without the wheel zoom: two half notches, as one about the centre")
+            << without(eRDFeatureWheelZoom, with(eRDFeatureSmoothZoom, both(wheel({0, 60}), wheel({0, 60}))))
+            << QRectF(0.8, 0.8, 78.4, 78.4) << true << 2;
+        QTest::newRow("smooth at the cursor: a touchpad's 30 pixels are a notch")
+            << with(eRDFeatureSmoothZoom, with(eRDFeatureZoomAtCursor, wheel({}, {20, 60}, {}, {0, 30}))) << aboutCursor
+            << true << 1;
         // The band covers both corner pixels: pixels 10 to 30 and 20 to 50 show x 10 to 31 and y 29 to 60.
-        QTest::newRow("band down and right") << drag({{10, 20}, {30, 50}}) << band << true;
-        QTest::newRow("band up and left") << drag({{30, 50}, {10, 20}}) << band << true;
+        QTest::newRow("band down and right") << drag({{10, 20}, {30, 50}}) << band << true << 1;
+        QTest::newRow("band up and left") << drag({{30, 50}, {10, 20}}) << band << true << 1;
         QTest::newRow("band a pixel up and left, right button: both pixels kept")
-            << drag({{10, 20}, {9, 19}}, Qt::RightButton) << QRectF(QPointF(9, 59), QPointF(11, 61)) << true;
+            << drag({{10, 20}, {9, 19}}, Qt::RightButton) << QRectF(QPointF(9, 59), QPointF(11, 61)) << true << 1;
         QTest::newRow("band away and back, middle button: one pixel")
-            << drag({{10, 20}, {40, 40}, {10, 20}}, Qt::MiddleButton) << QRectF(10, 59, 1, 1) << true;
-        QTest::newRow("band without a move") << drag({{10, 20}}) << unchanged << true;
+            << drag({{10, 20}, {40, 40}, {10, 20}}, Qt::MiddleButton) << QRectF(10, 59, 1, 1) << true << 1;
+        QTest::newRow("band without a move") << drag({{10, 20}}) << unchanged << true << 0;
         QTest::newRow("band switched off")
-            << without(eRDFeatureRubberBandZoom, drag({{10, 20}, {30, 50}})) << unchanged << false;
+            << without(eRDFeatureRubberBandZoom, drag({{10, 20}, {30, 50}})) << unchanged << false << 0;
+        // What lies under the mouse stays under it: 10 right and 20 down in two moves.
+        const QRectF panned(-10, 20, 80, 80);
+        QTest::newRow("pan, middle button")
+            << with(eRDFeaturePan, drag({{40, 40}, {45, 50}, {50, 60}}, Qt::MiddleButton)) << panned << true << 2;
+        QTest::newRow("pan, left button with the band off")
+            << with(eRDFeaturePan, without(eRDFeatureRubberBandZoom, drag({{40, 40}, {45, 50}, {50, 60}}))) << panned
+            << true << 2;
+        // Regression: the difference of two positions saturated to +-2^30 overflowed int.
+        QTest::newRow("pan across 2^31 pixels")
+            << with(eRDFeaturePan, drag({{2e9, -2e9}, {-2e9, 2e9}}, Qt::MiddleButton))
+            << QRectF(2147483648.0, 2147483648.0, 80, 80) << true << 1;
+        QTest::newRow("pan on, left button with the band on: the band")
+            << with(eRDFeaturePan, drag({{10, 20}, {30, 50}})) << band << true << 1;
+        QTest::newRow("FitViewPortToData") << Operation([](Fixture& f) {
+            f.addLine("new");
+            f.display.FitViewPortToData();
+        }) << QRectF(QPointF(17.0 / 18, 17.0 / 18), QPointF(37.0 / 18, 37.0 / 18))
+                                           << false << 1;
         QTest::newRow("zooms keep a view of no span") << Operation([](Fixture& f) {
             f.display.SetViewPort(CRDPoint(5, 5), CRDPoint(5, 5));
             f.display.ReScaleViewPort(0.5);
             drag({{10, 20}, {30, 50}})(f);
-        }) << QRectF(5, 5, 0, 0) << true;
+        }) << QRectF(5, 5, 0, 0) << true << 1;
         // The new size's device rectangle is handed to the grid.
         QTest::newRow("resize") << Operation([](Fixture& f) {
             f.display.resize(645, 397);
             QCOMPARE(f.device(), QRect(QPoint(60, 60), QPoint(584, 336)));
-        }) << unchanged << true;
+        }) << unchanged << true << 0;
     }
-    // What an operation on a shown display does to the view, and whether it repaints.
+    // What an operation on a shown display does to the view, whether it repaints and how often it
+    // reports a new view.
     void viewPort()
     {
-        const auto [operation, view, repainted] = fetch<Operation, QRectF, bool>("operation", "view", "repainted");
+        const auto [operation, view, repainted,
+                    signalCount] = fetch<Operation, QRectF, bool, int>("operation", "view", "repainted", "signals");
         Fixture f;
         f.parent.show();
         QVERIFY(QTest::qWaitForWindowExposed(&f.parent) && QTest::qWaitFor([&] { return !f.log.isEmpty(); }));
         QCoreApplication::sendPostedEvents();
         f.log.clear();
+        QSignalSpy spy(&f.display, &CResultDisplay::viewPortChanged);
         operation(f);
         QCOMPARE(f.view(), view);
+        QCOMPARE(spy.count(), signalCount);
         QCoreApplication::sendPostedEvents();
         QCOMPARE(!f.log.isEmpty(), repainted);
+    }
+
+    // The live calls keep the line's id, colour, styles and name; each paint sees their sum.
+    void liveCalls_data()
+    {
+        columns<LiveOperation, bool, QString>("operation", "returned", "drawn");
+        const auto append = [](std::vector<double> x) {
+            return [=](CResultDisplay& d, long line) { return d.AppendLinePoints(line, xs(x)); };
+        };
+        const auto drop = [](long count) {
+            return [=](CResultDisplay& d, long line) { return d.DropLinePoints(line, count); };
+        };
+        const auto set = [](std::vector<double> x) {
+            return [=](CResultDisplay& d, long line) { return d.SetLinePoints(line, xs(x)); };
+        };
+        const auto then = [](LiveOperation first, LiveOperation second) -> LiveOperation {
+            return [=](CResultDisplay& d, long line) { return first(d, line) && second(d, line); };
+        };
+        const auto line = [](const char* vertices) {
+            return QStringLiteral("live #ff0000 1 2: ") + QLatin1String(vertices);
+        };
+        QTest::newRow("append") << LiveOperation(append({6, 7})) << true << line("1 2 3 4 5 6 7");
+        QTest::newRow("drop two") << LiveOperation(drop(2)) << true << line("3 4 5");
+        QTest::newRow("drop 0") << LiveOperation(drop(0)) << true << line("1 2 3 4 5");
+        QTest::newRow("drop -3") << LiveOperation(drop(-3)) << true << line("1 2 3 4 5");
+        QTest::newRow("drop more than there are") << LiveOperation(drop(LONG_MAX)) << true << line("");
+        QTest::newRow("drops add up") << then(drop(2), drop(2)) << true << line("5");
+        QTest::newRow("drop past what is left, then append") << then(drop(9), append({6})) << true << line("6");
+        QTest::newRow("append, then drop into the appended") << then(append({6, 7}), drop(6)) << true << line("7");
+        QTest::newRow("set") << LiveOperation(set({9, 8})) << true << line("9 8");
+        QTest::newRow("drop, then set: the drop is gone") << then(drop(2), set({9})) << true << line("9");
+        QTest::newRow("set, then drop") << then(set({9, 10, 11}), drop(1)) << true << line("10 11");
+        QTest::newRow("unknown id") << LiveOperation([](CResultDisplay& d, long line) {
+            return d.AppendLinePoints(line + 1000, xs({6})) || d.DropLinePoints(-line, 1)
+                   || d.SetLinePoints(line + 1000, xs({6}));
+        }) << false << line("1 2 3 4 5");
+        QTest::newRow("a removed line") << LiveOperation([](CResultDisplay& d, long line) {
+            d.DropLinePoints(line, 1);
+            d.RemovedLine(line);
+            return d.AppendLinePoints(line, xs({6})) || d.DropLinePoints(line, 1) || d.SetLinePoints(line, xs({6}));
+        }) << false << QString();
+        QTest::newRow("const AddLine") << LiveOperation([](CResultDisplay& d, long line) {
+            d.RemovedLine(line);
+            const std::vector<CRDPoint> constant = xs({8, 9});
+            return d.AddLine(constant, c_ColorBlue, eRDLineDashDotted, eRDPointDot, QStringLiteral("const")) > line;
+        }) << true << QStringLiteral("const #0000ff 2 1: 8 9");
+    }
+    void liveCalls()
+    {
+        const auto [operation, returned, drawn] = fetch<LiveOperation, bool, QString>("operation", "returned", "drawn");
+        Fixture f;
+        const long line = f.display.AddLine(xs({1, 2, 3, 4, 5}), c_ColorRed, eRDLineDotted, eRDPointCross,
+                                            QStringLiteral("live"));
+        QCOMPARE(operation(f.display, line), returned);
+        f.painted();
+        QCOMPARE(f.vertices.join(QLatin1Char('|')), drawn);
+    }
+
+    // Edits made while the line is drawn wait for the end of the paint: the line drawn does not move.
+    void editsWhilePainting()
+    {
+        Fixture f;
+        f.actor = f.display.AddLine(xs({1, 2, 3}), c_ColorRed, eRDLineSolid, eRDPointNone, QStringLiteral("actor"));
+        f.whileDrawn = [](Fixture& f) {
+            std::vector<CRDPoint> many(100000, CRDPoint(4, 1));
+            QVERIFY(f.display.AppendLinePoints(f.actor, many) && f.display.DropLinePoints(f.actor, 100002));
+            QVERIFY(f.display.SetLinePoints(f.actor, xs({7})) && f.display.AppendLinePoints(f.actor, xs({8, 9})));
+            QVERIFY(f.display.DropLinePoints(f.actor, 1));
+        };
+        f.painted();
+        QCOMPARE(f.vertices, list("actor #ff0000 0 0: 1 2 3"));
+        f.whileDrawn = nullptr;
+        f.painted();
+        QCOMPARE(f.vertices, list("actor #ff0000 0 0: 8 9"));
+    }
+
+    // Fits to what is drawn, with 5 % of the 80 pixels on every side.
+    void fit_data()
+    {
+        columns<QVector<QPointF>, QRectF>("points", "view");
+        const auto framed = [](double left, double right, double bottom, double top) {
+            const double x = (right - left) / 18, y = (top - bottom) / 18;
+            return QRectF(QPointF(left - x, bottom - y), QPointF(right + x, top + y));
+        };
+        QTest::newRow("NaN and infinities left out")
+            << QVector<QPointF>{{1, 1}, {qnan, 5}, {3, inf}, {-inf, 2}, {2, 3}, {qnan, qnan}} << framed(1, 2, 1, 3);
+        QTest::newRow("a flat line: widened by 10 % of its value")
+            << QVector<QPointF>{{0, 5}, {10, 5}} << framed(0, 10, 4.75, 5.25);
+        QTest::newRow("flat at 0: -1 to 1") << QVector<QPointF>{{0, 0}, {10, 0}} << framed(0, 10, -1, 1);
+        QTest::newRow("one point") << QVector<QPointF>{{-20, 4}} << framed(-21, -19, 3.8, 4.2);
+        QTest::newRow("wider than a view can span: x stays")
+            << QVector<QPointF>{{-1e308, 0}, {1e308, 1}} << QRectF(QPointF(0, -1.0 / 18), QPointF(80, 19.0 / 18));
+        QTest::newRow("nothing finite: the view stays")
+            << QVector<QPointF>{{qnan, 1}, {2, -inf}} << QRectF(0, 0, 80, 80);
+    }
+    void fit()
+    {
+        const auto [input, view] = fetch<QVector<QPointF>, QRectF>("points", "view");
+        Fixture f;
+        std::vector<CRDPoint> vertices;
+        for (const QPointF& point : input)
+            vertices.emplace_back(point.x(), point.y());
+        // The first two vertices are points of their own, the rest a line, whose first vertex goes.
+        const std::size_t single = std::min<std::size_t>(2, vertices.size());
+        for (std::size_t i = 0; i < single; ++i)
+            f.display.AddPoint(vertices[i], c_ColorRed, eRDPointDot);
+        std::vector<CRDPoint> line{CRDPoint(1e9, 1e9)};
+        line.insert(line.end(), vertices.begin() + single, vertices.end());
+        f.display.DropLinePoints(f.display.AddLine(line, c_ColorRed, eRDLineSolid, eRDPointNone, QString()), 1);
+        QSignalSpy spy(&f.display, &CResultDisplay::viewPortChanged);
+        f.display.FitViewPortToData();
+        QCOMPARE(f.view(), view);
+        QCOMPARE(spy.count(), view == QRectF(0, 0, 80, 80) ? 0 : 1);
+    }
+
+    // However few doubles a span holds, each step out widens it: here 16 of them at 1.7e9.
+    void zoomOutAlwaysWidens_data()
+    {
+        columns<Operation>("operation");
+        QTest::newRow("the wheel, with pan on") << with(eRDFeaturePan, wheel({0, -120}));
+        QTest::newRow("ReScaleViewPort, with the readout on")
+            << with(eRDFeatureReadout, Operation([](Fixture& f) { f.display.ReScaleViewPort(0.99); }));
+        QTest::newRow("zoom at the cursor") << with(eRDFeatureZoomAtCursor, wheel({0, -120}, {10, 70}));
+        QTest::newRow("smooth, a tenth of a notch") << with(eRDFeatureSmoothZoom, wheel({0, -12}));
+    }
+    void zoomOutAlwaysWidens()
+    {
+        const auto [operation] = fetch<Operation>("operation");
+        Fixture f;
+        const double left = 1.7e9, right = left + 16 * std::nextafter(left, HUGE_VAL) - 16 * left;
+        f.display.SetViewPort(CRDPoint(left, 0), CRDPoint(right, 80));
+        for (int step = 0; step < 3; ++step) {
+            const QRectF before = f.view();
+            operation(f);
+            QVERIFY(f.view().left() < before.left() && f.view().right() > before.right());
+            QVERIFY(f.view().top() < before.top() && f.view().bottom() > before.bottom());
+        }
+    }
+
+    // A repaint that changes nothing is copied back; after any change made through the display or to
+    // its grid the next paint shows exactly what a first paint shows.
+    void repaintCache_data()
+    {
+        columns<SceneOperation, SceneOperation, qreal, QSize, bool>("prepare", "operation", "ratio", "size",
+                                                                    "decimating");
+        const SceneOperation none = [](Scene&) {};
+        const auto row = [&](const char* name, SceneOperation operation, SceneOperation prepare = {}, qreal ratio = 1.0,
+                             QSize size = QSize(300, 200), bool decimating = false) {
+            QTest::newRow(name) << (prepare ? prepare : none) << operation << ratio << size << decimating;
+        };
+        row("AddLine", [](Scene& s) {
+            s.display->AddLine(points({{1, 1}, {8, -1}}), c_ColorRed, eRDLineSolid, eRDPointNone, QString());
+        });
+        row("AddPoint", [](Scene& s) { s.display->AddPoint(CRDPoint(7, 0.5), c_ColorRed, eRDPointDot); });
+        row("RemovedLine", [](Scene& s) { s.display->RemovedLine(s.line); });
+        row("RemovedPoint", [](Scene& s) { s.display->RemovedPoint(s.point); });
+        row("ClearAll", [](Scene& s) { s.display->ClearAll(); });
+        row("AppendLinePoints", [](Scene& s) { s.display->AppendLinePoints(s.line, points({{10, -1}})); });
+        row("DropLinePoints", [](Scene& s) { s.display->DropLinePoints(s.line, 1); });
+        row("SetLinePoints", [](Scene& s) { s.display->SetLinePoints(s.line, points({{1, 1}, {2, 0}})); });
+        row("SetViewPort", [](Scene& s) { s.display->SetViewPort(CRDPoint(1, -1), CRDPoint(9, 1)); });
+        row("SetViewPort from pixels", [](Scene& s) {
+            CRDDevicePoint a(40, 40), b(200, 160);
+            s.display->SetViewPort(a, b);
+        });
+        row(
+            "ResetViewPort", [](Scene& s) { s.display->ResetViewPort(); },
+            [](Scene& s) { s.display->SetViewPort(CRDPoint(1, -1), CRDPoint(9, 1)); });
+        row("ReScaleViewPort", [](Scene& s) { s.display->ReScaleViewPort(1.1); });
+        row("FitViewPortToData", [](Scene& s) { s.display->FitViewPortToData(); });
+        row("legend on", [](Scene& s) { s.display->EnableFeature(eRDFeatureLegend); });
+        row("resize", [](Scene& s) { s.resize(QSize(310, 190)); });
+        row("the grid's SetViewPort", [](Scene& s) {
+            CRDPoint a(2, 0), b(4, 1);
+            s.grid->SetViewPort(a, b);
+        });
+        row("the grid's SetDeviceViewPort", [](Scene& s) {
+            CRDDevicePoint a(10, 10), b(200, 150);
+            s.grid->SetDeviceViewPort(a, b);
+        });
+        row("the grid's colours", [](Scene& s) { s.grid->m_GridColor = s.grid->m_TextColor = c_ColorRed; });
+        row("the grid's titles", [](Scene& s) { s.grid->m_strYAxisTitle = QStringLiteral("z"); });
+        row("the grid's divisions", [](Scene& s) { s.grid->m_iYDivisions = 3; });
+        row(
+            "the grid's precision", [](Scene& s) { s.grid->m_iYPrecision = 1; },
+            [](Scene& s) { s.display->SetViewPort(CRDPoint(0, -1.3), CRDPoint(10, 1.3)); });
+        row("the callback's texts", [](Scene& s) { s.callback.prefix = QStringLiteral("u "); });
+        row("the callback's name: numeric labels",
+            [](Scene& s) { s.callback.m_strName = QStringLiteral("CRDBoxGridLayout"); });
+        row("the display's font", [](Scene& s) { s.display->setFont(QFont(s.display->font().family(), 15)); });
+        row(
+            "a change at pixel ratio 1.5, odd size", [](Scene& s) { s.display->DropLinePoints(s.line, 1); }, {}, 1.5,
+            QSize(301, 203));
+        row(
+            "a change at pixel ratio 2", [](Scene& s) { s.display->DropLinePoints(s.line, 1); }, {}, 2.0);
+        row(
+            "decimating grid: a change",
+            [](Scene& s) {
+                s.display->AppendLinePoints(s.line, points({{10, 1}}));
+            },
+            {}, 1.0, QSize(300, 200), true);
+    }
+    void repaintCache()
+    {
+        const auto [prepare, operation, ratio, size, decimating] =
+            fetch<SceneOperation, SceneOperation, qreal, QSize, bool>("prepare", "operation", "ratio", "size",
+                                                                      "decimating");
+        Scene cached(ratio, size, true, decimating), plain(ratio, size, false, decimating);
+        prepare(cached);
+        const QImage first = cached.render();
+        QCOMPARE(cached.render(), first);
+        operation(cached);
+        prepare(plain);
+        operation(plain);
+        const QImage after = cached.render();
+        QVERIFY(after != first);
+        QCOMPARE(after, plain.render());
+    }
+
+    // Partial repaints: each region is copied back only where a paint of the same picture covered it, and
+    // at other pixel ratios than 1 only for the same region, as the raster engine paints it a step off.
+    void partialRepaints_data()
+    {
+        columns<qreal, QSize>("ratio", "size");
+        QTest::newRow("pixel ratio 1") << 1.0 << QSize(300, 200);
+        QTest::newRow("pixel ratio 2, odd size") << 2.0 << QSize(301, 203);
+        QTest::newRow("pixel ratio 1.25") << 1.25 << QSize(300, 200);
+        QTest::newRow("pixel ratio 1.5, odd size") << 1.5 << QSize(301, 203);
+    }
+    void partialRepaints()
+    {
+        const auto [ratio, size] = fetch<qreal, QSize>("ratio", "size");
+        Scene cached(ratio, size), plain(ratio, size, false);
+        const QRegion band(QRect(60, 40, 90, 70)), inside(QRect(70, 50, 30, 20)), moved(QRect(61, 40, 90, 70));
+        const auto same = [&](QRegion region, QPoint at = QPoint()) {
+            return cached.render(region, at) == plain.render(region, at);
+        };
+        QVERIFY(same({}) && same(band) && same(band) && same(inside));
+        cached.display->DropLinePoints(cached.line, 1);
+        plain.display->DropLinePoints(plain.line, 1);
+        QVERIFY(same(band) && same(inside) && same(moved) && same(band) && same({}) && same({}));
+        // The same picture at a whole pixel's offset in its image.
+        QVERIFY(same({}, QPoint(4, 2)) && same(inside, QPoint(4, 2)));
+    }
+
+    // Displays sharing a grid each paint into their own rectangle and zoom in their own pixels.
+    void sharedGrid()
+    {
+        Scene one(1.0, QSize(300, 200)), aloneOne(1.0, QSize(300, 200), false), aloneTwo(1.0, QSize(160, 120), false);
+        Scene two(1.0, QSize(160, 120));
+        two.display.reset(new CResultDisplay(&two.parent, one.grid.get(), c_ColorWhite));
+        two.resize(QSize(160, 120));
+        two.display->AddLine(points({{0, 0}, {3, 0.8}, {5, -0.4}, {9, 0.5}}), c_ColorBlue, eRDLineSolid, eRDPointCross,
+                             QStringLiteral("pressure"));
+        two.display->AddPoint(CRDPoint(2, -0.5), c_ColorRed, eRDPointSquare);
+        for (int round = 0; round < 2; ++round) {
+            QCOMPARE(one.render(), aloneOne.render());
+            QCOMPARE(two.render(), aloneTwo.render());
+        }
+
+        Fixture f;
+        CResultDisplay other(&f.parent, &f, c_ColorOrange);
+        other.resize(250, 130);
+        other.UpdateDrawAreaRange(250, 130);
+        QCOMPARE(f.device(), QRect(QPoint(20, 20), QPoint(228, 108)));
+        drag({{10, 20}, {30, 50}})(f);
+        QCOMPARE(f.view(), QRectF(QPointF(10, 29), QPointF(31, 60)));
+        QCOMPARE(f.device(), QRect(QPoint(0, 0), QPoint(80, 80)));
+    }
+
+    // The legend takes the names into a box at the top right; the readout shows the vertex under the mouse.
+    void overlays_data()
+    {
+        columns<SceneOperation, SceneOperation, QStringList, QRect>("operation", "reference", "texts", "area");
+        const SceneOperation unchanged = [](Scene&) {};
+        const auto move = [](QPoint to) {
+            return [=](Scene& s) {
+                s.display->EnableFeature(eRDFeatureReadout);
+                QMouseEvent event(QEvent::MouseMove, to, QPointF(), Qt::NoButton, Qt::NoButton, {});
+                QCoreApplication::sendEvent(s.display.get(), &event);
+            };
+        };
+        // Vertex (3, 0.8) lies at pixel (102, 44), the point (2, -0.5) at (78, 135).
+        QTest::newRow("no overlays: the name beside the line") << unchanged << unchanged << list("pressure") << QRect();
+        QTest::newRow("legend: the name in the top right corner only") << SceneOperation([](Scene& s) {
+            s.display->EnableFeature(eRDFeatureLegend);
+        }) << SceneOperation([](Scene& s) {
+            s.display->RemovedLine(s.line);
+            s.display->AddLine(points({{0, 0}, {3, 0.8}, {5, -0.4}, {9, 0.5}}), c_ColorBlue, eRDLineSolid,
+                               eRDPointCross, QString());
+        }) << list("pressure") << QRect(140, 30, 131, 70);
+        QTest::newRow("readout: the vertex under the mouse")
+            << SceneOperation(move({104, 46})) << unchanged << list("pressure|pressure:   x = 3   y = 0.8")
+            << QRect(0, 0, 300, 53);
+        QTest::newRow("readout: the nearest vertex of a line in any order") << SceneOperation([=](Scene& s) {
+            s.display->SetLinePoints(s.line, points({{9, 0.5}, {5, -0.4}, {0, 0}, {3, 0.8}}));
+            move({99, 41})(s);
+        }) << SceneOperation([](Scene& s) {
+            s.display->SetLinePoints(s.line, points({{9, 0.5}, {5, -0.4}, {0, 0}, {3, 0.8}}));
+        }) << list("pressure|pressure:   x = 3   y = 0.8") << QRect(0, 0, 300, 53);
+        QTest::newRow("readout: a single point") << SceneOperation(move({80, 133})) << unchanged
+                                                 << list("pressure|x = 2   y = -0.5") << QRect(0, 95, 300, 48);
+        QTest::newRow("readout: nothing within 20 pixels")
+            << SceneOperation(move({200, 150})) << unchanged << list("pressure") << QRect();
+        QTest::newRow("readout: gone when the mouse leaves") << SceneOperation([=](Scene& s) {
+            move({104, 46})(s);
+            QEvent leave(QEvent::Leave);
+            QCoreApplication::sendEvent(s.display.get(), &leave);
+        }) << unchanged << list("pressure") << QRect();
+    }
+    void overlays()
+    {
+        const auto [operation, reference, texts, area] = fetch<SceneOperation, SceneOperation, QStringList, QRect>(
+            "operation", "reference", "texts", "area");
+        Scene with, without;
+        operation(with);
+        reference(without);
+        RecordingPaintDevice device(QSize(300, 200));
+        with.display->render(&device);
+        QStringList drawn;
+        for (const RecordedPrimitive& primitive : device.primitives())
+            if (primitive.kind == RecordedPrimitive::Text
+                && (primitive.text.contains(QLatin1String("pressure"))
+                    || primitive.text.contains(QLatin1String("x ="))))
+                drawn << primitive.text;
+        QCOMPARE(drawn, texts);
+        // The pixels differ only within the overlay's area, and there show the line's colour.
+        bool lineColour = false;
+        const QRect differs = differing(without.render(), with.render(), &lineColour);
+        QVERIFY2(area.isNull() ? differs.isNull() : area.contains(differs), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                                                           .arg(differs.x())
+                                                                                           .arg(differs.y())
+                                                                                           .arg(differs.width())
+                                                                                           .arg(differs.height())));
+        QVERIFY(area.isNull() || lineColour || texts.last().startsWith(QLatin1String("x =")));
     }
 
     // Regression: rounding a band's corners beyond int overflowed. The band still zooms, into a usable view.

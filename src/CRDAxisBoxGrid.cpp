@@ -2,6 +2,7 @@
 #include "CRDAxisBoxGrid.h"
 
 #include "RDAxisTicks_p.h"
+#include "RDFrameCache_p.h"
 #include "RDNumeric_p.h"
 #include "RDPainting_p.h"
 
@@ -14,6 +15,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <vector>
 
 namespace KelmFramework
@@ -80,11 +82,13 @@ CRDAxisBoxGrid::~CRDAxisBoxGrid()
 void CRDAxisBoxGrid::SetXScale(ERDScale eScale)
 {
     d->eXScale = KnownScale(eScale);
+    FrameCache::Touch();
 }
 
 void CRDAxisBoxGrid::SetYScale(ERDScale eScale)
 {
     d->eYScale = KnownScale(eScale);
+    FrameCache::Touch();
 }
 
 ERDScale CRDAxisBoxGrid::GetXScale() const
@@ -100,6 +104,7 @@ ERDScale CRDAxisBoxGrid::GetYScale() const
 void CRDAxisBoxGrid::SetTimeZone(const QTimeZone& TimeZone)
 {
     d->Zone = TimeZone.isValid() ? TimeZone : QTimeZone::utc();
+    FrameCache::Touch();
 }
 
 QTimeZone CRDAxisBoxGrid::GetTimeZone() const
@@ -143,7 +148,22 @@ void CRDAxisBoxGrid::DrawGrid(QPainter& Painter, CRDDevicePoint& LeftTop, CRDDev
     AxisTicks::Axis Y = axis(LeftBottom.m_dY, RightTop.m_dY, d->eYScale, iB - iT, m_iYDivisions, m_iYPrecision);
     Y.bVertical = true;
     Y.bSignificant = true;
-    const AxisTicks::Ticks XTicks = AxisTicks::Choose(X, Text);
+    // A repaint of the same picture is copied back. The ticks follow from what the picture's key holds, but
+    // for an application's texts: those of the ticks they lead to are part of the key.
+    std::optional<AxisTicks::Ticks> XFirst;
+    if (X.Texts)
+        XFirst = AxisTicks::Choose(X, Text);
+    const auto Labels = [&]() -> std::optional<QStringList> {
+        if (!XFirst)
+            return std::nullopt;
+        QStringList Texts;
+        for (const AxisTicks::Tick& T : XFirst->vecTicks)
+            Texts << T.strText;
+        return Texts;
+    };
+    if (FrameCache::Frame::Replay(*this, Painter, Labels))
+        return;
+    const AxisTicks::Ticks XTicks = XFirst ? std::move(*XFirst) : AxisTicks::Choose(X, Text);
     const AxisTicks::Ticks YTicks = AxisTicks::Choose(Y, Text);
 
     // Ticks where the grid maps their values, so that they meet the data drawn at them.

@@ -11,7 +11,9 @@
 #include <QtTest>
 
 #include <cmath>
+#include <functional>
 #include <limits>
+#include <memory>
 #include <random>
 
 using namespace KelmFramework;
@@ -96,7 +98,50 @@ public:
     QString GetXAxisStepValue(double value) override { return QStringLiteral("<%1>").arg(value); }
 };
 
+// A display over the axis grid, painted into an image; copying back unchanged repaints, or not.
+struct Painted
+{
+    struct Uncached : CResultDisplay
+    {
+        using CResultDisplay::CResultDisplay;
+    };
+    struct Labels : IResultDisplayCallBack
+    {
+        Labels() : IResultDisplayCallBack(QStringLiteral("labels")) {}
+        QString GetXAxisStepValue(double value) override { return prefix + QString::number(value); }
+        QString prefix;
+    };
+
+    Painted(const QRectF& view, bool cached)
+        : grid(labels, CRDPoint(view.left(), view.top()), CRDPoint(view.right(), view.bottom()), QStringLiteral("x"),
+               QStringLiteral("y"), 8, 6, 1, 2, c_ColorGray, c_ColorBlack)
+    {
+        display.reset(cached ? new CResultDisplay(&parent, &grid, c_ColorWhite)
+                             : new Uncached(&parent, &grid, c_ColorWhite));
+        display->resize(400, 300);
+        display->UpdateDrawAreaRange(400, 300);
+        std::vector<CRDPoint> points{
+            {view.left(), view.top()}, {view.center().x(), view.center().y()}, {view.right(), view.bottom()}};
+        display->AddLine(points, c_ColorBlue, eRDLineSolid, eRDPointCross, QStringLiteral("line"));
+        render();
+    }
+    QImage render()
+    {
+        display->render(&image);
+        return image;
+    }
+
+    Labels labels;
+    CRDAxisBoxGrid grid;
+    QWidget parent;
+    std::unique_ptr<CResultDisplay> display;
+    QImage image{400, 300, QImage::Format_RGB32};
+};
+using Change = std::function<void(Painted&)>;
+
 } // namespace
+
+Q_DECLARE_METATYPE(Change)
 
 class tst_CRDAxisBoxGrid : public QObject
 {
@@ -374,6 +419,36 @@ private slots:
                                                  .arg(d.iLit)
                                                  .arg(d.iLargest)));
         QVERIFY(d.iLit > 1000);
+    }
+
+    // A repaint of the same picture is copied back; after a change of scale, zone or the callback's texts the
+    // next paint shows what a first paint shows.
+    void repaintCache_data()
+    {
+        columns<QRectF, Change>("view", "change");
+        const QRectF linear(1, -1, 999, 2), day(t0, -1, 86400, 2);
+        QTest::newRow("x to log10") << linear << Change([](Painted& p) { p.grid.SetXScale(eRDScaleLog10); });
+        QTest::newRow("y to time") << QRectF(0, t0, 10, 600)
+                                   << Change([](Painted& p) { p.grid.SetYScale(eRDScaleTime); });
+        QTest::newRow("time zone") << day << Change([](Painted& p) {
+            p.grid.SetXScale(eRDScaleTime);
+            p.render();
+            p.grid.SetTimeZone(QTimeZone(7200));
+        });
+        QTest::newRow("the callback's texts")
+            << linear << Change([](Painted& p) { p.labels.prefix = QStringLiteral("~"); });
+    }
+    void repaintCache()
+    {
+        const auto [view, change] = fetch<QRectF, Change>("view", "change");
+        Painted cached(view, true), plain(view, false);
+        const QImage first = cached.render();
+        QCOMPARE(cached.render(), first);
+        change(cached);
+        change(plain);
+        const QImage after = cached.render();
+        QVERIFY(after != first);
+        QCOMPARE(after, plain.render());
     }
 
     // The callback names the x ticks, at round values; one named like the built-in default does not.

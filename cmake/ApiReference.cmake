@@ -2,7 +2,7 @@
 # doc comments of the public headers. An undocumented public name fails the target.
 find_package(Doxygen QUIET)
 if(NOT DOXYGEN_FOUND)
-  message(STATUS "Doxygen not found: no docs target")
+  message(STATUS "skipped: the API reference (no doxygen)")
   return()
 endif()
 
@@ -10,6 +10,8 @@ set(DOXYGEN_PROJECT_NAME ResultDisplay)
 set(DOXYGEN_PROJECT_BRIEF "Qt widgets for plots and status matrices of measurement results")
 set(DOXYGEN_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/docs)
 set(DOXYGEN_USE_MDFILE_AS_MAINPAGE ${PROJECT_SOURCE_DIR}/docs/mainpage.md)
+# The worked examples' page includes whole source files from here; tests/CMakeLists.txt compiles them.
+set(DOXYGEN_EXAMPLE_PATH ${PROJECT_SOURCE_DIR}/docs/examples)
 set(DOXYGEN_STRIP_FROM_PATH ${PROJECT_SOURCE_DIR}/include ${PROJECT_SOURCE_DIR}/docs)
 set(DOXYGEN_STRIP_FROM_INC_PATH ${PROJECT_SOURCE_DIR}/include)
 set(DOXYGEN_GENERATE_HTML YES)
@@ -30,5 +32,6 @@ set(DOXYGEN_PREDEFINED "RESULTDISPLAY_EXPORT=" "Q_OBJECT=" "Q_SIGNALS=signals")
 set(DOXYGEN_EXCLUDE_SYMBOLS "KelmFramework::Numeric" "Numeric")
 
 doxygen_add_docs(docs ${RESULTDISPLAY_PUBLIC_HEADERS} ${PROJECT_SOURCE_DIR}/docs/mainpage.md
+  ${PROJECT_SOURCE_DIR}/docs/examples.md
   WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
   COMMENT "Writing the API reference to ${PROJECT_BINARY_DIR}/docs/html")

@@ -37,8 +37,12 @@ QString ScreenshotArgument(int argc, char** argv)
 int main(int argc, char** argv)
 {
     QString strScreenshotDir = ScreenshotArgument(argc, argv);
-    if (strScreenshotDir.isEmpty() && !HasDisplay())
+    if (strScreenshotDir.isEmpty() && !HasDisplay()) {
         strScreenshotDir = QStringLiteral("screenshots");
+        std::printf("no display found, writing screenshots to %s/\n",
+                    qPrintable(QDir(strScreenshotDir).absolutePath()));
+        std::fflush(stdout);
+    }
     if (!strScreenshotDir.isEmpty() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 

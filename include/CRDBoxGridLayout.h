@@ -36,9 +36,12 @@ public:
     void DrawYGrid(QPainter& Painter, CRDDevicePoint& LeftTop, CRDDevicePoint& RightBottom, long iMargin);
 
 protected:
+    // Internals: derived classes may use them; they are no part of the API reference.
+    /// \cond internal
     long m_iLabelGap;                         ///< Pixels between the box and its labels (5).
     IResultDisplayCallBack m_DefaultCallBack; ///< The built-in callback, named "CRDBoxGridLayout".
     IResultDisplayCallBack* m_pCallBack;      ///< The callback asked for x label texts; not owned.
+    /// \endcond
 };
 
 } // namespace KelmFramework

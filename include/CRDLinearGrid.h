@@ -61,6 +61,8 @@ public:
     bool DoClipLine(CRDDevicePoint& P, CRDDevicePoint& Q);
 
 protected:
+    // Internals: derived classes may use them; they are no part of the API reference.
+    /// \cond internal
     /// The map of ConvertPointToDevicePoint without its clip test.
     void MapToDevice(const CRDPoint& Point, CRDDevicePoint& DevicePoint) const;
 
@@ -84,6 +86,7 @@ protected:
     long m_iSquareWidth;                ///< Pen width of a square marker in pixels (1).
     double m_dScaleFactorX;             ///< Multiplies the x scale; 1.
     double m_dScaleFactorY;             ///< Multiplies the y scale; 1.
+    /// \endcond
 
 private:
     friend struct Numeric::LinearMap;

@@ -51,6 +51,8 @@ Q_SIGNALS:
     void customContextMenuRequested(const QPoint& pos, TKelmLong iIndex);
 
 protected:
+    // Internals: derived classes may use them; they are no part of the API reference.
+    /// \cond internal
     /// Shows the tool tip of the item under the mouse, or hides it where there is none.
     bool event(QEvent* pEvent) override;
     /// Repaints, once a second.
@@ -86,6 +88,7 @@ protected:
     long m_iCellSize;                       ///< Side of a cell in pixels.
     long m_iInvalidIndex;                   ///< The index that names no item, -1.
     bool m_bBlinkOn;                        ///< The blinking item is drawn black in this phase.
+    /// \endcond
 
 private:
     std::unique_ptr<CRDMatrixPrivate> const d;

@@ -116,6 +116,8 @@ public:
     static long s_iPointIndex;
 
 protected:
+    // Internals: derived classes may use them; they are no part of the API reference.
+    /// \cond internal
     /// Hands gesture events to gestureEvent while a gesture feature is on.
     bool event(QEvent* pEvent) override;
     /// With eRDFeatureRubberBandZoom on, starts the rubber band at the pressed pixel (a position
@@ -161,6 +163,7 @@ protected:
     std::map<long, CRDDecoratedPoint> m_mapPoints; ///< The points by id.
     std::map<long, CRDDecoratedLine> m_mapLines;   ///< The lines by id; dropped points leave before each paint.
     long m_iMarginPercent;                         ///< The margin per started hundred pixels of width (10).
+    /// \endcond
 
 private:
     friend class CResultDisplayPrivate;

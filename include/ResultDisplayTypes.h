@@ -9,6 +9,9 @@ namespace KelmFramework
 /// The library's signed 64-bit integer, used in the signals of CRDMatrix.
 typedef long TKelmLong;
 
+// Device coordinates, ids and indexes are longs and rely on their 64 bits (LP64: Linux on 64-bit processors).
+static_assert(sizeof(long) == 8, "ResultDisplay needs a 64-bit long");
+
 // The enumerations have a fixed int type: values outside the enumerators are stored, copied and
 // ignored as documented, which is only defined behaviour with a fixed underlying type.
 

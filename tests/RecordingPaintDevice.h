@@ -5,7 +5,9 @@
 
 #include <QImage>
 #include <QPaintEngine>
+#include <QPainter>
 #include <QTextItem>
+#include <QWidget>
 #include <QtMath>
 
 #include <cstddef>
@@ -30,8 +32,8 @@ struct RecordedPrimitive
     qreal ascent = 0;
 };
 
-/// Paint into this to get the primitives: an image that is its own paint engine and records instead
-/// of drawing.
+/// Paint into this, or render() a widget or paint() a drawing into it, to get the primitives: an image that is its own
+/// paint engine and records instead of drawing.
 class RecordingPaintDevice : public QImage, private QPaintEngine
 {
     using P = RecordedPrimitive;
@@ -81,8 +83,8 @@ public:
         const QLatin1String ends(flat ? "flat" : round ? "round" : "other"), style(styles[pen.style() % 7]);
         return QStringLiteral("[%1 %2 %3 %4]").arg(pen.color().name()).arg(pen.widthF()).arg(ends, style);
     }
-    /// The shapes joined by "|"; with pens, each pen follows the first shape drawn in it.
-    QString shapes(bool withPens = false) const
+    /// The shapes in order; with pens, each pen follows the first shape drawn in it.
+    QStringList shapes(bool withPens = false) const
     {
         QStringList result;
         QString pen;
@@ -91,7 +93,25 @@ public:
             if (withPens && penText(penOf(p)) != pen)
                 result.last() += QLatin1Char(' ') + (pen = penText(penOf(p)));
         }
-        return result.join(QLatin1Char('|'));
+        return result;
+    }
+
+    /// Records what the widget paints, without the window background QWidget::render fills first.
+    RecordingPaintDevice& render(QWidget& widget)
+    {
+        widget.render(this, QPoint(), QRegion(), {});
+        return *this;
+    }
+    /// Records what draw(painter) paints, in a font 18 pixels high in Qt 5 and Qt 6 alike.
+    template <typename Draw>
+    RecordingPaintDevice& paint(Draw draw)
+    {
+        QPainter painter(this);
+        QFont font(QStringLiteral("DejaVu Sans"));
+        font.setPixelSize(15);
+        painter.setFont(font);
+        draw(painter);
+        return *this;
     }
 
 private:

@@ -3,7 +3,6 @@
 #include "DataTable.h"
 #include "RecordingPaintDevice.h"
 
-#include <QPainter>
 #include <QtTest>
 
 #include <memory>
@@ -17,39 +16,38 @@ enum { DefaultCallBack, PlainCallBack, CallBackNamedLikeDefault };
 
 // A grid over the view (0, bottom)-(10, top), 4 x 4 divisions, drawn into L 50, T 50, R 453, B 352 with a
 // margin of 40 and a font 18 pixels high: cells of 100 x 75, strips of 3 and 2 pixels left over.
-struct Painted : RecordingPaintDevice
+struct Painted
 {
     Painted(int callBack = DefaultCallBack, double bottom = -0.3, double top = 0.9)
-        : painter(this), plain(QString::fromLatin1(callBack == PlainCallBack ? "plain" : "CRDBoxGridLayout"))
+        : plain(QString::fromLatin1(callBack == PlainCallBack ? "plain" : "CRDBoxGridLayout"))
     {
         CRDPoint a(0, bottom), b(10, top);
         const QString x = QStringLiteral("time"), y = QStringLiteral("voltage");
         grid.reset(callBack == DefaultCallBack
                        ? new CRDBoxGridLayout(a, b, x, y, 4, 4, 1, 6, c_ColorGray, c_ColorOrange)
                        : new CRDBoxGridLayout(plain, a, b, x, y, 4, 4, 1, 6, c_ColorGray, c_ColorOrange));
-        QFont font(QStringLiteral("DejaVu Sans"));
-        font.setPixelSize(15);
-        painter.setFont(font);
     }
     // What one of the grid's drawing functions draws of one kind ("line", "text"), each primitive checked
     // for its pen, and whether the painter's transform was put back.
     QStringList drawn(void (CRDBoxGridLayout::*draw)(QPainter&, CRDDevicePoint&, CRDDevicePoint&, long),
                       const char* kind = "text", const QColor& color = c_ColorOrange)
     {
-        (grid.get()->*draw)(painter, leftTop, rightBottom, 40);
+        bool transformed = false;
+        RecordingPaintDevice device;
+        device.paint([&](QPainter& painter) {
+            (grid.get()->*draw)(painter, leftTop, rightBottom, 40);
+            transformed = !painter.transform().isIdentity();
+        });
         QStringList result;
-        for (const RecordedPrimitive& p : primitives())
-            if (shapeOf(p).startsWith(QLatin1String(kind))) {
-                result << shapeOf(p);
-                if (penText(penOf(p)) != QStringLiteral("[%1 1 flat solid]").arg(color.name()))
-                    result << QStringLiteral("in ") + penText(penOf(p));
+        for (const RecordedPrimitive& p : device.primitives())
+            if (device.shapeOf(p).startsWith(QLatin1String(kind))) {
+                result << device.shapeOf(p);
+                if (device.penText(device.penOf(p)) != QStringLiteral("[%1 1 flat solid]").arg(color.name()))
+                    result << QStringLiteral("in ") + device.penText(device.penOf(p));
             }
-        if (!painter.transform().isIdentity())
-            result << QStringLiteral("transformed");
-        return result;
+        return transformed ? result << QStringLiteral("transformed") : result;
     }
 
-    QPainter painter;
     IResultDisplayCallBack plain;
     std::unique_ptr<CRDBoxGridLayout> grid;
     CRDDevicePoint leftTop{50, 50}, rightBottom{453, 352};

@@ -3,7 +3,6 @@
 #include "DataTable.h"
 #include "RecordingPaintDevice.h"
 
-#include <QPainter>
 #include <QtTest>
 
 #include <functional>
@@ -26,18 +25,11 @@ struct Grid : CRDLinearGrid
     static inline CRDPoint s_LeftBottom{0, 0}, s_RightTop{10, 10};
 };
 
-// What a grid draws, with pens, in a font 18 pixels high in Qt 5 and Qt 6 alike: a label's box is (x + 23, y - 23).
+// What a grid draws, with pens: a label's box is (x + 23, y - 23).
 QStringList paint(const std::function<void(Grid&, QPainter&)>& draw)
 {
-    RecordingPaintDevice device;
-    QPainter painter(&device);
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(15);
-    painter.setFont(font);
     Grid grid;
-    draw(grid, painter);
-    painter.end();
-    return device.shapes(true).split(QLatin1Char('|'), Qt::SkipEmptyParts);
+    return RecordingPaintDevice().paint([&](QPainter& painter) { draw(grid, painter); }).shapes(true);
 }
 
 void drawRow(const char* name, std::vector<CRDPoint> points, ERDPointStyle marker, const char* shapes,
@@ -56,32 +48,27 @@ class tst_CRDLinearGrid : public QObject
     Q_OBJECT
 
 private slots:
-    // A line keeps its vertices unflagged however it was made (built from flagged points, copied, assigned
-    // over flagged points, assigned to itself), its colour's model and alpha, and leaves the caller's points
-    // alone. An empty line is white and solid; a colour black.
+    // A line's vertices come unflagged however it was made (from flagged points, copied, assigned over
+    // flagged points, assigned to itself), with the caller's points left alone and the colour's model and
+    // alpha kept. An empty line is white, a colour black.
     void valueTypes()
     {
-        std::vector<CRDPoint> points{CRDPoint(1.5, -2.5), CRDPoint(2, 2)};
+        std::vector<CRDPoint> points{CRDPoint(1.5, -2.5)};
         points[0].SetInterpolated(true);
         CRDColor hsv;
         hsv.setHsv(120, 200, 100, 40);
-        CRDDecoratedLine built(points, hsv, ERDLineStyle(77), eRDPointSquare, QStringLiteral("a")), &alias = built;
-        CRDDecoratedLine copied(built), assigned(points, c_ColorBlue, eRDLineSolid, eRDPointNone, QString());
+        CRDDecoratedLine built(points, hsv, eRDLineDotted, eRDPointSquare, QStringLiteral("a")), &alias = built;
+        CRDDecoratedLine copied(built), assigned(points, c_ColorRed, eRDLineSolid, eRDPointNone, QString());
         assigned.m_vecPoints[0].SetInterpolated(true);
         assigned = built;
         built = alias;
-        QVERIFY(points[0].m_bInterpolated);
-        for (const CRDDecoratedLine* line : {&built, &copied, &assigned}) {
-            QCOMPARE(line->m_strName, QStringLiteral("a"));
-            QCOMPARE(QColor(line->m_Color), QColor::fromHsv(120, 200, 100, 40));
-            QVERIFY(line->m_eLineStyle == ERDLineStyle(77) && line->m_ePointStyle == eRDPointSquare);
-            QCOMPARE(QPointF(line->m_vecPoints.at(0).m_dX, line->m_vecPoints.at(0).m_dY), QPointF(1.5, -2.5));
-            QVERIFY(!line->m_vecPoints[0].m_bInterpolated);
-        }
-        const CRDDecoratedLine empty;
-        QVERIFY(empty.m_strName.isEmpty() && empty.m_vecPoints.empty() && empty.m_eLineStyle == eRDLineSolid
-                && empty.m_ePointStyle == eRDPointNone && QColor(empty.m_Color) == QColor(Qt::white));
-        QCOMPARE(QColor(CRDColor()), QColor(Qt::black));
+        for (const CRDDecoratedLine* line : {&built, &copied, &assigned})
+            QVERIFY(!line->m_vecPoints.at(0).m_bInterpolated && line->m_vecPoints[0].m_dY == -2.5
+                    && line->m_strName == QLatin1String("a")
+                    && QColor(line->m_Color) == QColor::fromHsv(120, 200, 100, 40)
+                    && line->m_eLineStyle == eRDLineDotted && line->m_ePointStyle == eRDPointSquare);
+        QVERIFY(points[0].m_bInterpolated && QColor(CRDDecoratedLine().m_Color) == QColor(Qt::white)
+                && QColor(CRDColor()) == QColor(Qt::black));
     }
 
     // Where a user point lands, whether inside, and what that pixel shows.
@@ -145,18 +132,16 @@ private slots:
                 grid.DrawPoint(painter, point);
             }
         });
-        QCOMPARE(shapes.join(QLatin1Char('|')), QStringLiteral("point 50,50 [#0000ff 3 round solid]|"
-                                                               "point 50,50 [#ff0000 3 round solid]|"
-                                                               "point 50,50 [#0000ff 3 round solid]"));
+        QCOMPARE(shapes, list("point 50,50 [#0000ff 3 round solid]|point 50,50 [#ff0000 3 round solid]|"
+                              "point 50,50 [#0000ff 3 round solid]"));
     }
 
     // A line of one point is its marker alone, as DrawPoint draws it.
     void drawLine_data()
     {
         columns<CRDDecoratedLine, QStringList>("line", "drawn");
-        drawRow("dot", {{5, 5}}, eRDPointDot, "point 50,50 [#ff0000 3 round solid]", eRDLineSolid, "no label");
-        drawRow("cross", {{5, 5}}, eRDPointCross, "line 46,50 54,50 [#ff0000 1 flat solid]|line 50,46 50,54");
-        drawRow("square", {{5, 5}}, eRDPointSquare, "rect 47,47 6x6 [#ff0000 1 flat solid]");
+        drawRow("square, no label", {{5, 5}}, eRDPointSquare, "rect 47,47 6x6 [#ff0000 1 flat solid]", eRDLineSolid,
+                "P");
         drawRow("cross on the corner, drawn whole", {{10, 10}}, eRDPointCross,
                 "line 96,0 104,0 [#ff0000 1 flat solid]|line 100,-4 100,4");
         drawRow("marker centre outside", {{10.5, 5}}, eRDPointCross, "");

@@ -42,9 +42,8 @@ struct Fixture : QWidget
     QStringList cells()
     {
         RecordingPaintDevice device(matrix.size());
-        matrix.render(&device, QPoint(), QRegion(), {});
+        const std::vector<RecordedPrimitive>& drawn = device.render(matrix).primitives();
         QStringList cells;
-        const std::vector<RecordedPrimitive>& drawn = device.primitives();
         for (auto p = drawn.begin() + 1; p != drawn.end(); ++p) // after the background
             if (p->kind == RecordedPrimitive::Text)
                 cells.last() += QLatin1Char(' ') + p->text + QLatin1Char(' ') + device.penOf(*p).color().name()
@@ -74,16 +73,6 @@ class tst_CRDMatrix : public QObject
     Q_OBJECT
 
 private slots:
-    // No item before the first or past the last, and none after Clear; labels and tool tips are checked as painted.
-    void matrixData()
-    {
-        CRDMatrixData data = items(2, "A", 1, 5);
-        QVERIFY(data.Size() == 2 && data.State(1) == 5 && data.State(2) == -1);
-        QVERIFY(data.ToolTip(-1).isNull() && data.Label(2).isNull());
-        data.Clear();
-        QCOMPARE(data.Size() + data.m_iBlinkIndex, -1L);
-    }
-
     void layout_data()
     {
         columns<QSize, int, QVector<long>>("size", "count", "layout");
@@ -100,16 +89,6 @@ private slots:
     {
         const auto [size, count, layout] = fetch<QSize, int, QVector<long>>("size", "count", "layout");
         QCOMPARE(Fixture(items(count), size).matrix.layout(), layout);
-    }
-
-    // Over the background, each cell outlined in the border pen and filled a pixel inside it.
-    void cellGeometry()
-    {
-        RecordingPaintDevice device;
-        Fixture(items(1), QSize(100, 30)).matrix.render(&device, {}, {}, {});
-        QCOMPARE(device.shapes(true), QStringLiteral("rect 0,0 100x30 fill #0000ff [#000000 1 other none]|"
-                                                     "rect 0,0 25x25 [#ffff00 2 flat solid]|"
-                                                     "rect 1,1 23x23 fill #ff0000 [#000000 1 other none]"));
     }
 
     void cells_data()

@@ -40,24 +40,6 @@ private slots:
         QCOMPARE(Numeric::RoundToPixels(QPointF(value, 0)), QPoint(pixel, 0));
     }
 
-    // One hostile long through each clamp: to the painter's range, to a layout extent, to a division count.
-    void clamps_data()
-    {
-        columns<long, int, long, long>("value", "narrowed", "extent", "divisions");
-        QTest::newRow("LONG_MIN") << LONG_MIN << -paintLimit << 0L << 1L;
-        QTest::newRow("-1") << -1L << -1 << 0L << 1L;
-        QTest::newRow("32768") << 32768L << 32768 << 32768L << 32767L;
-        QTest::newRow("LONG_MAX") << LONG_MAX << paintLimit << long(paintLimit) << 32767L;
-    }
-    void clamps()
-    {
-        const auto [value, narrowed, extent, divisions] = fetch<long, int, long, long>("value", "narrowed", "extent",
-                                                                                       "divisions");
-        QCOMPARE(Numeric::NarrowToInt(value), narrowed);
-        QCOMPARE(Numeric::ClampExtent(value), extent);
-        QCOMPARE(Numeric::ClampDivisions(value), divisions);
-    }
-
     // One pair of longs through each guard that takes two: a painter sum, a span and a difference.
     void pairs_data()
     {
@@ -77,15 +59,6 @@ private slots:
         QCOMPARE(Numeric::NarrowSum(a, b), narrowSum);
         QCOMPARE(Numeric::IntSpan(a, b), intSpan);
         QCOMPARE(Numeric::Difference(a, b), difference);
-    }
-
-    void productAndPrecision()
-    {
-        QCOMPARE(Numeric::SaturatedProduct(20, 19), 380L);
-        QCOMPARE(Numeric::SaturatedProduct(1L << 32, 1L << 31), LONG_MAX); // larger than any extent
-        QCOMPARE(Numeric::LabelPrecision(-1), -1);                         // the shortest form
-        QCOMPARE(Numeric::LabelPrecision(340), 340);
-        QCOMPARE(Numeric::LabelPrecision(SHRT_MAX), 340); // no double has more digits to show
     }
 
     void fitToPaintRange_data()

@@ -70,14 +70,6 @@ struct Scene : QWidget
     std::unique_ptr<QWidget> widget;
 };
 
-// The primitives, each as "line ...", "point ...", "rect ..." (" fill " if filled) or "text ...", with pens.
-QStringList Record(QWidget& widget)
-{
-    RecordingPaintDevice device(widget.size());
-    widget.render(&device);
-    return device.shapes(true).split(QLatin1Char('|'));
-}
-
 // Vector devices take the widget's own resolution, so fonts and pens come out at screen size.
 QByteArray Svg(QWidget& widget)
 {
@@ -88,18 +80,35 @@ QByteArray Svg(QWidget& widget)
     generator.setSize(widget.size());
     generator.setViewBox(QRect(QPoint(), widget.size()));
     generator.setResolution(widget.logicalDpiX());
-    widget.render(&generator);
+    widget.render(&generator, QPoint(), QRegion(), {}); // as RecordingPaintDevice::render does
     return buffer.data();
 }
 
-QImage Raster(QWidget& widget, bool bThroughPicture)
+enum Route { Direct, ThroughPicture, AtPixelRatio, ThroughScaledPainter };
+
+// The widget as an image, rendered straight into it, through a QPicture, into an image of pixel ratio 1.5
+// or through a painter scaled by 1.5.
+QImage Raster(QWidget& widget, Route route)
 {
-    QImage image(widget.size(), QImage::Format_ARGB32_Premultiplied);
+    const qreal scale = route >= AtPixelRatio ? 1.5 : 1.0;
+    QImage image(widget.size() * scale, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
-    QPicture picture;
-    widget.render(bThroughPicture ? static_cast<QPaintDevice*>(&picture) : &image);
-    if (bThroughPicture)
-        QPainter(&image).drawPicture(0, 0, picture);
+    if (route == Direct || route == AtPixelRatio) {
+        image.setDevicePixelRatio(scale);
+        widget.render(&image);
+        image.setDevicePixelRatio(1.0); // compared with images of ratio 1
+        return image;
+    }
+    QPainter painter(&image);
+    painter.scale(scale, scale);
+    if (route == ThroughScaledPainter) {
+        widget.render(&painter);
+    } else {
+        QPicture picture;
+        widget.render(&picture);
+        painter.drawPicture(0, 0, picture);
+    }
+    painter.end();
     return image;
 }
 
@@ -123,14 +132,14 @@ private slots:
     {
         const auto [kind, texts] = fetch<Kind, int>("kind", "texts");
         Scene scene(kind);
-        const QStringList shapes = Record(*scene.widget);
+        const QStringList shapes = RecordingPaintDevice().render(*scene.widget).shapes(true);
         const auto count = [&](const char* pattern) {
             return int(shapes.filter(QRegularExpression(QLatin1String(pattern))).size());
         };
         QCOMPARE(count("^text "), texts);
         // The decimating grid hands any painter but a raster one the box grid's primitives, pens included.
         if (kind == DecimatingPlot)
-            QCOMPARE(shapes, Record(*Scene(BoxGridPlot).widget));
+            QCOMPARE(shapes, RecordingPaintDevice().render(*Scene(BoxGridPlot).widget).shapes(true));
 
         const QByteArray svg = Svg(*scene.widget);
         QCOMPARE(int(svg.count("<polyline")), count("^line "));
@@ -139,7 +148,11 @@ private slots:
 
         // A recorded picture replays into exactly what the box grid (or the matrix) paints on screen.
         const Kind screen = kind == Matrix ? Matrix : BoxGridPlot;
-        QCOMPARE(Raster(*Scene(kind, true).widget, true), Raster(*Scene(screen, true).widget, false));
+        QCOMPARE(Raster(*Scene(kind, true).widget, ThroughPicture), Raster(*Scene(screen, true).widget, Direct));
+        // Rendered into an image of pixel ratio 1.5, a widget paints through a stand-in device of its own size
+        // with the ratio in the painter's transform. It comes out as through a scaled painter, its right third
+        // included (that was cut: "dense" came out as "dens").
+        QCOMPARE(Raster(*scene.widget, AtPixelRatio), Raster(*scene.widget, ThroughScaledPainter));
     }
 };
 

@@ -1,6 +1,12 @@
 # Builds the Debian packages with cpack, checks what each holds and depends on, unpacks both into a
 # scratch root and builds the outside application against that root.
-# Called by ctest with BUILD_DIR, SOURCE_DIR, WORK_DIR, CXX, CPACK and PACKAGE.
+# Called by ctest with BUILD_DIR, SOURCE_DIR, WORK_DIR, CXX, CPACK, PACKAGE and MULTIARCH (the Debian
+# triplet, under whose library directory the packages install).
+if(MULTIARCH)
+  set(LIBDIR lib/${MULTIARCH})
+else()
+  set(LIBDIR lib)
+endif()
 include(${CMAKE_CURRENT_LIST_DIR}/PackageChecks.cmake)
 if(PACKAGE STREQUAL "ResultDisplay")
   set(RUNTIME_DEB libresultdisplay1)
@@ -38,12 +44,12 @@ foreach(deb ${debs})
     if(NOT Depends MATCHES "libqt[56]widgets[56]" OR NOT Depends MATCHES "libc6")
       message(FATAL_ERROR "${Package} lacks the dependencies of its binary: ${Depends}")
     endif()
-    if(NOT contents MATCHES "/usr/lib/lib${PACKAGE}\\.so\\.1 " OR contents MATCHES "\\.so -> |/include/|\\.pc\n")
+    if(NOT contents MATCHES "/usr/${LIBDIR}/lib${PACKAGE}\\.so\\.1 " OR contents MATCHES "\\.so -> |/include/|\\.pc\n")
       message(FATAL_ERROR "${Package} should hold the versioned library alone:\n${contents}")
     endif()
   elseif(Package STREQUAL DEV_DEB)
     set(dev_depends "${Depends}")
-    if(NOT contents MATCHES "/usr/lib/lib${PACKAGE}\\.so -> " OR contents MATCHES "\\.so\\.1\\.[0-9.]+\n")
+    if(NOT contents MATCHES "/usr/${LIBDIR}/lib${PACKAGE}\\.so -> " OR contents MATCHES "\\.so\\.1\\.[0-9.]+\n")
       message(FATAL_ERROR "${Package} should hold the link but not the library:\n${contents}")
     endif()
   else()

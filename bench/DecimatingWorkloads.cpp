@@ -1,13 +1,14 @@
 // Workloads of CRDDecimatingBoxGrid::DrawLine: dense lines, clean and noisy, in order and jittered,
 // with markers, and on a canvas of pixel ratio 2; against the box grid, one pass and the peers.
 #include "PlotFloors.h"
-#include "RDLinearMap_p.h"
+#include "RDMapping_p.h"
 
 #include "CRDBoxGridLayout.h"
 #include "CRDDecimatingBoxGrid.h"
 
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <cstdint>
 #include <random>
 #include <string>
@@ -63,16 +64,29 @@ struct Scene
     std::vector<CRDDecoratedLine> vecLines;
 };
 
+// The grid's map, from the viewport and device rectangle it shows, with the kernel the library maps with.
+Mapping::Linear MapOf(const CRDGrid& Grid)
+{
+    const CRDPoint LeftBottom = Grid.GetViewPortLeftButton(), RightTop = Grid.GetViewPortRightTop();
+    const QRect Device = Bench::WidgetDeviceRect(Grid);
+    const long iSpanY = Device.bottom() - Device.top();
+    return {{LeftBottom.m_dX, 1.0 / std::fabs(RightTop.m_dX - LeftBottom.m_dX),
+             static_cast<double>(Device.right() - Device.left()), static_cast<double>(Device.left()), LeftBottom.m_dY,
+             1.0 / std::fabs(RightTop.m_dY - LeftBottom.m_dY), static_cast<double>(iSpanY),
+             static_cast<double>(Device.top()), static_cast<double>(iSpanY)},
+            iSpanY};
+}
+
 // The least any decimation must do: map every vertex with the grid's arithmetic and keep its
 // column's lowest and highest row.
-void OnePass(const Numeric::LinearMap& Map, const std::vector<CRDDecoratedLine>& vecLines)
+void OnePass(const Mapping::Linear& Map, const std::vector<CRDDecoratedLine>& vecLines)
 {
     constexpr long c_iColumns = Bench::c_iWidgetWidth + 1;
     long aiLow[c_iColumns], aiHigh[c_iColumns];
     for (const CRDDecoratedLine& Line : vecLines) {
         long iColumn = -1, iLow = 0, iHigh = 0;
         for (const CRDPoint& Point : Line.m_vecPoints) {
-            const long iX = Map.MapX(Point.m_dX), iY = Map.MapY(Point.m_dY);
+            const long iX = Map.DeviceX(Point.m_dX), iY = Map.DeviceY(Point.m_dY);
             if (iX != iColumn) {
                 if (iColumn >= 0 && iColumn < c_iColumns) {
                     aiLow[iColumn] = iLow;
@@ -105,7 +119,7 @@ Bench::Race RaceOf(std::shared_ptr<Scene> pScene, qreal dPixelRatio)
             pScene->pExact->DrawLine(Painter, Line);
     };
     Variants.vecRivals.push_back({"box grid", Bench::Picture::Unchecked, {{"", Bench::Drawer{Exact, {}}}}});
-    const Bench::PaintFunction Pass = [pScene, Map = Numeric::LinearMap::Of(*pScene->pGrid)](QPainter&) {
+    const Bench::PaintFunction Pass = [pScene, Map = MapOf(*pScene->pGrid)](QPainter&) {
         OnePass(Map, pScene->vecLines);
     };
     Variants.vecRivals.push_back({"one pass", Bench::Picture::Unchecked, {{"", Bench::Drawer{Pass, {}}}}});

@@ -7,6 +7,7 @@
 #include "CResultDisplay.h"
 #include "DecimationScene.h"
 #include "RDAxisTicks_p.h"
+#include "RDGrids_p.h"
 #include "RDNumeric_p.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -354,6 +355,41 @@ void FuzzGrid(FuzzedDataProvider& In, QImage& Image)
         QPainter Painter(&Image);
         Painter.setRenderHint(QPainter::Antialiasing);
         TheGrid.DrawGrid(Painter, LeftTop, RightBottom, iMargin);
+        for (CRDPoint& Vertex : vecPoints) {
+            CRDDecoratedPoint Marker(Vertex, Line.m_Color, static_cast<ERDPointStyle>(iPointStyle));
+            TheGrid.DrawPoint(Painter, Marker);
+        }
+        TheGrid.DrawLine(Painter, Line);
+    });
+
+    // The same grid on log10 and time axes, where the input goes on: every conversion and drawing.
+    if (In.remaining_bytes() == 0)
+        return;
+    const ERDScale eScaleX = static_cast<ERDScale>(In.ConsumeIntegralInRange<int>(0, 2));
+    const ERDScale eScaleY = static_cast<ERDScale>(In.ConsumeIntegralInRange<int>(0, 2));
+    Grids::SetScales(TheGrid, eScaleX, eScaleY);
+    for (std::size_t i = 0; i < vecPoints.size(); ++i) {
+        CRDDevicePoint Device;
+        CRDPoint Back;
+        const bool bInside = TheGrid.ConvertPointToDevicePoint(vecPoints[i], Device);
+        RD_CHECK(bInside == TheGrid.DoClippPoint(Device));
+        // A value at or below 0 has no position on a log axis.
+        if (eScaleX == eRDScaleLog10 && !(vecPoints[i].m_dX > 0.0))
+            RD_CHECK(Device.m_iX == Numeric::c_iInvalidDevice);
+        if (eScaleY == eRDScaleLog10 && !(vecPoints[i].m_dY > 0.0))
+            RD_CHECK(Device.m_iY == Numeric::c_iInvalidDevice);
+        TheGrid.ConvertPointFromDeviceToUserViewport(Device, Back);
+        if (i == 0)
+            continue;
+        CRDDevicePoint P0, Q0, P, Q;
+        TheGrid.ConvertPointToDevicePoint(vecPoints[i - 1], P0);
+        Q0 = Device;
+        const bool bKept = TheGrid.ConvertPointsToDeviceLine(vecPoints[i - 1], vecPoints[i], P, Q);
+        CheckClippedSegment(LeftTop, RightBottom, P0, Q0, bKept, P, Q);
+    }
+    WithinBudget([&] {
+        QPainter Painter(&Image);
+        Painter.setRenderHint(QPainter::Antialiasing);
         for (CRDPoint& Vertex : vecPoints) {
             CRDDecoratedPoint Marker(Vertex, Line.m_Color, static_cast<ERDPointStyle>(iPointStyle));
             TheGrid.DrawPoint(Painter, Marker);

@@ -10,14 +10,6 @@
 namespace KelmFramework
 {
 
-namespace Numeric
-{
-struct LinearMap;
-}
-namespace Painting
-{
-struct MarkerShape;
-}
 class CRDLinearGridPrivate;
 
 /// Maps a user viewport linearly onto a device rectangle (y inverted), clips points and
@@ -89,8 +81,7 @@ protected:
     /// \endcond
 
 private:
-    friend struct Numeric::LinearMap;
-    friend struct Painting::MarkerShape;
+    friend class CRDLinearGridPrivate; // hands the mapping down to the library's drawing
 
     std::unique_ptr<CRDLinearGridPrivate> const d; ///< Pens kept between calls.
 };

@@ -1,8 +1,10 @@
 // CRDLinearGrid: linear mapping between user and device coordinates, clipping and drawing.
 #include "CRDLinearGrid.h"
 
+#include "RDClipping_p.h"
 #include "RDFrameCache_p.h"
-#include "RDLinearMap_p.h"
+#include "RDGrids_p.h"
+#include "RDMapping_p.h"
 #include "RDNumeric_p.h"
 #include "RDPainting_p.h"
 #include "RDSegmentPipeline_p.h"
@@ -19,24 +21,57 @@
 namespace KelmFramework
 {
 
-using Numeric::NarrowSum;
-using Numeric::NarrowToInt;
-using Numeric::TruncToDevice;
-
-namespace
-{
-
-bool HasDevicePosition(const CRDDevicePoint& Point)
-{
-    return Point.m_iX != Numeric::c_iInvalidDevice && Point.m_iY != Numeric::c_iInvalidDevice;
-}
-
-} // namespace
-
-// What the grid keeps beyond its documented members.
+// What the grid keeps beyond its documented members, and what it hands down to the drawing.
 class CRDLinearGridPrivate
 {
 public:
+    static Mapping::Map MapOf(const CRDLinearGrid& Grid)
+    {
+        return Grid.d->HasLogAxis() ? LogMapOf(Grid) : LinearMapOf(Grid);
+    }
+    static Mapping::Map LinearMapOf(const CRDLinearGrid& Grid)
+    {
+        const long iSpanY = Numeric::IntSpan(Grid.m_DeviceLeftTop.m_iY, Grid.m_DeviceRightBottom.m_iY);
+        Mapping::Map Map;
+        Map.Core = {{Grid.m_dUserOriginX, Grid.m_dScaleX, Grid.m_dDeviceWidth, Grid.m_dDeviceOriginX,
+                     Grid.m_dUserOriginY, Grid.m_dScaleY, Grid.m_dDeviceHeight, Grid.m_dDeviceOriginY,
+                     static_cast<double>(iSpanY)},
+                    iSpanY};
+        return Map;
+    }
+    // A log axis maps from the viewport itself: the members hold the linear map's origin and scale.
+    // Out of line, so that a conversion on linear axes saves no registers for the calls of log10.
+    static __attribute__((noinline)) Mapping::Map LogMapOf(const CRDLinearGrid& Grid)
+    {
+        Mapping::Map Map = LinearMapOf(Grid);
+        if (Grid.d->m_eScaleX == eRDScaleLog10)
+            Map.SetLog10X(Grid.m_ViewPortLeftBottom.m_dX, Grid.m_ViewPortRightTop.m_dX, Grid.m_dScaleFactorX);
+        if (Grid.d->m_eScaleY == eRDScaleLog10)
+            Map.SetLog10Y(Grid.m_ViewPortLeftBottom.m_dY, Grid.m_ViewPortRightTop.m_dY, Grid.m_dScaleFactorY);
+        return Map;
+    }
+    static __attribute__((noinline)) void ToDeviceOnLogAxes(const CRDLinearGrid& Grid, const CRDPoint& Point,
+                                                            CRDDevicePoint& DevicePoint)
+    {
+        LogMapOf(Grid).ToDevice(Point, DevicePoint);
+    }
+    bool HasLogAxis() const { return m_eScaleX == eRDScaleLog10 || m_eScaleY == eRDScaleLog10; }
+    static Mapping::Frame FrameOf(const CRDLinearGrid& Grid)
+    {
+        return {Grid.m_DeviceLeftTop.m_iX, Grid.m_DeviceLeftTop.m_iY, Grid.m_DeviceRightBottom.m_iX,
+                Grid.m_DeviceRightBottom.m_iY};
+    }
+    static Painting::MarkerShape MarkerShapeOf(const CRDLinearGrid& Grid)
+    {
+        return {Grid.m_iDotWidth, Grid.m_iCrossHalfSize, Grid.m_iCrossWidth, Grid.m_iSquareHalfSize,
+                Grid.m_iSquareWidth};
+    }
+    static void SetScales(CRDLinearGrid& Grid, ERDScale eScaleX, ERDScale eScaleY)
+    {
+        Grid.d->m_eScaleX = eScaleX;
+        Grid.d->m_eScaleY = eScaleY;
+    }
+
     // Marker pens are kept between calls: a QPen allocates, and lines draw one marker per vertex.
     const QPen& MarkerPen(const CRDColor& Color, ERDPointStyle ePointStyle, const Painting::MarkerShape& Shape)
     {
@@ -54,12 +89,35 @@ public:
         return m_Pens[iSlot];
     }
 
+    ERDScale m_eScaleX = eRDScaleLinear;
+    ERDScale m_eScaleY = eRDScaleLinear;
+
 private:
     QPen m_Pens[3];
     QColor m_Colors[3];
     double m_dWidths[3] = {0.0, 0.0, 0.0};
     bool m_bBuilt[3] = {false, false, false};
 };
+
+Mapping::Map Grids::MapOf(const CRDLinearGrid& Grid)
+{
+    return CRDLinearGridPrivate::MapOf(Grid);
+}
+
+Mapping::Frame Grids::FrameOf(const CRDLinearGrid& Grid)
+{
+    return CRDLinearGridPrivate::FrameOf(Grid);
+}
+
+Painting::MarkerShape Grids::MarkerShapeOf(const CRDLinearGrid& Grid)
+{
+    return CRDLinearGridPrivate::MarkerShapeOf(Grid);
+}
+
+void Grids::SetScales(CRDLinearGrid& Grid, ERDScale eScaleX, ERDScale eScaleY)
+{
+    CRDLinearGridPrivate::SetScales(Grid, eScaleX, eScaleY);
+}
 
 CRDLinearGrid::CRDLinearGrid(CRDPoint& PointA, CRDPoint& PointB, QString strXAxisTitle, QString strYAxisTitle,
                              long iXDivisions, long iYDivisions, short iXPrecision, short iYPrecision,
@@ -131,7 +189,11 @@ CRDPoint CRDLinearGrid::GetViewPortRightTop() const
 
 void CRDLinearGrid::MapToDevice(const CRDPoint& Point, CRDDevicePoint& DevicePoint) const
 {
-    Numeric::LinearMap::Of(*this).Map(Point, DevicePoint);
+    // Apart, so that the map of linear axes is seen linear where it is used.
+    if (d->HasLogAxis())
+        CRDLinearGridPrivate::ToDeviceOnLogAxes(*this, Point, DevicePoint);
+    else
+        CRDLinearGridPrivate::LinearMapOf(*this).ToDevice(Point, DevicePoint);
 }
 
 bool CRDLinearGrid::ConvertPointToDevicePoint(CRDPoint& UserPoint, CRDDevicePoint& DevicePoint)
@@ -142,20 +204,13 @@ bool CRDLinearGrid::ConvertPointToDevicePoint(CRDPoint& UserPoint, CRDDevicePoin
 
 void CRDLinearGrid::ConvertPointFromDeviceToUserViewport(CRDDevicePoint& DevicePoint, CRDPoint& UserPoint)
 {
-    const long iH = Numeric::IntSpan(m_DeviceLeftTop.m_iY, m_DeviceRightBottom.m_iY);
-    const double dX = ((static_cast<double>(DevicePoint.m_iX) - m_dDeviceOriginX) / m_dDeviceWidth) / m_dScaleX
-                      + m_dUserOriginX;
-    const double dY = ((Numeric::Difference(DevicePoint.m_iY, iH) + m_dDeviceOriginY) / m_dDeviceHeight) / m_dScaleY
-                      + m_dUserOriginY;
-    UserPoint = CRDPoint(dX, dY, false);
+    const Mapping::Map Map = Grids::MapOf(*this);
+    UserPoint = CRDPoint(Map.UserX(DevicePoint.m_iX), Map.UserY(DevicePoint.m_iY), false);
 }
 
 bool CRDLinearGrid::DoClippPoint(CRDDevicePoint& DevicePoint)
 {
-    // A rectangle may start at the smallest long itself; a point without position stays outside it.
-    return HasDevicePosition(DevicePoint) && DevicePoint.m_iX >= m_DeviceLeftTop.m_iX
-           && DevicePoint.m_iX <= m_DeviceRightBottom.m_iX && DevicePoint.m_iY >= m_DeviceLeftTop.m_iY
-           && DevicePoint.m_iY <= m_DeviceRightBottom.m_iY;
+    return Clipping::Contains(Grids::FrameOf(*this), DevicePoint);
 }
 
 bool CRDLinearGrid::ConvertPointsToDeviceLine(CRDPoint& PointA, CRDPoint& PointB, CRDDevicePoint& DevicePointA,
@@ -168,47 +223,7 @@ bool CRDLinearGrid::ConvertPointsToDeviceLine(CRDPoint& PointA, CRDPoint& PointB
 
 bool CRDLinearGrid::DoClipLine(CRDDevicePoint& P, CRDDevicePoint& Q)
 {
-    const long iL = m_DeviceLeftTop.m_iX;
-    const long iT = m_DeviceLeftTop.m_iY;
-    const long iR = m_DeviceRightBottom.m_iX;
-    const long iB = m_DeviceRightBottom.m_iY;
-
-    if ((P.m_iX < iL && Q.m_iX < iL) || (P.m_iX > iR && Q.m_iX > iR) || (P.m_iY < iT && Q.m_iY < iT)
-        || (P.m_iY > iB && Q.m_iY > iB))
-        return false;
-    // An end without a device position (a non-finite vertex) has no line to clip along.
-    if (!HasDevicePosition(P) || !HasDevicePosition(Q))
-        return false;
-
-    const bool bVertical = Q.m_iX == P.m_iX;
-    const double dM = bVertical ? 0.0 : Numeric::Difference(P.m_iY, Q.m_iY) / Numeric::Difference(P.m_iX, Q.m_iX);
-    const double dC = static_cast<double>(P.m_iY) - static_cast<double>(P.m_iX) * dM;
-
-    // Moves an end onto the top or bottom edge when it lies beyond it; a vertical end keeps its x.
-    const auto clipY = [&](CRDDevicePoint& End) {
-        long iEdge;
-        if (End.m_iY < iT)
-            iEdge = iT;
-        else if (End.m_iY > iB)
-            iEdge = iB;
-        else
-            return;
-        End.m_iY = iEdge;
-        if (!bVertical)
-            End.m_iX = TruncToDevice((static_cast<double>(iEdge) - dC) / dM);
-    };
-
-    if (P.m_iX < iL) {
-        P.m_iX = iL;
-        P.m_iY = TruncToDevice(static_cast<double>(iL) * dM + dC);
-    }
-    clipY(P);
-    if (Q.m_iX > iR) {
-        Q.m_iX = iR;
-        Q.m_iY = TruncToDevice(static_cast<double>(iR) * dM + dC);
-    }
-    clipY(Q);
-    return true;
+    return Clipping::ClipLine(Grids::FrameOf(*this), P, Q);
 }
 
 void CRDLinearGrid::DrawPoint(QPainter& Painter, CRDDecoratedPoint& Point)
@@ -220,8 +235,8 @@ void CRDLinearGrid::DrawPoint(QPainter& Painter, CRDDecoratedPoint& Point)
         return;
     if (Point.m_ePointStyle < eRDPointDot || Point.m_ePointStyle > eRDPointSquare)
         return;
-    Painter.setPen(d->MarkerPen(Point.m_Color, Point.m_ePointStyle, Painting::MarkerShape::Of(*this)));
-    Painting::DrawMarker(Painter, Point.m_ePointStyle, Device.m_iX, Device.m_iY, Painting::MarkerShape::Of(*this));
+    Painter.setPen(d->MarkerPen(Point.m_Color, Point.m_ePointStyle, Grids::MarkerShapeOf(*this)));
+    Painting::DrawMarker(Painter, Point.m_ePointStyle, Device.m_iX, Device.m_iY, Grids::MarkerShapeOf(*this));
 }
 
 void CRDLinearGrid::DrawLine(QPainter& Painter, CRDDecoratedLine& Line)
@@ -252,7 +267,7 @@ void CRDLinearGrid::DrawLine(QPainter& Painter, CRDDecoratedLine& Line)
                 });
         }
     } Drawer{Painter};
-    Segments::ForEachSegment(*this, Painter, Line, Drawer);
+    Segments::ForEachSegment(Grids::MapOf(*this), Grids::FrameOf(*this), Painter, Line, Drawer);
 
     const std::size_t iCount = Line.m_vecPoints.size();
     if (Line.m_ePointStyle != eRDPointNone && iCount > 0) {

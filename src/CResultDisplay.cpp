@@ -2,6 +2,7 @@
 #include "CResultDisplay.h"
 
 #include "RDFrameCache_p.h"
+#include "RDGrids_p.h"
 #include "RDLegend_p.h"
 #include "RDNumeric_p.h"
 #include "RDPainting_p.h"
@@ -396,7 +397,7 @@ public:
     {
         if (bLegend) {
             const auto* const pGrid = dynamic_cast<const CRDLinearGrid*>(q.m_pGrid);
-            const Painting::MarkerShape Shape = pGrid ? Painting::MarkerShape::Of(*pGrid)
+            const Painting::MarkerShape Shape = pGrid ? Grids::MarkerShapeOf(*pGrid)
                                                       : Painting::MarkerShape{3, 4, 1, 3, 1};
             Legend::Draw(Painter, q.m_mapLines, DeviceRect(), q.m_BackgroundColor, q.m_pGrid->m_GridColor,
                          q.m_pGrid->m_TextColor, Shape);

@@ -2,9 +2,6 @@
 #ifndef RDCOLUMNPROFILE_P_H
 #define RDCOLUMNPROFILE_P_H
 
-#include "RDDecimation_p.h"
-#include "RDStampModel_p.h"
-
 #include <algorithm>
 #include <array>
 #include <climits>

@@ -2,7 +2,8 @@
 #ifndef RDCOVERAGECANVAS_P_H
 #define RDCOVERAGECANVAS_P_H
 
-#include "RDDecimation_p.h"
+#include "RDBlend_p.h"
+#include "RDRoute_p.h"
 #include "RDStampModel_p.h"
 
 #include <QColor>
@@ -12,6 +13,7 @@
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <utility>
@@ -22,14 +24,38 @@ namespace KelmFramework
 namespace Decimation
 {
 
-// Why counting is close enough, for an opaque colour: blends of it at the coverages of short
-// segments (about a half, or full) give a pixel within one step of the same result in any order,
-// and after c_iSaturation of them the pixel is within one step of the colour (a blend of about a
-// half may stop one short of it), whatever else blends it before or after. A segment the painter draws in between can
-// be moved before all counted blends of a pixel at the cost of one step more. So a cell counts r blends at the coverage
-// right of a vertical segment (and below a horizontal one) and l at the coverage left of it (and above), drawn r first:
-// the order of a line that runs left to right. Out of that order, or with a segment of the painter moved, it has spent
-// a step; a second one it must not take, and is drawn at once instead.
+// Why counted pixels stay within 2 of the exact drawing in every channel, for a line of one opaque colour C.
+//
+// The exact drawing hands each segment to the raster engine on its own, and each antialiased segment blends its
+// coverage of C into the pixels it touches, one after another: a pixel's colour depends on how often it is
+// crossed, so keeping a column's lowest and highest rows would not do. A dense line is mostly segments within
+// one pixel column, a dash across, or of no length, and the pixels such a segment lights, and by how much, are
+// few and fixed: the stamp model, measured against the engine once per process (about a half left and right of
+// a vertical segment, above and below a horizontal one; a point fully; a pattern restarts with every segment).
+// So a cell counts the blends its pixel takes at each coverage, r right of or below a segment and l left of or
+// above it, in any order of the vertices, and the counts are blended at the end, r first, with the engine's own
+// rounding (SourceOver). Where the blends came in that order, as along a line running right, the pixel is exact.
+// The steps it may be off:
+//  1. Order. Blends of one colour commute to within a step: another order costs one (Cells::c_uOutOfOrder).
+//  2. Saturation. After c_iSaturation blends at about a half, from any start, a channel is within a step of C (a
+//     blend may stop one short of it). A cell counted so often is drawn as C (Cells::c_uFull) and takes nothing
+//     more: further blends of C keep it within that step.
+//  3. Segments of the painter. The others go to the painter as they come, before the counts they should follow;
+//     a blend of C moved before blends of C costs a step (Cells::c_uMoveUnit). One whose pixels are all full
+//     changes none and is left out. Segments blended from their shape (ShapeOf) light the engine's own pixels
+//     with its rounding, and count as segments of the painter.
+//  4. The budget. A cell spends at most Cells::c_iAllowed = 2 steps, order and moves together. A segment of the
+//     painter that would spend a third first has the counts under it drawn (DrawPending): they then lie in the
+//     image before it, as in the exact drawing, and the cells count anew.
+// Markers follow all segments in both drawings, from images whose layers give the engine's own marker on any
+// background (checked as each is built). At an even pixel ratio a counted segment covers whole device pixels:
+// each pixel it lights is C whatever the order or count, and the others go to the painter in order.
+// tst_coveragecanvas holds counted blends against the engine's; the differential test and the fuzzer hold whole
+// drawings to the bound.
+
+// Blends at about a half after which a channel is within a step of the colour (2. above).
+constexpr int c_iSaturation = 8;
+
 using Cell = std::uint16_t;
 
 namespace Cells
@@ -61,6 +87,43 @@ constexpr int c_iAllowed = 2;
 } // namespace Cells
 
 enum Side { Right = 0, Left = 1 };
+
+/// The cells of a thread's canvases. They are kept from line to line, all clear (a canvas clears
+/// only what its line wrote, and a line that needs them once tends to need them again), but given
+/// back after an unusually large frame, such as an export far larger than the screen: once the
+/// canvases of two windows of lines in a row needed less than a quarter of them.
+class KeptCells
+{
+public:
+    static constexpr int c_iWindow = 64;             // canvases
+    static constexpr std::size_t c_iSmall = 1 << 20; // cells always worth keeping (2 MB)
+
+    /// iCells clear cells.
+    Cell* Take(std::size_t iCells)
+    {
+        if (m_vecCells.size() < iCells)
+            m_vecCells.assign(iCells, 0);
+        m_iLargest = std::max(m_iLargest, iCells);
+        if (++m_iTaken == c_iWindow) {
+            const std::size_t iNeeded = std::max(m_iLargest, m_iLargestBefore);
+            if (m_vecCells.size() > c_iSmall && m_vecCells.size() / 4 > iNeeded)
+                std::vector<Cell>(std::max(iNeeded, c_iSmall), 0).swap(m_vecCells);
+            m_iLargestBefore = m_iLargest;
+            m_iLargest = 0;
+            m_iTaken = 0;
+        }
+        return m_vecCells.data();
+    }
+
+    /// The cells kept.
+    std::size_t Kept() const { return m_vecCells.capacity(); }
+
+private:
+    std::vector<Cell> m_vecCells;
+    std::size_t m_iLargest = 0;       // taken at once in this window
+    std::size_t m_iLargestBefore = 0; // in the one before
+    int m_iTaken = 0;                 // canvases in this window
+};
 
 // Per pixel of a line, how often the short segments blend it. The blends are then written into
 // the painter's image where it may be written directly, or drawn as images, one blend per pixel and
@@ -249,14 +312,10 @@ private:
         return m_pCells[iColumn * m_iHeight + iRow];
     }
 
-    // The cells are kept per thread, and only what a line wrote is cleared: a line that needs them
-    // once tends to need them again.
     void Allocate()
     {
-        thread_local std::vector<Cell> vecCells;
-        if (vecCells.size() < Index(m_iWidth * m_iHeight))
-            vecCells.assign(Index(m_iWidth * m_iHeight), 0);
-        m_pCells = vecCells.data();
+        thread_local KeptCells s_Cells;
+        m_pCells = s_Cells.Take(Index(m_iWidth * m_iHeight));
         m_vecTiles.assign(Index(((m_iWidth - 1) >> m_iTileShift) + 1), {m_iHeight, -1});
         BuildLayers();
     }

@@ -1,194 +1,25 @@
-// What the decimating grid's drawing shares: its limits, the painters it can reproduce, queued lines.
+// The decimating drawing of a line: the entry any grid of the library calls to draw dense lines fast.
 #ifndef RDDECIMATION_P_H
 #define RDDECIMATION_P_H
 
-#include "RDNumeric_p.h"
+#include "CRDDecoratedLine.h"
+#include "RDMapping_p.h"
+#include "RDPainting_p.h"
 
-#include <QImage>
-#include <QLine>
-#include <QPaintDevice>
-#include <QPaintEngine>
-#include <QPainter>
-#include <QPen>
-#include <QRect>
-#include <QRegion>
-#include <QTransform>
-
-#include <algorithm>
-#include <cmath>
-#include <cstddef>
-#include <cstdint>
-#include <vector>
+class QPainter;
 
 namespace KelmFramework
 {
 namespace Decimation
 {
 
-// Blends of an opaque colour at about half coverage: after this many, in any order and from any
-// start, a channel is within one step of the colour.
-constexpr int c_iSaturation = 8;
-
-// Largest canvas and column profile (no screen comes near them); beyond, lines go to the painter.
-constexpr long c_iMaxCanvas = 1L << 25;
-constexpr long c_iMaxProfileRows = 1L << 16;
-
-// Lines handed to one drawLines call at most.
-constexpr std::size_t c_iBatchSize = 4096;
-
-// How a line reaches the painter.
-enum class Route {
-    Exact,  // as CRDBoxGridLayout draws it, primitive by primitive
-    Canvas, // one device pixel per pixel: short segments are counted per pixel and blended as images
-    Scaled, // an even integer scale: pixels fully covered by the pen merge into runs
-};
-
-// The painter as the decimation sees it.
-struct Target
-{
-    Route eRoute = Route::Exact;
-    int iScale = 1;
-    // The pixels, in the painter's coordinates, that the painter may write and that lie clear of
-    // its device's edges: short segments inside count as their pixels.
-    long iLeft = 0, iTop = 0, iRight = -1, iBottom = -1;
-    // The image the painter paints on, where counted blends may be written into it directly, and
-    // where a pixel of the painter's coordinates lies in it.
-    QImage* pImage = nullptr;
-    long iOffsetX = 0, iOffsetY = 0;
-};
-
-// Even device pixels per pixel up to this are merged; odd or larger scales are drawn exactly.
-constexpr int c_iMaxScale = 8;
-
-/// Which route a line of this colour takes on this painter. The counted routes reproduce the
-/// raster engine's blends, so they need exactly those: antialiased source-over of an opaque colour
-/// at full opacity onto 32-bit pixels, an integer scale and whole-pixel offsets, rectangular clips.
-inline Target TargetOf(QPainter& Painter, const QColor& Color)
-{
-    Target Result;
-    QPaintEngine* const pEngine = Painter.paintEngine();
-    if (!pEngine || pEngine->type() != QPaintEngine::Raster || !Painter.testRenderHint(QPainter::Antialiasing)
-        || Painter.opacity() != 1.0 || Painter.compositionMode() != QPainter::CompositionMode_SourceOver
-        || Color.alpha() != 255)
-        return Result;
-    const QPaintDevice* const pDevice = pEngine->paintDevice();
-    if (!pDevice || pDevice->devType() != QInternal::Image)
-        return Result;
-    const QImage& Image = *static_cast<const QImage*>(pDevice);
-    if (Image.format() != QImage::Format_RGB32 && Image.format() != QImage::Format_ARGB32_Premultiplied)
-        return Result;
-    // Device coordinates are the image's pixels: a widget's painter is moved to where the widget
-    // lies in its window's image.
-    const QTransform Transform = Painter.deviceTransform();
-    const double dScale = Transform.m11();
-    if (Transform.type() > QTransform::TxScale || Transform.m22() != dScale || dScale < 1.0 || dScale > c_iMaxScale
-        || dScale != std::floor(dScale) || Transform.dx() != std::floor(Transform.dx())
-        || Transform.dy() != std::floor(Transform.dy()))
-        return Result;
-    const int iScale = static_cast<int>(dScale);
-    if (iScale > 1 && iScale % 2 != 0)
-        return Result;
-
-    // The writable pixels in device coordinates, kept two pixels off every edge, where the raster
-    // engine may cut a line's geometry rather than its pixels.
-    QRect Writable = Image.rect();
-    const QRegion System = pEngine->systemClip();
-    if (!System.isEmpty())
-        Writable &= System.boundingRect();
-    if (Painter.hasClipping()) {
-        const QRegion Clip = Painter.clipRegion();
-        if (Clip.rectCount() != 1)
-            return Result;
-        Writable &= Transform.mapRect(Clip.boundingRect());
-    }
-    Writable.adjust(2, 2, -2, -2);
-    if (Writable.isEmpty())
-        return Result;
-    const QTransform Inverse = Transform.inverted();
-    const QRectF Logical = Inverse.mapRect(QRectF(Writable));
-    Result.eRoute = iScale == 1 ? Route::Canvas : Route::Scaled;
-    Result.iScale = iScale;
-    Result.iLeft = static_cast<long>(std::ceil(Logical.left()));
-    Result.iTop = static_cast<long>(std::ceil(Logical.top()));
-    Result.iRight = static_cast<long>(std::floor(Logical.right())) - 1;
-    Result.iBottom = static_cast<long>(std::floor(Logical.bottom())) - 1;
-    // Where every writable pixel may be written, blends can go straight into the image.
-    if (iScale == 1 && System.rectCount() <= 1) {
-        Result.pImage = const_cast<QImage*>(&Image);
-        Result.iOffsetX = static_cast<long>(Transform.dx());
-        Result.iOffsetY = static_cast<long>(Transform.dy());
-    }
-    return Result;
-}
-
-/// A premultiplied pixel over another, rounded as the raster engine rounds it: the blends the
-/// counted routes write into an image themselves.
-inline QRgb SourceOver(QRgb uDest, QRgb uSource)
-{
-    const std::uint32_t uAlpha = 255u - qAlpha(uSource);
-    std::uint32_t uLow = (uDest & 0xff00ffu) * uAlpha;
-    uLow = ((uLow + ((uLow >> 8) & 0xff00ffu) + 0x800080u) >> 8) & 0xff00ffu;
-    std::uint32_t uHigh = ((uDest >> 8) & 0xff00ffu) * uAlpha;
-    uHigh = (uHigh + ((uHigh >> 8) & 0xff00ffu) + 0x800080u) & 0xff00ff00u;
-    return uSource + (uHigh | uLow);
-}
-
-/// Where pixel (iX, iY) of the painter's coordinates lies in the target's image.
-inline QRgb* PixelOf(const Target& Where, long iX, long iY)
-{
-    uchar* const puBits = const_cast<uchar*>(Where.pImage->constBits());
-    return reinterpret_cast<QRgb*>(puBits + (iY + Where.iOffsetY) * static_cast<long>(Where.pImage->bytesPerLine()))
-           + iX + Where.iOffsetX;
-}
-
-// A rectangle of the device as the drawing loops test it, edges included.
-struct Frame
-{
-    long iL, iT, iR, iB;
-    bool Contains(long iX, long iY) const { return iX >= iL && iX <= iR && iY >= iT && iY <= iB; }
-    bool IsEmpty() const { return iL > iR || iT > iB; }
-    long Width() const { return iR - iL + 1; }
-    long Height() const { return iB - iT + 1; }
-};
-
-/// The part of the device rectangle in which short segments count as pixels: inside the painter's
-/// writable pixels, and small enough for a canvas; empty where there is none.
-inline Frame StampFrame(const Frame& Device, const Target& Where)
-{
-    Frame Result{std::max(Device.iL, Where.iLeft), std::max(Device.iT, Where.iTop), std::min(Device.iR, Where.iRight),
-                 std::min(Device.iB, Where.iBottom)};
-    if (Result.IsEmpty() || Result.Height() >= c_iMaxProfileRows
-        || Result.Width() + 1 > c_iMaxCanvas / (Result.Height() + 1))
-        return Frame{0, 0, -1, -1};
-    return Result;
-}
-
-// Lines queued for drawLines in drawing order, with one pen.
-class LineBatch
-{
-public:
-    explicit LineBatch(QPainter& Painter) : m_Painter(Painter) {}
-    ~LineBatch() { Draw(); }
-
-    void Add(long iX1, long iY1, long iX2, long iY2)
-    {
-        m_vecLines.emplace_back(static_cast<int>(iX1), static_cast<int>(iY1), static_cast<int>(iX2),
-                                static_cast<int>(iY2));
-        if (m_vecLines.size() == c_iBatchSize)
-            Draw();
-    }
-
-    void Draw()
-    {
-        if (!m_vecLines.empty())
-            m_Painter.drawLines(m_vecLines.data(), static_cast<int>(m_vecLines.size()));
-        m_vecLines.clear();
-    }
-
-private:
-    QPainter& m_Painter;
-    std::vector<QLine> m_vecLines;
-};
+/// Draws what CRDLinearGrid::DrawLine draws with this map on this device frame, with these marker
+/// sizes and this line width, leaving the same label and pen: the short segments of dense lines
+/// counted per pixel, markers blended from images, so that no channel of any pixel differs by more
+/// than 2. False, having drawn nothing, where the painter or the colour allows no counting: the
+/// calling grid then draws the line itself, exactly.
+bool DrawLine(QPainter& Painter, const CRDDecoratedLine& Line, const Mapping::Map& Map, const Mapping::Frame& Device,
+              const Painting::MarkerShape& Markers, long iLineWidth);
 
 } // namespace Decimation
 } // namespace KelmFramework

@@ -7,7 +7,7 @@
 #include "CRDBoxGridLayout.h"
 #include "CRDDecimatingBoxGrid.h"
 #include "CRDLinearGrid.h"
-#include "RDLinearMap_p.h"
+#include "RDGrids_p.h"
 
 #include <QFont>
 #include <QImage>
@@ -74,7 +74,9 @@ struct DisplayKey
 /// What the grid's drawing depends on: its view, its map and the settings an application may change.
 struct GridState
 {
-    unsigned char acMap[sizeof(Numeric::LinearMap)] = {};
+    unsigned char acMap[sizeof(Mapping::Linear)] = {}; // in the axes' own spaces
+    bool abLog[2] = {false, false};
+    long aiFrame[4] = {0, 0, 0, 0};
     double adView[4] = {0, 0, 0, 0};
     QRgb uGrid = 0, uText = 0;
     QString strXTitle, strYTitle;
@@ -85,8 +87,15 @@ struct GridState
     static GridState Of(const CRDLinearGrid& Grid)
     {
         GridState State;
-        const Numeric::LinearMap Map = Numeric::LinearMap::Of(Grid);
-        std::memcpy(State.acMap, &Map, sizeof Map);
+        const Mapping::Map Map = Grids::MapOf(Grid);
+        std::memcpy(State.acMap, &Map.Core, sizeof Map.Core);
+        State.abLog[0] = Map.bLogX;
+        State.abLog[1] = Map.bLogY;
+        const Mapping::Frame Device = Grids::FrameOf(Grid);
+        State.aiFrame[0] = Device.iL;
+        State.aiFrame[1] = Device.iT;
+        State.aiFrame[2] = Device.iR;
+        State.aiFrame[3] = Device.iB;
         const CRDPoint LeftBottom = Grid.GetViewPortLeftButton(), RightTop = Grid.GetViewPortRightTop();
         State.adView[0] = LeftBottom.m_dX;
         State.adView[1] = LeftBottom.m_dY;
@@ -107,7 +116,8 @@ struct GridState
     bool operator==(const GridState& Other) const
     {
         // Bit for bit: a NaN view is the same view as itself.
-        return std::memcmp(acMap, Other.acMap, sizeof acMap) == 0
+        return std::memcmp(acMap, Other.acMap, sizeof acMap) == 0 && abLog[0] == Other.abLog[0]
+               && abLog[1] == Other.abLog[1] && std::equal(aiFrame, aiFrame + 4, Other.aiFrame)
                && std::memcmp(adView, Other.adView, sizeof adView) == 0 && uGrid == Other.uGrid && uText == Other.uText
                && strXTitle == Other.strXTitle && strYTitle == Other.strYTitle && iXDivisions == Other.iXDivisions
                && iYDivisions == Other.iYDivisions && iXPrecision == Other.iXPrecision

@@ -45,13 +45,6 @@ inline Qt::PenStyle PenStyleOf(ERDLineStyle eLineStyle)
 /// The marker sizes of a grid, in pixels.
 struct MarkerShape
 {
-    template <class Grid>
-    static MarkerShape Of(const Grid& TheGrid)
-    {
-        return {TheGrid.m_iDotWidth, TheGrid.m_iCrossHalfSize, TheGrid.m_iCrossWidth, TheGrid.m_iSquareHalfSize,
-                TheGrid.m_iSquareWidth};
-    }
-
     long iDotWidth;
     long iCrossHalfSize;
     long iCrossWidth;

@@ -4,8 +4,9 @@
 
 #include "CRDDecoratedLine.h"
 #include "CRDDevicePoint.h"
-#include "CRDLinearGrid.h"
-#include "RDLinearMap_p.h"
+#include "CRDPoint.h"
+#include "RDClipping_p.h"
+#include "RDMapping_p.h"
 #include "RDNumeric_p.h"
 #include "RDPainting_p.h"
 
@@ -32,58 +33,38 @@ struct Segment
     bool bInside; ///< both ends lie in the device rectangle, and clipping moved neither
 };
 
-/// The outside test: one bit per edge of the device rectangle that a point lies beyond.
-struct OutCode
-{
-    long iL, iT, iR, iB;
-
-    unsigned operator()(long iX, long iY) const
-    {
-        return unsigned(iX < iL) | unsigned(iX > iR) << 1 | unsigned(iY < iT) << 2 | unsigned(iY > iB) << 3;
-    }
-};
-
 /// The map and the outside test fused for runs of vertices inside: the bulk of a line.
 class InsideMapper
 {
 public:
-    InsideMapper(const Numeric::LinearMap& Map, const OutCode& Code) : m_Map(Map), m_Code(Code)
+    InsideMapper(const Mapping::Linear& Map, const Mapping::Frame& Device) : m_Map(Map), m_Device(Device)
     {
 #if defined(__x86_64__) && defined(__SSE2__)
         // Mapped in 32 bits, a result of INT_MIN (where the 64-bit one may differ) lies outside a
         // rectangle that starts above it.
-        m_bPairs = Code.iL > INT_MIN && Code.iT > INT_MIN && Code.iR < INT_MAX && Code.iB < INT_MAX;
-        m_vOriginX = _mm_set1_pd(Map.dUserOriginX);
-        m_vScaleX = _mm_set1_pd(Map.dScaleX);
-        m_vWidth = _mm_set1_pd(Map.dDeviceWidth);
-        m_vDeviceX = _mm_set1_pd(Map.dDeviceOriginX);
-        m_vOriginY = _mm_set1_pd(Map.dUserOriginY);
-        m_vScaleY = _mm_set1_pd(Map.dScaleY);
-        m_vHeight = _mm_set1_pd(Map.dDeviceHeight);
-        m_vDeviceY = _mm_set1_pd(Map.dDeviceOriginY);
-        m_vSpan = _mm_set1_pd(Map.dSpanY);
+        m_bPairs = Device.iL > INT_MIN && Device.iT > INT_MIN && Device.iR < INT_MAX && Device.iB < INT_MAX;
+        Map.Widen(m_Pairs);
         if (m_bPairs) {
-            m_vBeforeL = _mm_set1_epi32(static_cast<int>(Code.iL - 1));
-            m_vAfterR = _mm_set1_epi32(static_cast<int>(Code.iR + 1));
-            m_vBeforeT = _mm_set1_epi32(static_cast<int>(Code.iT - 1));
-            m_vAfterB = _mm_set1_epi32(static_cast<int>(Code.iB + 1));
+            m_vBeforeL = _mm_set1_epi32(static_cast<int>(Device.iL - 1));
+            m_vAfterR = _mm_set1_epi32(static_cast<int>(Device.iR + 1));
+            m_vBeforeT = _mm_set1_epi32(static_cast<int>(Device.iT - 1));
+            m_vAfterB = _mm_set1_epi32(static_cast<int>(Device.iB + 1));
         }
 #endif
     }
 
-    /// Maps pPoints[0] and pPoints[1] with the map's operations in the same order; false unless
-    /// both lie inside (then the results are not to be used).
+    /// Maps pPoints[0] and pPoints[1] with the map's kernel; false unless both lie inside (then
+    /// the results are not to be used).
     __attribute__((always_inline)) bool Pair(const CRDPoint* pPoints, long& iX1, long& iY1, long& iX2, long& iY2) const
     {
 #if defined(__x86_64__) && defined(__SSE2__)
         if (!m_bPairs)
             return false;
-        const __m128d vX = _mm_loadh_pd(_mm_load_sd(&pPoints[0].m_dX), &pPoints[1].m_dX);
-        const __m128d vY = _mm_loadh_pd(_mm_load_sd(&pPoints[0].m_dY), &pPoints[1].m_dY);
-        const __m128i vXs = _mm_cvttpd_epi32(
-            _mm_add_pd(_mm_mul_pd(_mm_mul_pd(_mm_sub_pd(vX, m_vOriginX), m_vScaleX), m_vWidth), m_vDeviceX));
-        const __m128i vYs = _mm_cvttpd_epi32(_mm_sub_pd(
-            m_vSpan, _mm_sub_pd(_mm_mul_pd(_mm_mul_pd(_mm_sub_pd(vY, m_vOriginY), m_vScaleY), m_vHeight), m_vDeviceY)));
+        Mapping::Doubles2 vX = _mm_loadh_pd(_mm_load_sd(&pPoints[0].m_dX), &pPoints[1].m_dX);
+        Mapping::Doubles2 vY = _mm_loadh_pd(_mm_load_sd(&pPoints[0].m_dY), &pPoints[1].m_dY);
+        m_Pairs.X(vX);
+        m_Pairs.Y(vY);
+        const __m128i vXs = _mm_cvttpd_epi32(vX), vYs = _mm_cvttpd_epi32(vY);
         const __m128i vInside = _mm_and_si128(
             _mm_and_si128(_mm_cmpgt_epi32(vXs, m_vBeforeL), _mm_cmpgt_epi32(m_vAfterR, vXs)),
             _mm_and_si128(_mm_cmpgt_epi32(vYs, m_vBeforeT), _mm_cmpgt_epi32(m_vAfterB, vYs)));
@@ -101,7 +82,7 @@ public:
     }
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-    /// Four vertices at a time where the processor has AVX2: the same operations in the same order.
+    /// Four vertices at a time where the processor has AVX2, with the map's kernel.
     /// Where four vertices in a row stay in the column Columns.Column() names, Columns.Rows(iY, aiY)
     /// takes their rows at once, from the row iY of the vertex before.
     template <class Function, class ColumnsFunction>
@@ -109,21 +90,16 @@ public:
                                                       long& iX, long& iY, Function& Inside,
                                                       ColumnsFunction& Columns) const
     {
-        const __m256d vOriginX = _mm256_set1_pd(m_Map.dUserOriginX), vScaleX = _mm256_set1_pd(m_Map.dScaleX);
-        const __m256d vWidth = _mm256_set1_pd(m_Map.dDeviceWidth), vDeviceX = _mm256_set1_pd(m_Map.dDeviceOriginX);
-        const __m256d vOriginY = _mm256_set1_pd(m_Map.dUserOriginY), vScaleY = _mm256_set1_pd(m_Map.dScaleY);
-        const __m256d vHeight = _mm256_set1_pd(m_Map.dDeviceHeight), vDeviceY = _mm256_set1_pd(m_Map.dDeviceOriginY);
-        const __m256d vSpan = _mm256_set1_pd(m_Map.dSpanY);
+        Mapping::Kernel<Mapping::Doubles4> Quad;
+        m_Map.Widen(Quad);
         alignas(16) std::int32_t aiX[4], aiY[4];
         for (; i + 3 < iCount; i += 4) {
             const CRDPoint* const p = pPoints + i;
-            const __m256d vX = _mm256_setr_pd(p[0].m_dX, p[1].m_dX, p[2].m_dX, p[3].m_dX);
-            const __m256d vY = _mm256_setr_pd(p[0].m_dY, p[1].m_dY, p[2].m_dY, p[3].m_dY);
-            const __m128i vXs = _mm256_cvttpd_epi32(
-                _mm256_add_pd(_mm256_mul_pd(_mm256_mul_pd(_mm256_sub_pd(vX, vOriginX), vScaleX), vWidth), vDeviceX));
-            const __m128i vYs = _mm256_cvttpd_epi32(_mm256_sub_pd(
-                vSpan,
-                _mm256_sub_pd(_mm256_mul_pd(_mm256_mul_pd(_mm256_sub_pd(vY, vOriginY), vScaleY), vHeight), vDeviceY)));
+            Mapping::Doubles4 vX = _mm256_setr_pd(p[0].m_dX, p[1].m_dX, p[2].m_dX, p[3].m_dX);
+            Mapping::Doubles4 vY = _mm256_setr_pd(p[0].m_dY, p[1].m_dY, p[2].m_dY, p[3].m_dY);
+            Quad.X(vX);
+            Quad.Y(vY);
+            const __m128i vXs = _mm256_cvttpd_epi32(vX), vYs = _mm256_cvttpd_epi32(vY);
             const __m128i vInside = _mm_and_si128(
                 _mm_and_si128(_mm_cmpgt_epi32(vXs, m_vBeforeL), _mm_cmpgt_epi32(m_vAfterR, vXs)),
                 _mm_and_si128(_mm_cmpgt_epi32(vYs, m_vBeforeT), _mm_cmpgt_epi32(m_vAfterB, vYs)));
@@ -155,18 +131,18 @@ public:
     /// Maps one point; false unless it lies inside.
     __attribute__((always_inline)) bool One(const CRDPoint& Point, long& iX, long& iY) const
     {
-        iX = m_Map.MapX(Point.m_dX);
-        iY = m_Map.MapY(Point.m_dY);
-        return m_Code(iX, iY) == 0;
+        iX = m_Map.DeviceX(Point.m_dX);
+        iY = m_Map.DeviceY(Point.m_dY);
+        return Clipping::OutCode(m_Device, iX, iY) == 0;
     }
 
 private:
-    const Numeric::LinearMap& m_Map;
-    const OutCode& m_Code;
+    const Mapping::Linear& m_Map;
+    const Mapping::Frame& m_Device;
 #if defined(__x86_64__) && defined(__SSE2__)
     bool m_bPairs = false;
     bool m_bAvx2 = __builtin_cpu_supports("avx2");
-    __m128d m_vOriginX, m_vScaleX, m_vWidth, m_vDeviceX, m_vOriginY, m_vScaleY, m_vHeight, m_vDeviceY, m_vSpan;
+    Mapping::Kernel<Mapping::Doubles2> m_Pairs;
     __m128i m_vBeforeL{}, m_vAfterR{}, m_vBeforeT{}, m_vAfterB{};
 #endif
 };
@@ -211,61 +187,74 @@ RunInside(const InsideMapper& Mapper, const CRDPoint* pPoints, std::size_t i, st
     return i;
 }
 
-/// Hands every segment that CRDLinearGrid::DrawLine draws to Sink, in the same order, and draws
-/// the line's name right after the first of them:
+/// Hands every segment that CRDLinearGrid::DrawLine draws with this map on this device frame to
+/// Sink, in the same order, and draws the line's name right after the first of them:
 ///   Sink.Draw(segment, bPaintNow) takes any segment; bPaintNow is set for the first one, which
 ///   must be painted when it returns;
 ///   Sink.InsideRun(Mapper, pPoints, i, iCount, iPrevX, iPrevY) takes the run of vertices from i
 ///   on that lie inside, as RunInside does: segments with both ends inside, unclipped, after the
 ///   first one, the bulk of a line.
 template <class SinkType>
-void ForEachSegment(CRDLinearGrid& Grid, QPainter& Painter, const CRDDecoratedLine& Line, SinkType& Sink)
+void ForEachSegment(const Mapping::Map& Map, const Mapping::Frame& Frame, QPainter& Painter,
+                    const CRDDecoratedLine& Line, SinkType& Sink)
 {
     const std::size_t iCount = Line.m_vecPoints.size();
     if (iCount < 2)
         return;
-    const Numeric::LinearMap Map = Numeric::LinearMap::Of(Grid);
-    const OutCode Code{Map.iL, Map.iT, Map.iR, Map.iB};
+    // Copies, which no store of the walk can reach: through references, the outside tests would load
+    // the rectangle again after every vertex.
+    const Mapping::Linear Core = Map.Core;
+    const Mapping::Frame Device = Frame;
     // Where no edge is the failure value, a point inside has a position, and a segment with both
-    // ends inside is one that DoClipLine would accept unchanged.
-    const bool bInsideHasPosition = Map.iL != Numeric::c_iInvalidDevice && Map.iT != Numeric::c_iInvalidDevice;
+    // ends inside is one that ClipLine would accept unchanged.
+    const bool bInsideHasPosition = Device.iL != Numeric::c_iInvalidDevice && Device.iT != Numeric::c_iInvalidDevice;
     bool bLabelPending = !Line.m_strName.isEmpty();
-    const CRDPoint* const pPoints = Line.m_vecPoints.data();
-
-    const InsideMapper Mapper(Map, Code);
-    long iPrevX = Map.MapX(pPoints[0].m_dX), iPrevY = Map.MapY(pPoints[0].m_dY);
-    std::size_t i = 1;
-    while (i < iCount) {
-        if (!bLabelPending && bInsideHasPosition && Code(iPrevX, iPrevY) == 0) {
-            i = Sink.InsideRun(Mapper, pPoints, i, iCount, iPrevX, iPrevY);
-            if (i == iCount)
-                break;
+    const InsideMapper Mapper(Core, Device);
+    long iPrevX = 0, iPrevY = 0;
+    // Inlined, as ForEachBlock is: reached through a pointer, its captures would live in memory.
+    const auto walk = [&](const CRDPoint* pPoints, std::size_t iFirst, std::size_t iBlock)
+        __attribute__((always_inline))
+    {
+        std::size_t i = 0;
+        if (iFirst == 0) {
+            iPrevX = Core.DeviceX(pPoints[0].m_dX);
+            iPrevY = Core.DeviceY(pPoints[0].m_dY);
+            i = 1;
         }
-        const long iX = Map.MapX(pPoints[i].m_dX), iY = Map.MapY(pPoints[i].m_dY);
-        ++i;
-        const unsigned uCode = Code(iX, iY), uPrevCode = Code(iPrevX, iPrevY);
-        Segment Piece{iPrevX, iPrevY, iX, iY, true};
-        // The label goes where clipping put the start, before fitting to the painter range.
-        CRDDevicePoint LabelAt(iPrevX, iPrevY);
-        iPrevX = iX;
-        iPrevY = iY;
-        // Both ends beyond one edge: DoClipLine's first test, without the call.
-        if (uPrevCode & uCode)
-            continue;
-        if ((uPrevCode | uCode) != 0 || !bInsideHasPosition) {
-            CRDDevicePoint Q(iX, iY);
-            if (!Grid.DoClipLine(LabelAt, Q))
+        while (i < iBlock) {
+            if (!bLabelPending && bInsideHasPosition && Clipping::OutCode(Device, iPrevX, iPrevY) == 0) {
+                i = Sink.InsideRun(Mapper, pPoints, i, iBlock, iPrevX, iPrevY);
+                if (i == iBlock)
+                    break;
+            }
+            const long iX = Core.DeviceX(pPoints[i].m_dX), iY = Core.DeviceY(pPoints[i].m_dY);
+            ++i;
+            const unsigned uCode = Clipping::OutCode(Device, iX, iY);
+            const unsigned uPrevCode = Clipping::OutCode(Device, iPrevX, iPrevY);
+            // The label goes where clipping put the start, before fitting to the painter range.
+            CRDDevicePoint LabelAt(iPrevX, iPrevY);
+            iPrevX = iX;
+            iPrevY = iY;
+            // Both ends beyond one edge: ClipLine's first test, without the call.
+            if (uPrevCode & uCode)
                 continue;
-            Piece = {LabelAt.m_iX, LabelAt.m_iY, Q.m_iX, Q.m_iY, false};
-            if (!Numeric::FitToPaintRange(Piece.iX1, Piece.iY1, Piece.iX2, Piece.iY2))
-                continue;
+            Segment Piece{LabelAt.m_iX, LabelAt.m_iY, iX, iY, true};
+            if ((uPrevCode | uCode) != 0 || !bInsideHasPosition) {
+                CRDDevicePoint Q(iX, iY);
+                if (!Clipping::ClipLine(Device, LabelAt, Q))
+                    continue;
+                Piece = {LabelAt.m_iX, LabelAt.m_iY, Q.m_iX, Q.m_iY, false};
+                if (!Numeric::FitToPaintRange(Piece.iX1, Piece.iY1, Piece.iX2, Piece.iY2))
+                    continue;
+            }
+            Sink.Draw(Piece, bLabelPending);
+            if (bLabelPending) {
+                Painting::DrawLineLabel(Painter, Line.m_strName, LabelAt);
+                bLabelPending = false;
+            }
         }
-        Sink.Draw(Piece, bLabelPending);
-        if (bLabelPending) {
-            Painting::DrawLineLabel(Painter, Line.m_strName, LabelAt);
-            bLabelPending = false;
-        }
-    }
+    };
+    Map.ForEachBlock(Line.m_vecPoints.data(), iCount, walk);
 }
 
 } // namespace Segments

@@ -2,7 +2,7 @@
 #ifndef RDSTAMPMODEL_P_H
 #define RDSTAMPMODEL_P_H
 
-#include "RDDecimation_p.h"
+#include "RDMapping_p.h"
 #include "RDPainting_p.h"
 
 #include <QImage>
@@ -19,6 +19,8 @@ namespace KelmFramework
 {
 namespace Decimation
 {
+
+using Mapping::Frame;
 
 // Qt's patterns for a one-pixel pen, as the raster engine starts them anew with every line: dots
 // 1 on, 2 off; dash-dots 4 on, 2 off, 1 on, 2 off.

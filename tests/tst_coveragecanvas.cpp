@@ -87,6 +87,20 @@ private slots:
         canvas.Touch(3, 3, full);
         QVERIFY(full.bAllFull); // a full pixel stays the colour whatever comes
     }
+
+    // The cells of one large frame stay for the lines of its window and the next, then go back.
+    void keptCellsShrinkAfterALargeFrame()
+    {
+        KeptCells cells;
+        const std::size_t large = 8 * KeptCells::c_iSmall, small = 1000;
+        cells.Take(large);
+        for (int i = 1; i < 2 * KeptCells::c_iWindow; ++i)
+            cells.Take(small);
+        QVERIFY(cells.Kept() >= large);
+        for (int i = 0; i < KeptCells::c_iWindow; ++i)
+            cells.Take(small);
+        QCOMPARE(cells.Kept(), KeptCells::c_iSmall);
+    }
 };
 
 QTEST_MAIN(tst_CoverageCanvas)

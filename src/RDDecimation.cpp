@@ -1,0 +1,185 @@
+// The decimating drawing of a line: the route for the painter, then segments and markers along it.
+#include "RDDecimation_p.h"
+
+#include "RDBlend_p.h"
+#include "RDClipping_p.h"
+#include "RDMarkerCache_p.h"
+#include "RDRoute_p.h"
+#include "RDSegmentPipeline_p.h"
+#include "RDSinks_p.h"
+#include "RDStampModel_p.h"
+
+#include <QLine>
+#include <QPainter>
+#include <QPen>
+#include <QPointF>
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+namespace KelmFramework
+{
+namespace Decimation
+{
+
+namespace
+{
+
+// The segments of a line: short ones counted, the rest drawn as they come.
+template <long Period, unsigned OnMask>
+void DrawCounted(QPainter& Painter, const CRDDecoratedLine& Line, const Mapping::Map& Map, const Target& Where,
+                 const Frame& Device, const Frame& Stamps, const QPen& LinePen)
+{
+    const StampModel& Model = StampModelFor(Where.iScale);
+    const bool bCounted = Model.bValid && !Stamps.IsEmpty();
+    const long iRows = bCounted ? Stamps.Height() : 0;
+    LineBatch Others(Painter);
+
+    if (Where.eRoute == Route::Canvas) {
+        CoverageCanvas Canvas(bCounted ? Stamps : Frame{1, 1, 0, 0}, LinePen.color(), Model, Where);
+        CanvasRows Rows{Canvas, Stamps.iT};
+        typename CanvasSink<Period, OnMask>::Profiles Columns(iRows, Rows);
+        CanvasSink<Period, OnMask> Sink(Painter, Device, Stamps, bCounted, Others, Canvas, Columns);
+        Segments::ForEachSegment(Map, Device, Painter, Line, Sink);
+        Sink.Finish(Canvas);
+        return;
+    }
+
+    std::vector<QLine> vecRuns;
+    std::vector<std::pair<long, long>> vecAcross;
+    RunRows Rows{vecRuns, Stamps.iT};
+    typename RunSink<Period, OnMask>::Profiles Columns(iRows, Rows);
+    RunSink<Period, OnMask> Sink(Device, Stamps, bCounted, Others, Columns, vecAcross);
+    Segments::ForEachSegment(Map, Device, Painter, Line, Sink);
+    Sink.Finish();
+    Others.Draw();
+    std::sort(vecAcross.begin(), vecAcross.end());
+    for (std::size_t i = 0; i < vecAcross.size();) {
+        std::size_t iEnd = i + 1;
+        while (iEnd < vecAcross.size() && vecAcross[iEnd].first == vecAcross[i].first
+               && vecAcross[iEnd].second <= vecAcross[iEnd - 1].second + 1)
+            ++iEnd;
+        vecRuns.emplace_back(static_cast<int>(vecAcross[i].second), static_cast<int>(vecAcross[i].first),
+                             static_cast<int>(vecAcross[iEnd - 1].second + 1), static_cast<int>(vecAcross[i].first));
+        i = iEnd;
+    }
+    if (!vecRuns.empty()) {
+        // Runs follow no pattern of their own: their rows already do.
+        Painter.setPen(Painting::FlatPen(LinePen.color(), LinePen.widthF()));
+        for (std::size_t i = 0; i < vecRuns.size(); i += c_iBatchSize)
+            Painter.drawLines(vecRuns.data() + i, static_cast<int>(std::min(c_iBatchSize, vecRuns.size() - i)));
+        Painter.setPen(LinePen);
+    }
+}
+
+// Vertices mapped at a time for markers.
+constexpr std::size_t c_iMarkerBlock = 256;
+
+// Markers at every vertex inside, in order, from one image where it lies clear of the painter's
+// edges; a run of vertices on one pixel blends it only as often as that changes a pixel.
+void DrawMarkers(QPainter& Painter, const CRDDecoratedLine& Line, const Mapping::Map& Map, const Frame& Device,
+                 const Target& Where, const Painting::MarkerShape& Shape)
+{
+    const ERDPointStyle eStyle = Line.m_ePointStyle;
+    if (eStyle < eRDPointDot || eStyle > eRDPointSquare || Line.m_vecPoints.empty())
+        return;
+    const QPen MarkerPen = Painting::MarkerPen(Line.m_Color, eStyle, Shape);
+    // A square is filled with the painter's brush, which an image cannot know.
+    const bool bImage = Where.eRoute != Route::Exact
+                        && (eStyle != eRDPointSquare || Painter.brush().style() == Qt::NoBrush);
+    const MarkerImage* const pMarker = bImage ? CachedMarker(eStyle, Line.m_Color, Where.iScale, Shape) : nullptr;
+    const long iReach = pMarker ? pMarker->iReach : 0;
+    const Frame Clear{Where.iLeft + iReach, Where.iTop + iReach, Where.iRight - iReach, Where.iBottom - iReach};
+    const int iRepeatLimit = pMarker ? pMarker->iRepeatLimit : 256;
+    // Where the image is written directly: each lit pixel as its place from the marker's corner.
+    std::vector<std::pair<long, QRgb>> vecPixels;
+    if (pMarker && Where.pImage) {
+        const long iStride = static_cast<long>(Where.pImage->bytesPerLine() / 4);
+        for (const MarkerImage::Pixel& Pixel : pMarker->vecPixels)
+            vecPixels.emplace_back(Pixel.iY * iStride + Pixel.iX, Pixel.uColor);
+    }
+
+    bool bPenSet = false;
+    long iRunX = 0, iRunY = 0, iRun = 0;
+    const auto drawRun = [&]() __attribute__((always_inline))
+    {
+        const long iTimes = std::min<long>(iRun, iRepeatLimit);
+        if (pMarker && Clear.Contains(iRunX, iRunY)) {
+            const QPointF At(static_cast<double>(iRunX - iReach), static_cast<double>(iRunY - iReach));
+            if (Where.pImage) {
+                QRgb* const puCorner = PixelOf(Where, iRunX - iReach, iRunY - iReach);
+                for (long i = 0; i < iTimes; ++i)
+                    for (const std::pair<long, QRgb>& Pixel : vecPixels)
+                        puCorner[Pixel.first] = SourceOver(puCorner[Pixel.first], Pixel.second);
+                return;
+            }
+            for (long i = 0; i < iTimes; ++i)
+                for (std::size_t iLayer = 0; iLayer < pMarker->vecLayers.size(); ++iLayer)
+                    Painter.drawImage(At + pMarker->vecOffsets[iLayer], pMarker->vecLayers[iLayer]);
+            return;
+        }
+        if (!bPenSet)
+            Painter.setPen(MarkerPen);
+        bPenSet = true;
+        for (long i = 0; i < iTimes; ++i)
+            Painting::DrawMarker(Painter, eStyle, iRunX, iRunY, Shape);
+    };
+
+    const CRDPoint* const pPoints = Line.m_vecPoints.data();
+    const std::size_t iCount = Line.m_vecPoints.size();
+    long aiX[c_iMarkerBlock], aiY[c_iMarkerBlock];
+    bool bAny = false;
+    for (std::size_t iFirst = 0; iFirst < iCount; iFirst += c_iMarkerBlock) {
+        const std::size_t iBlock = std::min(c_iMarkerBlock, iCount - iFirst);
+        Map.MapBlock(pPoints + iFirst, iBlock, aiX, aiY);
+        for (std::size_t k = 0; k < iBlock; ++k) {
+            const CRDDevicePoint Vertex(aiX[k], aiY[k]);
+            if (!Clipping::Contains(Device, Vertex))
+                continue;
+            if (iRun > 0 && Vertex.m_iX == iRunX && Vertex.m_iY == iRunY) {
+                ++iRun;
+                continue;
+            }
+            if (iRun > 0)
+                drawRun();
+            iRunX = Vertex.m_iX;
+            iRunY = Vertex.m_iY;
+            iRun = 1;
+            bAny = true;
+        }
+    }
+    if (iRun > 0)
+        drawRun();
+    // The painter is left with the marker pen, as after the box grid's last marker.
+    if (bAny && !bPenSet)
+        Painter.setPen(MarkerPen);
+}
+
+} // namespace
+
+bool DrawLine(QPainter& Painter, const CRDDecoratedLine& Line, const Mapping::Map& Map, const Frame& Device,
+              const Painting::MarkerShape& Markers, long iLineWidth)
+{
+    const Target Where = TargetOf(Painter, Line.m_Color);
+    if (Where.eRoute == Route::Exact)
+        return false;
+
+    const Qt::PenStyle ePenStyle = Painting::PenStyleOf(Line.m_eLineStyle);
+    const QPen LinePen = Painting::FlatPen(Line.m_Color, static_cast<double>(iLineWidth), ePenStyle);
+    Painter.setPen(LinePen);
+    if (Line.m_vecPoints.size() >= 2) {
+        const Frame Stamps = iLineWidth == 1 ? StampFrame(Device, Where) : Frame{0, 0, -1, -1};
+        if (ePenStyle == Qt::DotLine)
+            DrawCounted<c_Dotted.iPeriod, c_Dotted.uOnMask>(Painter, Line, Map, Where, Device, Stamps, LinePen);
+        else if (ePenStyle == Qt::DashDotLine)
+            DrawCounted<c_DashDotted.iPeriod, c_DashDotted.uOnMask>(Painter, Line, Map, Where, Device, Stamps, LinePen);
+        else
+            DrawCounted<c_Solid.iPeriod, c_Solid.uOnMask>(Painter, Line, Map, Where, Device, Stamps, LinePen);
+    }
+    DrawMarkers(Painter, Line, Map, Device, Where, Markers);
+    return true;
+}
+
+} // namespace Decimation
+} // namespace KelmFramework

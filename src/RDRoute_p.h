@@ -1,0 +1,130 @@
+// Route choice: which painters the counted routes of the decimating drawing can reproduce, and where.
+#ifndef RDROUTE_P_H
+#define RDROUTE_P_H
+
+#include "RDMapping_p.h"
+
+#include <QColor>
+#include <QImage>
+#include <QPaintDevice>
+#include <QPaintEngine>
+#include <QPainter>
+#include <QRect>
+#include <QRegion>
+#include <QTransform>
+
+#include <algorithm>
+#include <cmath>
+
+namespace KelmFramework
+{
+namespace Decimation
+{
+
+using Mapping::Frame;
+
+// Largest canvas and column profile (no screen comes near them); beyond, lines go to the painter.
+constexpr long c_iMaxCanvas = 1L << 25;
+constexpr long c_iMaxProfileRows = 1L << 16;
+
+// How a line reaches the painter.
+enum class Route {
+    Exact,  // the calling grid's own drawing, primitive by primitive
+    Canvas, // one device pixel per pixel: short segments are counted per pixel and blended as images
+    Scaled, // an even integer scale: pixels fully covered by the pen merge into runs
+};
+
+// The painter as the decimation sees it.
+struct Target
+{
+    Route eRoute = Route::Exact;
+    int iScale = 1;
+    // The pixels, in the painter's coordinates, that the painter may write and that lie clear of
+    // its device's edges: short segments inside count as their pixels.
+    long iLeft = 0, iTop = 0, iRight = -1, iBottom = -1;
+    // The image the painter paints on, where counted blends may be written into it directly, and
+    // where a pixel of the painter's coordinates lies in it.
+    QImage* pImage = nullptr;
+    long iOffsetX = 0, iOffsetY = 0;
+};
+
+// Even device pixels per pixel up to this are merged; odd or larger scales are drawn exactly.
+constexpr int c_iMaxScale = 8;
+
+/// Which route a line of this colour takes on this painter. The counted routes reproduce the
+/// raster engine's blends, so they need exactly those: antialiased source-over of an opaque colour
+/// at full opacity onto 32-bit pixels, an integer scale and whole-pixel offsets, rectangular clips.
+inline Target TargetOf(QPainter& Painter, const QColor& Color)
+{
+    Target Result;
+    QPaintEngine* const pEngine = Painter.paintEngine();
+    if (!pEngine || pEngine->type() != QPaintEngine::Raster || !Painter.testRenderHint(QPainter::Antialiasing)
+        || Painter.opacity() != 1.0 || Painter.compositionMode() != QPainter::CompositionMode_SourceOver
+        || Color.alpha() != 255)
+        return Result;
+    const QPaintDevice* const pDevice = pEngine->paintDevice();
+    if (!pDevice || pDevice->devType() != QInternal::Image)
+        return Result;
+    const QImage& Image = *static_cast<const QImage*>(pDevice);
+    if (Image.format() != QImage::Format_RGB32 && Image.format() != QImage::Format_ARGB32_Premultiplied)
+        return Result;
+    // Device coordinates are the image's pixels: a widget's painter is moved to where the widget
+    // lies in its window's image.
+    const QTransform Transform = Painter.deviceTransform();
+    const double dScale = Transform.m11();
+    if (Transform.type() > QTransform::TxScale || Transform.m22() != dScale || dScale < 1.0 || dScale > c_iMaxScale
+        || dScale != std::floor(dScale) || Transform.dx() != std::floor(Transform.dx())
+        || Transform.dy() != std::floor(Transform.dy()))
+        return Result;
+    const int iScale = static_cast<int>(dScale);
+    if (iScale > 1 && iScale % 2 != 0)
+        return Result;
+
+    // The writable pixels in device coordinates, kept two pixels off every edge, where the raster
+    // engine may cut a line's geometry rather than its pixels.
+    QRect Writable = Image.rect();
+    const QRegion System = pEngine->systemClip();
+    if (!System.isEmpty())
+        Writable &= System.boundingRect();
+    if (Painter.hasClipping()) {
+        const QRegion Clip = Painter.clipRegion();
+        if (Clip.rectCount() != 1)
+            return Result;
+        Writable &= Transform.mapRect(Clip.boundingRect());
+    }
+    Writable.adjust(2, 2, -2, -2);
+    if (Writable.isEmpty())
+        return Result;
+    const QTransform Inverse = Transform.inverted();
+    const QRectF Logical = Inverse.mapRect(QRectF(Writable));
+    Result.eRoute = iScale == 1 ? Route::Canvas : Route::Scaled;
+    Result.iScale = iScale;
+    Result.iLeft = static_cast<long>(std::ceil(Logical.left()));
+    Result.iTop = static_cast<long>(std::ceil(Logical.top()));
+    Result.iRight = static_cast<long>(std::floor(Logical.right())) - 1;
+    Result.iBottom = static_cast<long>(std::floor(Logical.bottom())) - 1;
+    // Where every writable pixel may be written, blends can go straight into the image.
+    if (iScale == 1 && System.rectCount() <= 1) {
+        Result.pImage = const_cast<QImage*>(&Image);
+        Result.iOffsetX = static_cast<long>(Transform.dx());
+        Result.iOffsetY = static_cast<long>(Transform.dy());
+    }
+    return Result;
+}
+
+/// The part of the device rectangle in which short segments count as pixels: inside the painter's
+/// writable pixels, and small enough for a canvas; empty where there is none.
+inline Frame StampFrame(const Frame& Device, const Target& Where)
+{
+    Frame Result{std::max(Device.iL, Where.iLeft), std::max(Device.iT, Where.iTop), std::min(Device.iR, Where.iRight),
+                 std::min(Device.iB, Where.iBottom)};
+    if (Result.IsEmpty() || Result.Height() >= c_iMaxProfileRows
+        || Result.Width() + 1 > c_iMaxCanvas / (Result.Height() + 1))
+        return Frame{0, 0, -1, -1};
+    return Result;
+}
+
+} // namespace Decimation
+} // namespace KelmFramework
+
+#endif // RDROUTE_P_H

@@ -1,0 +1,480 @@
+// Sinks: where each segment of a line goes on a counted route, counted per pixel or queued for the painter.
+#ifndef RDSINKS_P_H
+#define RDSINKS_P_H
+
+#include "CRDPoint.h"
+#include "RDColumnProfile_p.h"
+#include "RDCoverageCanvas_p.h"
+#include "RDNumeric_p.h"
+#include "RDRoute_p.h"
+#include "RDSegmentPipeline_p.h"
+#include "RDStampModel_p.h"
+
+#include <QLine>
+#include <QPainter>
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <utility>
+#include <vector>
+
+namespace KelmFramework
+{
+namespace Decimation
+{
+
+// Lines handed to one drawLines call at most.
+constexpr std::size_t c_iBatchSize = 4096;
+
+// Lines queued for drawLines in drawing order, with one pen.
+class LineBatch
+{
+public:
+    explicit LineBatch(QPainter& Painter) : m_Painter(Painter) {}
+    ~LineBatch() { Draw(); }
+
+    void Add(long iX1, long iY1, long iX2, long iY2)
+    {
+        m_vecLines.emplace_back(static_cast<int>(iX1), static_cast<int>(iY1), static_cast<int>(iX2),
+                                static_cast<int>(iY2));
+        if (m_vecLines.size() == c_iBatchSize)
+            Draw();
+    }
+
+    void Draw()
+    {
+        if (!m_vecLines.empty())
+            m_Painter.drawLines(m_vecLines.data(), static_cast<int>(m_vecLines.size()));
+        m_vecLines.clear();
+    }
+
+private:
+    QPainter& m_Painter;
+    std::vector<QLine> m_vecLines;
+};
+
+// Rows of a column profile go to the canvas, left and right of the segments' column.
+struct CanvasRows
+{
+    CoverageCanvas& Canvas;
+    long iTop;
+
+    void Column(long iColumn, long iFirstRow, const std::int32_t* piCounts, long iRows)
+    {
+        Canvas.AddColumn(iColumn, iTop + iFirstRow, piCounts, iRows);
+    }
+};
+
+// Rows of a column profile at an even scale: every lit row is covered fully, whatever the count,
+// so runs of lit rows become single lines.
+struct RunRows
+{
+    std::vector<QLine>& vecRuns;
+    long iTop;
+
+    void Column(long iColumn, long iFirstRow, const std::int32_t* piCounts, long iRows)
+    {
+        for (long iRow = 0; iRow < iRows;) {
+            if (piCounts[iRow] <= 0) {
+                ++iRow;
+                continue;
+            }
+            long iEnd = iRow;
+            while (iEnd + 1 < iRows && piCounts[iEnd + 1] > 0)
+                ++iEnd;
+            vecRuns.emplace_back(static_cast<int>(iColumn), static_cast<int>(iTop + iFirstRow + iRow),
+                                 static_cast<int>(iColumn), static_cast<int>(iTop + iFirstRow + iEnd + 1));
+            iRow = iEnd + 1;
+        }
+    }
+};
+
+// Where a segment goes: the first drawn, and those not inside the stamp frame, to the painter in
+// order; the others are counted where they are short. Profiles is the column profiles' type.
+template <class Profiles>
+class Classifier
+{
+public:
+    Classifier(const Frame& Device, const Frame& Stamps, bool bCounted, LineBatch& Others, Profiles& Columns)
+        : m_Stamps(Stamps),
+          m_bCounted(bCounted),
+          m_bWholeFrame(Stamps.iL == Device.iL && Stamps.iT == Device.iT && Stamps.iR == Device.iR
+                        && Stamps.iB == Device.iB),
+          m_Others(Others),
+          m_Columns(Columns)
+    {
+    }
+
+    /// Hands the open column back; afterwards every counted segment is in the profiles.
+    void Finish() { m_Columns.FlushAll(m_Column); }
+
+protected:
+    bool Countable(const Segments::Segment& Piece, bool bPaintNow) const
+    {
+        return !bPaintNow && Piece.bInside && CountableInside(Piece.iX1, Piece.iY1, Piece.iX2, Piece.iY2);
+    }
+    bool CountableInside(long iX1, long iY1, long iX2, long iY2) const
+    {
+        return m_bCounted && (m_bWholeFrame || (m_Stamps.Contains(iX1, iY1) && m_Stamps.Contains(iX2, iY2)));
+    }
+
+    // A vertical segment inside the stamp frame.
+    __attribute__((always_inline)) void Vertical(typename Profiles::Cursor& Column, long iX, long iY1, long iY2)
+    {
+        if (Column.iColumn != iX)
+            m_Columns.Switch(Column, iX);
+        Column.Add(iY1 - m_Stamps.iT, iY2 - m_Stamps.iT);
+    }
+
+    const Frame m_Stamps;
+    const bool m_bCounted;
+    const bool m_bWholeFrame; // a segment inside the device rectangle is inside the stamp frame
+    LineBatch& m_Others;
+    Profiles& m_Columns;
+    typename Profiles::Cursor m_Column; // the column open between runs
+};
+
+// One device pixel per pixel: vertical segments into column profiles, the other short ones
+// straight into the canvas.
+template <long Period, unsigned OnMask>
+class CanvasSink : public Classifier<ColumnProfiles<Period, OnMask, CanvasRows>>
+{
+    using Base = Classifier<ColumnProfiles<Period, OnMask, CanvasRows>>;
+    // Segments across no longer than this light the rows above and below them as counted.
+    static constexpr long c_iAcross = FirstDash({Period, OnMask});
+
+public:
+    using Profiles = ColumnProfiles<Period, OnMask, CanvasRows>;
+
+    CanvasSink(QPainter& Painter, const Frame& Device, const Frame& Stamps, bool bCounted, LineBatch& Others,
+               CoverageCanvas& Canvas, Profiles& Columns)
+        : Base(Device, Stamps, bCounted, Others, Columns), m_Painter(Painter), m_Canvas(Canvas)
+    {
+    }
+
+    void Draw(const Segments::Segment& Piece, bool bPaintNow)
+    {
+        ++m_iSegments;
+        if (m_bExact) {
+            this->m_Others.Add(Piece.iX1, Piece.iY1, Piece.iX2, Piece.iY2);
+        } else if (this->Countable(Piece, bPaintNow)) {
+            Step(this->m_Column, Piece.iX1, Piece.iY1, Piece.iX2, Piece.iY2);
+            return;
+        } else {
+            Other(this->m_Column, Piece.iX1, Piece.iY1, Piece.iX2, Piece.iY2);
+        }
+        if (bPaintNow)
+            this->m_Others.Draw();
+    }
+
+    std::size_t InsideRun(const Segments::InsideMapper& Mapper, const CRDPoint* pPoints, std::size_t i,
+                          std::size_t iCount, long& iPrevX, long& iPrevY)
+    {
+        if (m_bExact)
+            i = Segments::RunInside(
+                Mapper, pPoints, i, iCount, iPrevX, iPrevY,
+                [this](long iX1, long iY1, long iX2, long iY2) { this->m_Others.Add(iX1, iY1, iX2, iY2); });
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+        else if (Mapper.HasQuads())
+            i = InsideRunQuads(Mapper, pPoints, i, iCount, iPrevX, iPrevY);
+#endif
+        else
+            i = Run<false>(Mapper, pPoints, i, iCount, iPrevX, iPrevY);
+        return i;
+    }
+
+    /// Draws what is counted and queued; afterwards the canvas is empty.
+    void Finish(CoverageCanvas& Canvas)
+    {
+        Base::Finish();
+        this->m_Others.Draw();
+        Canvas.Draw(m_Painter);
+    }
+
+private:
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+    __attribute__((target("avx2"), flatten)) std::size_t InsideRunQuads(const Segments::InsideMapper& Mapper,
+                                                                        const CRDPoint* pPoints, std::size_t i,
+                                                                        std::size_t iCount, long& iPrevX, long& iPrevY)
+    {
+        return Run<true>(Mapper, pPoints, i, iCount, iPrevX, iPrevY);
+    }
+#endif
+
+    template <bool Quads>
+    __attribute__((always_inline)) std::size_t Run(const Segments::InsideMapper& Mapper, const CRDPoint* pPoints,
+                                                   std::size_t i, std::size_t iCount, long& iPrevX, long& iPrevY)
+    {
+        // The open column lives in registers for the run.
+        typename Profiles::Cursor Column = this->m_Column;
+        const long iTop = this->m_Stamps.iT;
+        const bool bWholeFrame = this->m_bWholeFrame;
+        long iSegments = 0; // handed over since m_iSegments was last brought up to date
+        i = Segments::RunInside<Quads>(
+            Mapper, pPoints, i, iCount, iPrevX, iPrevY,
+            [&](long iX1, long iY1, long iX2, long iY2) __attribute__((always_inline)) {
+                ++iSegments;
+                // The bulk of a dense line: on in the column, or resting on a pixel.
+                if (iX1 == iX2 && bWholeFrame) {
+                    if (iY1 != iY2 && iX1 == Column.iColumn) {
+                        Column.Add(iY1 - iTop, iY2 - iTop);
+                        return;
+                    }
+                    if (iY1 == iY2 && iX1 == m_iFilledX && iY1 == m_iFilledY)
+                        return;
+                }
+                // Anything else works on the open column where it is kept.
+                this->m_Column = Column;
+                m_iSegments += iSegments;
+                iSegments = 0;
+                Elsewhere(iX1, iY1, iX2, iY2);
+                Column = this->m_Column;
+            },
+            ColumnRun{Column, m_iFilledX, m_iFilledY, iTop, bWholeFrame, iSegments, *this});
+        this->m_Column = Column;
+        m_iSegments += iSegments;
+        return i;
+    }
+
+    // Rows in the open column, four at a time; a row repeated is a segment of no length.
+    struct ColumnRun
+    {
+        typename Profiles::Cursor& Open;
+        long& iFilledX;
+        long& iFilledY;
+        long iTop;
+        bool bWholeFrame;
+        long& iSegments;
+        CanvasSink& Sink;
+
+        long Column() const { return bWholeFrame ? Open.iColumn : LONG_MIN; }
+        __attribute__((always_inline)) void Rows(long iY, const std::int32_t* piRows)
+        {
+            iSegments += 4;
+            // Unrolled whatever else the loop around holds in registers: these rows are the bulk of a line.
+#pragma GCC unroll 4
+            for (int k = 0; k < 4; ++k) {
+                const long iNext = piRows[k];
+                if (iNext != iY)
+                    Open.Add(iY - iTop, iNext - iTop);
+                else if (Open.iColumn != iFilledX || iNext != iFilledY)
+                    Sink.FillAway(Open.iColumn, iNext);
+                iY = iNext;
+            }
+        }
+    };
+
+    // Any other segment with both ends inside.
+    __attribute__((noinline)) void Elsewhere(long iX1, long iY1, long iX2, long iY2)
+    {
+        if (m_bExact)
+            this->m_Others.Add(iX1, iY1, iX2, iY2);
+        else if (this->CountableInside(iX1, iY1, iX2, iY2))
+            Step(this->m_Column, iX1, iY1, iX2, iY2);
+        else
+            Other(this->m_Column, iX1, iY1, iX2, iY2);
+    }
+
+    __attribute__((always_inline)) void Step(typename Profiles::Cursor& Column, long iX1, long iY1, long iX2, long iY2)
+    {
+        const long iDX = iX2 - iX1, iDY = iY2 - iY1;
+        if (iDX == 0) {
+            if (iDY != 0)
+                this->Vertical(Column, iX1, iY1, iY2);
+            else
+                Fill(iX1, iY1);
+        } else if (iDY == 0 && std::abs(iDX) <= c_iAcross) {
+            Across(iX1, iX2, iY1);
+        } else if (static_cast<unsigned long>(iDX + 1) <= 2 && static_cast<unsigned long>(iDY + 1) <= 2) {
+            Fill(std::min(iX1, iX2), std::min(iY1, iY2));
+        } else {
+            Other(Column, iX1, iY1, iX2, iY2);
+        }
+    }
+
+    // A segment for the painter, or, where the canvas writes the image and knows the segment's
+    // shape, blended by it now. What is counted in the pixels it may light goes after it, or,
+    // where that would cost a step too many, is drawn before it, as it would be.
+    __attribute__((noinline)) void Other(typename Profiles::Cursor& Column, long iX1, long iY1, long iX2, long iY2)
+    {
+        const SegmentShape* pShape = nullptr;
+        if (!m_Canvas.IsEmpty()) {
+            // The counts of the pixel columns it may light, x - 1 .. x, come from vertical segments
+            // in device columns x - 1 .. x + 1.
+            this->m_Columns.FlushRange(Column, std::min(iX1, iX2) - 1, std::max(iX1, iX2) + 1);
+            const Frame Bounds = m_Canvas.Bounds();
+            const long iDX = iX2 - iX1, iDY = iY2 - iY1;
+            if (m_Canvas.WritesDirectly() && std::abs(iDX) <= c_iMaxShape && std::abs(iDY) <= c_iMaxShape) {
+                pShape = &ShapeOf({Period, OnMask}, iDX, iDY);
+                const Frame& Box = pShape->Bounds;
+                if (Box.IsEmpty() || !Bounds.Contains(iX1 + Box.iL, iY1 + Box.iT)
+                    || !Bounds.Contains(iX1 + Box.iR, iY1 + Box.iB))
+                    pShape = nullptr;
+            }
+            CoverageCanvas::Visit Found;
+            if (pShape)
+                for (const SegmentShape::Pixel& Pixel : pShape->vecPixels)
+                    m_Canvas.Touch(iX1 + Pixel.iX, iY1 + Pixel.iY, Found);
+            else
+                TouchAlong(Bounds, iX1, iY1, iX2, iY2, Found);
+            // Every pixel it may light is the colour already, and stays so.
+            if (Found.bAllFull)
+                return;
+            if (!Found.Conflict.IsEmpty()) {
+                this->m_Others.Draw();
+                m_Canvas.DrawPending(m_Painter, Found.Conflict);
+                ++m_iConflicts;
+            }
+        }
+        if (pShape) {
+            this->m_Others.Draw();
+            m_Canvas.BlendShape(iX1, iY1, *pShape);
+            return;
+        }
+        this->m_Others.Add(iX1, iY1, iX2, iY2);
+        if ((++m_iOthers & 1023) == 0 && ExactIsCheaper())
+            GoExact(Column);
+    }
+
+    // A segment lights pixels within one of its line, along its longer axis and one step beyond:
+    // the two pixels nearest its centre line at each step, as the raster engine's antialiased
+    // one-pixel line does, give or take a step at its ends.
+    void TouchAlong(const Frame& Bounds, long iX1, long iY1, long iX2, long iY2, CoverageCanvas::Visit& Found)
+    {
+        const bool bSteep = std::abs(iY2 - iY1) > std::abs(iX2 - iX1);
+        const long iA1 = bSteep ? iY1 : iX1, iA2 = bSteep ? iY2 : iX2; // along the longer axis
+        const long iB1 = bSteep ? iX1 : iY1, iB2 = bSteep ? iX2 : iY2;
+        const double dSlope = iA1 == iA2 ? 0.0 : double(iB2 - iB1) / double(iA2 - iA1);
+        const long iLow = bSteep ? Bounds.iT : Bounds.iL, iHigh = bSteep ? Bounds.iB : Bounds.iR;
+        const long iFrom = std::min(iA1, iA2) - 1, iTo = std::max(iA1, iA2);
+        if (iFrom < iLow || iTo > iHigh)
+            Found.bAllFull = false;
+        for (long iA = std::max(iFrom, iLow); iA <= std::min(iTo, iHigh); ++iA) {
+            const double dCentre = double(iB1) + (double(iA - iA1) + 0.5) * dSlope;
+            const long iNear = static_cast<long>(std::floor(dCentre - 0.5));
+            m_Canvas.Touch(bSteep ? iNear : iA, bSteep ? iA : iNear, Found);
+            m_Canvas.Touch(bSteep ? iNear + 1 : iA, bSteep ? iA : iNear + 1, Found);
+        }
+    }
+
+    // Where most segments go to the painter and many of them must wait for counted blends (x
+    // jumping back and forth over a noisy band), counting costs more than drawing every segment:
+    // a segment costs the painter about what walking its pixels costs, a drawing of counted blends
+    // about five segments.
+    bool ExactIsCheaper() const
+    {
+        return m_iOthers > 4096 && 2 * m_iOthers + 10 * m_iConflicts > 3 * m_iSegments;
+    }
+
+    // From here on, every segment goes to the painter in order, after what is counted so far.
+    void GoExact(typename Profiles::Cursor& Column)
+    {
+        this->m_Columns.FlushAll(Column);
+        this->m_Others.Draw();
+        m_Canvas.Draw(m_Painter);
+        m_bExact = true;
+        m_iFilledX = Numeric::c_iInvalidDevice; // no segment is left out as resting on a full pixel
+    }
+
+    // A segment across: the pixels above and below it, between its ends.
+    __attribute__((always_inline)) void Across(long iX1, long iX2, long iY)
+    {
+        for (long iX = std::min(iX1, iX2); iX < std::max(iX1, iX2); ++iX) {
+            m_Canvas.Add(iX, iY - 1, Left, 1);
+            m_Canvas.Add(iX, iY, Right, 1);
+        }
+    }
+
+    __attribute__((noinline)) void FillAway(long iX, long iY)
+    {
+        Fill(iX, iY);
+    }
+
+    // A full pixel stays full: a line resting on one pixel fills it once.
+    __attribute__((always_inline)) void Fill(long iX, long iY)
+    {
+        if (iX != m_iFilledX || iY != m_iFilledY)
+            m_Canvas.Fill(iX, iY);
+        m_iFilledX = iX;
+        m_iFilledY = iY;
+    }
+
+    QPainter& m_Painter;
+    CoverageCanvas& m_Canvas;
+    long m_iFilledX = Numeric::c_iInvalidDevice, m_iFilledY = 0;
+    long m_iSegments = 0;  // handed over so far
+    long m_iOthers = 0;    // of them, for the painter
+    long m_iConflicts = 0; // drawings of counted blends before one of those
+    bool m_bExact = false; // every segment goes to the painter
+};
+
+// An even scale: vertical segments and those one pixel across cover whole device pixels, so each
+// pixel they light is the colour, in any order and however often; a segment of no length lights
+// nothing.
+template <long Period, unsigned OnMask>
+class RunSink : public Classifier<ColumnProfiles<Period, OnMask, RunRows>>
+{
+    using Base = Classifier<ColumnProfiles<Period, OnMask, RunRows>>;
+
+public:
+    using Profiles = ColumnProfiles<Period, OnMask, RunRows>;
+
+    RunSink(const Frame& Device, const Frame& Stamps, bool bCounted, LineBatch& Others, Profiles& Columns,
+            std::vector<std::pair<long, long>>& vecAcross)
+        : Base(Device, Stamps, bCounted, Others, Columns), m_vecAcross(vecAcross)
+    {
+    }
+
+    void Draw(const Segments::Segment& Piece, bool bPaintNow)
+    {
+        if (this->Countable(Piece, bPaintNow)) {
+            Step(this->m_Column, Piece.iX1, Piece.iY1, Piece.iX2, Piece.iY2);
+            return;
+        }
+        this->m_Others.Add(Piece.iX1, Piece.iY1, Piece.iX2, Piece.iY2);
+        if (bPaintNow)
+            this->m_Others.Draw();
+    }
+
+    std::size_t InsideRun(const Segments::InsideMapper& Mapper, const CRDPoint* pPoints, std::size_t i,
+                          std::size_t iCount, long& iPrevX, long& iPrevY)
+    {
+        typename Profiles::Cursor Column = this->m_Column;
+        i = Segments::RunInside(
+            Mapper, pPoints, i, iCount, iPrevX,
+            iPrevY, [&](long iX1, long iY1, long iX2, long iY2) __attribute__((always_inline)) {
+                if (this->CountableInside(iX1, iY1, iX2, iY2))
+                    Step(Column, iX1, iY1, iX2, iY2);
+                else
+                    this->m_Others.Add(iX1, iY1, iX2, iY2);
+            });
+        this->m_Column = Column;
+        return i;
+    }
+
+private:
+    __attribute__((always_inline)) void Step(typename Profiles::Cursor& Column, long iX1, long iY1, long iX2, long iY2)
+    {
+        const long iDX = iX2 - iX1, iDY = iY2 - iY1;
+        if (iDX == 0) {
+            if (iDY != 0)
+                this->Vertical(Column, iX1, iY1, iY2);
+        } else if (iDY == 0 && std::abs(iDX) <= FirstDash({Period, OnMask})) {
+            for (long iX = std::min(iX1, iX2); iX < std::max(iX1, iX2); ++iX)
+                m_vecAcross.emplace_back(iY1, iX);
+        } else {
+            this->m_Others.Add(iX1, iY1, iX2, iY2);
+        }
+    }
+
+    std::vector<std::pair<long, long>>& m_vecAcross; // (row, column) of segments one pixel across
+};
+
+} // namespace Decimation
+} // namespace KelmFramework
+
+#endif // RDSINKS_P_H

@@ -66,6 +66,10 @@ public:
     /// The zone of time axes.
     QTimeZone GetTimeZone() const;
 
+    /// Draws the line as CRDLinearGrid does, on the axes' scales, with the short segments of dense lines
+    /// counted per pixel as CRDDecimatingBoxGrid counts them: no channel of a pixel differs by more than 2.
+    void DrawLine(QPainter& Painter, CRDDecoratedLine& Line) override;
+
     /// Draws the box, the grid lines at the ticks of both axes, minor ticks along the edges on log axes,
     /// the labels and the titles, into the margin iMargin around the device rectangle.
     void DrawGrid(QPainter& Painter, CRDDevicePoint& LeftTop, CRDDevicePoint& RightBottom, long iMargin) override;

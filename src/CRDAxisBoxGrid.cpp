@@ -3,6 +3,7 @@
 
 #include "RDAxisTicks_p.h"
 #include "RDFrameCache_p.h"
+#include "RDGrids_p.h"
 #include "RDNumeric_p.h"
 #include "RDPainting_p.h"
 
@@ -82,12 +83,14 @@ CRDAxisBoxGrid::~CRDAxisBoxGrid()
 void CRDAxisBoxGrid::SetXScale(ERDScale eScale)
 {
     d->eXScale = KnownScale(eScale);
+    Grids::SetScales(*this, d->eXScale, d->eYScale);
     FrameCache::Touch();
 }
 
 void CRDAxisBoxGrid::SetYScale(ERDScale eScale)
 {
     d->eYScale = KnownScale(eScale);
+    Grids::SetScales(*this, d->eXScale, d->eYScale);
     FrameCache::Touch();
 }
 
@@ -110,6 +113,14 @@ void CRDAxisBoxGrid::SetTimeZone(const QTimeZone& TimeZone)
 QTimeZone CRDAxisBoxGrid::GetTimeZone() const
 {
     return d->Zone;
+}
+
+void CRDAxisBoxGrid::DrawLine(QPainter& Painter, CRDDecoratedLine& Line)
+{
+    if (FrameCache::Frame::Skips(*this, Painter))
+        return;
+    if (!Grids::DrawDecimated(*this, Painter, Line))
+        CRDLinearGrid::DrawLine(Painter, Line);
 }
 
 void CRDAxisBoxGrid::DrawGrid(QPainter& Painter, CRDDevicePoint& LeftTop, CRDDevicePoint& RightBottom, long iMargin)

@@ -138,10 +138,12 @@ struct Painted
     QImage image{400, 300, QImage::Format_RGB32};
 };
 using Change = std::function<void(Painted&)>;
+using Act = std::function<void(CResultDisplay&)>;
 
 } // namespace
 
 Q_DECLARE_METATYPE(Change)
+Q_DECLARE_METATYPE(Act)
 
 class tst_CRDAxisBoxGrid : public QObject
 {
@@ -377,22 +379,21 @@ private slots:
         QVERIFY(centre("voltage").height() > centre("voltage").width()); // upright, read bottom to top
     }
 
-    // Dense lines through the axis grid on every scale, against its own exact drawing: within 2 per channel.
+    // Dense lines through the axis grid, counted by the decimation on the grid's own map, against its exact drawing:
+    // within 2 per channel on every scale and screen scale (at 1.5 it hands the line back to be drawn exactly).
     void fastPath_data()
     {
-        columns<int, int, QRectF, int, double>("xScale", "yScale", "view", "points", "ratio");
-        const QRectF linear(0, -1.5, 1, 3), decades(1, 1e-3, 1e6 - 1, 1e3 - 1e-3), day(t0, -1, 86400, 2);
-        QTest::newRow("linear") << int(eRDScaleLinear) << int(eRDScaleLinear) << linear << 200000 << 1.0;
-        QTest::newRow("log-log") << int(eRDScaleLog10) << int(eRDScaleLog10) << decades << 200000 << 1.0;
-        QTest::newRow("log-log at pixel ratio 2")
-            << int(eRDScaleLog10) << int(eRDScaleLog10) << decades << 200000 << 2.0;
-        QTest::newRow("a day on a time axis") << int(eRDScaleTime) << int(eRDScaleLinear) << day << 200000 << 1.0;
-        QTest::newRow("sparse log-log") << int(eRDScaleLog10) << int(eRDScaleLog10) << decades << 300 << 1.0;
+        columns<int, int, QRectF, double>("xScale", "yScale", "view", "ratio");
+        const QRectF decades(1, 1e-3, 1e6 - 1, 1e3 - 1e-3), day(t0, -1, 86400, 2);
+        QTest::newRow("log-log") << int(eRDScaleLog10) << int(eRDScaleLog10) << decades << 1.0;
+        QTest::newRow("log-log at 1.5") << int(eRDScaleLog10) << int(eRDScaleLog10) << decades << 1.5;
+        QTest::newRow("log-log at 2") << int(eRDScaleLog10) << int(eRDScaleLog10) << decades << 2.0;
+        QTest::newRow("a day on a time axis") << int(eRDScaleTime) << int(eRDScaleLinear) << day << 1.0;
     }
     void fastPath()
     {
-        const auto [xScale, yScale, view, points,
-                    ratio] = fetch<int, int, QRectF, int, double>("xScale", "yScale", "view", "points", "ratio");
+        const auto [xScale, yScale, view, ratio] = fetch<int, int, QRectF, double>("xScale", "yScale", "view", "ratio");
+        const int points = 200000;
         DecimationScene::Setup with;
         with.ViewPort = view;
         with.Device = QRect(QPoint(60, 40), QPoint(940, 660));
@@ -419,6 +420,56 @@ private slots:
                                                  .arg(d.iLit)
                                                  .arg(d.iLargest)));
         QVERIFY(d.iLit > 1000);
+    }
+
+    // On a log axis a value at or below 0 has no position: the segments beside it are left out, like NaN's.
+    void logAxisBadInput()
+    {
+        CRDAxisBoxGrid grid(CRDPoint(1, 1), CRDPoint(1000, 1000), QString(), QString(), 10, 10, 0, 0, c_ColorGray,
+                            c_ColorBlack);
+        grid.SetXScale(eRDScaleLog10);
+        grid.SetYScale(eRDScaleLog10);
+        CRDDevicePoint leftTop(0, 0), rightBottom(300, 300);
+        grid.SetDeviceViewPort(leftTop, rightBottom);
+        std::vector<CRDPoint> points{{1, 1}, {10, 10}, {-1, 100}, {100, 100}, {1000, 0}, {1000, 1000}};
+        CRDDecoratedLine line(points, c_ColorBlue, eRDLineSolid, eRDPointNone, QString());
+        CRDDecoratedPoint zero(CRDPoint(0, 10), c_ColorRed, eRDPointCross);
+        RecordingPaintDevice device(QSize(300, 300));
+        QPainter painter(&device);
+        grid.DrawLine(painter, line);
+        grid.DrawPoint(painter, zero);
+        QCOMPARE(device.shapes(), list("line 0,300 100,200"));
+    }
+
+    // On a log axis the display zooms and fits in decades; a fit leaves out what has no position there.
+    void displayInDecades_data()
+    {
+        columns<Act, double, double>("act", "low", "high");
+        // The box runs from 100 to 900 pixels over 1 to 1e4: 200 pixels a decade.
+        QTest::newRow("rubber band") << Act([](CResultDisplay& display) {
+            CRDDevicePoint from(300, 300), to(500, 700);
+            display.SetViewPort(from, to);
+        }) << 10.0 << 100.0;
+        QTest::newRow("wheel's rescale") << Act([](CResultDisplay& display) { display.ReScaleViewPort(0.75); }) << 0.1
+                                         << 1e5;
+        QTest::newRow("fit, values at or below 0 left out") << Act([](CResultDisplay& display) {
+            display.AddLine(std::vector<CRDPoint>{{-1, 0.5}, {0, 0.5}, {10, 0}, {1000, 1}}, c_ColorBlue, eRDLineSolid,
+                            eRDPointNone, QString());
+            display.FitViewPortToData();
+        }) << std::pow(10.0, 1 - 1 / 9.0) << std::pow(10.0, 3 + 1 / 9.0);
+    }
+    void displayInDecades()
+    {
+        const auto [act, low, high] = fetch<Act, double, double>("act", "low", "high");
+        CRDAxisBoxGrid grid(CRDPoint(1, 0), CRDPoint(1e4, 1), QString(), QString(), 10, 10, 0, 0, c_ColorGray,
+                            c_ColorBlack);
+        grid.SetXScale(eRDScaleLog10);
+        QWidget parent;
+        CResultDisplay display(&parent, &grid, c_ColorWhite);
+        display.UpdateDrawAreaRange(1000, 1000);
+        act(display);
+        QVERIFY(std::abs(std::log10(grid.GetViewPortLeftButton().m_dX / low)) < 1e-3);
+        QVERIFY(std::abs(std::log10(grid.GetViewPortRightTop().m_dX / high)) < 1e-3);
     }
 
     // A repaint of the same picture is copied back; after a change of scale, zone or the callback's texts the

@@ -73,6 +73,8 @@ public:
             pDisplay->setFont(QFont(QStringLiteral("DejaVu Sans"), 9));
             pDisplay->EnableFeature(eRDFeatureRubberBandZoom);
             pDisplay->EnableFeature(eRDFeatureWheelZoom);
+            // The filter curves start together: a legend names them apart.
+            pDisplay->EnableFeature(eRDFeatureLegend);
             m_pPlots->addWidget(pDisplay);
             m_apDisplays[pGrid == &m_LogGrid ? 1 : 0] = pDisplay;
         }

@@ -1,6 +1,7 @@
 // CResultDisplay: the plot widget.
 #include "CResultDisplay.h"
 
+#include "CRDAxisBoxGrid.h"
 #include "RDFrameCache_p.h"
 #include "RDGrids_p.h"
 #include "RDLegend_p.h"
@@ -334,8 +335,13 @@ public:
             return;
         const CRDPoint Here = Viewport::UserAt(*pGrid, Picked.At.m_iX, Picked.At.m_iY);
         const CRDPoint Next = Viewport::UserAt(*pGrid, Picked.At.m_iX + 1, Picked.At.m_iY + 1);
+        // Time axes read in the clock their labels show.
+        const auto* pAxes = dynamic_cast<const CRDAxisBoxGrid*>(pGrid);
+        const QTimeZone Zone = pAxes ? pAxes->GetTimeZone() : QTimeZone::utc();
+        const auto time = [&](ERDScale eScale) { return eScale == eRDScaleTime ? &Zone : nullptr; };
         PickedBox = Readout::Box::For(Picked, std::fabs(Next.m_dX - Here.m_dX), std::fabs(Next.m_dY - Here.m_dY),
-                                      q.fontMetrics(), q.size());
+                                      q.fontMetrics(), q.size(), time(pAxes ? pAxes->GetXScale() : eRDScaleLinear),
+                                      time(pAxes ? pAxes->GetYScale() : eRDScaleLinear));
     }
 
     // A new pick repaints what the old and the new readout cover.

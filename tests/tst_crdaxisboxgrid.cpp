@@ -5,6 +5,7 @@
 #include "DataTable.h"
 #include "DecimationScene.h"
 #include "RDAxisTicks_p.h"
+#include "RDReadout_p.h"
 #include "RecordingPaintDevice.h"
 
 #include <QPainter>
@@ -470,6 +471,22 @@ private slots:
         act(display);
         QVERIFY(std::abs(std::log10(grid.GetViewPortLeftButton().m_dX / low)) < 1e-3);
         QVERIFY(std::abs(std::log10(grid.GetViewPortRightTop().m_dX / high)) < 1e-3);
+    }
+
+    // The readout tells a time axis's values as date and clock time, to the digits a pixel needs.
+    void readoutTime_data()
+    {
+        columns<double, double, int, QString>("value", "step", "offset", "text");
+        QTest::newRow("milliseconds") << t0 + 0.25 << 0.004 << 0 << QStringLiteral("2024-03-05 12:00:00.250");
+        QTest::newRow("never rounded into the next second")
+            << t0 + 0.9999 << 0.001 << 0 << QStringLiteral("2024-03-05 12:00:00.999");
+        QTest::newRow("seconds, two hours east") << t0 - 0.5 << 2.0 << 7200 << QStringLiteral("2024-03-05 13:59:59");
+        QTest::newRow("beyond dates") << 1e20 << 1e10 << 0 << QStringLiteral("1e+20");
+    }
+    void readoutTime()
+    {
+        const auto [value, step, offset, text] = fetch<double, double, int, QString>("value", "step", "offset", "text");
+        QCOMPARE(Readout::TimeText(value, step, offset ? QTimeZone(offset) : QTimeZone::utc()), text);
     }
 
     // A repaint of the same picture is copied back; after a change of scale, zone or the callback's texts the

@@ -1002,9 +1002,10 @@ void FuzzAxisGrid(FuzzedDataProvider& In, QImage& Image)
     TheDisplay.AddLine(vecPoints, Line.m_Color, Line.m_eLineStyle, Line.m_ePointStyle, Line.m_strName);
     TheDisplay.EnableFeature(eRDFeatureRubberBandZoom);
     TheDisplay.EnableFeature(eRDFeatureWheelZoom);
+    TheDisplay.EnableFeature(eRDFeatureReadout);
     const int iOperations = In.ConsumeIntegralInRange<int>(1, 8);
     for (int i = 0; i < iOperations && In.remaining_bytes() > 0; ++i) {
-        switch (In.ConsumeIntegralInRange<int>(0, 3)) {
+        switch (In.ConsumeIntegralInRange<int>(0, 4)) {
         case 0: {
             CRDDevicePoint A = HostileDevicePoint(In), B = HostileDevicePoint(In);
             TheDisplay.SetViewPort(A, B);
@@ -1020,8 +1021,15 @@ void FuzzAxisGrid(FuzzedDataProvider& In, QImage& Image)
         case 2:
             TheDisplay.resize(WidgetSize(In));
             break;
-        default:
+        case 3:
+            TheDisplay.FitViewPortToData();
             break;
+        default: {
+            // The readout of the vertex nearest the mouse, in the axes' scales.
+            const QPoint At(In.ConsumeIntegralInRange<int>(-10, 2000), In.ConsumeIntegralInRange<int>(-10, 2000));
+            SendMouse(TheDisplay, QEvent::MouseMove, At, Qt::NoButton);
+            break;
+        }
         }
         Render(TheDisplay, Image);
     }

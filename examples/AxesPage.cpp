@@ -114,11 +114,7 @@ public:
     QStringList SaveScreenshots(const QDir& Directory) override
     {
         QStringList paths;
-        const auto save = [&](const QString& strName) {
-            const QString strPath = Directory.absoluteFilePath(strName);
-            if (grab().save(strPath))
-                paths << strPath;
-        };
+        const auto save = [&](const QString& strName) { SaveGrab(Directory, strName, paths); };
         // Each plot as it starts, and zoomed into a quarter second and into the resonance, as rubber bands would.
         const CRDPoint aZoom[2][2] = {{CRDPoint(c_dStart + 20.1, -0.2e-9), CRDPoint(c_dStart + 20.35, 0.5e-9)},
                                       {CRDPoint(600, 0.3), CRDPoint(2000, 12)}};

@@ -159,9 +159,7 @@ public:
         QMouseEvent Move(QEvent::MouseMove, QPointF(Device.m_iX, Device.m_iY), QPointF(), Qt::NoButton, Qt::NoButton,
                          Qt::NoModifier);
         QCoreApplication::sendEvent(m_pDisplay, &Move);
-        const QString strPath = Directory.absoluteFilePath(QStringLiteral("live.png"));
-        if (grab().save(strPath))
-            paths << strPath;
+        SaveGrab(Directory, QStringLiteral("live.png"), paths);
         QEvent Leave(QEvent::Leave);
         QCoreApplication::sendEvent(m_pDisplay, &Leave);
         return paths;

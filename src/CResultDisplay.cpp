@@ -37,12 +37,6 @@ namespace KelmFramework
 long CResultDisplay::s_iLineIndex = 0;
 long CResultDisplay::s_iPointIndex = 0;
 
-namespace
-{
-
-// Two opposite corners, in either order, that a linear map can divide by on both axes.
-} // namespace
-
 // What the display keeps beyond its documented members.
 class CResultDisplayPrivate
 {

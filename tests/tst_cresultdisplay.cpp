@@ -642,8 +642,9 @@ private slots:
         QCOMPARE(after, plain.render());
     }
 
-    // Partial repaints: each region is copied back only where a paint of the same picture covered it, and
-    // at other pixel ratios than 1 only for the same region, as the raster engine paints it a step off.
+    // Partial repaints are copied back from a whole paint of the same picture, or a paint of the same region.
+    // The raster engine draws a line crossing a clip's edge a step differently from a whole one, so a pixel
+    // copied back may be the whole paint's, but only inside the region.
     void partialRepaints_data()
     {
         columns<qreal, QSize>("ratio", "size");
@@ -658,7 +659,18 @@ private slots:
         Scene cached(ratio, size), plain(ratio, size, false);
         const QRegion band(QRect(60, 40, 90, 70)), inside(QRect(70, 50, 30, 20)), moved(QRect(61, 40, 90, 70));
         const auto same = [&](QRegion region, QPoint at = QPoint()) {
-            return cached.render(region, at) == plain.render(region, at);
+            QImage whole = plain.image.copy();
+            plain.display->render(&whole, at);
+            const QImage part = plain.render(region, at), got = cached.render(region, at);
+            const QRectF bounds = region.isEmpty() ? QRectF(whole.rect()) : QRectF(region.boundingRect());
+            const QRect inside = QRectF((bounds.topLeft() + at) * ratio, bounds.size() * ratio).toAlignedRect();
+            bool alike = true;
+            for (int y = 0; y < got.height(); ++y)
+                for (int x = 0; x < got.width(); ++x)
+                    alike &= got.pixel(x, y) == part.pixel(x, y)
+                             || (inside.contains(x, y) && got.pixel(x, y) == whole.pixel(x, y));
+            plain.image = got.copy();
+            return alike;
         };
         QVERIFY(same({}) && same(band) && same(band) && same(inside));
         cached.display->DropLinePoints(cached.line, 1);

@@ -3,6 +3,7 @@
 #ifndef RDFRAMECACHE_P_H
 #define RDFRAMECACHE_P_H
 
+#include "CRDAxisBoxGrid.h"
 #include "CRDBoxGridLayout.h"
 #include "CRDDecimatingBoxGrid.h"
 #include "CRDLinearGrid.h"
@@ -51,7 +52,7 @@ inline void Touch()
 inline bool KnowsGrid(const CRDGrid& Grid)
 {
     const std::type_info& Type = typeid(Grid);
-    return Type == typeid(CRDBoxGridLayout) || Type == typeid(CRDDecimatingBoxGrid);
+    return Type == typeid(CRDBoxGridLayout) || Type == typeid(CRDDecimatingBoxGrid) || Type == typeid(CRDAxisBoxGrid);
 }
 
 /// What the display's part of a frame depends on.

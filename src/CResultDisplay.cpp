@@ -3,6 +3,7 @@
 
 #include "CRDAxisBoxGrid.h"
 #include "RDFrameCache_p.h"
+#include "RDFrameKeys_p.h"
 #include "RDGrids_p.h"
 #include "RDLegend_p.h"
 #include "RDNumeric_p.h"
@@ -27,6 +28,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <set>
 #include <typeinfo>
 #include <unordered_map>
@@ -302,7 +304,7 @@ public:
             if (!setRemovedPoints.count(Entry.first))
                 Nearest.Offer(Entry.second, Entry.second.m_Color, QString());
         const double dMouseX = Viewport::UserAt(*pGrid, Mouse.x(), Mouse.y()).m_dX;
-        const FrameCache::GridState View = FrameCache::GridState::Of(*pGrid);
+        const FrameCache::GridState View = FrameCache::StateOf(*pGrid);
         if (iColumnsContent != iContent || !(ColumnsView == View)) {
             mapColumns.clear();
             iColumnsContent = iContent;
@@ -598,7 +600,13 @@ void CResultDisplay::paintEvent(QPaintEvent*)
     QPainter Painter(this);
     Painter.setRenderHint(QPainter::Antialiasing);
     Painter.setPen(Painting::FlatPen(m_BackgroundColor, 0.0));
-    FrameCache::Frame Frame(*m_pGrid, Painter, d->Frames, d->FrameKey(), d->FramesAllowed() && !d->Painting(), size());
+    const auto stateOf = [this](const CRDGrid& Grid) {
+        return FrameCache::KnowsGrid(Grid) ? std::optional(FrameCache::StateOf(static_cast<const CRDLinearGrid&>(Grid)))
+                                           : std::nullopt;
+    };
+    const std::optional<FrameCache::GridState> Before = d->FramesAllowed() && !d->Painting() ? stateOf(*m_pGrid)
+                                                                                             : std::nullopt;
+    FrameCache::Frame Frame(*m_pGrid, Painter, d->Frames, d->FrameKey(), Before ? &*Before : nullptr, size());
     const QRect Area(QPoint(Numeric::NarrowToInt(m_DrawAreaOrigin.m_iX), Numeric::NarrowToInt(m_DrawAreaOrigin.m_iY)),
                      QPoint(Numeric::NarrowSum(m_DrawAreaSize.m_iX, -1), Numeric::NarrowSum(m_DrawAreaSize.m_iY, -1)));
     Painter.fillRect(Area, QBrush(m_BackgroundColor, Qt::SolidPattern));
@@ -649,7 +657,8 @@ void CResultDisplay::paintEvent(QPaintEvent*)
             m_pGrid->DrawLine(Painter, Entry.second);
         }
     }
-    Frame.End();
+    const std::optional<FrameCache::GridState> After = Before ? stateOf(*m_pGrid) : std::nullopt;
+    Frame.End(After ? &*After : nullptr);
     d->DrawOverlays(Painter);
 }
 

@@ -3,11 +3,8 @@
 #ifndef RDFRAMECACHE_P_H
 #define RDFRAMECACHE_P_H
 
-#include "CRDAxisBoxGrid.h"
-#include "CRDBoxGridLayout.h"
-#include "CRDDecimatingBoxGrid.h"
-#include "CRDLinearGrid.h"
-#include "RDGrids_p.h"
+#include "CRDGrid.h"
+#include "RDMapping_p.h"
 
 #include <QFont>
 #include <QImage>
@@ -48,13 +45,6 @@ inline void Touch()
     ++g_iTouched;
 }
 
-/// Grids whose drawing the cache knows: the library's own concrete grids, and no subclass of them.
-inline bool KnowsGrid(const CRDGrid& Grid)
-{
-    const std::type_info& Type = typeid(Grid);
-    return Type == typeid(CRDBoxGridLayout) || Type == typeid(CRDDecimatingBoxGrid) || Type == typeid(CRDAxisBoxGrid);
-}
-
 /// What the display's part of a frame depends on.
 struct DisplayKey
 {
@@ -83,35 +73,6 @@ struct GridState
     long iXDivisions = 0, iYDivisions = 0;
     short iXPrecision = 0, iYPrecision = 0;
     std::uint64_t iTouched = 0;
-
-    static GridState Of(const CRDLinearGrid& Grid)
-    {
-        GridState State;
-        const Mapping::Map Map = Grids::MapOf(Grid);
-        std::memcpy(State.acMap, &Map.Core, sizeof Map.Core);
-        State.abLog[0] = Map.bLogX;
-        State.abLog[1] = Map.bLogY;
-        const Mapping::Frame Device = Grids::FrameOf(Grid);
-        State.aiFrame[0] = Device.iL;
-        State.aiFrame[1] = Device.iT;
-        State.aiFrame[2] = Device.iR;
-        State.aiFrame[3] = Device.iB;
-        const CRDPoint LeftBottom = Grid.GetViewPortLeftButton(), RightTop = Grid.GetViewPortRightTop();
-        State.adView[0] = LeftBottom.m_dX;
-        State.adView[1] = LeftBottom.m_dY;
-        State.adView[2] = RightTop.m_dX;
-        State.adView[3] = RightTop.m_dY;
-        State.uGrid = Grid.m_GridColor.rgba();
-        State.uText = Grid.m_TextColor.rgba();
-        State.strXTitle = Grid.m_strXAxisTitle;
-        State.strYTitle = Grid.m_strYAxisTitle;
-        State.iXDivisions = Grid.m_iXDivisions;
-        State.iYDivisions = Grid.m_iYDivisions;
-        State.iXPrecision = Grid.m_iXPrecision;
-        State.iYPrecision = Grid.m_iYPrecision;
-        State.iTouched = g_iTouched;
-        return State;
-    }
 
     bool operator==(const GridState& Other) const
     {
@@ -190,14 +151,15 @@ inline std::vector<Frame*>& OpenFrames()
 class Frame
 {
 public:
-    Frame(const CRDGrid& Grid, QPainter& Painter, Snapshot& Store, const DisplayKey& Display, bool bAllowed,
+    /// pState is the grid's state where the display and its grid allow copying back, else null.
+    Frame(const CRDGrid& Grid, QPainter& Painter, Snapshot& Store, const DisplayKey& Display, const GridState* pState,
           const QSize& WidgetSize)
         : m_Grid(Grid), m_Painter(Painter), m_Store(Store)
     {
-        if (!bAllowed || !KnowsGrid(Grid) || !Locate(WidgetSize))
+        if (!pState || !Locate(WidgetSize))
             return;
         m_Key.Display = Display;
-        m_Key.Grid = GridState::Of(static_cast<const CRDLinearGrid&>(Grid));
+        m_Key.Grid = *pState;
         ReadUnder();
         m_bOpen = true;
         OpenFrames().push_back(this);
@@ -206,10 +168,11 @@ public:
     Frame(const Frame&) = delete;
     Frame& operator=(const Frame&) = delete;
 
-    /// After the last line: the pixels painted are kept, where they may be asked for again.
-    void End()
+    /// After the last line, with the grid's state now: the pixels painted are kept, where they may be
+    /// asked for again.
+    void End(const GridState* pState)
     {
-        if (m_bOpen && !m_bSkipping && m_Key.Grid == GridState::Of(static_cast<const CRDLinearGrid&>(m_Grid)))
+        if (m_bOpen && !m_bSkipping && pState && m_Key.Grid == *pState)
             Keep();
         Close();
     }

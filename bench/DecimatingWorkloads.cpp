@@ -217,6 +217,8 @@ bool RegisterAll()
     RegisterLines("markers_dot", 1, 10000, c_Noisy, eRDLineSolid, eRDPointDot);
     RegisterLines("markers_cross", 1, 10000, c_Noisy, eRDLineSolid, eRDPointCross);
     RegisterLines("markers_square", 1, 10000, c_Noisy, eRDLineSolid, eRDPointSquare);
+    RegisterLines("clean_dpr1.5", 1, 1000000, c_Clean, eRDLineSolid, eRDPointNone, 1.5);
+    RegisterLines("noisy_dpr1.5", 1, 1000000, c_Noisy, eRDLineSolid, eRDPointNone, 1.5);
     RegisterLines("clean_dpr2", 1, 1000000, c_Clean, eRDLineSolid, eRDPointNone, 2.0);
     RegisterLines("noisy_dpr2", 1, 1000000, c_Noisy, eRDLineSolid, eRDPointNone, 2.0);
     RegisterBandClip();

@@ -1,9 +1,8 @@
-// rd_chart: draws milliseconds per frame against N for the one-line workloads, log10 on both
-// axes, with the library's own CResultDisplay, offscreen into a PNG.
+// rd_chart: draws milliseconds per frame against N for the one-line workloads and the dense lines of the
+// decimating grid, on log-log axes of the library's own CRDAxisBoxGrid, offscreen into a PNG.
 //   rd_chart RESULTS.json OUTPUT.png
-#include "CRDBoxGridLayout.h"
+#include "CRDAxisBoxGrid.h"
 #include "CResultDisplay.h"
-#include "IResultDisplayCallBack.h"
 
 #include <QApplication>
 #include <QFile>
@@ -24,28 +23,13 @@ using namespace KelmFramework;
 namespace
 {
 
-// Ticks sit at whole decades: the label of x is 10 to the power x.
-class DecadeLabels : public IResultDisplayCallBack
-{
-public:
-    DecadeLabels() : IResultDisplayCallBack(QStringLiteral("decades")) {}
-
-    QString GetXAxisStepValue(double dValue) override
-    {
-        const long iPower = std::lround(dValue);
-        if (iPower < 0 || iPower > 9)
-            return QStringLiteral("10^%1").arg(iPower);
-        static const char16_t c_Superscripts[] = u"\u2070\u00b9\u00b2\u00b3\u2074\u2075\u2076\u2077\u2078\u2079";
-        return QStringLiteral("10") + QChar(c_Superscripts[iPower]);
-    }
-};
-
 // A family keeps its line and marker style, a variant its colour: the library, the floors and the
 // peers of one workload differ in colour only.
 struct FamilyStyle
 {
     const char* pKey;
     const char* pName;
+    const char* pLibrary; ///< what the library's variant draws with
     ERDLineStyle eLineStyle;
     ERDPointStyle ePointStyle;
 };
@@ -57,17 +41,18 @@ struct VariantStyle
     CRDColor Color;
 };
 
-// The longest names first: the legend's top is furthest from the data at 10^3.
+// The longest names first: the legend's top is furthest from the data at 10^3. The decimating grid's
+// family is drawn at whatever N the run has (its dense lines: a million points).
 const FamilyStyle c_Families[] = {
-    {"line_squares", "squares", eRDLineDashDotted, eRDPointSquare},
-    {"line_solid", "solid", eRDLineSolid, eRDPointDot},
+    {"line_squares", "squares", "box grid", eRDLineDashDotted, eRDPointSquare},
+    {"line_solid", "solid", "box grid", eRDLineSolid, eRDPointDot},
+    {"decimating_noisy_solid", "noisy sine", "decimating grid", eRDLineDotted, eRDPointCross},
 };
+// A variant a family lacks is left out: the decimating family's rival "box grid" is the exact drawing.
 const VariantStyle c_Variants[] = {
-    {"library", "library", c_ColorBlue},
-    {"same_calls", "same calls", c_ColorOrange},
-    {"polyline", "polyline", c_ColorDarkGreen},
-    {"qcustomplot", "QCustomPlot", c_ColorRed},
-    {"qwt", "Qwt", c_ColorGray},
+    {"library", "library", c_ColorBlue},         {"box_grid", "box grid", c_ColorLightBlue},
+    {"same_calls", "same calls", c_ColorOrange}, {"polyline", "polyline", c_ColorDarkGreen},
+    {"qcustomplot", "QCustomPlot", c_ColorRed},  {"qwt", "Qwt", c_ColorGray},
 };
 
 // The milliseconds of a variant in a median entry. Of a rival's candidates ("same_calls.clip_ms"),
@@ -132,24 +117,31 @@ int main(int argc, char** argv)
         std::vector<CRDPoint> vecPoints;
     };
     std::vector<ChartSeries> vecSeries;
-    double dLowest = HUGE_VAL, dHighest = -HUGE_VAL;
+    double dLowest = HUGE_VAL, dHighest = -HUGE_VAL, dFewest = HUGE_VAL, dMost = -HUGE_VAL;
     for (const FamilyStyle& Family : c_Families) {
         for (const VariantStyle& Variant : c_Variants) {
-            ChartSeries Series{QStringLiteral("%1, %2").arg(QLatin1String(Family.pName), QLatin1String(Variant.pName)),
+            const bool bLibrary = QLatin1String(Variant.pKey) == QLatin1String("library");
+            ChartSeries Series{QStringLiteral("%1, %2").arg(QLatin1String(Family.pName),
+                                                            QLatin1String(bLibrary ? Family.pLibrary : Variant.pName)),
                                &Family,
                                Variant.Color,
                                {}};
-            for (const long iCount : {1000L, 10000L, 100000L, 1000000L}) {
-                const auto Found = mapMedians.find(QStringLiteral("%1/%2").arg(QLatin1String(Family.pKey)).arg(iCount));
+            const QString strPrefix = QLatin1String(Family.pKey) + QLatin1Char('/');
+            for (const auto& Entry : mapMedians) {
                 double dMilliseconds = 0.0;
-                if (Found == mapMedians.end()
-                    || !Milliseconds(Found->second, QLatin1String(Variant.pKey), dMilliseconds))
+                if (!Entry.first.startsWith(strPrefix)
+                    || !Milliseconds(Entry.second, QLatin1String(Variant.pKey), dMilliseconds)
+                    || !(dMilliseconds > 0.0))
                     continue;
-                const double dLog = std::log10(dMilliseconds);
-                Series.vecPoints.emplace_back(std::log10(static_cast<double>(iCount)), dLog);
-                dLowest = std::min(dLowest, dLog);
-                dHighest = std::max(dHighest, dLog);
+                const double dCount = Entry.first.mid(strPrefix.size()).toDouble();
+                Series.vecPoints.emplace_back(dCount, dMilliseconds);
+                dLowest = std::min(dLowest, dMilliseconds);
+                dHighest = std::max(dHighest, dMilliseconds);
+                dFewest = std::min(dFewest, dCount);
+                dMost = std::max(dMost, dCount);
             }
+            std::sort(Series.vecPoints.begin(), Series.vecPoints.end(),
+                      [](const CRDPoint& A, const CRDPoint& B) { return A.m_dX < B.m_dX; });
             if (!Series.vecPoints.empty())
                 vecSeries.push_back(Series);
         }
@@ -157,25 +149,29 @@ int main(int argc, char** argv)
     if (vecSeries.empty())
         qFatal("rd_chart: no one-line workloads in %s", argv[1]);
 
-    // Whole decades on both axes; the decade left of 10^3 holds the legend.
-    const double dBottom = std::floor(dLowest);
-    const double dTop = std::max(std::ceil(dHighest), dBottom + 1.0);
-    const long iYDivisions = std::lround(dTop - dBottom);
-    DecadeLabels Labels;
-    CRDBoxGridLayout Grid(Labels, CRDPoint(2.0, dBottom), CRDPoint(6.0, dTop), QStringLiteral("N, points per line"),
-                          QStringLiteral("ms per frame, log10"), 4, iYDivisions, 0, 3, c_ColorLightGray, c_ColorBlack);
+    // Whole decades on both axes; the decade left of the fewest points holds the legend.
+    const double dBottom = std::floor(std::log10(dLowest));
+    const double dTop = std::max(std::ceil(std::log10(dHighest)), dBottom + 1.0);
+    const double dLeft = std::floor(std::log10(dFewest)) - 1.0;
+    const double dRight = std::max(std::ceil(std::log10(dMost)), dLeft + 2.0);
+    CRDAxisBoxGrid Grid(CRDPoint(std::pow(10.0, dLeft), std::pow(10.0, dBottom)),
+                        CRDPoint(std::pow(10.0, dRight), std::pow(10.0, dTop)), QStringLiteral("N, points per line"),
+                        QStringLiteral("ms per frame"), 10, 10, 0, 3, c_ColorLightGray, c_ColorBlack);
+    Grid.SetXScale(eRDScaleLog10);
+    Grid.SetYScale(eRDScaleLog10);
     QWidget Parent;
     auto* pDisplay = new CResultDisplay(&Parent, &Grid, c_ColorWhite);
     pDisplay->resize(1000, 700);
     pDisplay->UpdateDrawAreaRange(1000, 700);
 
+    // The legend: a short line of each series' style, named, spread evenly over the decades.
     const double dEntryHeight = (dTop - dBottom) / (static_cast<double>(vecSeries.size()) + 1.0);
     double dEntry = dTop - 0.6 * dEntryHeight;
     for (ChartSeries& Series : vecSeries) {
         pDisplay->AddLine(Series.vecPoints, Series.Color, Series.pFamily->eLineStyle, Series.pFamily->ePointStyle,
                           QString());
-        // The legend: a short line of the same style, named; the name is drawn above its start.
-        std::vector<CRDPoint> vecSample{CRDPoint(2.05, dEntry), CRDPoint(2.25, dEntry)};
+        std::vector<CRDPoint> vecSample{CRDPoint(std::pow(10.0, dLeft + 0.05), std::pow(10.0, dEntry)),
+                                        CRDPoint(std::pow(10.0, dLeft + 0.25), std::pow(10.0, dEntry))};
         pDisplay->AddLine(vecSample, Series.Color, Series.pFamily->eLineStyle, Series.pFamily->ePointStyle,
                           Series.strName);
         dEntry -= dEntryHeight;

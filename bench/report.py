@@ -30,6 +30,8 @@ FAMILIES = {
     "decimating_markers_dot": "noisy sine, solid, dot markers",
     "decimating_markers_cross": "noisy sine, solid, cross markers",
     "decimating_markers_square": "noisy sine, solid, square markers",
+    "decimating_clean_dpr1.5": "clean sine, solid, pixel ratio 1.5",
+    "decimating_noisy_dpr1.5": "noisy sine, solid, pixel ratio 1.5",
     "decimating_clean_dpr2": "clean sine, solid, pixel ratio 2",
     "decimating_noisy_dpr2": "noisy sine, solid, pixel ratio 2",
     "decimating_band_clip": "4 noisy sines repainted under a band's move (clip of several rectangles)",

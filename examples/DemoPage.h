@@ -17,6 +17,15 @@ public:
     using QWidget::QWidget;
     /// Renders this page's screenshots as PNG files into the directory; returns their absolute paths.
     virtual QStringList SaveScreenshots(const QDir& Directory) = 0;
+
+protected:
+    /// Saves the page as it shows now to strName in Directory, adding the file's path to Paths.
+    void SaveGrab(const QDir& Directory, const QString& strName, QStringList& Paths)
+    {
+        const QString strPath = Directory.absoluteFilePath(strName);
+        if (grab().save(strPath))
+            Paths << strPath;
+    }
 };
 
 /// A checkable "Pause" button, child of pParent, that stops the timer while it is down.
@@ -37,5 +46,6 @@ DemoPage* CreatePlotPage(QWidget* pParent, QStatusBar* pStatusBar);
 DemoPage* CreateLivePage(QWidget* pParent, QStatusBar* pStatusBar);
 DemoPage* CreateMatrixPage(QWidget* pParent, QStatusBar* pStatusBar);
 DemoPage* CreateLargePlotPage(QWidget* pParent, QStatusBar* pStatusBar);
+DemoPage* CreateAxesPage(QWidget* pParent, QStatusBar* pStatusBar);
 
 #endif // DEMOPAGE_H

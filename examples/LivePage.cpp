@@ -1,18 +1,20 @@
 // The live page of the demo: four channels streaming at 20 ticks a second, the view following the newest
-// ten seconds until the user zooms or pans; a legend and a value readout.
+// ten seconds until the user zooms or pans, on a clock-time axis; a legend and a value readout.
 #include "DemoPage.h"
 #include "WidgetExport.h"
 
-#include "CRDDecimatingBoxGrid.h"
+#include "CRDAxisBoxGrid.h"
 #include "CResultDisplay.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QFont>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTimeZone>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -36,6 +38,9 @@ constexpr double c_dTwoPi = 6.283185307179586;
 class Channels
 {
 public:
+    /// Samples from dStart on, in seconds since the epoch.
+    explicit Channels(double dStart) : m_dStart(dStart) {}
+
     std::vector<CRDPoint> Next(int iChannel, long iFirst, long iCount)
     {
         std::vector<CRDPoint> vecPoints;
@@ -60,12 +65,13 @@ public:
             dY += m_Noise(m_Generator);
             if (m_Spike(m_Generator) == 0)
                 dY += 0.6;
-            vecPoints.emplace_back(dT, dY, false);
+            vecPoints.emplace_back(m_dStart + dT, dY, false);
         }
         return vecPoints;
     }
 
 private:
+    double m_dStart;
     std::mt19937 m_Generator{2024};
     std::normal_distribution<double> m_Noise{0.0, 0.03};
     std::uniform_int_distribution<int> m_Spike{0, 40000};
@@ -76,10 +82,15 @@ class LivePage : public DemoPage
 public:
     LivePage(QWidget* pParent, QStatusBar* pStatusBar)
         : DemoPage(pParent),
-          m_Grid(CRDPoint(0, -2), CRDPoint(c_dShownSeconds, 2), QStringLiteral("time [s]"),
-                 QStringLiteral("signal [V]"), 10, 8, 1, 2, CRDColor(205, 210, 218), CRDColor(55, 60, 70))
+          m_dStart(static_cast<double>(QDateTime::currentSecsSinceEpoch())),
+          m_Grid(CRDPoint(m_dStart, -2), CRDPoint(m_dStart + c_dShownSeconds, 2), QStringLiteral("time"),
+                 QStringLiteral("signal [V]"), 10, 8, 1, 2, CRDColor(205, 210, 218), CRDColor(55, 60, 70)),
+          m_Source(m_dStart)
     {
         setWindowTitle(QStringLiteral("Live"));
+        // Clock times as the user's own clock shows them.
+        m_Grid.SetXScale(eRDScaleTime);
+        m_Grid.SetTimeZone(QTimeZone::systemTimeZone());
         m_pDisplay = new CResultDisplay(this, &m_Grid, CRDColor(255, 255, 255));
         m_pDisplay->setFont(QFont(QStringLiteral("DejaVu Sans"), 9));
         m_pDisplay->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
@@ -140,7 +151,7 @@ public:
     QStringList SaveScreenshots(const QDir& Directory) override
     {
         // The readout over the pressure line, six seconds before the newest sample, clear of the legend.
-        const CRDPoint Vertex = Channels().Next(0, m_iNext - static_cast<long>(6 * c_dSampleRate), 1).front();
+        const CRDPoint Vertex = Channels(m_dStart).Next(0, m_iNext - static_cast<long>(6 * c_dSampleRate), 1).front();
         CRDPoint User(Vertex.m_dX, Vertex.m_dY);
         CRDDevicePoint Device;
         QStringList paths;
@@ -148,9 +159,7 @@ public:
         QMouseEvent Move(QEvent::MouseMove, QPointF(Device.m_iX, Device.m_iY), QPointF(), Qt::NoButton, Qt::NoButton,
                          Qt::NoModifier);
         QCoreApplication::sendEvent(m_pDisplay, &Move);
-        const QString strPath = Directory.absoluteFilePath(QStringLiteral("live.png"));
-        if (grab().save(strPath))
-            paths << strPath;
+        SaveGrab(Directory, QStringLiteral("live.png"), paths);
         QEvent Leave(QEvent::Leave);
         QCoreApplication::sendEvent(m_pDisplay, &Leave);
         return paths;
@@ -176,7 +185,7 @@ private:
     // The newest ten seconds, at the height the grid has now.
     void Follow()
     {
-        const double dNewest = static_cast<double>(m_iNext - 1) / c_dSampleRate;
+        const double dNewest = m_dStart + static_cast<double>(m_iNext - 1) / c_dSampleRate;
         m_bSettingView = true;
         m_pDisplay->SetViewPort(CRDPoint(dNewest - c_dShownSeconds, m_Grid.GetViewPortLeftButton().m_dY),
                                 CRDPoint(dNewest, m_Grid.GetViewPortRightTop().m_dY));
@@ -189,7 +198,8 @@ private:
         m_pFollow->setEnabled(!bFollowing);
     }
 
-    CRDDecimatingBoxGrid m_Grid;
+    double m_dStart; // the first sample's time
+    CRDAxisBoxGrid m_Grid;
     CResultDisplay* m_pDisplay = nullptr;
     QPushButton* m_pFollow = nullptr;
     Channels m_Source;

@@ -113,11 +113,7 @@ public:
     QStringList SaveScreenshots(const QDir& Directory) override
     {
         QStringList paths;
-        const auto save = [&](const QString& strName) {
-            const QString strPath = Directory.absoluteFilePath(strName);
-            if (grab().save(strPath))
-                paths << strPath;
-        };
+        const auto save = [&](const QString& strName) { SaveGrab(Directory, strName, paths); };
         save(QStringLiteral("plot.png"));
         // The plot alone as vector drawings, as "Save as…" writes them.
         for (const QString& strName : {QStringLiteral("plot.svg"), QStringLiteral("plot.pdf")}) {

@@ -62,7 +62,8 @@ int main(int argc, char** argv)
     auto* pTabs = new QTabWidget(&window);
     QList<DemoPage*> pages;
     pages << CreatePlotPage(pTabs, window.statusBar()) << CreateLivePage(pTabs, window.statusBar())
-          << CreateMatrixPage(pTabs, window.statusBar()) << CreateLargePlotPage(pTabs, window.statusBar());
+          << CreateMatrixPage(pTabs, window.statusBar()) << CreateLargePlotPage(pTabs, window.statusBar())
+          << CreateAxesPage(pTabs, window.statusBar());
     for (DemoPage* pPage : pages)
         pTabs->addTab(pPage, pPage->windowTitle());
     window.setCentralWidget(pTabs);

@@ -1,10 +1,12 @@
-// libFuzzer harness: hostile coordinates, rectangles, styles and sizes through the grid, the plot and the matrix.
+// libFuzzer harness: hostile coordinates, rectangles, styles and sizes through the grids, the plot and the matrix.
+#include "CRDAxisBoxGrid.h"
 #include "CRDBoxGridLayout.h"
 #include "CRDDecimatingBoxGrid.h"
 #include "CRDMatrix.h"
 #include "CRDMatrixData.h"
 #include "CResultDisplay.h"
 #include "DecimationScene.h"
+#include "RDAxisTicks_p.h"
 #include "RDGrids_p.h"
 #include "RDNumeric_p.h"
 
@@ -439,13 +441,35 @@ struct Twin
     std::map<long, long> mapLines, mapPoints;
 };
 
-// Both pictures of a region (all of the widget where empty), each into its own image.
+// Both pictures of a region (all of the widget where empty), each into its own image. The raster engine
+// draws a line crossing the edge of a partial paint a step differently from a whole paint, so a partial
+// paint copied back from a whole one may differ from the plain partial paint: where it does, it must have
+// the whole paint's pixel, inside the region. The images are the same again afterwards.
 void RenderPair(QWidget& Plain, QWidget& Cached, QImage& PlainImage, QImage& CachedImage, const QRegion& Region)
 {
     const QPoint At = Region.boundingRect().topLeft();
+    QImage Whole = PlainImage.copy();
     WithinBudget([&] { Plain.render(&PlainImage, At, Region); });
     WithinBudget([&] { Cached.render(&CachedImage, At, Region); });
-    RD_CHECK(PlainImage == CachedImage);
+    if (PlainImage == CachedImage)
+        return;
+    RD_CHECK(!Region.isEmpty() && CachedImage.size() == PlainImage.size());
+    WithinBudget([&] { Plain.render(&Whole); });
+    // Given a region beyond the widget, render() leaves the widget's painting unclipped there: only the
+    // widget's own pixels are its picture.
+    const qreal dRatio = PlainImage.devicePixelRatio();
+    const auto inDevice = [dRatio](const QRectF& Rect) {
+        return QRectF(Rect.topLeft() * dRatio, Rect.size() * dRatio).toAlignedRect();
+    };
+    const QRect Widget = inDevice(Plain.rect());
+    const QRect Footprint = inDevice((Region & Plain.rect()).boundingRect()).adjusted(-1, -1, 1, 1);
+    for (int iY = 0; iY < CachedImage.height(); ++iY)
+        for (int iX = 0; iX < CachedImage.width(); ++iX) {
+            const QRgb uCached = CachedImage.pixel(iX, iY);
+            if (uCached != PlainImage.pixel(iX, iY) && Widget.contains(iX, iY))
+                RD_CHECK(Footprint.contains(iX, iY) && uCached == Whole.pixel(iX, iY));
+        }
+    PlainImage = CachedImage.copy();
 }
 
 std::vector<CRDPoint> HostilePoints(FuzzedDataProvider& In)
@@ -852,6 +876,187 @@ void FuzzMatrix(FuzzedDataProvider& In, QImage& Image)
     Render(TheMatrix, Image);
 }
 
+// Values of a time axis: epoch times now, the calendar's ends and beyond, and fractions of a second.
+double HostileTime(FuzzedDataProvider& In)
+{
+    static const double s_dTable[] = {0.0,           1.7e9,         1709640000.25, -62135596800.0, -62135510400.0,
+                                      253402300799., 253402214399., 2.5e11,        -2.5e11,        1e15,
+                                      -1e15,         1e-9,          -1e-9,         4294967296.0};
+    switch (In.ConsumeIntegralInRange<int>(0, 2)) {
+    case 0:
+        return s_dTable[In.ConsumeIntegralInRange<std::size_t>(0, std::size(s_dTable) - 1)];
+    case 1:
+        return In.ConsumeFloatingPointInRange<double>(-7e10, 2.6e11);
+    default:
+        return HostileDouble(In);
+    }
+}
+
+// A range as a scale sees it: ends that are hostile, time-like, or a small span after a hostile start.
+void HostileRange(FuzzedDataProvider& In, ERDScale eScale, double& dLow, double& dHigh)
+{
+    dLow = eScale == eRDScaleTime ? HostileTime(In) : HostileDouble(In);
+    if (In.ConsumeBool())
+        dHigh = dLow + std::fabs(HostileDouble(In)) * (In.ConsumeBool() ? 1e-9 : 1.0);
+    else
+        dHigh = eScale == eRDScaleTime ? HostileTime(In) : HostileDouble(In);
+    if (dHigh < dLow)
+        std::swap(dLow, dHigh);
+}
+
+QTimeZone HostileZone(FuzzedDataProvider& In)
+{
+    switch (In.ConsumeIntegralInRange<int>(0, 3)) {
+    case 0:
+        return QTimeZone::utc();
+    case 1:
+        return QTimeZone(In.ConsumeIntegralInRange<int>(-16 * 3600, 16 * 3600));
+    case 2:
+        return QTimeZone(QByteArrayLiteral("Europe/Berlin"));
+    default:
+        return QTimeZone(QByteArrayLiteral("Australia/Lord_Howe")); // half-hour changes of offset
+    }
+}
+
+ERDScale HostileScale(FuzzedDataProvider& In)
+{
+    return static_cast<ERDScale>(In.ConsumeIntegralInRange<int>(-1, 3));
+}
+
+// The ticks of one axis: inside the range, increasing, within the division count, labels shown apart.
+void FuzzTicks(FuzzedDataProvider& In)
+{
+    AxisTicks::Axis Axis;
+    Axis.eScale = HostileScale(In);
+    HostileRange(In, Axis.eScale, Axis.dLow, Axis.dHigh);
+    Axis.iLength = In.ConsumeBool() ? In.ConsumeIntegralInRange<long>(0, 3000) : HostileLong(In);
+    Axis.bVertical = In.ConsumeBool();
+    Axis.iMaxTicks = Divisions(In);
+    Axis.iPrecision = In.ConsumeIntegral<short>();
+    Axis.bSignificant = In.ConsumeBool();
+    Axis.iRoomBefore = In.ConsumeIntegralInRange<long>(-10, 200);
+    Axis.iRoomAfter = In.ConsumeIntegralInRange<long>(-10, 200);
+    Axis.iRoomAcross = In.ConsumeIntegralInRange<long>(-10, 200);
+    Axis.Zone = HostileZone(In);
+    const int iWidth = In.ConsumeIntegralInRange<int>(0, 12), iHeight = In.ConsumeIntegralInRange<int>(0, 30);
+    const AxisTicks::TextMetrics Metrics{[iWidth](const QString& strText) { return iWidth * int(strText.size()); },
+                                         iHeight};
+    if (std::getenv("RD_FUZZ_TRACE"))
+        std::fprintf(stderr, "ticks: [%.17g, %.17g] scale %d, %ld px, %ld divisions, %d px a character\n", Axis.dLow,
+                     Axis.dHigh, int(Axis.eScale), Axis.iLength, Axis.iMaxTicks, iWidth);
+    AxisTicks::Ticks Ticks;
+    WithinBudget([&] { Ticks = AxisTicks::Choose(Axis, Metrics); });
+    RD_CHECK(static_cast<long>(Ticks.vecTicks.size()) <= Numeric::ClampDivisions(Axis.iMaxTicks));
+    const double dGap = AxisTicks::LabelGap(Axis, Metrics);
+    double dLastValue = -HUGE_VAL, dLastTo = -HUGE_VAL;
+    for (const AxisTicks::Tick& Tick : Ticks.vecTicks) {
+        RD_CHECK(Tick.dValue >= Axis.dLow && Tick.dValue <= Axis.dHigh && Tick.dValue > dLastValue);
+        RD_CHECK(Tick.dPosition >= -0.5 && Tick.dPosition <= static_cast<double>(Axis.iLength) + 0.5);
+        RD_CHECK(Tick.bShown || !Ticks.bLegible);
+        // A sign only before a number that is not zero: never "-0" or "-0.00".
+        RD_CHECK(!Tick.strText.startsWith(QLatin1Char('-'))
+                 || std::any_of(Tick.strText.begin(), Tick.strText.end(),
+                                [](QChar c) { return c >= QLatin1Char('1') && c <= QLatin1Char('9'); }));
+        dLastValue = Tick.dValue;
+        if (!Tick.bShown)
+            continue;
+        const AxisTicks::LabelBox Box = AxisTicks::BoxOf(Axis, Metrics, Tick);
+        RD_CHECK(Box.dFrom >= dLastTo + dGap && Box.iAcross <= Axis.iRoomAcross);
+        dLastTo = Box.dTo;
+    }
+}
+
+// The axis grid with hostile ranges and scales: drawn alone, and in a display that zooms.
+void FuzzAxisGrid(FuzzedDataProvider& In, QImage& Image)
+{
+    const ERDScale eXScale = HostileScale(In), eYScale = HostileScale(In);
+    double dX1, dX2, dY1, dY2;
+    HostileRange(In, eXScale, dX1, dX2);
+    HostileRange(In, eYScale, dY1, dY2);
+    const QString strXTitle = Text(In, 40);
+    const QString strYTitle = Text(In, 40);
+    const long iXDivisions = Divisions(In), iYDivisions = Divisions(In);
+    const short iXPrecision = In.ConsumeIntegral<short>(), iYPrecision = In.ConsumeIntegral<short>();
+    IResultDisplayCallBack Labels(In.ConsumeBool() ? QStringLiteral("CRDBoxGridLayout") : QStringLiteral("dashes"));
+    std::unique_ptr<CRDAxisBoxGrid> pGrid;
+    if (In.ConsumeBool())
+        pGrid = std::make_unique<CRDAxisBoxGrid>(CRDPoint(dX1, dY1), CRDPoint(dX2, dY2), strXTitle, strYTitle,
+                                                 iXDivisions, iYDivisions, iXPrecision, iYPrecision, c_ColorGray,
+                                                 c_ColorBlack);
+    else
+        pGrid = std::make_unique<CRDAxisBoxGrid>(Labels, CRDPoint(dX1, dY1), CRDPoint(dX2, dY2), strXTitle, strYTitle,
+                                                 iXDivisions, iYDivisions, iXPrecision, iYPrecision, c_ColorGray,
+                                                 c_ColorBlack);
+    CRDAxisBoxGrid& TheGrid = *pGrid;
+    TheGrid.SetXScale(eXScale);
+    TheGrid.SetYScale(eYScale);
+    TheGrid.SetTimeZone(HostileZone(In));
+    // Unknown scales are linear; a zone without data is UTC.
+    const auto known = [](ERDScale eScale) { return eScale >= eRDScaleLinear && eScale <= eRDScaleTime; };
+    RD_CHECK(known(TheGrid.GetXScale()) && known(TheGrid.GetYScale()) && TheGrid.GetTimeZone().isValid());
+    if (std::getenv("RD_FUZZ_TRACE"))
+        std::fprintf(stderr, "axis grid: x [%.17g, %.17g] scale %d, y [%.17g, %.17g] scale %d, divisions %ld x %ld\n",
+                     dX1, dX2, int(eXScale), dY1, dY2, int(eYScale), iXDivisions, iYDivisions);
+
+    std::vector<CRDPoint> vecPoints;
+    const int iPoints = In.ConsumeIntegralInRange<int>(0, 12);
+    for (int i = 0; i < iPoints; ++i)
+        vecPoints.push_back(In.ConsumeBool() ? HostilePoint(In)
+                                             : CRDPoint(dX1 + In.ConsumeProbability<double>() * (dX2 - dX1),
+                                                        dY1 + In.ConsumeProbability<double>() * (dY2 - dY1), false));
+    CRDDecoratedLine Line(vecPoints, Color(In), static_cast<ERDLineStyle>(In.ConsumeIntegralInRange<int>(-1, 3)),
+                          static_cast<ERDPointStyle>(In.ConsumeIntegralInRange<int>(-1, 4)), Text(In, 20));
+    if (In.ConsumeBool()) {
+        CRDDevicePoint LeftTop = HostileDevicePoint(In), RightBottom = HostileDevicePoint(In);
+        TheGrid.SetDeviceViewPort(LeftTop, RightBottom);
+        const long iMargin = HostileLong(In);
+        WithinBudget([&] {
+            QPainter Painter(&Image);
+            Painter.setRenderHint(QPainter::Antialiasing);
+            TheGrid.DrawGrid(Painter, LeftTop, RightBottom, iMargin);
+            TheGrid.DrawLine(Painter, Line);
+        });
+        return;
+    }
+    QWidget Parent;
+    Display TheDisplay(&Parent, &TheGrid, c_ColorWhite);
+    TheDisplay.resize(WidgetSize(In));
+    TheDisplay.AddLine(vecPoints, Line.m_Color, Line.m_eLineStyle, Line.m_ePointStyle, Line.m_strName);
+    TheDisplay.EnableFeature(eRDFeatureRubberBandZoom);
+    TheDisplay.EnableFeature(eRDFeatureWheelZoom);
+    TheDisplay.EnableFeature(eRDFeatureReadout);
+    const int iOperations = In.ConsumeIntegralInRange<int>(1, 8);
+    for (int i = 0; i < iOperations && In.remaining_bytes() > 0; ++i) {
+        switch (In.ConsumeIntegralInRange<int>(0, 4)) {
+        case 0: {
+            CRDDevicePoint A = HostileDevicePoint(In), B = HostileDevicePoint(In);
+            TheDisplay.SetViewPort(A, B);
+            break;
+        }
+        case 1: {
+            const QPoint Angle(0, In.ConsumeIntegralInRange<int>(-1200, 1200));
+            QWheelEvent Wheel(QPointF(10, 10), QPointF(10, 10), QPoint(), Angle, Qt::NoButton, Qt::NoModifier,
+                              Qt::NoScrollPhase, false);
+            QCoreApplication::sendEvent(&TheDisplay, &Wheel);
+            break;
+        }
+        case 2:
+            TheDisplay.resize(WidgetSize(In));
+            break;
+        case 3:
+            TheDisplay.FitViewPortToData();
+            break;
+        default: {
+            // The readout of the vertex nearest the mouse, in the axes' scales.
+            const QPoint At(In.ConsumeIntegralInRange<int>(-10, 2000), In.ConsumeIntegralInRange<int>(-10, 2000));
+            SendMouse(TheDisplay, QEvent::MouseMove, At, Qt::NoButton);
+            break;
+        }
+        }
+        Render(TheDisplay, Image);
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/)
@@ -893,7 +1098,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t iSi
 {
     FuzzedDataProvider In(pData, iSize);
     static QImage s_Image(200, 150, QImage::Format_ARGB32_Premultiplied);
-    switch (In.ConsumeIntegralInRange<int>(0, 3)) {
+    switch (In.ConsumeIntegralInRange<int>(0, 4)) {
     case 0:
         FuzzGrid(In, s_Image);
         break;
@@ -903,8 +1108,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t iSi
     case 2:
         FuzzMatrix(In, s_Image);
         break;
-    default:
+    case 3:
         FuzzEquivalence(In);
+        break;
+    default:
+        if (In.ConsumeBool())
+            FuzzTicks(In);
+        else
+            FuzzAxisGrid(In, s_Image);
         break;
     }
     return 0;

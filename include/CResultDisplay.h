@@ -96,12 +96,14 @@ public:
     /// Sets the viewport to the stored lines and points with a margin of 5 % of the device rectangle on
     /// every side. Vertices with a NaN or infinite coordinate are left out; a range of no width is widened
     /// to 10 % of its value (to -1 and 1 around 0). With nothing to fit, or where the data's range
-    /// exceeds what a view can span, the viewport stays on that axis.
+    /// exceeds what a view can span, the viewport stays on that axis. On a log axis of the grid, values at
+    /// or below 0 are left out too, and the margin is taken in decades.
     void FitViewPortToData();
     /// Moves each edge of the viewport by (dFactor - 1) of its span, inward for dFactor above 1 and
     /// outward below, and repaints. A range that would become empty, crossed, not finite or wider than
     /// about 4.5e307 stays as it was. With any of the features from eRDFeaturePan on, zooming out moves
-    /// every edge by at least one representable value, however small the step.
+    /// every edge by at least one representable value, however small the step. On a log axis of the grid
+    /// the span is taken in decades.
     void ReScaleViewPort(double dFactor);
 
 Q_SIGNALS:

@@ -2,6 +2,7 @@
 #ifndef RESULTDISPLAY_H
 #define RESULTDISPLAY_H
 
+#include "CRDAxisBoxGrid.h"
 #include "CRDBoxGridLayout.h"
 #include "CRDColor.h"
 #include "CRDDecimatingBoxGrid.h"

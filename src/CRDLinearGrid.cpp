@@ -2,6 +2,7 @@
 #include "CRDLinearGrid.h"
 
 #include "RDClipping_p.h"
+#include "RDDecimation_p.h"
 #include "RDFrameCache_p.h"
 #include "RDGrids_p.h"
 #include "RDMapping_p.h"
@@ -66,6 +67,7 @@ public:
         return {Grid.m_iDotWidth, Grid.m_iCrossHalfSize, Grid.m_iCrossWidth, Grid.m_iSquareHalfSize,
                 Grid.m_iSquareWidth};
     }
+    static long LineWidthOf(const CRDLinearGrid& Grid) { return Grid.m_iLineWidth; }
     static void SetScales(CRDLinearGrid& Grid, ERDScale eScaleX, ERDScale eScaleY)
     {
         Grid.d->m_eScaleX = eScaleX;
@@ -117,6 +119,12 @@ Painting::MarkerShape Grids::MarkerShapeOf(const CRDLinearGrid& Grid)
 void Grids::SetScales(CRDLinearGrid& Grid, ERDScale eScaleX, ERDScale eScaleY)
 {
     CRDLinearGridPrivate::SetScales(Grid, eScaleX, eScaleY);
+}
+
+bool Grids::DrawDecimated(const CRDLinearGrid& Grid, QPainter& Painter, const CRDDecoratedLine& Line)
+{
+    return Decimation::DrawLine(Painter, Line, MapOf(Grid), FrameOf(Grid), MarkerShapeOf(Grid),
+                                CRDLinearGridPrivate::LineWidthOf(Grid));
 }
 
 CRDLinearGrid::CRDLinearGrid(CRDPoint& PointA, CRDPoint& PointB, QString strXAxisTitle, QString strYAxisTitle,

@@ -1,6 +1,7 @@
 // CResultDisplay: the plot widget.
 #include "CResultDisplay.h"
 
+#include "CRDAxisBoxGrid.h"
 #include "RDFrameCache_p.h"
 #include "RDGrids_p.h"
 #include "RDLegend_p.h"
@@ -35,18 +36,6 @@ namespace KelmFramework
 
 long CResultDisplay::s_iLineIndex = 0;
 long CResultDisplay::s_iPointIndex = 0;
-
-namespace
-{
-
-// Two opposite corners, in either order, that a linear map can divide by on both axes.
-bool SpansUsableRange(const CRDPoint& CornerA, const CRDPoint& CornerB)
-{
-    return Numeric::IsUsableSpan(std::min(CornerA.m_dX, CornerB.m_dX), std::max(CornerA.m_dX, CornerB.m_dX))
-           && Numeric::IsUsableSpan(std::min(CornerA.m_dY, CornerB.m_dY), std::max(CornerA.m_dY, CornerB.m_dY));
-}
-
-} // namespace
 
 // What the display keeps beyond its documented members.
 class CResultDisplayPrivate
@@ -237,10 +226,20 @@ public:
                 static_cast<double>(q.m_DeviceRightBottom.m_iX), static_cast<double>(q.m_DeviceRightBottom.m_iY)};
     }
 
+    // The axes a grid of the library maps in log10; any other grid maps linearly.
+    Viewport::Axes Scales() const
+    {
+        const auto* pLinear = dynamic_cast<const CRDLinearGrid*>(q.m_pGrid);
+        if (!pLinear)
+            return {};
+        const Mapping::Map Map = Grids::MapOf(*pLinear);
+        return {Map.bLogX, Map.bLogY};
+    }
+
     // A view the display worked out, where it is one a map can divide by.
     bool Show(const Viewport::Range& View)
     {
-        if (!View.Usable())
+        if (!View.Usable(Scales()))
             return false;
         q.SetViewPort(View.Low, View.High);
         return true;
@@ -330,8 +329,13 @@ public:
             return;
         const CRDPoint Here = Viewport::UserAt(*pGrid, Picked.At.m_iX, Picked.At.m_iY);
         const CRDPoint Next = Viewport::UserAt(*pGrid, Picked.At.m_iX + 1, Picked.At.m_iY + 1);
+        // Time axes read in the clock their labels show.
+        const auto* pAxes = dynamic_cast<const CRDAxisBoxGrid*>(pGrid);
+        const QTimeZone Zone = pAxes ? pAxes->GetTimeZone() : QTimeZone::utc();
+        const auto time = [&](ERDScale eScale) { return eScale == eRDScaleTime ? &Zone : nullptr; };
         PickedBox = Readout::Box::For(Picked, std::fabs(Next.m_dX - Here.m_dX), std::fabs(Next.m_dY - Here.m_dY),
-                                      q.fontMetrics(), q.size());
+                                      q.fontMetrics(), q.size(), time(pAxes ? pAxes->GetXScale() : eRDScaleLinear),
+                                      time(pAxes ? pAxes->GetYScale() : eRDScaleLinear));
     }
 
     // A new pick repaints what the old and the new readout cover.
@@ -675,7 +679,9 @@ void CResultDisplay::SetViewPort(CRDDevicePoint& CornerA, CRDDevicePoint& Corner
     m_pGrid->ConvertPointFromDeviceToUserViewport(CornerB, UserB);
     // Pixels give no usable range on an empty device rectangle or at the limits of double
     // precision; the view then stays as it is rather than turning into NaN.
-    if (!SpansUsableRange(UserA, UserB))
+    const Viewport::Range Band{CRDPoint(std::min(UserA.m_dX, UserB.m_dX), std::min(UserA.m_dY, UserB.m_dY)),
+                               CRDPoint(std::max(UserA.m_dX, UserB.m_dX), std::max(UserA.m_dY, UserB.m_dY))};
+    if (!Band.Usable(d->Scales()))
         return;
     SetViewPort(UserA, UserB);
 }
@@ -690,8 +696,9 @@ void CResultDisplay::ResetViewPort()
 void CResultDisplay::FitViewPortToData()
 {
     d->ApplyDrops();
+    const Viewport::Axes Scales = d->Scales();
     Viewport::Extent X, Y;
-    Viewport::Measure(m_mapLines, m_mapPoints, X, Y);
+    Viewport::Measure(m_mapLines, m_mapPoints, Scales, X, Y);
     if (!X.Any())
         return;
     X.Widen();
@@ -706,7 +713,7 @@ void CResultDisplay::FitViewPortToData()
         Data.Low.m_dY = Y.dLow;
         Data.High.m_dY = Y.dHigh;
     }
-    if (!Data.Usable())
+    if (!Data.Usable(Scales))
         return;
     // The margin in pixels, through the grid's own map of the data's range.
     m_pGrid->SetViewPort(Data.Low, Data.High);
@@ -715,13 +722,16 @@ void CResultDisplay::FitViewPortToData()
     const Viewport::Range Framed = Viewport::Scaled(*m_pGrid, Device, 0.5 * (Device.dLeft + Device.dRight),
                                                     0.5 * (Device.dTop + Device.dBottom), bX ? 1.0 / 0.9 : 1.0,
                                                     bY ? 1.0 / 0.9 : 1.0);
-    SetViewPort(Framed.Usable() ? Framed.Low : Data.Low, Framed.Usable() ? Framed.High : Data.High);
+    const bool bFramed = Framed.Usable(Scales);
+    SetViewPort(bFramed ? Framed.Low : Data.Low, bFramed ? Framed.High : Data.High);
 }
 
 void CResultDisplay::ReScaleViewPort(double dFactor)
 {
-    const CRDPoint LeftBottom = m_pGrid->GetViewPortLeftButton();
-    const CRDPoint RightTop = m_pGrid->GetViewPortRightTop();
+    // On a log axis the span is one of decades.
+    const Viewport::Axes Scales = d->Scales();
+    const CRDPoint LeftBottom = Scales.Into(m_pGrid->GetViewPortLeftButton());
+    const CRDPoint RightTop = Scales.Into(m_pGrid->GetViewPortRightTop());
     const double dX = std::fabs(RightTop.m_dX - LeftBottom.m_dX) * (1.0 - dFactor);
     const double dY = std::fabs(RightTop.m_dY - LeftBottom.m_dY) * (1.0 - dFactor);
     CRDPoint NewLeftBottom(LeftBottom.m_dX - dX, LeftBottom.m_dY - dY, false);
@@ -736,9 +746,9 @@ void CResultDisplay::ReScaleViewPort(double dFactor)
     }
     // From 1.5 on the edges meet or cross, and repeated zooms end in a span that is zero or overflows:
     // the view keeps its last usable range.
-    if (Numeric::IsUsableSpan(NewLeftBottom.m_dX, NewRightTop.m_dX)
-        && Numeric::IsUsableSpan(NewLeftBottom.m_dY, NewRightTop.m_dY))
-        SetViewPort(NewLeftBottom, NewRightTop);
+    const Viewport::Range View{Scales.Back(NewLeftBottom), Scales.Back(NewRightTop)};
+    if (View.Usable(Scales))
+        SetViewPort(View.Low, View.High);
     update();
 }
 

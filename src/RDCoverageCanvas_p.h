@@ -52,8 +52,17 @@ namespace Decimation
 // Markers follow all segments in both drawings, from images whose layers give the engine's own marker on any
 // background (checked as each is built). At an even pixel ratio a counted segment covers whole device pixels:
 // each pixel it lights is C whatever the order or count, and the others go to the painter in order.
+// At any other ratio in quarters (1.25, 1.5, 3, ...) a one-pixel pen is wider than a device pixel and lands on
+// sub-pixel phases: no few coverages describe a pixel, so nothing is counted. The short segments of a solid line
+// are blended one by one in the line's order from shapes measured against the engine per phase (PhaseShapes),
+// with its coverage and rounding, and the others go to the painter in between: the pixels are the engine's,
+// but for one shortcut (PhaseCanvas):
+//  5. Known pixels. A pixel within 2 of C is set to C and takes no further blend of the line (blends at a quarter
+//     coverage may stall 2 short of C). A blend of C at coverage a leaves a channel p less than
+//     1 + |p - C| (255 - a) / 255 from C: the exact drawing's pixel, within 2 of C when we stop, stays so.
+// Patterned and wider pens take the exact drawing there: the engine's dash ends move with a segment's position.
 // tst_coveragecanvas holds counted blends against the engine's; the differential test and the fuzzer hold whole
-// drawings to the bound.
+// drawings to the bound at every ratio.
 
 // Blends at about a half after which a channel is within a step of the colour (2. above).
 constexpr int c_iSaturation = 8;
@@ -531,6 +540,116 @@ private:
     std::vector<std::pair<long, long>> m_vecRuns;
     std::vector<long> m_vecRowRun; // where a row's pixels start, less its row times the width
     std::vector<long> m_vecKept;   // full cells of a box drawn early
+};
+
+/// A line's short segments at a scale in quarters, blended in order straight into the painter's
+/// image from their shapes. A pixel found within 2 of the line's colour is set to it and left alone
+/// from then on (5. at the top): per device column, the rows known so form one interval, which a dense line's
+/// band fills and its segments then mostly skip whole.
+class PhaseCanvas
+{
+public:
+    /// Where must write its image directly.
+    PhaseCanvas(const Target& Where, const QColor& Color)
+        : m_Writable(Where.DeviceWritable),
+          m_uColor(Color.rgb() | 0xff000000u),
+          m_puBits(reinterpret_cast<QRgb*>(const_cast<uchar*>(Where.pImage->constBits()))),
+          m_iStride(static_cast<long>(Where.pImage->bytesPerLine() / sizeof(QRgb)))
+    {
+        thread_local std::vector<std::pair<long, long>> s_vecKnown;
+        s_vecKnown.assign(static_cast<std::size_t>(m_Writable.Width() + 1), {LONG_MAX, LONG_MIN});
+        m_pKnown = s_vecKnown.data();
+        for (int iCoverage = 0; iCoverage < 256; ++iCoverage)
+            m_auSources[static_cast<std::size_t>(iCoverage)] = qPremultiply(
+                qRgba(qRed(m_uColor), qGreen(m_uColor), qBlue(m_uColor), iCoverage));
+    }
+
+    PhaseCanvas(const PhaseCanvas&) = delete;
+    PhaseCanvas& operator=(const PhaseCanvas&) = delete;
+
+    /// The device pixels that may be written.
+    const Frame& Writable() const { return m_Writable; }
+
+    /// The rows known to hold the colour in every device column from iFirst to iLast, which must be
+    /// writable; first above second where there are none.
+    std::pair<long, long> KnownIn(long iFirst, long iLast) const
+    {
+        std::pair<long, long> Rows{LONG_MIN, LONG_MAX};
+        for (long iColumn = iFirst - m_Writable.iL; iColumn <= iLast - m_Writable.iL; ++iColumn)
+            Rows = {std::max(Rows.first, m_pKnown[iColumn].first), std::min(Rows.second, m_pKnown[iColumn].second)};
+        return Rows;
+    }
+
+    /// Blends a segment of this shape whose start lies in device pixel (iX, iY); its pixels must be
+    /// writable.
+    __attribute__((always_inline)) void Blend(long iX, long iY, const PhaseShape& Shape)
+    {
+        for (const PhaseShape::Run& Run : Shape.vecRuns) {
+            const long iColumn = iX + Run.iX - m_Writable.iL;
+            std::pair<long, long>& Known = m_pKnown[iColumn];
+            const long iFirst = iY + Run.iY, iLast = iFirst + Run.iRows - 1;
+            if (iFirst >= Known.first && iLast <= Known.second)
+                continue;
+            BlendRun(iColumn, Known, iFirst, iLast, Shape.vecCoverage.data() + Run.iFirst);
+        }
+    }
+
+private:
+    __attribute__((noinline)) void BlendRun(long iColumn, std::pair<long, long>& Known, long iFirst, long iLast,
+                                            const std::uint8_t* puCoverage)
+    {
+        QRgb* const puColumn = m_puBits + iColumn + m_Writable.iL;
+        const auto blend = [&](long iFrom, long iTo) {
+            for (long iRow = iFrom; iRow <= iTo; ++iRow) {
+                QRgb& uPixel = puColumn[iRow * m_iStride];
+                uPixel = SourceOver(uPixel, m_auSources[puCoverage[iRow - iFirst]]);
+            }
+        };
+        if (Known.first > Known.second) {
+            blend(iFirst, iLast);
+            for (long iRow = iFirst; iRow <= iLast; ++iRow) {
+                if (Settle(puColumn[iRow * m_iStride])) {
+                    Known = {iRow, iRow};
+                    break;
+                }
+            }
+            if (Known.first > Known.second)
+                return;
+        } else {
+            if (iFirst < Known.first)
+                blend(iFirst, std::min(iLast, Known.first - 1));
+            if (iLast > Known.second)
+                blend(std::max(iFirst, Known.second + 1), iLast);
+        }
+        while (Known.first > m_Writable.iT && Settle(puColumn[(Known.first - 1) * m_iStride]))
+            --Known.first;
+        while (Known.second < m_Writable.iB && Settle(puColumn[(Known.second + 1) * m_iStride]))
+            ++Known.second;
+    }
+
+    // A pixel within two steps of the colour in every channel becomes the colour: blends at a quarter
+    // coverage may stop two steps short of it for good.
+    bool Settle(QRgb& uPixel) const
+    {
+        const QRgb uDiffer = uPixel ^ m_uColor;
+        if (uDiffer == 0)
+            return true;
+        for (int iShift = 0; iShift < 32; iShift += 8) {
+            const int iStep = static_cast<int>((uPixel >> iShift) & 0xff)
+                              - static_cast<int>((m_uColor >> iShift) & 0xff);
+            if (iStep > 2 || iStep < -2)
+                return false;
+        }
+        uPixel = m_uColor;
+        return true;
+    }
+
+    const Frame m_Writable;
+    const QRgb m_uColor;
+    QRgb* const m_puBits;
+    const long m_iStride;
+    std::pair<long, long>* m_pKnown = nullptr; // per device column, the rows known to hold the colour
+    std::array<QRgb, 256> m_auSources{};       // the colour at each coverage, premultiplied
 };
 
 } // namespace Decimation

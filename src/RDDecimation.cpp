@@ -31,10 +31,10 @@ template <long Period, unsigned OnMask>
 void DrawCounted(QPainter& Painter, const CRDDecoratedLine& Line, const Mapping::Map& Map, const Target& Where,
                  const Frame& Device, const Frame& Stamps, const QPen& LinePen)
 {
+    LineBatch Others(Painter, Where.Visible, LinePen.widthF());
     const StampModel& Model = StampModelFor(Where.iScale);
     const bool bCounted = Model.bValid && !Stamps.IsEmpty();
     const long iRows = bCounted ? Stamps.Height() : 0;
-    LineBatch Others(Painter, Where.Visible, LinePen.widthF());
 
     if (Where.eRoute == Route::Canvas) {
         CoverageCanvas Canvas(bCounted ? Stamps : Frame{1, 1, 0, 0}, LinePen.color(), Model, Where);
@@ -86,7 +86,7 @@ void DrawMarkers(QPainter& Painter, const CRDDecoratedLine& Line, const Mapping:
         return;
     const QPen MarkerPen = Painting::MarkerPen(Line.m_Color, eStyle, Shape);
     // A square is filled with the painter's brush, which an image cannot know.
-    const bool bImage = Where.eRoute != Route::Exact
+    const bool bImage = (Where.eRoute == Route::Canvas || Where.eRoute == Route::Scaled)
                         && (eStyle != eRDPointSquare || Painter.brush().style() == Qt::NoBrush);
     const MarkerImage* const pMarker = bImage ? CachedMarker(eStyle, Line.m_Color, Where.iScale, Shape) : nullptr;
     const long iReach = pMarker ? pMarker->iReach : 0;
@@ -173,13 +173,20 @@ bool DrawLine(QPainter& Painter, const CRDDecoratedLine& Line, const Mapping::Ma
               const Painting::MarkerShape& Markers, long iLineWidth)
 {
     const Target Where = TargetOf(Painter, Line.m_Color);
-    if (Where.eRoute == Route::Exact)
+    const Qt::PenStyle ePenStyle = Painting::PenStyleOf(Line.m_eLineStyle);
+    // Shapes at a scale in quarters are those of a solid one-pixel pen.
+    if (Where.eRoute == Route::Exact
+        || (Where.eRoute == Route::Phased && (iLineWidth != 1 || ePenStyle != Qt::SolidLine)))
         return false;
 
-    const Qt::PenStyle ePenStyle = Painting::PenStyleOf(Line.m_eLineStyle);
     const QPen LinePen = Painting::FlatPen(Line.m_Color, static_cast<double>(iLineWidth), ePenStyle);
     Painter.setPen(LinePen);
-    if (Line.m_vecPoints.size() >= 2) {
+    if (Where.eRoute == Route::Phased && Line.m_vecPoints.size() >= 2) {
+        LineBatch Others(Painter, Where.Visible, LinePen.widthF());
+        PhaseCanvas Canvas(Where, LinePen.color());
+        PhaseSink Sink(Where, Others, Canvas);
+        Segments::ForEachSegment(Map, Device, Painter, Line, Sink);
+    } else if (Line.m_vecPoints.size() >= 2) {
         const Frame Stamps = iLineWidth == 1 ? StampFrame(Device, Where) : Frame{0, 0, -1, -1};
         if (ePenStyle == Qt::DotLine)
             DrawCounted<c_Dotted.iPeriod, c_Dotted.uOnMask>(Painter, Line, Map, Where, Device, Stamps, LinePen);

@@ -3,6 +3,7 @@
 #ifndef RDFRAMECACHE_P_H
 #define RDFRAMECACHE_P_H
 
+#include "CRDAxisBoxGrid.h"
 #include "CRDBoxGridLayout.h"
 #include "CRDDecimatingBoxGrid.h"
 #include "CRDLinearGrid.h"
@@ -51,7 +52,7 @@ inline void Touch()
 inline bool KnowsGrid(const CRDGrid& Grid)
 {
     const std::type_info& Type = typeid(Grid);
-    return Type == typeid(CRDBoxGridLayout) || Type == typeid(CRDDecimatingBoxGrid);
+    return Type == typeid(CRDBoxGridLayout) || Type == typeid(CRDDecimatingBoxGrid) || Type == typeid(CRDAxisBoxGrid);
 }
 
 /// What the display's part of a frame depends on.
@@ -167,7 +168,8 @@ struct Snapshot
     Key Of;
     QRect Covered; ///< what Pixels holds: the widget's device pixels that lay in the image
     QImage Pixels;
-    QRegion Valid; ///< painted by frames of this key, in the widget's device pixels
+    QRegion Valid;       ///< painted by frames of this key, in the widget's device pixels
+    bool bWhole = false; ///< a paint of any part of Valid may take its pixels (see Frame::Whole)
     bool bReplayed = false;
     int iUnused = 0; ///< snapshots in a row replaced without a replay
     bool bLast = false;
@@ -299,11 +301,20 @@ private:
         return !m_Paint.isEmpty();
     }
 
+    // The widget's device pixels in the image that it covers whole, not only in part.
+    QRect Inner() const
+    {
+        const QRect Aligned(m_Origin, m_Key.Painter.DeviceSize);
+        return Aligned.adjusted(m_Area.left() != Aligned.left(), m_Area.top() != Aligned.top(),
+                                -int(m_Area.right() != Aligned.right() + 1.0),
+                                -int(m_Area.bottom() != Aligned.bottom() + 1.0));
+    }
+
     // The pixels on edges the widget covers only in part blend with what lies beneath them: the
     // frame is the same only over the same pixels.
     void ReadUnder()
     {
-        const QRect Aligned(m_Origin, m_Key.Painter.DeviceSize);
+        const QRect Aligned(m_Origin, m_Key.Painter.DeviceSize), Fully = Inner();
         const QRect Inside = m_Covered.translated(m_Origin);
         const auto readRow = [&](int iY) {
             if (iY >= Inside.top() && iY <= Inside.bottom())
@@ -315,25 +326,28 @@ private:
                 for (int iY = Inside.top(); iY <= Inside.bottom(); ++iY)
                     m_Key.vecUnder.push_back(m_pImage->pixel(iX, iY));
         };
-        if (m_Area.left() != Aligned.left())
+        if (Fully.left() != Aligned.left())
             readColumn(Aligned.left());
-        if (m_Area.right() != Aligned.right() + 1.0)
+        if (Fully.right() != Aligned.right())
             readColumn(Aligned.right());
-        if (m_Area.top() != Aligned.top())
+        if (Fully.top() != Aligned.top())
             readRow(Aligned.top());
-        if (m_Area.bottom() != Aligned.bottom() + 1.0)
+        if (Fully.bottom() != Aligned.bottom())
             readRow(Aligned.bottom());
     }
 
-    // At one device pixel per pixel the raster engine paints a pixel alike whatever the clip. Scaled, it
-    // strokes lines as areas, and those crossing the clip's edge come out a step off inside it: there
-    // only a paint of the same region matches.
-    bool ClipFree() const { return m_Key.Painter.dScale == 1.0; }
+    // The raster engine draws a line crossing a clip's edge a step differently from one it draws whole, at
+    // any pixel ratio: a whole paint's pixels serve a paint of any part of it, a partial paint's only a
+    // paint of the same region.
+    bool Whole() const
+    {
+        return QRegion((Inner() & m_pImage->rect()).translated(-m_Origin)).subtracted(m_Paint).isEmpty();
+    }
 
     bool Matches() const
     {
-        return m_Store.bPixels && m_Store.Of == m_Key
-               && (ClipFree() ? m_Paint.subtracted(m_Store.Valid).isEmpty() : m_Paint == m_Store.Valid);
+        return m_Store.bPixels && m_Store.Of == m_Key && m_Paint.subtracted(m_Store.Valid).isEmpty()
+               && (m_Store.bWhole || m_Paint == m_Store.Valid);
     }
 
     // Rows of the paint's rectangles between the image and the snapshot, in either direction.
@@ -372,9 +386,14 @@ private:
         if (!m_bLabelsAsked)
             return;
         Snapshot& Store = m_Store;
+        const bool bWhole = Whole();
         if (Store.bPixels && Store.Of == m_Key && Store.Covered.contains(m_Paint.boundingRect())) {
+            // A partial paint would spoil the whole paint's pixels for every other part.
+            if (Store.bWhole && !bWhole)
+                return;
             CopyRects(false);
-            Store.Valid = ClipFree() ? Store.Valid + m_Paint : m_Paint;
+            Store.Valid = m_Paint;
+            Store.bWhole = bWhole;
             return;
         }
         const bool bRepeat = Store.bLast && Store.Last == m_Key;
@@ -397,6 +416,7 @@ private:
         Store.bReplayed = false;
         CopyRects(false);
         Store.Valid = m_Paint;
+        Store.bWhole = bWhole;
     }
 
     void Close()

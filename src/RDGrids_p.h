@@ -6,9 +6,12 @@
 #include "RDPainting_p.h"
 #include "ResultDisplayTypes.h"
 
+class QPainter;
+
 namespace KelmFramework
 {
 
+class CRDDecoratedLine;
 class CRDLinearGrid;
 
 namespace Grids
@@ -26,6 +29,10 @@ Painting::MarkerShape MarkerShapeOf(const CRDLinearGrid& Grid);
 /// Sets the scale of each axis of the grid, linear until then: every conversion and drawing of
 /// the grid, and every map it hands down, works in those scales. For the grids of the library.
 void SetScales(CRDLinearGrid& Grid, ERDScale eScaleX, ERDScale eScaleY);
+
+/// Draws the line through the decimation with what the grid hands down. False, having drawn nothing,
+/// where the grid must draw it exactly.
+bool DrawDecimated(const CRDLinearGrid& Grid, QPainter& Painter, const CRDDecoratedLine& Line);
 
 } // namespace Grids
 } // namespace KelmFramework

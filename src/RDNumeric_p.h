@@ -84,6 +84,13 @@ inline long SaturatedProduct(long iA, long iB)
     return __builtin_mul_overflow(iA, iB, &iProduct) ? LONG_MAX : iProduct;
 }
 
+/// a / b rounded down, for b > 0: device rows lie on either side of zero.
+inline long FloorDiv(long iA, long iB)
+{
+    const long iQuotient = iA / iB;
+    return iA % iB != 0 && iA < 0 ? iQuotient - 1 : iQuotient;
+}
+
 /// |b - a| of two device coordinates narrowed to 32 bits, without overflow at the extremes.
 inline long IntSpan(long iA, long iB)
 {

@@ -11,10 +11,12 @@
 #include "RDPainting_p.h"
 
 #include <QColor>
+#include <QDateTime>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QRect>
 #include <QString>
+#include <QTimeZone>
 
 #include <algorithm>
 #include <cmath>
@@ -181,18 +183,41 @@ inline int DigitsFor(double dValue, double dStep)
     return static_cast<int>(std::clamp(dDigits, 3.0, 17.0));
 }
 
+/// Seconds since the epoch as a date and clock time in Zone, with the decimals that tell apart values
+/// dStep apart; as a number where no date holds them.
+inline QString TimeText(double dSeconds, double dStep, const QTimeZone& Zone)
+{
+    const double dWhole = std::floor(dSeconds);
+    const QDateTime At = std::fabs(dWhole) < 1e15 ? QDateTime::fromSecsSinceEpoch(static_cast<qint64>(dWhole), Zone)
+                                                  : QDateTime();
+    if (!At.isValid())
+        return QString::number(dSeconds, 'g', 17);
+    QString strText = At.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+    const int iDecimals = dStep > 0.0 && dStep < 1.0 ? std::min(9, static_cast<int>(std::ceil(-std::log10(dStep)))) : 0;
+    if (iDecimals > 0) {
+        // Truncated, so that a fraction never rounds up into the next second.
+        const double dFraction = std::floor((dSeconds - dWhole) * std::pow(10.0, iDecimals));
+        strText += QStringLiteral(".%1").arg(static_cast<qint64>(dFraction), iDecimals, 10, QLatin1Char('0'));
+    }
+    return strText;
+}
+
 /// The readout's text and its box beside the vertex, kept inside the widget where it fits.
 struct Box
 {
     QString strText;
     QRect Frame;
 
-    static Box For(const Hit& Picked, double dStepX, double dStepY, const QFontMetrics& Metrics, const QSize& Widget)
+    /// pTimeX and pTimeY, where given, are the zones in which a time axis reads its values.
+    static Box For(const Hit& Picked, double dStepX, double dStepY, const QFontMetrics& Metrics, const QSize& Widget,
+                   const QTimeZone* pTimeX = nullptr, const QTimeZone* pTimeY = nullptr)
     {
+        const auto text = [](double dValue, double dStep, const QTimeZone* pTime) {
+            return pTime ? TimeText(dValue, dStep, *pTime) : QString::number(dValue, 'g', DigitsFor(dValue, dStep));
+        };
         Box Result;
         Result.strText = QStringLiteral("x = %1   y = %2")
-                             .arg(QString::number(Picked.Value.m_dX, 'g', DigitsFor(Picked.Value.m_dX, dStepX)),
-                                  QString::number(Picked.Value.m_dY, 'g', DigitsFor(Picked.Value.m_dY, dStepY)));
+                             .arg(text(Picked.Value.m_dX, dStepX, pTimeX), text(Picked.Value.m_dY, dStepY, pTimeY));
         if (!Picked.strName.isEmpty())
             Result.strText = Picked.strName + QStringLiteral(":   ") + Result.strText;
         const int iWidth = Metrics.horizontalAdvance(Result.strText) + 12, iHeight = Metrics.height() + 6;

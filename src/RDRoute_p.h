@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <numeric>
 #include <vector>
 
 namespace KelmFramework
@@ -34,6 +35,7 @@ enum class Route {
     Exact,  // the calling grid's own drawing, primitive by primitive
     Canvas, // one device pixel per pixel: short segments are counted per pixel and blended as images
     Scaled, // an even integer scale: pixels fully covered by the pen merge into runs
+    Phased, // any other scale in quarters: short segments blended in order from shapes per sub-pixel phase
 };
 
 // The painter as the decimation sees it.
@@ -54,18 +56,25 @@ struct Target
     // band exposes), the rectangles it may write: direct writes stay inside them, as its own
     // drawing does.
     std::vector<QRect> vecRegion;
+    // Phased: device pixels per four pixels, and four times the painter's device offset, so that a
+    // pixel's device position (iQuarters * x + iQuarterX) / 4 is exact; the device pixels that may be
+    // written.
+    int iQuarters = 4;
+    long iQuarterX = 0, iQuarterY = 0;
+    Frame DeviceWritable{0, 0, -1, -1};
 };
 
 // Clips of more rectangles than this are drawn through the painter, which looks them up faster.
 constexpr int c_iMaxRegionRects = 64;
 
-// Even device pixels per pixel up to this are merged; odd or larger scales are drawn exactly.
+// Device pixels per pixel up to this are counted; larger scales are drawn exactly.
 constexpr int c_iMaxScale = 8;
 
 /// Which route a line of this colour takes on this painter. The counted routes reproduce the
 /// raster engine's blends, so they need exactly those: antialiased source-over of an opaque colour
-/// at full opacity onto 32-bit pixels, an integer scale and whole-pixel offsets, and a clip that is
-/// one rectangle where the scale is not 1.
+/// at full opacity onto 32-bit pixels, a scale and offsets in whole pixels, or, for a scale in
+/// quarters, in quarters that a whole pixel's shift reaches, and a clip that is one rectangle where
+/// the scale is not 1.
 inline Target TargetOf(QPainter& Painter, const QColor& Color)
 {
     Target Result;
@@ -85,11 +94,19 @@ inline Target TargetOf(QPainter& Painter, const QColor& Color)
     const QTransform Transform = Painter.deviceTransform();
     const double dScale = Transform.m11();
     if (Transform.type() > QTransform::TxScale || Transform.m22() != dScale || dScale < 1.0 || dScale > c_iMaxScale
-        || dScale != std::floor(dScale) || Transform.dx() != std::floor(Transform.dx())
-        || Transform.dy() != std::floor(Transform.dy()))
+        || 4 * dScale != std::floor(4 * dScale) || 4 * Transform.dx() != std::floor(4 * Transform.dx())
+        || 4 * Transform.dy() != std::floor(4 * Transform.dy()) || std::abs(Transform.dx()) > c_iMaxCanvas
+        || std::abs(Transform.dy()) > c_iMaxCanvas)
         return Result;
-    const int iScale = static_cast<int>(dScale);
-    if (iScale > 1 && iScale % 2 != 0)
+    const int iQuarters = static_cast<int>(4 * dScale);
+    const bool bWhole = dScale == std::floor(dScale) && Transform.dx() == std::floor(Transform.dx())
+                        && Transform.dy() == std::floor(Transform.dy());
+    const int iScale = bWhole ? static_cast<int>(dScale) : 0;
+    const bool bPhased = !bWhole || (iScale > 1 && iScale % 2 != 0);
+    // A sub-pixel phase is reached from another only by whole pixels: its shapes are measured so.
+    const int iReach = std::gcd(iQuarters, 4);
+    if (bPhased
+        && (static_cast<long>(4 * Transform.dx()) % iReach != 0 || static_cast<long>(4 * Transform.dy()) % iReach != 0))
         return Result;
 
     // The writable pixels in device coordinates. At one device pixel per pixel the raster engine
@@ -124,8 +141,8 @@ inline Target TargetOf(QPainter& Painter, const QColor& Color)
     Result.Visible = {static_cast<long>(std::floor(Seen.left())), static_cast<long>(std::floor(Seen.top())),
                       static_cast<long>(std::ceil(Seen.right())) - 1, static_cast<long>(std::ceil(Seen.bottom())) - 1};
     const QRectF Logical = Inverse.mapRect(QRectF(Bounds));
-    Result.eRoute = iScale == 1 ? Route::Canvas : Route::Scaled;
-    Result.iScale = iScale;
+    Result.eRoute = bPhased ? Route::Phased : iScale == 1 ? Route::Canvas : Route::Scaled;
+    Result.iScale = bPhased ? 1 : iScale;
     Result.iLeft = static_cast<long>(std::ceil(Logical.left()));
     Result.iTop = static_cast<long>(std::ceil(Logical.top()));
     Result.iRight = static_cast<long>(std::floor(Logical.right())) - 1;
@@ -136,6 +153,17 @@ inline Target TargetOf(QPainter& Painter, const QColor& Color)
         Result.iOffsetY = static_cast<long>(Transform.dy());
         if (Writable != QRegion(Image.rect()))
             Result.vecRegion.assign(Writable.begin(), Writable.end());
+    }
+    if (bPhased) {
+        // Phased segments are only ever written straight into the image, which every pixel of
+        // Bounds may take only under a clip of one rectangle.
+        if (System.rectCount() > 1)
+            return Target();
+        Result.pImage = const_cast<QImage*>(&Image);
+        Result.iQuarters = iQuarters;
+        Result.iQuarterX = static_cast<long>(4 * Transform.dx());
+        Result.iQuarterY = static_cast<long>(4 * Transform.dy());
+        Result.DeviceWritable = {Bounds.left(), Bounds.top(), Bounds.right(), Bounds.bottom()};
     }
     return Result;
 }

@@ -72,6 +72,8 @@ public:
             Draw();
     }
 
+    bool IsEmpty() const { return m_vecLines.empty(); }
+
     void Draw()
     {
         if (!m_vecLines.empty())
@@ -569,6 +571,158 @@ private:
     }
 
     std::vector<std::pair<long, long>>& m_vecAcross; // (row, column) of segments one pixel across
+};
+
+// A scale in quarters, a solid line: short segments blended from their shapes into the image as they
+// come, the others queued for the painter, each kind drawn in order after the other.
+class PhaseSink
+{
+public:
+    PhaseSink(const Target& Where, LineBatch& Others, PhaseCanvas& Canvas)
+        : m_Others(Others),
+          m_Canvas(Canvas),
+          m_Shapes(PhaseShapesFor(Where.iQuarters)),
+          m_iQuarters(Where.iQuarters),
+          m_iQuarterX(Where.iQuarterX),
+          m_iQuarterY(Where.iQuarterY)
+    {
+        for (int iPhase = 0; iPhase < 16; ++iPhase)
+            if (m_Shapes.Of(iPhase % 4, iPhase / 4, 0, 0).vecRuns.empty())
+                m_uEmptyPoints |= 1u << iPhase;
+    }
+
+    void Draw(const Segments::Segment& Piece, bool bPaintNow)
+    {
+        if (!bPaintNow && Piece.bInside)
+            Segment(Piece.iX1, Piece.iY1, Piece.iX2, Piece.iY2);
+        else
+            m_Others.Add(Piece.iX1, Piece.iY1, Piece.iX2, Piece.iY2);
+        if (bPaintNow)
+            m_Others.Draw();
+    }
+
+    std::size_t InsideRun(const Segments::InsideMapper& Mapper, const CRDPoint* pPoints, std::size_t i,
+                          std::size_t iCount, long& iPrevX, long& iPrevY)
+    {
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+        if (Mapper.HasQuads())
+            return InsideRunQuads(Mapper, pPoints, i, iCount, iPrevX, iPrevY);
+#endif
+        return Segments::RunInside(
+            Mapper, pPoints, i, iCount, iPrevX,
+            iPrevY, [this](long iX1, long iY1, long iX2, long iY2) __attribute__((always_inline)) {
+                Segment(iX1, iY1, iX2, iY2);
+            });
+    }
+
+private:
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+    __attribute__((target("avx2"), flatten)) std::size_t InsideRunQuads(const Segments::InsideMapper& Mapper,
+                                                                        const CRDPoint* pPoints, std::size_t i,
+                                                                        std::size_t iCount, long& iPrevX, long& iPrevY)
+    {
+        return Segments::RunInside<true>(
+            Mapper, pPoints, i, iCount, iPrevX,
+            iPrevY, [this](long iX1, long iY1, long iX2, long iY2) __attribute__((always_inline)) {
+                Segment(iX1, iY1, iX2, iY2);
+            });
+    }
+#endif
+
+    __attribute__((always_inline)) void Segment(long iX1, long iY1, long iX2, long iY2)
+    {
+        const long iDX = iX2 - iX1, iDY = iY2 - iY1;
+        const long iQX = m_iQuarters * iX1 + m_iQuarterX, iQY = m_iQuarters * iY1 + m_iQuarterY;
+        // The bulk of a dense line: within the known rows of the open column, or of no length.
+        if (iDX == 0 && !m_bExact) {
+            if (iDY == 0 ? (m_uEmptyPoints >> ((iQY & 3) * 4 + (iQX & 3))) & 1u
+                         : iX1 == m_iOpenX && std::min(iY1, iY2) >= m_iOpenLow && std::max(iY1, iY2) <= m_iOpenHigh)
+                return;
+            if (std::abs(iDY) > c_iMaxShape && Tall(iX1, iY1, iY2))
+                return;
+        }
+        if (!m_bExact && std::abs(iDX) <= c_iMaxShape && std::abs(iDY) <= c_iMaxShape) {
+            const long iX = iQX >> 2, iY = iQY >> 2;
+            const PhaseShape& Shape = m_Shapes.Of(static_cast<int>(iQX & 3), static_cast<int>(iQY & 3), iDX, iDY);
+            const Frame& Box = Shape.Bounds;
+            const Frame& Writable = m_Canvas.Writable();
+            if (iX + Box.iL >= Writable.iL && iX + Box.iR <= Writable.iR && iY + Box.iT >= Writable.iT
+                && iY + Box.iB <= Writable.iB) {
+                BeforeBlend();
+                m_Canvas.Blend(iX, iY, Shape);
+                if (iDX == 0 && iDY != 0)
+                    Open(iX1, iX + Box.iL, iX + Box.iR);
+                return;
+            }
+        }
+        m_Others.Add(iX1, iY1, iX2, iY2);
+    }
+
+    // The painter's segments so far go first.
+    void BeforeBlend()
+    {
+        ++m_iBlended;
+        if (m_Others.IsEmpty())
+            return;
+        m_Others.Draw();
+        if (++m_iFlushes > 4096 && 4 * m_iFlushes > m_iBlended)
+            m_bExact = true; // drawing the rest costs less than interleaving calls to the painter
+    }
+
+    // A vertical segment longer than a shape, in pieces that meet on a device row's edge: the
+    // engine covers the rows of each piece as it covers them in the whole. False where it may
+    // light pixels that are not writable.
+    __attribute__((noinline)) bool Tall(long iX, long iY1, long iY2)
+    {
+        const long iQX = m_iQuarters * iX + m_iQuarterX, iDevX = iQX >> 2;
+        const long iReach = m_iQuarters / 4 + 2; // the pen's half width and its antialiasing, and more
+        const long iTop = Numeric::FloorDiv(m_iQuarters * std::min(iY1, iY2) + m_iQuarterY, 4) - 2;
+        const long iBottom = Numeric::FloorDiv(m_iQuarters * std::max(iY1, iY2) + m_iQuarterY, 4) + 2;
+        const Frame& Writable = m_Canvas.Writable();
+        if (iDevX - iReach < Writable.iL || iDevX + iReach > Writable.iR || iTop < Writable.iT || iBottom > Writable.iB)
+            return false;
+        BeforeBlend();
+        const long iStep = iY2 > iY1 ? 1 : -1;
+        Frame Box{0, 0, -1, -1};
+        for (long iY = iY1; iY != iY2;) {
+            long iLength = std::min(std::abs(iY2 - iY), c_iMaxShape);
+            while (iLength < std::abs(iY2 - iY) && ((m_iQuarters * (iY + iStep * iLength) + m_iQuarterY) & 3) != 0)
+                --iLength;
+            const long iQY = m_iQuarters * iY + m_iQuarterY;
+            const PhaseShape& Shape = m_Shapes.Of(static_cast<int>(iQX & 3), static_cast<int>(iQY & 3), 0,
+                                                  iStep * iLength);
+            m_Canvas.Blend(iDevX, iQY >> 2, Shape);
+            Box = Shape.Bounds;
+            iY += iStep * iLength;
+        }
+        Open(iX, iDevX + Box.iL, iDevX + Box.iR);
+        return true;
+    }
+
+    // Column iX, whose vertical segments light device columns iFirst to iLast: the rows between
+    // which any of them lights only known pixels, a row to spare at either end.
+    __attribute__((noinline)) void Open(long iX, long iFirst, long iLast)
+    {
+        const std::pair<long, long> Rows = m_Canvas.KnownIn(iFirst, iLast);
+        m_iOpenX = iX;
+        m_iOpenLow = 0;
+        m_iOpenHigh = -1;
+        if (Rows.first > Rows.second)
+            return;
+        m_iOpenLow = Numeric::FloorDiv(4 * (Rows.first + 1) - m_iQuarterY + m_iQuarters - 1, m_iQuarters);
+        m_iOpenHigh = Numeric::FloorDiv(4 * (Rows.second - 1) - m_iQuarterY, m_iQuarters);
+    }
+
+    LineBatch& m_Others;
+    PhaseCanvas& m_Canvas;
+    PhaseShapes& m_Shapes;
+    const long m_iQuarters;
+    const long m_iQuarterX, m_iQuarterY;
+    unsigned m_uEmptyPoints = 0; // bit 4 y + x: a segment of no length starting at phase (x, y) lights nothing
+    long m_iOpenX = LONG_MIN, m_iOpenLow = 0, m_iOpenHigh = -1;
+    long m_iBlended = 0;
+    long m_iFlushes = 0;   // batches of the painter drawn between blends
+    bool m_bExact = false; // every segment goes to the painter
 };
 
 } // namespace Decimation

@@ -11,6 +11,8 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -169,6 +171,14 @@ inline StampModel Measure(int iScale)
 
 } // namespace Probe
 
+/// Bounds that take pixel (iX, iY) in as well.
+inline Frame Grown(const Frame& Bounds, long iX, long iY)
+{
+    return Bounds.IsEmpty() ? Frame{iX, iY, iX, iY}
+                            : Frame{std::min(Bounds.iL, iX), std::min(Bounds.iT, iY), std::max(Bounds.iR, iX),
+                                    std::max(Bounds.iB, iY)};
+}
+
 /// The pixels one segment lights at scale 1, from its start, as the raster engine draws it with
 /// a one-pixel pen of its pattern: it restarts the pattern with every line and draws a line moved
 /// by whole pixels the same, so a segment's pixels are those of any other with the same extent.
@@ -215,16 +225,114 @@ inline const SegmentShape& ShapeOf(const DashPattern& Pattern, long iDX, long iD
                 const int iCoverage = qAlpha(reinterpret_cast<const QRgb*>(Image.constScanLine(iY))[iX]);
                 if (iCoverage == 0)
                     continue;
-                const long iDX0 = iX - iStart, iDY0 = iY - iStart;
                 pShape->vecPixels.push_back({iX - iStart, iY - iStart, iCoverage});
-                Frame& Bounds = pShape->Bounds;
-                Bounds = Bounds.IsEmpty() ? Frame{iDX0, iDY0, iDX0, iDY0}
-                                          : Frame{std::min(Bounds.iL, iDX0), std::min(Bounds.iT, iDY0),
-                                                  std::max(Bounds.iR, iDX0), std::max(Bounds.iB, iDY0)};
+                pShape->Bounds = Grown(pShape->Bounds, iX - iStart, iY - iStart);
             }
         }
     }
     return *pShape;
+}
+
+/// The pixels one segment lights at a scale in quarters, from the device pixel its start lies in,
+/// as runs down device columns: the raster engine draws a segment moved by whole device pixels the
+/// same, so a segment's pixels are those of any other with the same extent and sub-pixel phase.
+struct PhaseShape
+{
+    struct Run
+    {
+        int iX, iY; // of its first pixel
+        int iRows;
+        int iFirst; // of its coverages in vecCoverage
+    };
+    std::vector<Run> vecRuns;
+    std::vector<std::uint8_t> vecCoverage;
+    Frame Bounds{0, 0, -1, -1}; // of the pixels, from the start's pixel
+};
+
+/// The shapes of a solid line at one scale, measured on their first use. Patterns are left out: the
+/// engine places the ends of their dashes a little differently wherever a segment lies.
+class PhaseShapes
+{
+public:
+    /// iQuarters device pixels per four pixels (5 to 32).
+    explicit PhaseShapes(int iQuarters)
+        : m_iQuarters(iQuarters), m_vecShapes(static_cast<std::size_t>(c_iSide * c_iSide * 16))
+    {
+    }
+
+    /// The shape of a segment (iDX, iDY) long, both within c_iMaxShape, whose start lies at quarter
+    /// iPhaseX, iPhaseY of its device pixel; the phases must be reachable by a whole pixel's shift.
+    __attribute__((always_inline)) const PhaseShape& Of(int iPhaseX, int iPhaseY, long iDX, long iDY)
+    {
+        std::unique_ptr<PhaseShape>& pShape = m_vecShapes[static_cast<std::size_t>(
+            ((iDX + c_iMaxShape) * c_iSide + iDY + c_iMaxShape) * 16 + iPhaseY * 4 + iPhaseX)];
+        if (!pShape)
+            pShape = Measure(iPhaseX, iPhaseY, iDX, iDY);
+        return *pShape;
+    }
+
+private:
+    static constexpr long c_iSide = 2 * c_iMaxShape + 1;
+
+    // The pixel at which whole pixel x, or a multiple of four from it, reaches a phase.
+    int Reaching(int iPhase) const
+    {
+        for (int iX = 0; iX < 4; ++iX)
+            if (m_iQuarters * iX % 4 == iPhase)
+                return iX;
+        return 0;
+    }
+
+    std::unique_ptr<PhaseShape> Measure(int iPhaseX, int iPhaseY, long iDX, long iDY) const
+    {
+        auto pShape = std::make_unique<PhaseShape>();
+        // Room for the pen and its antialiasing on every side; a start a multiple of four pixels in.
+        const int iMargin = 4 * ((m_iQuarters + 15) / 16 + 1);
+        const auto room = [](long iD) { return static_cast<int>((std::max(-iD, 0L) + 3) / 4 * 4); };
+        const int iX1 = iMargin + Reaching(iPhaseX) + room(iDX), iY1 = iMargin + Reaching(iPhaseY) + room(iDY);
+        const int iWidth = 2 * iMargin + 8 + static_cast<int>(std::abs(iDX));
+        const int iHeight = 2 * iMargin + 8 + static_cast<int>(std::abs(iDY));
+        const double dScale = m_iQuarters / 4.0;
+        QImage Image(iWidth * m_iQuarters / 4 + 1, iHeight * m_iQuarters / 4 + 1, QImage::Format_ARGB32_Premultiplied);
+        Image.setDevicePixelRatio(dScale);
+        Image.fill(Qt::transparent);
+        {
+            QPainter Painter(&Image);
+            Painter.setRenderHint(QPainter::Antialiasing);
+            Painter.setPen(Painting::FlatPen(Qt::white, 1.0));
+            const QLine Line(iX1, iY1, iX1 + static_cast<int>(iDX), iY1 + static_cast<int>(iDY));
+            Painter.drawLines(&Line, 1);
+        }
+        const int iStartX = m_iQuarters * iX1 / 4, iStartY = m_iQuarters * iY1 / 4;
+        for (int iX = 0; iX < Image.width(); ++iX) {
+            for (int iY = 0; iY < Image.height(); ++iY) {
+                const int iCoverage = qAlpha(reinterpret_cast<const QRgb*>(Image.constScanLine(iY))[iX]);
+                if (iCoverage == 0)
+                    continue;
+                const int iRelX = iX - iStartX, iRelY = iY - iStartY;
+                PhaseShape::Run* pLast = pShape->vecRuns.empty() ? nullptr : &pShape->vecRuns.back();
+                if (!pLast || pLast->iX != iRelX || pLast->iY + pLast->iRows != iRelY)
+                    pShape->vecRuns.push_back({iRelX, iRelY, 0, static_cast<int>(pShape->vecCoverage.size())});
+                ++pShape->vecRuns.back().iRows;
+                pShape->vecCoverage.push_back(static_cast<std::uint8_t>(iCoverage));
+                pShape->Bounds = Grown(pShape->Bounds, iRelX, iRelY);
+            }
+        }
+        return pShape;
+    }
+
+    const int m_iQuarters;
+    std::vector<std::unique_ptr<PhaseShape>> m_vecShapes;
+};
+
+/// A thread's shapes at a scale in quarters (5 to 32).
+inline PhaseShapes& PhaseShapesFor(int iQuarters)
+{
+    thread_local std::unique_ptr<PhaseShapes> s_apShapes[33];
+    std::unique_ptr<PhaseShapes>& pShapes = s_apShapes[iQuarters];
+    if (!pShapes)
+        pShapes = std::make_unique<PhaseShapes>(iQuarters);
+    return *pShapes;
 }
 
 /// The model for a scale of 1 or an even scale up to 8, measured on first use.

@@ -8,6 +8,7 @@
 #include "CRDDevicePoint.h"
 #include "CRDGrid.h"
 #include "CRDPoint.h"
+#include "RDMapping_p.h"
 #include "RDNumeric_p.h"
 
 #include <algorithm>
@@ -42,16 +43,38 @@ inline CRDPoint UserAt(CRDGrid& Grid, double dX, double dY)
     return User;
 }
 
+/// The axes a grid maps in log10: there, extents and spans are taken in decades.
+struct Axes
+{
+    bool bLogX = false;
+    bool bLogY = false;
+
+    /// A point in the axes' own spaces (NaN for a value without position on a log axis), and back.
+    CRDPoint Into(const CRDPoint& Point) const
+    {
+        return CRDPoint(bLogX ? Mapping::Map::Log10(Point.m_dX) : Point.m_dX,
+                        bLogY ? Mapping::Map::Log10(Point.m_dY) : Point.m_dY, false);
+    }
+    CRDPoint Back(const CRDPoint& Point) const
+    {
+        return CRDPoint(bLogX ? std::pow(10.0, Point.m_dX) : Point.m_dX,
+                        bLogY ? std::pow(10.0, Point.m_dY) : Point.m_dY, false);
+    }
+};
+
 /// A view: its low and high corner.
 struct Range
 {
     CRDPoint Low;
     CRDPoint High;
 
-    /// Both spans usable by a linear map.
-    bool Usable() const
+    /// Both spans usable by a linear map, in user values and in the axes' own spaces.
+    bool Usable(const Axes& Scales = Axes()) const
     {
-        return Numeric::IsUsableSpan(Low.m_dX, High.m_dX) && Numeric::IsUsableSpan(Low.m_dY, High.m_dY);
+        const CRDPoint SpaceLow = Scales.Into(Low), SpaceHigh = Scales.Into(High);
+        return Numeric::IsUsableSpan(Low.m_dX, High.m_dX) && Numeric::IsUsableSpan(Low.m_dY, High.m_dY)
+               && Numeric::IsUsableSpan(SpaceLow.m_dX, SpaceHigh.m_dX)
+               && Numeric::IsUsableSpan(SpaceLow.m_dY, SpaceHigh.m_dY);
     }
 };
 
@@ -121,12 +144,14 @@ struct Extent
     }
 };
 
-/// The extents of every drawn vertex and point: those with both coordinates finite.
+/// The extents of every drawn vertex and point: those with both coordinates finite, and above 0 on a
+/// log axis.
 inline void Measure(const std::map<long, CRDDecoratedLine>& mapLines,
-                    const std::map<long, CRDDecoratedPoint>& mapPoints, Extent& X, Extent& Y)
+                    const std::map<long, CRDDecoratedPoint>& mapPoints, const Axes& Scales, Extent& X, Extent& Y)
 {
     const auto add = [&](const CRDPoint& Point) {
-        if (std::isfinite(Point.m_dX) && std::isfinite(Point.m_dY)) {
+        const CRDPoint Space = Scales.Into(Point);
+        if (std::isfinite(Space.m_dX) && std::isfinite(Space.m_dY)) {
             X.Add(Point.m_dX);
             Y.Add(Point.m_dY);
         }

@@ -164,7 +164,7 @@ private:
         const int iWidth = m_Random.Pick(1, 240), iHeight = m_Random.Pick(1, 200);
         m_Setup.Size = QSize(iWidth, iHeight);
         m_Setup.eFormat = s_aFormats[Chance(60) ? 0 : m_Random.Pick(0, 4)];
-        m_Setup.dRatio = Pick({1.0, 1.0, 1.0, 1.25, 1.5, 2.0, 2.0});
+        m_Setup.dRatio = Pick({1.0, 1.0, 1.0, 1.25, 1.5, 1.75, 2.0, 2.0, 2.5, 3.0});
         m_Setup.Background = QColor(m_Random.Pick(0, 255), m_Random.Pick(0, 255), m_Random.Pick(0, 255),
                                     Chance(80) ? 255 : m_Random.Pick(0, 255));
         m_Setup.bAntialiased = Chance(90);

@@ -143,10 +143,14 @@ private slots:
             sevenths[i].m_dY = qnan;
         addRow("NaN every 7th of 100000 vertices", {line(sevenths)});
 
-        // Pixel ratios: repeated vertices light nothing at 2, and 1.5 draws as the box grid does.
-        for (double ratio : {1.5, 2.0})
-            addRow("clean sine of 200000 at pixel ratio " + QByteArray::number(ratio),
-                   {line(makeData(Steps, 200000)), line(makeData(Jitter02, 200000))}, changed(&Setup::dRatio, ratio));
+        // Pixel ratios: repeated vertices light nothing at 2; between whole ratios the pen and the vertices
+        // land on every sub-pixel phase, in every pattern, on dense and on sparse lines.
+        for (double ratio : {1.25, 1.5, 1.75, 2.0, 2.5, 3.0})
+            addRow("steps, noise and jitter at pixel ratio " + QByteArray::number(ratio),
+                   {line(makeData(Steps, 200000)), line(makeData(Jitter1, 100000), c_ColorOrange),
+                    line(makeData(NoisySine, 20000), c_ColorRed, eRDLineDotted),
+                    line(makeData(WhiteNoise, 20000), c_ColorDarkGreen)},
+                   changed(&Setup::dRatio, ratio));
 
         // Translucency and other painters.
         Lines translucent;

@@ -43,9 +43,17 @@ public:
     }
     ~LineBatch() { Draw(); }
 
+    /// A coordinate as drawLines takes it: both grids narrow a device long to int so, and a line
+    /// beyond int may come back across the picture.
+    static long AsPainted(long iValue) { return static_cast<int>(iValue); }
+
     /// Whether a line from (iX1, iY1) to (iX2, iY2) may light a pixel the painter writes.
     __attribute__((always_inline)) bool Sees(long iX1, long iY1, long iX2, long iY2) const
     {
+        iX1 = AsPainted(iX1);
+        iY1 = AsPainted(iY1);
+        iX2 = AsPainted(iX2);
+        iY2 = AsPainted(iY2);
         if (m_iReach == 0 && iX1 == iX2) {
             // A one-pixel pen lights the columns left and right of a vertical line, in the rows it
             // spans; a line of no length, its pixel.
@@ -160,6 +168,8 @@ protected:
     {
         const Frame& Visible = m_Others.Visible();
         if (!m_bCounted || iX < m_Stamps.iL || iX > m_Stamps.iR)
+            return false;
+        if (LineBatch::AsPainted(iY1) != iY1 || LineBatch::AsPainted(iY2) != iY2)
             return false;
         const long iLow = std::min(iY1, iY2), iHigh = std::max(iY1, iY2);
         if ((iLow < m_Stamps.iT && m_Stamps.iT > Visible.iT) || (iHigh > m_Stamps.iB && m_Stamps.iB <= Visible.iB))
@@ -280,7 +290,7 @@ private:
                 } else if (!bWholeFrame && !this->m_Others.Sees(iX1, iY1, iX2, iY2)) {
                     // In a column the painter writes nothing of, four vertices at a time are left out.
                     const Frame& Visible = this->m_Others.Visible();
-                    if (iX1 == iX2 && (iX1 < Visible.iL || iX1 - 1 > Visible.iR)) {
+                    if (iX1 == iX2 && LineBatch::AsPainted(iX1) == iX1 && (iX1 < Visible.iL || iX1 - 1 > Visible.iR)) {
                         this->m_Columns.Close(Column);
                         m_iUnseenColumn = iX1;
                     }

@@ -8,6 +8,9 @@
 
 #include <benchmark/benchmark.h>
 
+#include <QPaintEngine>
+#include <QRegion>
+
 #include <cmath>
 #include <cstdint>
 #include <random>
@@ -153,6 +156,53 @@ void RegisterLines(const std::string& strFamily, int iLines, long iPoints, const
     });
 }
 
+// What a rubber band's move exposes when it is dragged across: its old and its new rectangle,
+// which overlap without one holding the other.
+QRegion BandMove()
+{
+    return QRegion(250, 200, 400, 300) + QRegion(246, 204, 400, 300);
+}
+
+// The lines painted under the painter's system clip, as a widget repaints an exposed region.
+Bench::CanvasFunction UnderClip(std::shared_ptr<Scene> pScene, const QRegion& Exposed, bool bExact)
+{
+    return [pScene, Exposed, bExact](QImage& Image) {
+        Image.paintEngine()->setSystemClip(Exposed);
+        {
+            QPainter Painter(&Image);
+            Painter.setRenderHint(QPainter::Antialiasing);
+            for (CRDDecoratedLine& Line : pScene->vecLines)
+                bExact ? pScene->pExact->DrawLine(Painter, Line) : pScene->pGrid->DrawLine(Painter, Line);
+        }
+        Image.paintEngine()->setSystemClip(QRegion());
+    };
+}
+
+// Four noisy lines repainted under a band's move, against the box grid under the same clip and
+// against their full repaint.
+void RegisterBandClip()
+{
+    Bench::RegisterWorkload("decimating_band_clip/4000000", [] {
+        const CRDColor Colors[] = {c_ColorBlue, c_ColorRed, c_ColorDarkGreen, c_ColorOrange};
+        auto pScene = std::make_shared<Scene>();
+        const QRect Device = Bench::WidgetDeviceRect(*pScene->pGrid);
+        const double dColumn = (c_dRight - c_dLeft) / (Device.right() - Device.left());
+        for (int i = 0; i < 4; ++i) {
+            std::vector<CRDPoint> vecPoints = Sine(1000000, c_Noisy, 0.8 * i, static_cast<std::uint32_t>(31 + i),
+                                                   dColumn);
+            pScene->vecLines.emplace_back(vecPoints, Colors[i], eRDLineSolid, eRDPointNone, QString());
+        }
+        Bench::Race Variants;
+        Variants.Library.OnCanvas = UnderClip(pScene, BandMove(), false);
+        Variants.vecRivals.push_back(
+            {"box grid", Bench::Picture::Unchecked, {{"", Bench::Drawer{{}, UnderClip(pScene, BandMove(), true)}}}});
+        Variants.vecRivals.push_back({"full repaint",
+                                      Bench::Picture::Unchecked,
+                                      {{"", Bench::Drawer{{}, UnderClip(pScene, QRegion(), false)}}}});
+        return Variants;
+    });
+}
+
 bool RegisterAll()
 {
     const LineShape CleanJittered{0.0, 0.2}, NoisyJittered{c_Noisy.dNoise, 0.2};
@@ -171,6 +221,7 @@ bool RegisterAll()
     RegisterLines("noisy_dpr1.5", 1, 1000000, c_Noisy, eRDLineSolid, eRDPointNone, 1.5);
     RegisterLines("clean_dpr2", 1, 1000000, c_Clean, eRDLineSolid, eRDPointNone, 2.0);
     RegisterLines("noisy_dpr2", 1, 1000000, c_Noisy, eRDLineSolid, eRDPointNone, 2.0);
+    RegisterBandClip();
     return true;
 }
 

@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QRgb>
 
+#include <algorithm>
 #include <cstdint>
 
 namespace KelmFramework
@@ -32,6 +33,37 @@ inline QRgb* PixelOf(const Target& Where, long iX, long iY)
     uchar* const puBits = const_cast<uchar*>(Where.pImage->constBits());
     return reinterpret_cast<QRgb*>(puBits + (iY + Where.iOffsetY) * static_cast<long>(Where.pImage->bytesPerLine()))
            + iX + Where.iOffsetX;
+}
+
+/// Calls Rows(iFrom, iTo) for the runs of rows iTop .. iBottom of column iX, in the painter's
+/// coordinates, that may be written directly.
+template <class Function>
+void ForWritableRows(const Target& Where, long iX, long iTop, long iBottom, Function Rows)
+{
+    if (Where.vecRegion.empty()) {
+        Rows(iTop, iBottom);
+        return;
+    }
+    const long iColumn = iX + Where.iOffsetX;
+    for (const QRect& Rect : Where.vecRegion) {
+        if (iColumn < Rect.left() || iColumn > Rect.right())
+            continue;
+        const long iFrom = std::max(iTop, Rect.top() - Where.iOffsetY);
+        const long iTo = std::min(iBottom, Rect.bottom() - Where.iOffsetY);
+        if (iFrom <= iTo)
+            Rows(iFrom, iTo);
+    }
+}
+
+/// Whether all of Box, in the painter's coordinates, may be written directly.
+inline bool WritableBox(const Target& Where, const Frame& Box)
+{
+    if (Where.vecRegion.empty())
+        return true;
+    const QRect Image(static_cast<int>(Box.iL + Where.iOffsetX), static_cast<int>(Box.iT + Where.iOffsetY),
+                      static_cast<int>(Box.Width()), static_cast<int>(Box.Height()));
+    return std::any_of(Where.vecRegion.begin(), Where.vecRegion.end(),
+                       [&](const QRect& Rect) { return Rect.contains(Image); });
 }
 
 } // namespace Decimation

@@ -47,6 +47,8 @@ namespace Decimation
 //  4. The budget. A cell spends at most Cells::c_iAllowed = 2 steps, order and moves together. A segment of the
 //     painter that would spend a third first has the counts under it drawn (DrawPending): they then lie in the
 //     image before it, as in the exact drawing, and the cells count anew.
+// Clips: at one device pixel per pixel the engine lights a pixel inside a clip of any shape as it would without
+// one, so the cells count as if there were none and only the pixels inside are written (Target::vecRegion).
 // Markers follow all segments in both drawings, from images whose layers give the engine's own marker on any
 // background (checked as each is built). At an even pixel ratio a counted segment covers whole device pixels:
 // each pixel it lights is C whatever the order or count, and the others go to the painter in order.
@@ -219,7 +221,7 @@ public:
 
     /// Blends a segment from (iX, iY) of this shape, whose pixels must lie in the canvas, into the
     /// painter's image now, as the painter would.
-    void BlendShape(long iX, long iY, const SegmentShape& Shape)
+    __attribute__((always_inline)) void BlendShape(long iX, long iY, const SegmentShape& Shape)
     {
         if (m_auSources[255] == 0)
             for (int iCoverage = 0; iCoverage < 256; ++iCoverage)
@@ -227,9 +229,26 @@ public:
                     qRgba(qRed(m_uColor), qGreen(m_uColor), qBlue(m_uColor), iCoverage));
         QRgb* const puStart = PixelOf(m_Where, iX, iY);
         const long iStride = static_cast<long>(m_Where.pImage->bytesPerLine() / sizeof(QRgb));
+        const Frame& Box = Shape.Bounds;
+        if (!m_Where.vecRegion.empty() && !WritableBox(m_Where, {iX + Box.iL, iY + Box.iT, iX + Box.iR, iY + Box.iB})) {
+            BlendShapeInRegion(iX, iY, Shape);
+            return;
+        }
         for (const SegmentShape::Pixel& Pixel : Shape.vecPixels) {
             QRgb& uPixel = puStart[Pixel.iY * iStride + Pixel.iX];
             uPixel = SourceOver(uPixel, m_auSources[Index(Pixel.iCoverage)]);
+        }
+    }
+
+    /// BlendShape across the edge of what the painter may write: only the pixels inside.
+    __attribute__((noinline)) void BlendShapeInRegion(long iX, long iY, const SegmentShape& Shape)
+    {
+        for (const SegmentShape::Pixel& Pixel : Shape.vecPixels) {
+            const long iPixelX = iX + Pixel.iX, iPixelY = iY + Pixel.iY;
+            if (WritableBox(m_Where, {iPixelX, iPixelY, iPixelX, iPixelY})) {
+                QRgb& uPixel = *PixelOf(m_Where, iPixelX, iPixelY);
+                uPixel = SourceOver(uPixel, m_auSources[Index(Pixel.iCoverage)]);
+            }
         }
     }
 
@@ -245,7 +264,7 @@ public:
 
     /// Notes that a segment drawn by the painter may light pixel (iX, iY), to be moved before the
     /// blends counted there, or, where that would spend a step too many, drawn after them.
-    void Touch(long iX, long iY, Visit& Result)
+    __attribute__((always_inline)) void Touch(long iX, long iY, Visit& Result)
     {
         const long iColumn = iX - m_iLeft, iRow = iY - m_iTop;
         if (iColumn < 0 || iColumn >= m_iWidth || iRow < 0 || iRow >= m_iHeight) {
@@ -467,21 +486,24 @@ private:
         const long iStride = static_cast<long>(m_Where.pImage->bytesPerLine() / sizeof(QRgb));
         for (long iColumn = 0; iColumn < iWidth; ++iColumn) {
             Cell* const puCells = m_pCells + (iFirst + iColumn) * m_iHeight + iLow;
-            QRgb* puPixel = PixelOf(m_Where, m_iLeft + iFirst + iColumn, m_iTop + iLow);
-            for (long iRow = 0; iRow < iRows; ++iRow, puPixel += iStride) {
-                const Cell uCell = puCells[iRow];
-                if (uCell == 0)
-                    continue;
-                const std::size_t iSequence = Index(Cells::Sequence(uCell));
-                QRgb uPixel = *puPixel;
-                if (uPixel != m_auLastOn[iSequence]) {
-                    m_auLastOn[iSequence] = uPixel;
-                    for (int iLayer = 0; iLayer < m_auLayers[iSequence]; ++iLayer)
-                        uPixel = SourceOver(uPixel, m_vecColors[Index(iLayer)][iSequence]);
-                    m_auLastResult[iSequence] = uPixel;
+            const long iX = m_iLeft + iFirst + iColumn, iY = m_iTop + iLow;
+            ForWritableRows(m_Where, iX, iY, iY + iRows - 1, [&](long iFrom, long iTo) {
+                QRgb* puPixel = PixelOf(m_Where, iX, iFrom);
+                for (long iRow = iFrom - iY; iRow <= iTo - iY; ++iRow, puPixel += iStride) {
+                    const Cell uCell = puCells[iRow];
+                    if (uCell == 0)
+                        continue;
+                    const std::size_t iSequence = Index(Cells::Sequence(uCell));
+                    QRgb uPixel = *puPixel;
+                    if (uPixel != m_auLastOn[iSequence]) {
+                        m_auLastOn[iSequence] = uPixel;
+                        for (int iLayer = 0; iLayer < m_auLayers[iSequence]; ++iLayer)
+                            uPixel = SourceOver(uPixel, m_vecColors[Index(iLayer)][iSequence]);
+                        m_auLastResult[iSequence] = uPixel;
+                    }
+                    *puPixel = m_auLastResult[iSequence];
                 }
-                *puPixel = m_auLastResult[iSequence];
-            }
+            });
             std::fill_n(puCells, iRows, Cell(0));
         }
     }

@@ -31,7 +31,7 @@ template <long Period, unsigned OnMask>
 void DrawCounted(QPainter& Painter, const CRDDecoratedLine& Line, const Mapping::Map& Map, const Target& Where,
                  const Frame& Device, const Frame& Stamps, const QPen& LinePen)
 {
-    LineBatch Others(Painter);
+    LineBatch Others(Painter, Where.Visible, LinePen.widthF());
     const StampModel& Model = StampModelFor(Where.iScale);
     const bool bCounted = Model.bValid && !Stamps.IsEmpty();
     const long iRows = bCounted ? Stamps.Height() : 0;
@@ -92,6 +92,15 @@ void DrawMarkers(QPainter& Painter, const CRDDecoratedLine& Line, const Mapping:
     const long iReach = pMarker ? pMarker->iReach : 0;
     const Frame Clear{Where.iLeft + iReach, Where.iTop + iReach, Where.iRight - iReach, Where.iBottom - iReach};
     const int iRepeatLimit = pMarker ? pMarker->iRepeatLimit : 256;
+    // Markers whose pen cannot reach a pixel the painter may write are left out (under a small clip,
+    // most of them); a marker reaches its half size and its pen's width from its centre.
+    const long iMost = 1L << 20;
+    const long iSeen = std::min({std::max({Shape.iDotWidth, Shape.iCrossHalfSize + Shape.iCrossWidth,
+                                           Shape.iSquareHalfSize + Shape.iSquareWidth}),
+                                 iMost})
+                       + 2;
+    const Frame Seen{Where.Visible.iL - iSeen, Where.Visible.iT - iSeen, Where.Visible.iR + iSeen,
+                     Where.Visible.iB + iSeen};
     // Where the image is written directly: each lit pixel as its place from the marker's corner.
     std::vector<std::pair<long, QRgb>> vecPixels;
     if (pMarker && Where.pImage) {
@@ -107,7 +116,7 @@ void DrawMarkers(QPainter& Painter, const CRDDecoratedLine& Line, const Mapping:
         const long iTimes = std::min<long>(iRun, iRepeatLimit);
         if (pMarker && Clear.Contains(iRunX, iRunY)) {
             const QPointF At(static_cast<double>(iRunX - iReach), static_cast<double>(iRunY - iReach));
-            if (Where.pImage) {
+            if (Where.pImage && WritableBox(Where, {iRunX - iReach, iRunY - iReach, iRunX + iReach, iRunY + iReach})) {
                 QRgb* const puCorner = PixelOf(Where, iRunX - iReach, iRunY - iReach);
                 for (long i = 0; i < iTimes; ++i)
                     for (const std::pair<long, QRgb>& Pixel : vecPixels)
@@ -119,6 +128,8 @@ void DrawMarkers(QPainter& Painter, const CRDDecoratedLine& Line, const Mapping:
                     Painter.drawImage(At + pMarker->vecOffsets[iLayer], pMarker->vecLayers[iLayer]);
             return;
         }
+        if (!Seen.Contains(iRunX, iRunY) && iSeen <= iMost)
+            return;
         if (!bPenSet)
             Painter.setPen(MarkerPen);
         bPenSet = true;
@@ -171,7 +182,7 @@ bool DrawLine(QPainter& Painter, const CRDDecoratedLine& Line, const Mapping::Ma
     const QPen LinePen = Painting::FlatPen(Line.m_Color, static_cast<double>(iLineWidth), ePenStyle);
     Painter.setPen(LinePen);
     if (Where.eRoute == Route::Phased && Line.m_vecPoints.size() >= 2) {
-        LineBatch Others(Painter);
+        LineBatch Others(Painter, Where.Visible, LinePen.widthF());
         PhaseCanvas Canvas(Where, LinePen.color());
         PhaseSink Sink(Where, Others, Canvas);
         Segments::ForEachSegment(Map, Device, Painter, Line, Sink);

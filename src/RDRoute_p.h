@@ -14,8 +14,10 @@
 #include <QTransform>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <numeric>
+#include <vector>
 
 namespace KelmFramework
 {
@@ -44,10 +46,16 @@ struct Target
     // The pixels, in the painter's coordinates, that the painter may write and that lie clear of
     // its device's edges: short segments inside count as their pixels.
     long iLeft = 0, iTop = 0, iRight = -1, iBottom = -1;
+    // The pixels, in the painter's coordinates, that the painter may write at all.
+    Frame Visible{LONG_MIN / 2, LONG_MIN / 2, LONG_MAX / 2, LONG_MAX / 2};
     // The image the painter paints on, where counted blends may be written into it directly, and
     // where a pixel of the painter's coordinates lies in it.
     QImage* pImage = nullptr;
     long iOffsetX = 0, iOffsetY = 0;
+    // Where the painter may not write the whole image (a clip, or a repaint of what a moving rubber
+    // band exposes), the rectangles it may write: direct writes stay inside them, as its own
+    // drawing does.
+    std::vector<QRect> vecRegion;
     // Phased: device pixels per four pixels, and four times the painter's device offset, so that a
     // pixel's device position (iQuarters * x + iQuarterX) / 4 is exact; the device pixels that may be
     // written.
@@ -56,13 +64,17 @@ struct Target
     Frame DeviceWritable{0, 0, -1, -1};
 };
 
+// Clips of more rectangles than this are drawn through the painter, which looks them up faster.
+constexpr int c_iMaxRegionRects = 64;
+
 // Device pixels per pixel up to this are counted; larger scales are drawn exactly.
 constexpr int c_iMaxScale = 8;
 
 /// Which route a line of this colour takes on this painter. The counted routes reproduce the
 /// raster engine's blends, so they need exactly those: antialiased source-over of an opaque colour
-/// at full opacity onto 32-bit pixels, rectangular clips, and a scale and offsets in whole pixels,
-/// or, for a scale in quarters, in quarters that a whole pixel's shift reaches.
+/// at full opacity onto 32-bit pixels, a scale and offsets in whole pixels, or, for a scale in
+/// quarters, in quarters that a whole pixel's shift reaches, and a clip that is one rectangle where
+/// the scale is not 1.
 inline Target TargetOf(QPainter& Painter, const QColor& Color)
 {
     Target Result;
@@ -97,45 +109,61 @@ inline Target TargetOf(QPainter& Painter, const QColor& Color)
         && (static_cast<long>(4 * Transform.dx()) % iReach != 0 || static_cast<long>(4 * Transform.dy()) % iReach != 0))
         return Result;
 
-    // The writable pixels in device coordinates, kept two pixels off every edge, where the raster
-    // engine may cut a line's geometry rather than its pixels.
-    QRect Writable = Image.rect();
+    // The writable pixels in device coordinates. At one device pixel per pixel the raster engine
+    // lights a pixel inside a clip as it would without one, so any region will do; scaled, it
+    // strokes lines as areas, cut at the clip.
+    QRegion Writable(Image.rect());
     const QRegion System = pEngine->systemClip();
     if (!System.isEmpty())
-        Writable &= System.boundingRect();
+        Writable &= iScale == 1 ? System : QRegion(System.boundingRect());
     if (Painter.hasClipping()) {
         const QRegion Clip = Painter.clipRegion();
-        if (Clip.rectCount() != 1)
+        if (Clip.rectCount() == 1)
+            Writable &= Transform.mapRect(Clip.boundingRect());
+        else if (iScale == 1)
+            Writable &= Clip.translated(static_cast<int>(Transform.dx()), static_cast<int>(Transform.dy()));
+        else
             return Result;
-        Writable &= Transform.mapRect(Clip.boundingRect());
     }
-    Writable.adjust(2, 2, -2, -2);
-    if (Writable.isEmpty())
+    // Counted pixels are kept two off the image's edges, where the raster engine cuts a line's
+    // geometry rather than its pixels. At one device pixel per pixel it lights a pixel inside a clip
+    // as it would without one, so short segments count up to the clip's edges and one beyond, where
+    // a segment lights pixels on both sides; only the pixels inside are written.
+    // (A rectangle turned inside out by the margins would come out of & turned back.)
+    const QRect Margins = (iScale == 1 ? Image.rect() : Writable.boundingRect()).adjusted(2, 2, -2, -2);
+    if (Margins.isEmpty() || Writable.isEmpty())
+        return Result;
+    const QRect Bounds = iScale == 1 ? Margins & Writable.boundingRect().adjusted(0, 0, 1, 1) : Margins;
+    if (Bounds.isEmpty())
         return Result;
     const QTransform Inverse = Transform.inverted();
-    const QRectF Logical = Inverse.mapRect(QRectF(Writable));
+    const QRectF Seen = Inverse.mapRect(QRectF(Writable.boundingRect()));
+    Result.Visible = {static_cast<long>(std::floor(Seen.left())), static_cast<long>(std::floor(Seen.top())),
+                      static_cast<long>(std::ceil(Seen.right())) - 1, static_cast<long>(std::ceil(Seen.bottom())) - 1};
+    const QRectF Logical = Inverse.mapRect(QRectF(Bounds));
     Result.eRoute = bPhased ? Route::Phased : iScale == 1 ? Route::Canvas : Route::Scaled;
     Result.iScale = bPhased ? 1 : iScale;
     Result.iLeft = static_cast<long>(std::ceil(Logical.left()));
     Result.iTop = static_cast<long>(std::ceil(Logical.top()));
     Result.iRight = static_cast<long>(std::floor(Logical.right())) - 1;
     Result.iBottom = static_cast<long>(std::floor(Logical.bottom())) - 1;
-    // Where every writable pixel may be written, blends can go straight into the image.
-    if ((iScale == 1 || bPhased) && System.rectCount() <= 1) {
+    if (iScale == 1 && Writable.rectCount() <= c_iMaxRegionRects) {
         Result.pImage = const_cast<QImage*>(&Image);
-        if (!bPhased) {
-            Result.iOffsetX = static_cast<long>(Transform.dx());
-            Result.iOffsetY = static_cast<long>(Transform.dy());
-        }
+        Result.iOffsetX = static_cast<long>(Transform.dx());
+        Result.iOffsetY = static_cast<long>(Transform.dy());
+        if (Writable != QRegion(Image.rect()))
+            Result.vecRegion.assign(Writable.begin(), Writable.end());
     }
     if (bPhased) {
-        // Phased segments are only ever written straight into the image.
-        if (!Result.pImage)
+        // Phased segments are only ever written straight into the image, which every pixel of
+        // Bounds may take only under a clip of one rectangle.
+        if (System.rectCount() > 1)
             return Target();
+        Result.pImage = const_cast<QImage*>(&Image);
         Result.iQuarters = iQuarters;
         Result.iQuarterX = static_cast<long>(4 * Transform.dx());
         Result.iQuarterY = static_cast<long>(4 * Transform.dy());
-        Result.DeviceWritable = {Writable.left(), Writable.top(), Writable.right(), Writable.bottom()};
+        Result.DeviceWritable = {Bounds.left(), Bounds.top(), Bounds.right(), Bounds.bottom()};
     }
     return Result;
 }

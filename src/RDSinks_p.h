@@ -30,15 +30,50 @@ namespace Decimation
 // Lines handed to one drawLines call at most.
 constexpr std::size_t c_iBatchSize = 4096;
 
-// Lines queued for drawLines in drawing order, with one pen.
+// Lines queued for drawLines in drawing order, with one pen. Those that light no pixel the
+// painter may write are left out: under a small clip, most of a dense line.
 class LineBatch
 {
 public:
-    explicit LineBatch(QPainter& Painter) : m_Painter(Painter) {}
+    LineBatch(QPainter& Painter, const Frame& Visible, double dPenWidth)
+        : m_Painter(Painter),
+          m_Visible(Visible),
+          m_iReach(dPenWidth == 1.0 ? 0 : 2 + static_cast<long>(std::ceil(std::min(std::fabs(dPenWidth), 1e6) / 2)))
+    {
+    }
     ~LineBatch() { Draw(); }
+
+    /// A coordinate as drawLines takes it: both grids narrow a device long to int so, and a line
+    /// beyond int may come back across the picture.
+    static long AsPainted(long iValue) { return static_cast<int>(iValue); }
+
+    /// Whether a line from (iX1, iY1) to (iX2, iY2) may light a pixel the painter writes.
+    __attribute__((always_inline)) bool Sees(long iX1, long iY1, long iX2, long iY2) const
+    {
+        iX1 = AsPainted(iX1);
+        iY1 = AsPainted(iY1);
+        iX2 = AsPainted(iX2);
+        iY2 = AsPainted(iY2);
+        if (m_iReach == 0 && iX1 == iX2) {
+            // A one-pixel pen lights the columns left and right of a vertical line, in the rows it
+            // spans; a line of no length, its pixel.
+            const bool bPoint = iY1 == iY2;
+            const long iLow = std::min(iY1, iY2), iHigh = bPoint ? iLow : std::max(iY1, iY2) - 1;
+            return iX1 >= m_Visible.iL && iX1 - (bPoint ? 0 : 1) <= m_Visible.iR && iHigh >= m_Visible.iT
+                   && iLow <= m_Visible.iB;
+        }
+        // Otherwise, pixels within one of the line and its pen.
+        const long iReach = std::max(m_iReach, 2L);
+        return std::max(iX1, iX2) >= m_Visible.iL - iReach && std::min(iX1, iX2) <= m_Visible.iR + iReach
+               && std::max(iY1, iY2) >= m_Visible.iT - iReach && std::min(iY1, iY2) <= m_Visible.iB + iReach;
+    }
+
+    const Frame& Visible() const { return m_Visible; }
 
     void Add(long iX1, long iY1, long iX2, long iY2)
     {
+        if (!Sees(iX1, iY1, iX2, iY2))
+            return;
         m_vecLines.emplace_back(static_cast<int>(iX1), static_cast<int>(iY1), static_cast<int>(iX2),
                                 static_cast<int>(iY2));
         if (m_vecLines.size() == c_iBatchSize)
@@ -56,6 +91,8 @@ public:
 
 private:
     QPainter& m_Painter;
+    const Frame m_Visible;
+    const long m_iReach; // beyond a line, of a pen wider than one pixel; 0 for one pixel
     std::vector<QLine> m_vecLines;
 };
 
@@ -122,6 +159,27 @@ protected:
     bool CountableInside(long iX1, long iY1, long iX2, long iY2) const
     {
         return m_bCounted && (m_bWholeFrame || (m_Stamps.Contains(iX1, iY1) && m_Stamps.Contains(iX2, iY2)));
+    }
+
+    // A vertical segment of a solid line that leaves the stamp frame only where the painter writes
+    // nothing, cut to the rows it lights inside (as a clip cuts it): under a clip, the bulk of a
+    // dense line crossing the clip's edge.
+    bool CutVertical(long iX, long& iY1, long& iY2) const
+    {
+        const Frame& Visible = m_Others.Visible();
+        if (!m_bCounted || iX < m_Stamps.iL || iX > m_Stamps.iR)
+            return false;
+        if (LineBatch::AsPainted(iY1) != iY1 || LineBatch::AsPainted(iY2) != iY2)
+            return false;
+        const long iLow = std::min(iY1, iY2), iHigh = std::max(iY1, iY2);
+        if ((iLow < m_Stamps.iT && m_Stamps.iT > Visible.iT) || (iHigh > m_Stamps.iB && m_Stamps.iB <= Visible.iB))
+            return false;
+        const long iFrom = std::max(iLow, m_Stamps.iT), iTo = std::min(iHigh, m_Stamps.iB);
+        if (iFrom >= iTo)
+            return false;
+        iY1 = iY1 < iY2 ? iFrom : iTo;
+        iY2 = iY1 == iFrom ? iTo : iFrom;
+        return true;
     }
 
     // A vertical segment inside the stamp frame.
@@ -215,19 +273,28 @@ private:
         typename Profiles::Cursor Column = this->m_Column;
         const long iTop = this->m_Stamps.iT;
         const bool bWholeFrame = this->m_bWholeFrame;
+        const Frame Inner = this->m_bCounted ? this->m_Stamps : Frame{0, 0, -1, -1};
         long iSegments = 0; // handed over since m_iSegments was last brought up to date
         i = Segments::RunInside<Quads>(
             Mapper, pPoints, i, iCount, iPrevX, iPrevY,
             [&](long iX1, long iY1, long iX2, long iY2) __attribute__((always_inline)) {
                 ++iSegments;
                 // The bulk of a dense line: on in the column, or resting on a pixel.
-                if (iX1 == iX2 && bWholeFrame) {
+                if (iX1 == iX2 && (bWholeFrame || (Inner.Contains(iX1, iY1) && Inner.Contains(iX2, iY2)))) {
                     if (iY1 != iY2 && iX1 == Column.iColumn) {
                         Column.Add(iY1 - iTop, iY2 - iTop);
                         return;
                     }
                     if (iY1 == iY2 && iX1 == m_iFilledX && iY1 == m_iFilledY)
                         return;
+                } else if (!bWholeFrame && !this->m_Others.Sees(iX1, iY1, iX2, iY2)) {
+                    // In a column the painter writes nothing of, four vertices at a time are left out.
+                    const Frame& Visible = this->m_Others.Visible();
+                    if (iX1 == iX2 && LineBatch::AsPainted(iX1) == iX1 && (iX1 < Visible.iL || iX1 - 1 > Visible.iR)) {
+                        this->m_Columns.Close(Column);
+                        m_iUnseenColumn = iX1;
+                    }
+                    return;
                 }
                 // Anything else works on the open column where it is kept.
                 this->m_Column = Column;
@@ -236,7 +303,7 @@ private:
                 Elsewhere(iX1, iY1, iX2, iY2);
                 Column = this->m_Column;
             },
-            ColumnRun{Column, m_iFilledX, m_iFilledY, iTop, bWholeFrame, iSegments, *this});
+            ColumnRun{Column, m_iFilledX, m_iFilledY, iTop, Inner.iB, bWholeFrame, iSegments, *this});
         this->m_Column = Column;
         m_iSegments += iSegments;
         return i;
@@ -249,14 +316,32 @@ private:
         long& iFilledX;
         long& iFilledY;
         long iTop;
+        long iBottom;
         bool bWholeFrame;
         long& iSegments;
         CanvasSink& Sink;
 
-        long Column() const { return bWholeFrame ? Open.iColumn : LONG_MIN; }
+        // Only columns of the stamp frame are ever open; where none is, the last column the
+        // painter writes nothing of.
+        long Column() const { return Open.iColumn != LONG_MIN ? Open.iColumn : Sink.m_iUnseenColumn; }
         __attribute__((always_inline)) void Rows(long iY, const std::int32_t* piRows)
         {
             iSegments += 4;
+            if (Open.iColumn == LONG_MIN)
+                return;
+            if (!bWholeFrame) {
+                long iLow = iY, iHigh = iY;
+                for (int k = 0; k < 4; ++k) {
+                    iLow = std::min<long>(iLow, piRows[k]);
+                    iHigh = std::max<long>(iHigh, piRows[k]);
+                }
+                if (iLow < iTop || iHigh > iBottom) {
+                    const Frame& Visible = Sink.m_Others.Visible();
+                    if (iHigh >= Visible.iT && iLow <= Visible.iB)
+                        Sink.RowsBeyond(Open, iY, piRows, iSegments);
+                    return;
+                }
+            }
             // Unrolled whatever else the loop around holds in registers: these rows are the bulk of a line.
 #pragma GCC unroll 4
             for (int k = 0; k < 4; ++k) {
@@ -270,6 +355,23 @@ private:
         }
     };
 
+    // Rows in the open column of which some leave the stamp frame, one by one.
+    __attribute__((noinline)) void RowsBeyond(typename Profiles::Cursor& Open, long iY, const std::int32_t* piRows,
+                                              long& iSegments)
+    {
+        const long iX = Open.iColumn;
+        this->m_Column = Open;
+        m_iSegments += iSegments;
+        iSegments = 0;
+        for (int k = 0; k < 4; ++k) {
+            const long iNext = piRows[k];
+            if (this->m_Others.Sees(iX, iY, iX, iNext))
+                Elsewhere(iX, iY, iX, iNext);
+            iY = iNext;
+        }
+        Open = this->m_Column;
+    }
+
     // Any other segment with both ends inside.
     __attribute__((noinline)) void Elsewhere(long iX1, long iY1, long iX2, long iY2)
     {
@@ -277,6 +379,8 @@ private:
             this->m_Others.Add(iX1, iY1, iX2, iY2);
         else if (this->CountableInside(iX1, iY1, iX2, iY2))
             Step(this->m_Column, iX1, iY1, iX2, iY2);
+        else if (Period == 1 && iX1 == iX2 && this->CutVertical(iX1, iY1, iY2))
+            this->Vertical(this->m_Column, iX1, iY1, iY2);
         else
             Other(this->m_Column, iX1, iY1, iX2, iY2);
     }
@@ -303,6 +407,8 @@ private:
     // where that would cost a step too many, is drawn before it, as it would be.
     __attribute__((noinline)) void Other(typename Profiles::Cursor& Column, long iX1, long iY1, long iX2, long iY2)
     {
+        if (!this->m_Others.Sees(iX1, iY1, iX2, iY2))
+            return;
         const SegmentShape* pShape = nullptr;
         if (!m_Canvas.IsEmpty()) {
             // The counts of the pixel columns it may light, x - 1 .. x, come from vertical segments
@@ -408,6 +514,7 @@ private:
     QPainter& m_Painter;
     CoverageCanvas& m_Canvas;
     long m_iFilledX = Numeric::c_iInvalidDevice, m_iFilledY = 0;
+    long m_iUnseenColumn = LONG_MIN;
     long m_iSegments = 0;  // handed over so far
     long m_iOthers = 0;    // of them, for the painter
     long m_iConflicts = 0; // drawings of counted blends before one of those

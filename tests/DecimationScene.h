@@ -7,7 +7,9 @@
 
 #include <QDebug>
 #include <QImage>
+#include <QPaintEngine>
 #include <QPainter>
+#include <QRegion>
 
 #include <algorithm>
 #include <cmath>
@@ -72,7 +74,8 @@ struct Setup
     QPointF Translation;
     double dOpacity = 1.0;
     QPainter::CompositionMode eMode = QPainter::CompositionMode_SourceOver;
-    QRect Clip; ///< none when empty
+    QRegion Clip;   ///< the painter's; none when empty
+    QRegion System; ///< the paint engine's, as a widget's repaint of an exposed region sets it; none when empty
     bool bBrush = false;
 
     QImage Blank() const
@@ -85,17 +88,20 @@ struct Setup
     QImage Render(CRDGrid& Grid, std::vector<CRDDecoratedLine>& vecLines) const
     {
         QImage Image = Blank();
+        Image.paintEngine()->setSystemClip(System);
         QPainter Painter(&Image);
         Painter.setRenderHint(QPainter::Antialiasing, bAntialiased);
         Painter.translate(Translation);
         Painter.setOpacity(dOpacity);
         Painter.setCompositionMode(eMode);
         if (!Clip.isEmpty())
-            Painter.setClipRect(Clip);
+            Painter.setClipRegion(Clip);
         if (bBrush)
             Painter.setBrush(QBrush(Qt::darkCyan, Qt::Dense4Pattern));
         for (CRDDecoratedLine& Line : vecLines)
             Grid.DrawLine(Painter, Line);
+        Painter.end();
+        Image.paintEngine()->setSystemClip(QRegion());
         return Image;
     }
 };
@@ -170,9 +176,20 @@ private:
             QPainter::CompositionMode_Plus, QPainter::CompositionMode_Multiply, QPainter::CompositionMode_Difference,
             QPainter::CompositionMode_Xor};
         m_Setup.eMode = Chance(5) ? s_aModes[m_Random.Pick(0, 3)] : QPainter::CompositionMode_SourceOver;
+        // Clips of one rectangle or several, the painter's or the system's.
+        const auto region = [&] {
+            QRegion Result;
+            for (int i = Chance(50) ? 1 : m_Random.Pick(2, 4); i > 0; --i)
+                Result += QRect(m_Random.Pick(-10, iWidth), m_Random.Pick(-10, iHeight), m_Random.Pick(1, iWidth),
+                                m_Random.Pick(1, iHeight));
+            return Result;
+        };
         if (Chance(15))
-            m_Setup.Clip = QRect(m_Random.Pick(-10, iWidth), m_Random.Pick(-10, iHeight), m_Random.Pick(1, iWidth),
-                                 m_Random.Pick(1, iHeight));
+            m_Setup.Clip = region();
+        if (Chance(15))
+            m_Setup.System = region()
+                             & QRect(0, 0, static_cast<int>(iWidth * m_Setup.dRatio),
+                                     static_cast<int>(iHeight * m_Setup.dRatio)); // as a window's repaint is
         m_Setup.bBrush = Chance(10);
 
         // The device rectangle mostly inside the image, sometimes beyond it or upside down.
@@ -193,7 +210,8 @@ private:
         QDebug(&m_strDescription) << m_Setup.Size << m_Setup.eFormat << "ratio" << m_Setup.dRatio << "background"
                                   << m_Setup.Background << "antialiased" << m_Setup.bAntialiased << m_Setup.Translation
                                   << "opacity" << m_Setup.dOpacity << "mode" << m_Setup.eMode << "clip" << m_Setup.Clip
-                                  << "brush" << m_Setup.bBrush << "device" << iL << iT << iR << iB;
+                                  << "system clip" << m_Setup.System << "brush" << m_Setup.bBrush << "device" << iL
+                                  << iT << iR << iB;
         for (int i = 0; i < iLines; ++i) {
             m_vecLines.push_back(RandomLine(dLeft, dBottom, dWidth, dHeight));
             const CRDDecoratedLine& Line = m_vecLines.back();

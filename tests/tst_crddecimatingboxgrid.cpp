@@ -168,6 +168,15 @@ private slots:
         addRow("an RGB16 image", dense, changed(&Setup::eFormat, QImage::Format_RGB16));
         addRow("composition mode multiply", dense, changed(&Setup::eMode, QPainter::CompositionMode_Multiply));
 
+        // Clips of several rectangles: a rubber band's move as the system's, two windows as the painter's.
+        const Lines clipped{line(makeData(NoisySine, 200000), c_ColorOrange),
+                            line(makeData(Jitter1, 20000), c_ColorBlue, eRDLineDotted, eRDPointCross),
+                            line(makeData(Spikes, 20000), c_ColorRed, eRDLineSolid, eRDPointDot)};
+        addRow("a band's move as the system clip", clipped,
+               changed(&Setup::System, QRegion(250, 200, 400, 300) + QRegion(246, 204, 400, 300)));
+        addRow("two rectangles as the painter's clip", clipped,
+               changed(&Setup::Clip, QRegion(100, 50, 300, 400) + QRegion(350, 300, 400, 300)));
+
         // Markers blend at every vertex, as often as the box grid blends them.
         std::vector<CRDPoint> pile;
         for (int i = 0; i < 20000; ++i)

@@ -9,7 +9,6 @@
 #include "RecordingPaintDevice.h"
 
 #include <QPainter>
-#include <QtTest>
 
 #include <cmath>
 #include <functional>

@@ -196,11 +196,22 @@ struct SegmentShape
 // Segments longer than this along an axis are left to the painter.
 constexpr long c_iMaxShape = 32;
 
+/// A thread's shapes of one pattern, by extent.
+struct ShapeTable
+{
+    static std::size_t Index(long iDX, long iDY)
+    {
+        return static_cast<std::size_t>((iDY + c_iMaxShape) * (2 * c_iMaxShape + 1) + iDX + c_iMaxShape);
+    }
+    std::vector<SegmentShape> vecShapes;
+    std::vector<bool> vecDrawn;
+};
+
 /// The shapes of segments of pattern iPattern (solid, dotted, dash-dotted) from (0, 0) to (iDX, iDY)
-/// for every iDY within c_iMaxShape, into the places of vecShapes still empty. A first paint meets
-/// thousands of shapes: one painter draws a column of them, each on its own rows of one image of the
-/// thread, and only the pixels a pen one pixel wide can reach are read, and cleared for the next.
-inline void DrawShapes(int iPattern, long iDX, std::vector<std::unique_ptr<SegmentShape>>& vecShapes)
+/// for every iDY within c_iMaxShape that Table has not drawn yet. A first paint meets thousands of
+/// shapes: one painter draws a column of them, each on its own rows of one image of the thread, and
+/// only the pixels a pen one pixel wide can reach are read, and cleared for the next.
+inline void DrawShapes(int iPattern, long iDX, ShapeTable& Table)
 {
     constexpr long c_iSide = 2 * c_iMaxShape + 1;
     constexpr int c_iMargin = 4;
@@ -222,7 +233,7 @@ inline void DrawShapes(int iPattern, long iDX, std::vector<std::unique_ptr<Segme
         for (long iDY = -c_iMaxShape; iDY <= c_iMaxShape; ++iDY) {
             const int iStartY = iTop + c_iMargin + static_cast<int>(std::max(-iDY, 0L));
             iTop += 2 * c_iMargin + 1 + static_cast<int>(std::abs(iDY));
-            if (vecShapes[static_cast<std::size_t>((iDY + c_iMaxShape) * c_iSide + iDX + c_iMaxShape)])
+            if (Table.vecDrawn[ShapeTable::Index(iDX, iDY)])
                 continue;
             const QLine Line(iStartX, iStartY, iStartX + static_cast<int>(iDX), iStartY + static_cast<int>(iDY));
             Painter.drawLines(&Line, 1);
@@ -230,8 +241,9 @@ inline void DrawShapes(int iPattern, long iDX, std::vector<std::unique_ptr<Segme
         }
     }
     for (const auto& [iDY, iStartY] : vecStarts) {
-        auto pShape = std::make_unique<SegmentShape>();
-        pShape->vecPixels.reserve(static_cast<std::size_t>(2 * (std::abs(iDX) + std::abs(iDY)) + 8));
+        SegmentShape& Shape = Table.vecShapes[ShapeTable::Index(iDX, iDY)];
+        Table.vecDrawn[ShapeTable::Index(iDX, iDY)] = true;
+        Shape.vecPixels.reserve(static_cast<std::size_t>(2 * (std::abs(iDX) + std::abs(iDY)) + 8));
         for (int iY = iStartY + static_cast<int>(std::min(iDY, 0L)) - c_iMargin;
              iY <= iStartY + static_cast<int>(std::max(iDY, 0L)) + c_iMargin; ++iY) {
             QRgb* const puRow = reinterpret_cast<QRgb*>(const_cast<uchar*>(s_Image.constScanLine(iY)));
@@ -241,11 +253,10 @@ inline void DrawShapes(int iPattern, long iDX, std::vector<std::unique_ptr<Segme
                 if (iCoverage == 0)
                     continue;
                 puRow[iX] = 0;
-                pShape->vecPixels.push_back({iX - iStartX, iY - iStartY, iCoverage});
-                pShape->Bounds = Grown(pShape->Bounds, iX - iStartX, iY - iStartY);
+                Shape.vecPixels.push_back({iX - iStartX, iY - iStartY, iCoverage});
+                Shape.Bounds = Grown(Shape.Bounds, iX - iStartX, iY - iStartY);
             }
         }
-        vecShapes[static_cast<std::size_t>((iDY + c_iMaxShape) * c_iSide + iDX + c_iMaxShape)] = std::move(pShape);
     }
 }
 
@@ -254,16 +265,15 @@ inline void DrawShapes(int iPattern, long iDX, std::vector<std::unique_ptr<Segme
 inline const SegmentShape& ShapeOf(const DashPattern& Pattern, long iDX, long iDY)
 {
     constexpr long c_iSide = 2 * c_iMaxShape + 1;
-    thread_local std::vector<std::unique_ptr<SegmentShape>> s_avecShapes[3];
-    const int iPattern = Pattern.iPeriod == 1 ? 0 : Pattern.iPeriod == 3 ? 1 : 2;
-    std::vector<std::unique_ptr<SegmentShape>>& vecShapes = s_avecShapes[iPattern];
-    if (vecShapes.empty())
-        vecShapes.resize(static_cast<std::size_t>(c_iSide * c_iSide));
-    std::unique_ptr<SegmentShape>& pShape =
-        vecShapes[static_cast<std::size_t>((iDY + c_iMaxShape) * c_iSide + iDX + c_iMaxShape)];
-    if (!pShape)
-        DrawShapes(iPattern, iDX, vecShapes);
-    return *pShape;
+    thread_local ShapeTable s_aTables[3];
+    ShapeTable& Table = s_aTables[Pattern.iPeriod == 1 ? 0 : Pattern.iPeriod == 3 ? 1 : 2];
+    if (Table.vecShapes.empty()) {
+        Table.vecShapes.resize(static_cast<std::size_t>(c_iSide * c_iSide));
+        Table.vecDrawn.resize(static_cast<std::size_t>(c_iSide * c_iSide));
+    }
+    if (!Table.vecDrawn[ShapeTable::Index(iDX, iDY)])
+        DrawShapes(static_cast<int>(&Table - s_aTables), iDX, Table);
+    return Table.vecShapes[ShapeTable::Index(iDX, iDY)];
 }
 
 /// The pixels one segment lights at a scale in quarters, from the device pixel its start lies in,

@@ -1,20 +1,26 @@
-// Workloads of CRDDecimatingBoxGrid::DrawLine: dense lines, clean and noisy, in order and jittered,
-// with markers, and on a canvas of pixel ratio 2; against the box grid, one pass and the peers.
+// Workloads of CRDDecimatingBoxGrid: dense lines, clean and noisy, in order and jittered, with markers,
+// and on a canvas of pixel ratio 2; against the box grid, one pass and the peers. Markers and single
+// points in many colours against the box grid.
 #include "PlotFloors.h"
 #include "RDMapping_p.h"
 
 #include "CRDBoxGridLayout.h"
 #include "CRDDecimatingBoxGrid.h"
+#include "CRDDecoratedPoint.h"
 
 #include <benchmark/benchmark.h>
 
+#include <QColor>
 #include <QPaintEngine>
 #include <QRegion>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <ctime>
 #include <random>
 #include <string>
+#include <thread>
 
 namespace
 {
@@ -203,6 +209,126 @@ void RegisterBandClip()
     });
 }
 
+// A colour of its own for each of many items, as a colour scale gives them.
+CRDColor ScaleColor(double dValue)
+{
+    const QColor Color = QColor::fromHsvF(std::fmod(std::fabs(dValue), 1.0) * 0.83, 0.9, 0.85);
+    return CRDColor(static_cast<unsigned char>(Color.red()), static_cast<unsigned char>(Color.green()),
+                    static_cast<unsigned char>(Color.blue()));
+}
+
+// The library's grid and the box grid, each drawing the scene's single points and then its lines.
+Bench::Race AgainstBoxGrid(std::shared_ptr<Scene> pScene, std::shared_ptr<std::vector<CRDDecoratedPoint>> pPoints)
+{
+    const auto Paint = [pScene, pPoints](CRDLinearGrid& Grid, QPainter& Painter) {
+        for (CRDDecoratedPoint& Point : *pPoints)
+            Grid.DrawPoint(Painter, Point);
+        for (CRDDecoratedLine& Line : pScene->vecLines)
+            Grid.DrawLine(Painter, Line);
+    };
+    Bench::Race Variants;
+    Variants.Library.OnPainter = [pScene, Paint](QPainter& Painter) { Paint(*pScene->pGrid, Painter); };
+    const Bench::PaintFunction Exact = [pScene, Paint](QPainter& Painter) { Paint(*pScene->pExact, Painter); };
+    Variants.vecRivals.push_back({"box grid", Bench::Picture::Unchecked, {{"", Bench::Drawer{Exact, {}}}}});
+    return Variants;
+}
+
+// Markers of more colours than a frame of a few lines has, and single points each in a colour of its own.
+void RegisterManyColours()
+{
+    Bench::RegisterWorkload("decimating_tracks_40colours/50000", [] {
+        // 5,000 tracks of 10 points, steps of about 4 pixels, in 40 colours and the three marker styles.
+        auto pScene = std::make_shared<Scene>();
+        std::mt19937 Generator(41);
+        std::uniform_real_distribution<double> StartX(0.2, 9.2), StartY(-1.3, 1.3), Turn(-0.02, 0.02);
+        for (int i = 0; i < 5000; ++i) {
+            std::vector<CRDPoint> vecPoints;
+            double dX = StartX(Generator), dY = StartY(Generator);
+            for (int k = 0; k < 10; ++k) {
+                vecPoints.emplace_back(dX, dY);
+                dX += 0.05 + Turn(Generator);
+                dY += Turn(Generator);
+            }
+            pScene->vecLines.emplace_back(vecPoints, ScaleColor((i % 40) / 40.0), eRDLineSolid,
+                                          ERDPointStyle(eRDPointDot + (i / 40) % 3), QString());
+        }
+        return AgainstBoxGrid(pScene, std::make_shared<std::vector<CRDDecoratedPoint>>());
+    });
+    Bench::RegisterWorkload("decimating_points_own_colours/100000", [] {
+        // A cloud of 100,000 dots, each coloured by its distance from the centre.
+        auto pPoints = std::make_shared<std::vector<CRDDecoratedPoint>>();
+        std::mt19937 Generator(43);
+        std::normal_distribution<double> Spread(0.0, 1.0);
+        for (int i = 0; i < 100000; ++i) {
+            const double dX = 1.6 * Spread(Generator), dY = 0.45 * Spread(Generator);
+            pPoints->emplace_back(CRDPoint(5.0 + dX, dY), ScaleColor(std::hypot(dX / 1.6, dY / 0.45) / 3.0),
+                                  eRDPointDot);
+        }
+        return AgainstBoxGrid(std::make_shared<Scene>(), pPoints);
+    });
+}
+
+// A thread's CPU time so far.
+double ThreadSeconds()
+{
+    timespec Now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &Now);
+    return static_cast<double>(Now.tv_sec) + 1e-9 * static_cast<double>(Now.tv_nsec);
+}
+
+// The lines painted in a thread of their own, which has built nothing yet, as a display's first paint
+// finds it; the thread's CPU time is then spent again in the caller's, which the harness measures.
+Bench::CanvasFunction FirstPaint(std::shared_ptr<Scene> pScene)
+{
+    return [pScene](QImage& Image) {
+        double dSeconds = 0.0;
+        std::thread Painting([&] {
+            const double dStart = ThreadSeconds();
+            QPainter Painter(&Image);
+            Painter.setRenderHint(QPainter::Antialiasing);
+            for (CRDDecoratedLine& Line : pScene->vecLines)
+                pScene->pGrid->DrawLine(Painter, Line);
+            Painter.end();
+            dSeconds = ThreadSeconds() - dStart;
+        });
+        Painting.join();
+        for (const double dEnd = ThreadSeconds() + dSeconds; ThreadSeconds() < dEnd;) {}
+    };
+}
+
+// Random walks in every line style, with steps of up to 32 pixels either way: the segments take every
+// shape the counted route keeps. Their first paint against a warm one.
+void RegisterFirstPaint()
+{
+    Bench::RegisterWorkload("decimating_first_paint/60000", [] {
+        auto pScene = std::make_shared<Scene>();
+        const QRect Device = Bench::WidgetDeviceRect(*pScene->pGrid);
+        const double dColumn = (c_dRight - c_dLeft) / (Device.right() - Device.left());
+        const double dRow = 3.0 / (Device.bottom() - Device.top());
+        std::mt19937 Generator(47);
+        std::uniform_int_distribution<int> Step(-32, 32);
+        const CRDColor Colors[] = {c_ColorBlue, c_ColorRed, c_ColorDarkGreen};
+        for (int iStyle = eRDLineSolid; iStyle <= eRDLineDashDotted; ++iStyle) {
+            std::vector<CRDPoint> vecPoints;
+            double dX = 5.0, dY = 0.0;
+            for (int i = 0; i < 20000; ++i) {
+                vecPoints.emplace_back(dX, dY);
+                dX = std::clamp(dX + Step(Generator) * dColumn, c_dLeft, c_dRight);
+                dY = std::clamp(dY + Step(Generator) * dRow, -1.5, 1.5);
+            }
+            pScene->vecLines.emplace_back(vecPoints, Colors[iStyle], ERDLineStyle(iStyle), eRDPointNone, QString());
+        }
+        Bench::Race Variants;
+        Variants.Library.OnCanvas = FirstPaint(pScene);
+        const Bench::PaintFunction Warm = [pScene](QPainter& Painter) {
+            for (CRDDecoratedLine& Line : pScene->vecLines)
+                pScene->pGrid->DrawLine(Painter, Line);
+        };
+        Variants.vecRivals.push_back({"warm frame", Bench::Picture::Library, {{"", Bench::Drawer{Warm, {}}}}});
+        return Variants;
+    });
+}
+
 bool RegisterAll()
 {
     const LineShape CleanJittered{0.0, 0.2}, NoisyJittered{c_Noisy.dNoise, 0.2};
@@ -222,6 +348,8 @@ bool RegisterAll()
     RegisterLines("clean_dpr2", 1, 1000000, c_Clean, eRDLineSolid, eRDPointNone, 2.0);
     RegisterLines("noisy_dpr2", 1, 1000000, c_Noisy, eRDLineSolid, eRDPointNone, 2.0);
     RegisterBandClip();
+    RegisterManyColours();
+    RegisterFirstPaint();
     return true;
 }
 

@@ -35,6 +35,9 @@ FAMILIES = {
     "decimating_clean_dpr2": "clean sine, solid, pixel ratio 2",
     "decimating_noisy_dpr2": "noisy sine, solid, pixel ratio 2",
     "decimating_band_clip": "4 noisy sines repainted under a band's move (clip of several rectangles)",
+    "decimating_tracks_40colours": "5,000 tracks of 10 points, markers in 40 colours and 3 styles",
+    "decimating_points_own_colours": "single dots, each in a colour of its own (DrawPoint)",
+    "decimating_first_paint": "3 random walks (steps up to 32 px), one per line style, painted first in a new thread",
 }
 PLOT_FAMILIES = tuple(FAMILIES)[:6]
 # Workloads timed per tick or per move rather than per frame against floors: their own section.
@@ -50,6 +53,7 @@ RIVALS = {
     "box_grid": "box grid",
     "one_pass": "one pass",
     "full_repaint": "full repaint",
+    "warm_frame": "warm frame",
     "qcustomplot": "QCustomPlot",
     "qwt": "Qwt",
 }
@@ -76,6 +80,11 @@ PEER_TARGETS = (
 )
 # A repaint under a clip against the same lines' full repaint.
 CLIP_TARGETS = (("decimating_band_clip/4000000", "full_repaint", 1.0),)
+# Markers in many colours and single points against the box grid.
+MARKER_TARGETS = (("decimating_tracks_40colours/50000", "box_grid", 1.0),
+                  ("decimating_points_own_colours/100000", "box_grid", 1.0))
+# A first paint, which builds what the counted route keeps, against a warm one.
+FIRST_PAINT_TARGETS = (("decimating_first_paint/60000", "warm_frame", 2.0),)
 # A line whose x is jittered against the same line in order.
 JITTER_TARGET = 2.0
 JITTERED = (("decimating_clean_jittered/1000000", "decimating_clean_solid/1000000"),
@@ -439,7 +448,7 @@ def targets_section(exact, decimating, context, say):
         if won:
             say("- %s: library / %s %.3f (target <= %.2f): **%s**"
                 % (name, RIVALS[rival], won[2], target, "holds" if won[2] <= target else "misses"))
-    for name, rival, target in CLIP_TARGETS:
+    for name, rival, target in CLIP_TARGETS + MARKER_TARGETS + FIRST_PAINT_TARGETS:
         won = by_name[name].winner(rival) if name in by_name else None
         if won:
             say("- %s: library / %s %.3f (target <= %.2f): **%s**"

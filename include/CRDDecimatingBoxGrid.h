@@ -15,7 +15,8 @@ namespace KelmFramework
 /// the segments that stay within a pixel column or span one pixel are counted per pixel, in any
 /// order of the vertices, and blended as images; the others go to the painter in order. No
 /// channel of any pixel then differs by more than 2 from CRDBoxGridLayout's. Markers are blended
-/// at every vertex from an image per style and colour; DrawPoint is not called for them.
+/// at every vertex, and single points drawn, from an image per style, tinted to the colour; DrawPoint
+/// is not called for a line's markers.
 /// Every other painter, colour or scale (printers, PDF, SVG, QPicture, translucent colours,
 /// other composition modes, pixel ratios of 1.25 or 1.5) gets CRDBoxGridLayout's own drawing.
 class RESULTDISPLAY_EXPORT CRDDecimatingBoxGrid : public CRDBoxGridLayout
@@ -24,6 +25,10 @@ public:
     /// The two constructors of CRDBoxGridLayout.
     using CRDBoxGridLayout::CRDBoxGridLayout;
     ~CRDDecimatingBoxGrid() override;
+
+    /// Draws what CRDBoxGridLayout::DrawPoint draws, with the same pen left set, the marker blended
+    /// from the image of its style in the point's colour where the painter allows (see the class).
+    void DrawPoint(QPainter& Painter, CRDDecoratedPoint& Point) override;
 
     /// Draws what CRDBoxGridLayout::DrawLine draws, with the same label and pen left set, in far
     /// fewer primitives where the painter allows (see the class).

@@ -11,6 +11,13 @@ CRDDecimatingBoxGrid::~CRDDecimatingBoxGrid()
 {
 }
 
+void CRDDecimatingBoxGrid::DrawPoint(QPainter& Painter, CRDDecoratedPoint& Point)
+{
+    if (FrameCache::Frame::Skips(*this, Painter))
+        return;
+    Grids::DrawPointDecimated(*this, Painter, Point);
+}
+
 void CRDDecimatingBoxGrid::DrawLine(QPainter& Painter, CRDDecoratedLine& Line)
 {
     if (FrameCache::Frame::Skips(*this, Painter))

@@ -68,6 +68,21 @@ public:
                 Grid.m_iSquareWidth};
     }
     static long LineWidthOf(const CRDLinearGrid& Grid) { return Grid.m_iLineWidth; }
+    // The marker of a point, in its pen; blended from the cached marker where bCached and the painter
+    // allows.
+    static void DrawPoint(CRDLinearGrid& Grid, QPainter& Painter, CRDDecoratedPoint& Point, bool bCached)
+    {
+        CRDDevicePoint Device;
+        if (!Grid.ConvertPointToDevicePoint(Point, Device))
+            return;
+        if (Point.m_ePointStyle < eRDPointDot || Point.m_ePointStyle > eRDPointSquare)
+            return;
+        const Painting::MarkerShape Shape = MarkerShapeOf(Grid);
+        Painter.setPen(Grid.d->MarkerPen(Point.m_Color, Point.m_ePointStyle, Shape));
+        if (!bCached
+            || !Decimation::DrawMarker(Painter, Point.m_ePointStyle, Point.m_Color, Device.m_iX, Device.m_iY, Shape))
+            Painting::DrawMarker(Painter, Point.m_ePointStyle, Device.m_iX, Device.m_iY, Shape);
+    }
     static void SetScales(CRDLinearGrid& Grid, ERDScale eScaleX, ERDScale eScaleY)
     {
         Grid.d->m_eScaleX = eScaleX;
@@ -125,6 +140,11 @@ bool Grids::DrawDecimated(const CRDLinearGrid& Grid, QPainter& Painter, const CR
 {
     return Decimation::DrawLine(Painter, Line, MapOf(Grid), FrameOf(Grid), MarkerShapeOf(Grid),
                                 CRDLinearGridPrivate::LineWidthOf(Grid));
+}
+
+void Grids::DrawPointDecimated(CRDLinearGrid& Grid, QPainter& Painter, CRDDecoratedPoint& Point)
+{
+    CRDLinearGridPrivate::DrawPoint(Grid, Painter, Point, true);
 }
 
 CRDLinearGrid::CRDLinearGrid(CRDPoint& PointA, CRDPoint& PointB, QString strXAxisTitle, QString strYAxisTitle,
@@ -238,13 +258,7 @@ void CRDLinearGrid::DrawPoint(QPainter& Painter, CRDDecoratedPoint& Point)
 {
     if (FrameCache::Frame::Skips(*this, Painter))
         return;
-    CRDDevicePoint Device;
-    if (!ConvertPointToDevicePoint(Point, Device))
-        return;
-    if (Point.m_ePointStyle < eRDPointDot || Point.m_ePointStyle > eRDPointSquare)
-        return;
-    Painter.setPen(d->MarkerPen(Point.m_Color, Point.m_ePointStyle, Grids::MarkerShapeOf(*this)));
-    Painting::DrawMarker(Painter, Point.m_ePointStyle, Device.m_iX, Device.m_iY, Grids::MarkerShapeOf(*this));
+    CRDLinearGridPrivate::DrawPoint(*this, Painter, Point, false);
 }
 
 void CRDLinearGrid::DrawLine(QPainter& Painter, CRDDecoratedLine& Line)

@@ -76,6 +76,70 @@ void DrawCounted(QPainter& Painter, const CRDDecoratedLine& Line, const Mapping:
 // Vertices mapped at a time for markers.
 constexpr std::size_t c_iMarkerBlock = 256;
 
+// Markers of one style and colour blended from the cached marker, tinted, where they lie clear of the
+// painter's edges: straight into its image where it may be written, else as images.
+class MarkerStamp
+{
+public:
+    MarkerStamp(QPainter& Painter, const Target& Where, const MarkerMask* pMarker, const QColor& Color)
+        : m_Painter(Painter),
+          m_Where(Where),
+          m_pMarker(pMarker),
+          m_uColor(Color.rgb()),
+          m_iReach(pMarker ? pMarker->iReach : 0),
+          m_Clear{Where.iLeft + m_iReach, Where.iTop + m_iReach, Where.iRight - m_iReach, Where.iBottom - m_iReach}
+    {
+        // One buffer per thread: a point's marker is tinted on every call.
+        thread_local std::vector<std::pair<long, QRgb>> s_vecPixels;
+        if (pMarker)
+            TintedPixels(*pMarker, m_uColor, Where.pImage ? static_cast<long>(Where.pImage->bytesPerLine() / 4) : 0,
+                         s_vecPixels);
+        m_vecPixels = &s_vecPixels;
+    }
+    // Markers in a row after which a further one changes no pixel.
+    int RepeatLimit() const { return m_pMarker ? Markers::RepeatLimit(*m_vecPixels) : 256; }
+    // Blends iTimes markers at (iX, iY); false, having blended none, where the painter must draw them.
+    bool Blend(long iX, long iY, long iTimes)
+    {
+        if (!m_pMarker || !m_Clear.Contains(iX, iY))
+            return false;
+        if (m_Where.pImage && WritableBox(m_Where, {iX - m_iReach, iY - m_iReach, iX + m_iReach, iY + m_iReach})) {
+            QRgb* const puCorner = PixelOf(m_Where, iX - m_iReach, iY - m_iReach);
+            for (long i = 0; i < iTimes; ++i)
+                for (const std::pair<long, QRgb>& Pixel : *m_vecPixels)
+                    puCorner[Pixel.first] = SourceOver(puCorner[Pixel.first], Pixel.second);
+            return true;
+        }
+        if (!m_pLayers)
+            m_pLayers = &TintedLayers(*m_pMarker, m_uColor);
+        const QPointF At(static_cast<double>(iX - m_iReach), static_cast<double>(iY - m_iReach));
+        for (long i = 0; i < iTimes; ++i)
+            for (std::size_t iLayer = 0; iLayer < m_pLayers->size(); ++iLayer)
+                m_Painter.drawImage(At + m_pMarker->vecOffsets[iLayer], (*m_pLayers)[iLayer]);
+        return true;
+    }
+
+private:
+    QPainter& m_Painter;
+    const Target& m_Where;
+    const MarkerMask* const m_pMarker;
+    const QRgb m_uColor;
+    const long m_iReach;
+    const Frame m_Clear;
+    std::vector<std::pair<long, QRgb>>* m_vecPixels;
+    const std::vector<QImage>* m_pLayers = nullptr;
+};
+
+// The cached marker for this style where the route blends images, else null.
+const MarkerMask* ImageMarker(QPainter& Painter, const Target& Where, ERDPointStyle eStyle,
+                              const Painting::MarkerShape& Shape)
+{
+    // A square is filled with the painter's brush, which an image cannot know.
+    const bool bImage = (Where.eRoute == Route::Canvas || Where.eRoute == Route::Scaled)
+                        && (eStyle != eRDPointSquare || Painter.brush().style() == Qt::NoBrush);
+    return bImage ? CachedMarker(eStyle, Where.iScale, Shape) : nullptr;
+}
+
 // Markers at every vertex inside, in order, from one image where it lies clear of the painter's
 // edges; a run of vertices on one pixel blends it only as often as that changes a pixel.
 void DrawMarkers(QPainter& Painter, const CRDDecoratedLine& Line, const Mapping::Map& Map, const Frame& Device,
@@ -85,13 +149,8 @@ void DrawMarkers(QPainter& Painter, const CRDDecoratedLine& Line, const Mapping:
     if (eStyle < eRDPointDot || eStyle > eRDPointSquare || Line.m_vecPoints.empty())
         return;
     const QPen MarkerPen = Painting::MarkerPen(Line.m_Color, eStyle, Shape);
-    // A square is filled with the painter's brush, which an image cannot know.
-    const bool bImage = (Where.eRoute == Route::Canvas || Where.eRoute == Route::Scaled)
-                        && (eStyle != eRDPointSquare || Painter.brush().style() == Qt::NoBrush);
-    const MarkerImage* const pMarker = bImage ? CachedMarker(eStyle, Line.m_Color, Where.iScale, Shape) : nullptr;
-    const long iReach = pMarker ? pMarker->iReach : 0;
-    const Frame Clear{Where.iLeft + iReach, Where.iTop + iReach, Where.iRight - iReach, Where.iBottom - iReach};
-    const int iRepeatLimit = pMarker ? pMarker->iRepeatLimit : 256;
+    MarkerStamp Stamp(Painter, Where, ImageMarker(Painter, Where, eStyle, Shape), Line.m_Color);
+    const int iRepeatLimit = Stamp.RepeatLimit();
     // Markers whose pen cannot reach a pixel the painter may write are left out (under a small clip,
     // most of them); a marker reaches its half size and its pen's width from its centre.
     const long iMost = 1L << 20;
@@ -101,33 +160,14 @@ void DrawMarkers(QPainter& Painter, const CRDDecoratedLine& Line, const Mapping:
                        + 2;
     const Frame Seen{Where.Visible.iL - iSeen, Where.Visible.iT - iSeen, Where.Visible.iR + iSeen,
                      Where.Visible.iB + iSeen};
-    // Where the image is written directly: each lit pixel as its place from the marker's corner.
-    std::vector<std::pair<long, QRgb>> vecPixels;
-    if (pMarker && Where.pImage) {
-        const long iStride = static_cast<long>(Where.pImage->bytesPerLine() / 4);
-        for (const MarkerImage::Pixel& Pixel : pMarker->vecPixels)
-            vecPixels.emplace_back(Pixel.iY * iStride + Pixel.iX, Pixel.uColor);
-    }
 
     bool bPenSet = false;
     long iRunX = 0, iRunY = 0, iRun = 0;
     const auto drawRun = [&]() __attribute__((always_inline))
     {
         const long iTimes = std::min<long>(iRun, iRepeatLimit);
-        if (pMarker && Clear.Contains(iRunX, iRunY)) {
-            const QPointF At(static_cast<double>(iRunX - iReach), static_cast<double>(iRunY - iReach));
-            if (Where.pImage && WritableBox(Where, {iRunX - iReach, iRunY - iReach, iRunX + iReach, iRunY + iReach})) {
-                QRgb* const puCorner = PixelOf(Where, iRunX - iReach, iRunY - iReach);
-                for (long i = 0; i < iTimes; ++i)
-                    for (const std::pair<long, QRgb>& Pixel : vecPixels)
-                        puCorner[Pixel.first] = SourceOver(puCorner[Pixel.first], Pixel.second);
-                return;
-            }
-            for (long i = 0; i < iTimes; ++i)
-                for (std::size_t iLayer = 0; iLayer < pMarker->vecLayers.size(); ++iLayer)
-                    Painter.drawImage(At + pMarker->vecOffsets[iLayer], pMarker->vecLayers[iLayer]);
+        if (Stamp.Blend(iRunX, iRunY, iTimes))
             return;
-        }
         if (!Seen.Contains(iRunX, iRunY) && iSeen <= iMost)
             return;
         if (!bPenSet)
@@ -197,6 +237,14 @@ bool DrawLine(QPainter& Painter, const CRDDecoratedLine& Line, const Mapping::Ma
     }
     DrawMarkers(Painter, Line, Map, Device, Where, Markers);
     return true;
+}
+
+bool DrawMarker(QPainter& Painter, ERDPointStyle eStyle, const QColor& Color, long iX, long iY,
+                const Painting::MarkerShape& Shape)
+{
+    const Target Where = TargetOf(Painter, Color);
+    MarkerStamp Stamp(Painter, Where, ImageMarker(Painter, Where, eStyle, Shape), Color);
+    return Stamp.Blend(iX, iY, 1);
 }
 
 } // namespace Decimation

@@ -6,6 +6,7 @@
 #include "RDMapping_p.h"
 #include "RDPainting_p.h"
 
+class QColor;
 class QPainter;
 
 namespace KelmFramework
@@ -20,6 +21,12 @@ namespace Decimation
 /// calling grid then draws the line itself, exactly.
 bool DrawLine(QPainter& Painter, const CRDDecoratedLine& Line, const Mapping::Map& Map, const Mapping::Frame& Device,
               const Painting::MarkerShape& Markers, long iLineWidth);
+
+/// Blends the marker CRDLinearGrid::DrawPoint draws at this device point, in the pen it has set, from
+/// the cached marker, within 2 per channel. False, having drawn nothing, where the painter, the colour
+/// or the point's place allows no blending: the painter then draws it.
+bool DrawMarker(QPainter& Painter, ERDPointStyle eStyle, const QColor& Color, long iX, long iY,
+                const Painting::MarkerShape& Shape);
 
 } // namespace Decimation
 } // namespace KelmFramework

@@ -12,6 +12,7 @@ namespace KelmFramework
 {
 
 class CRDDecoratedLine;
+class CRDDecoratedPoint;
 class CRDLinearGrid;
 
 namespace Grids
@@ -33,6 +34,10 @@ void SetScales(CRDLinearGrid& Grid, ERDScale eScaleX, ERDScale eScaleY);
 /// Draws the line through the decimation with what the grid hands down. False, having drawn nothing,
 /// where the grid must draw it exactly.
 bool DrawDecimated(const CRDLinearGrid& Grid, QPainter& Painter, const CRDDecoratedLine& Line);
+
+/// Draws the point as the grid's DrawPoint does, its marker blended from the decimation's cached
+/// markers where the painter allows.
+void DrawPointDecimated(CRDLinearGrid& Grid, QPainter& Painter, CRDDecoratedPoint& Point);
 
 } // namespace Grids
 } // namespace KelmFramework

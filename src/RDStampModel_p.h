@@ -196,41 +196,84 @@ struct SegmentShape
 // Segments longer than this along an axis are left to the painter.
 constexpr long c_iMaxShape = 32;
 
+/// A thread's shapes of one pattern, by extent.
+struct ShapeTable
+{
+    static std::size_t Index(long iDX, long iDY)
+    {
+        return static_cast<std::size_t>((iDY + c_iMaxShape) * (2 * c_iMaxShape + 1) + iDX + c_iMaxShape);
+    }
+    std::vector<SegmentShape> vecShapes;
+    std::vector<bool> vecDrawn;
+};
+
+/// The shapes of segments of pattern iPattern (solid, dotted, dash-dotted) from (0, 0) to (iDX, iDY)
+/// for every iDY within c_iMaxShape that Table has not drawn yet. A first paint meets thousands of
+/// shapes: one painter draws a column of them, each on its own rows of one image of the thread, and
+/// only the pixels a pen one pixel wide can reach are read, and cleared for the next.
+inline void DrawShapes(int iPattern, long iDX, ShapeTable& Table)
+{
+    constexpr long c_iSide = 2 * c_iMaxShape + 1;
+    constexpr int c_iMargin = 4;
+    const int iStartX = static_cast<int>(c_iMaxShape) + c_iMargin;
+    thread_local QImage s_Image = [&] {
+        QImage Image(2 * iStartX + 1, static_cast<int>(c_iSide * (2 * c_iMargin + 1) + c_iMaxShape * (c_iMaxShape + 1)),
+                     QImage::Format_ARGB32_Premultiplied);
+        Image.fill(Qt::transparent);
+        return Image;
+    }();
+    // The row each shape's start lies on.
+    std::vector<std::pair<long, int>> vecStarts;
+    {
+        QPainter Painter(&s_Image);
+        Painter.setRenderHint(QPainter::Antialiasing);
+        const Qt::PenStyle eStyle = iPattern == 0 ? Qt::SolidLine : iPattern == 1 ? Qt::DotLine : Qt::DashDotLine;
+        Painter.setPen(Painting::FlatPen(Qt::white, 1.0, eStyle));
+        int iTop = 0;
+        for (long iDY = -c_iMaxShape; iDY <= c_iMaxShape; ++iDY) {
+            const int iStartY = iTop + c_iMargin + static_cast<int>(std::max(-iDY, 0L));
+            iTop += 2 * c_iMargin + 1 + static_cast<int>(std::abs(iDY));
+            if (Table.vecDrawn[ShapeTable::Index(iDX, iDY)])
+                continue;
+            const QLine Line(iStartX, iStartY, iStartX + static_cast<int>(iDX), iStartY + static_cast<int>(iDY));
+            Painter.drawLines(&Line, 1);
+            vecStarts.emplace_back(iDY, iStartY);
+        }
+    }
+    for (const auto& [iDY, iStartY] : vecStarts) {
+        SegmentShape& Shape = Table.vecShapes[ShapeTable::Index(iDX, iDY)];
+        Table.vecDrawn[ShapeTable::Index(iDX, iDY)] = true;
+        Shape.vecPixels.reserve(static_cast<std::size_t>(2 * (std::abs(iDX) + std::abs(iDY)) + 8));
+        for (int iY = iStartY + static_cast<int>(std::min(iDY, 0L)) - c_iMargin;
+             iY <= iStartY + static_cast<int>(std::max(iDY, 0L)) + c_iMargin; ++iY) {
+            QRgb* const puRow = reinterpret_cast<QRgb*>(const_cast<uchar*>(s_Image.constScanLine(iY)));
+            for (int iX = iStartX + static_cast<int>(std::min(iDX, 0L)) - c_iMargin;
+                 iX <= iStartX + static_cast<int>(std::max(iDX, 0L)) + c_iMargin; ++iX) {
+                const int iCoverage = qAlpha(puRow[iX]);
+                if (iCoverage == 0)
+                    continue;
+                puRow[iX] = 0;
+                Shape.vecPixels.push_back({iX - iStartX, iY - iStartY, iCoverage});
+                Shape.Bounds = Grown(Shape.Bounds, iX - iStartX, iY - iStartY);
+            }
+        }
+    }
+}
+
 /// The shape of a segment of this pattern from (0, 0) to (iDX, iDY), both within c_iMaxShape,
 /// drawn on its first use.
 inline const SegmentShape& ShapeOf(const DashPattern& Pattern, long iDX, long iDY)
 {
     constexpr long c_iSide = 2 * c_iMaxShape + 1;
-    thread_local std::vector<std::unique_ptr<SegmentShape>> s_avecShapes[3];
-    const int iPattern = Pattern.iPeriod == 1 ? 0 : Pattern.iPeriod == 3 ? 1 : 2;
-    std::vector<std::unique_ptr<SegmentShape>>& vecShapes = s_avecShapes[iPattern];
-    if (vecShapes.empty())
-        vecShapes.resize(static_cast<std::size_t>(c_iSide * c_iSide));
-    std::unique_ptr<SegmentShape>& pShape =
-        vecShapes[static_cast<std::size_t>((iDY + c_iMaxShape) * c_iSide + iDX + c_iMaxShape)];
-    if (!pShape) {
-        pShape = std::make_unique<SegmentShape>();
-        const int iStart = static_cast<int>(c_iMaxShape) + 4;
-        QImage Image(2 * iStart, 2 * iStart, QImage::Format_ARGB32_Premultiplied);
-        Image.fill(Qt::transparent);
-        QPainter Painter(&Image);
-        Painter.setRenderHint(QPainter::Antialiasing);
-        const Qt::PenStyle eStyle = iPattern == 0 ? Qt::SolidLine : iPattern == 1 ? Qt::DotLine : Qt::DashDotLine;
-        Painter.setPen(Painting::FlatPen(Qt::white, 1.0, eStyle));
-        const QLine Line(iStart, iStart, iStart + static_cast<int>(iDX), iStart + static_cast<int>(iDY));
-        Painter.drawLines(&Line, 1);
-        Painter.end();
-        for (int iY = 0; iY < Image.height(); ++iY) {
-            for (int iX = 0; iX < Image.width(); ++iX) {
-                const int iCoverage = qAlpha(reinterpret_cast<const QRgb*>(Image.constScanLine(iY))[iX]);
-                if (iCoverage == 0)
-                    continue;
-                pShape->vecPixels.push_back({iX - iStart, iY - iStart, iCoverage});
-                pShape->Bounds = Grown(pShape->Bounds, iX - iStart, iY - iStart);
-            }
-        }
+    thread_local ShapeTable s_aTables[3];
+    ShapeTable& Table = s_aTables[Pattern.iPeriod == 1 ? 0 : Pattern.iPeriod == 3 ? 1 : 2];
+    if (Table.vecShapes.empty()) {
+        Table.vecShapes.resize(static_cast<std::size_t>(c_iSide * c_iSide));
+        Table.vecDrawn.resize(static_cast<std::size_t>(c_iSide * c_iSide));
     }
-    return *pShape;
+    if (!Table.vecDrawn[ShapeTable::Index(iDX, iDY)])
+        DrawShapes(static_cast<int>(&Table - s_aTables), iDX, Table);
+    return Table.vecShapes[ShapeTable::Index(iDX, iDY)];
 }
 
 /// The pixels one segment lights at a scale in quarters, from the device pixel its start lies in,

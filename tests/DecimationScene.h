@@ -4,6 +4,7 @@
 
 #include "CRDBoxGridLayout.h"
 #include "CRDDecimatingBoxGrid.h"
+#include "CRDDecoratedPoint.h"
 
 #include <QDebug>
 #include <QImage>
@@ -85,7 +86,9 @@ struct Setup
         Image.fill(Background);
         return Image;
     }
-    QImage Render(CRDGrid& Grid, std::vector<CRDDecoratedLine>& vecLines) const
+    /// The points, then the lines, as a display draws them.
+    QImage Render(CRDGrid& Grid, std::vector<CRDDecoratedLine>& vecLines,
+                  std::vector<CRDDecoratedPoint> vecPoints = {}) const
     {
         QImage Image = Blank();
         Image.paintEngine()->setSystemClip(System);
@@ -98,6 +101,8 @@ struct Setup
             Painter.setClipRegion(Clip);
         if (bBrush)
             Painter.setBrush(QBrush(Qt::darkCyan, Qt::Dense4Pattern));
+        for (CRDDecoratedPoint& Point : vecPoints)
+            Grid.DrawPoint(Painter, Point);
         for (CRDDecoratedLine& Line : vecLines)
             Grid.DrawLine(Painter, Line);
         Painter.end();
@@ -123,11 +128,11 @@ struct GridPair
         Exact.SetDeviceViewPort(LeftTop, RightBottom);
         Decimating.SetDeviceViewPort(LeftTop, RightBottom);
     }
-    /// The lines drawn through both grids.
-    Difference Compare(std::vector<CRDDecoratedLine>& vecLines)
+    /// The points and lines drawn through both grids.
+    Difference Compare(std::vector<CRDDecoratedLine>& vecLines, std::vector<CRDDecoratedPoint> vecPoints = {})
     {
-        const QImage E = m_With.Render(Exact, vecLines);
-        return DecimationScene::Compare(E, m_With.Render(Decimating, vecLines), m_With.Blank());
+        const QImage E = m_With.Render(Exact, vecLines, vecPoints);
+        return DecimationScene::Compare(E, m_With.Render(Decimating, vecLines, vecPoints), m_With.Blank());
     }
 
     CRDBoxGridLayout Exact{CRDPoint(0, 0), CRDPoint(1, 1), QString(), QString(), 4, 4, 1, 3, c_ColorGray, c_ColorBlack};
@@ -138,15 +143,16 @@ struct GridPair
 
 /// A random scene, its choices taken from Source: Source.Pick(lo, hi) an int in [lo, hi],
 /// Source.Real(lo, hi) a double. Noisy, stepped, walking, jittered, backward, piled-up or scattered
-/// lines with gaps and far excursions, in every style and in opaque and translucent colours, on
-/// images of odd sizes, formats and pixel ratios, through painters in several states.
+/// lines with gaps and far excursions, in every style and in opaque and translucent colours, and single
+/// points in colours of their own, on images of odd sizes, formats and pixel ratios, through painters in
+/// several states.
 template <class Source>
 class Scene
 {
 public:
     explicit Scene(Source& Random) : m_Random(Random) { Build(); }
 
-    Difference Compare() { return m_pGrids->Compare(m_vecLines); }
+    Difference Compare() { return m_pGrids->Compare(m_vecLines, m_vecPoints); }
     /// What was drawn, to reproduce a finding.
     QString Description() const { return m_strDescription; }
 
@@ -218,6 +224,18 @@ private:
             QDebug(&m_strDescription) << "; line of" << Line.m_vecPoints.size() << "points, styles" << Line.m_eLineStyle
                                       << Line.m_ePointStyle << QColor(Line.m_Color);
         }
+        // Single points, each in a colour of its own, inside the view and around it.
+        const int iPoints = Chance(30) ? m_Random.Pick(1, 300) : 0;
+        for (int i = 0; i < iPoints; ++i) {
+            CRDColor Color(m_Random.Pick(0, 255), m_Random.Pick(0, 255), m_Random.Pick(0, 255));
+            if (Chance(10))
+                Color.setAlpha(m_Random.Pick(1, 254));
+            m_vecPoints.emplace_back(dLeft + m_Random.Real(-0.1, 1.1) * dWidth,
+                                     dBottom + m_Random.Real(-0.1, 1.1) * dHeight, Color,
+                                     ERDPointStyle(Chance(5) ? 9 : m_Random.Pick(0, 3)));
+        }
+        if (iPoints > 0)
+            QDebug(&m_strDescription) << ";" << iPoints << "single points";
     }
 
     CRDDecoratedLine RandomLine(double dLeft, double dBottom, double dWidth, double dHeight)
@@ -273,6 +291,7 @@ private:
     Setup m_Setup;
     std::unique_ptr<GridPair> m_pGrids;
     std::vector<CRDDecoratedLine> m_vecLines;
+    std::vector<CRDDecoratedPoint> m_vecPoints;
     QString m_strDescription;
 };
 

@@ -600,7 +600,7 @@ void CResultDisplay::paintEvent(QPaintEvent*)
     QPainter Painter(this);
     Painter.setRenderHint(QPainter::Antialiasing);
     Painter.setPen(Painting::FlatPen(m_BackgroundColor, 0.0));
-    const auto stateOf = [this](const CRDGrid& Grid) {
+    const auto stateOf = [](const CRDGrid& Grid) {
         return FrameCache::KnowsGrid(Grid) ? std::optional(FrameCache::StateOf(static_cast<const CRDLinearGrid&>(Grid)))
                                            : std::nullopt;
     };

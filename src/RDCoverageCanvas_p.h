@@ -640,20 +640,38 @@ private:
         };
         if (Known.first > Known.second) {
             blend(iFirst, iLast);
-            for (long iRow = iFirst; iRow <= iLast; ++iRow) {
-                if (Settle(puColumn[iRow * m_iStride])) {
-                    Known = {iRow, iRow};
-                    break;
-                }
-            }
+            SeedKnown(puColumn, Known, iFirst, iLast);
             if (Known.first > Known.second)
                 return;
         } else {
-            if (iFirst < Known.first)
-                blend(iFirst, std::min(iLast, Known.first - 1));
-            if (iLast > Known.second)
-                blend(std::max(iFirst, Known.second + 1), iLast);
+            BlendOutside(Known, iFirst, iLast, blend);
         }
+        GrowKnown(puColumn, Known);
+    }
+
+    // Calls blend(iFrom, iTo) for the rows of a run outside the known ones, which are some.
+    template <class Function>
+    static void BlendOutside(const std::pair<long, long>& Known, long iFirst, long iLast, Function blend)
+    {
+        if (iFirst < Known.first)
+            blend(iFirst, std::min(iLast, Known.first - 1));
+        if (iLast > Known.second)
+            blend(std::max(iFirst, Known.second + 1), iLast);
+    }
+
+    // The known rows start at the first of these whose pixel settles.
+    void SeedKnown(QRgb* puColumn, std::pair<long, long>& Known, long iFrom, long iTo) const
+    {
+        for (long iRow = iFrom; iRow <= iTo; ++iRow) {
+            if (Settle(puColumn[iRow * m_iStride])) {
+                Known = {iRow, iRow};
+                return;
+            }
+        }
+    }
+
+    void GrowKnown(QRgb* puColumn, std::pair<long, long>& Known) const
+    {
         while (Known.first > m_Writable.iT && Settle(puColumn[(Known.first - 1) * m_iStride]))
             --Known.first;
         while (Known.second < m_Writable.iB && Settle(puColumn[(Known.second + 1) * m_iStride]))
@@ -690,24 +708,12 @@ private:
         if (Known.first > Known.second) {
             blend(iFirst, iLast);
             // A pixel the run left as it was has been looked at since it last changed.
-            for (long iRow = iChangedFirst; iRow <= iChangedLast; ++iRow) {
-                if (Settle(puColumn[iRow * m_iStride])) {
-                    Known = {iRow, iRow};
-                    break;
-                }
-            }
+            SeedKnown(puColumn, Known, iChangedFirst, iChangedLast);
         } else {
-            if (iFirst < Known.first)
-                blend(iFirst, std::min(iLast, Known.first - 1));
-            if (iLast > Known.second)
-                blend(std::max(iFirst, Known.second + 1), iLast);
+            BlendOutside(Known, iFirst, iLast, blend);
         }
-        if (Known.first <= Known.second) {
-            while (Known.first > m_Writable.iT && Settle(puColumn[(Known.first - 1) * m_iStride]))
-                --Known.first;
-            while (Known.second < m_Writable.iB && Settle(puColumn[(Known.second + 1) * m_iStride]))
-                ++Known.second;
-        }
+        if (Known.first <= Known.second)
+            GrowKnown(puColumn, Known);
         // The stall keeps what lies beside pixels that changed, or starts afresh where the run left one
         // as it was; it grows where the run changed pixels next to it.
         if (iChangedFirst <= Stalled.iLast && iChangedLast >= Stalled.iFirst) {

@@ -60,6 +60,9 @@ namespace Decimation
 //  5. Known pixels. A pixel within 2 of C is set to C and takes no further blend of the line (blends at a quarter
 //     coverage may stall 2 short of C). A blend of C at coverage a leaves a channel p less than
 //     1 + |p - C| (255 - a) / 255 from C: the exact drawing's pixel, within 2 of C when we stop, stays so.
+//  6. Stalled pixels. A weaker coverage (an eighth beside a pen at 1.25 or 1.75) rounds to a standstill several steps
+//     from C, where its blends leave the pixel as it is. Such a blend is skipped only where it was seen to leave
+//     this very pixel as it is and nothing has changed the pixel since: it costs no step.
 // Patterned and wider pens take the exact drawing there: the engine's dash ends move with a segment's position.
 // tst_coveragecanvas holds counted blends against the engine's; the differential test and the fuzzer hold whole
 // drawings to the bound at every ratio.
@@ -545,7 +548,9 @@ private:
 /// A line's short segments at a scale in quarters, blended in order straight into the painter's
 /// image from their shapes. A pixel found within 2 of the line's colour is set to it and left alone
 /// from then on (5. at the top): per device column, the rows known so form one interval, which a dense line's
-/// band fills and its segments then mostly skip whole.
+/// band fills and its segments then mostly skip whole. A weak coverage stalls a pixel further from the colour
+/// (6. at the top): per device column, the rows that a blend at one such coverage leaves as they are form
+/// another interval, in which those blends are skipped.
 class PhaseCanvas
 {
 public:
@@ -559,6 +564,9 @@ public:
         thread_local std::vector<std::pair<long, long>> s_vecKnown;
         s_vecKnown.assign(static_cast<std::size_t>(m_Writable.Width() + 1), {LONG_MAX, LONG_MIN});
         m_pKnown = s_vecKnown.data();
+        thread_local std::vector<Stall> s_vecStalls;
+        s_vecStalls.assign(static_cast<std::size_t>(m_Writable.Width() + 1), Stall());
+        m_pStalls = s_vecStalls.data();
         for (int iCoverage = 0; iCoverage < 256; ++iCoverage)
             m_auSources[static_cast<std::size_t>(iCoverage)] = qPremultiply(
                 qRgba(qRed(m_uColor), qGreen(m_uColor), qBlue(m_uColor), iCoverage));
@@ -580,6 +588,9 @@ public:
         return Rows;
     }
 
+    /// Pixels may have changed under drawing other than the canvas's own: no stall holds.
+    void Forget() { ++m_uGeneration; }
+
     /// Blends a segment of this shape whose start lies in device pixel (iX, iY); its pixels must be
     /// writable.
     __attribute__((always_inline)) void Blend(long iX, long iY, const PhaseShape& Shape)
@@ -590,14 +601,36 @@ public:
             const long iFirst = iY + Run.iY, iLast = iFirst + Run.iRows - 1;
             if (iFirst >= Known.first && iLast <= Known.second)
                 continue;
-            BlendRun(iColumn, Known, iFirst, iLast, Shape.vecCoverage.data() + Run.iFirst);
+            if (Run.uMain > c_iStalling) {
+                BlendRun(iColumn, Known, iFirst, iLast, Shape.vecCoverage.data() + Run.iFirst);
+                continue;
+            }
+            const Stall& Stalled = m_pStalls[iColumn];
+            if (Run.bPlain && Stalled.uGeneration == m_uGeneration && Run.uMain == Stalled.iCoverage
+                && iFirst >= Stalled.iFirst && iLast <= Stalled.iLast)
+                continue;
+            BlendWeak(iColumn, Known, iFirst, iLast, Shape.vecCoverage.data() + Run.iFirst, Run.uMain);
         }
     }
 
 private:
+    // Coverages up to this may stall a pixel further from the colour than Settle looks; stronger ones
+    // soon bring it there.
+    static constexpr int c_iStalling = 48;
+
+    // Rows of a device column whose pixels a blend at iCoverage leaves as they are, while
+    // uGeneration is the canvas's.
+    struct Stall
+    {
+        long iFirst = 0, iLast = -1;
+        int iCoverage = 0;
+        unsigned uGeneration = 0;
+    };
+
     __attribute__((noinline)) void BlendRun(long iColumn, std::pair<long, long>& Known, long iFirst, long iLast,
                                             const std::uint8_t* puCoverage)
     {
+        m_pStalls[iColumn].uGeneration = 0; // the run may change its pixels
         QRgb* const puColumn = m_puBits + iColumn + m_Writable.iL;
         const auto blend = [&](long iFrom, long iTo) {
             for (long iRow = iFrom; iRow <= iTo; ++iRow) {
@@ -607,24 +640,105 @@ private:
         };
         if (Known.first > Known.second) {
             blend(iFirst, iLast);
-            for (long iRow = iFirst; iRow <= iLast; ++iRow) {
-                if (Settle(puColumn[iRow * m_iStride])) {
-                    Known = {iRow, iRow};
-                    break;
-                }
-            }
+            SeedKnown(puColumn, Known, iFirst, iLast);
             if (Known.first > Known.second)
                 return;
         } else {
-            if (iFirst < Known.first)
-                blend(iFirst, std::min(iLast, Known.first - 1));
-            if (iLast > Known.second)
-                blend(std::max(iFirst, Known.second + 1), iLast);
+            BlendOutside(Known, iFirst, iLast, blend);
         }
+        GrowKnown(puColumn, Known);
+    }
+
+    // Calls blend(iFrom, iTo) for the rows of a run outside the known ones, which are some.
+    template <class Function>
+    static void BlendOutside(const std::pair<long, long>& Known, long iFirst, long iLast, Function blend)
+    {
+        if (iFirst < Known.first)
+            blend(iFirst, std::min(iLast, Known.first - 1));
+        if (iLast > Known.second)
+            blend(std::max(iFirst, Known.second + 1), iLast);
+    }
+
+    // The known rows start at the first of these whose pixel settles.
+    void SeedKnown(QRgb* puColumn, std::pair<long, long>& Known, long iFrom, long iTo) const
+    {
+        for (long iRow = iFrom; iRow <= iTo; ++iRow) {
+            if (Settle(puColumn[iRow * m_iStride])) {
+                Known = {iRow, iRow};
+                return;
+            }
+        }
+    }
+
+    void GrowKnown(QRgb* puColumn, std::pair<long, long>& Known) const
+    {
         while (Known.first > m_Writable.iT && Settle(puColumn[(Known.first - 1) * m_iStride]))
             --Known.first;
         while (Known.second < m_Writable.iB && Settle(puColumn[(Known.second + 1) * m_iStride]))
             ++Known.second;
+    }
+
+    // BlendRun for a run mostly of a weak coverage, whose blends that leave a pixel as it is are found
+    // and skipped.
+    __attribute__((noinline)) void BlendWeak(long iColumn, std::pair<long, long>& Known, long iFirst, long iLast,
+                                             const std::uint8_t* puCoverage, int iMain)
+    {
+        QRgb* const puColumn = m_puBits + iColumn + m_Writable.iL;
+        Stall& Stalled = m_pStalls[iColumn];
+        if (Stalled.uGeneration != m_uGeneration)
+            Stalled = Stall();
+        long iChangedFirst = LONG_MAX, iChangedLast = LONG_MIN;
+        long iKept = LONG_MIN; // a row that its blend at the main coverage left as it was
+        const auto blend = [&](long iFrom, long iTo) {
+            for (long iRow = iFrom; iRow <= iTo; ++iRow) {
+                const int iCoverage = puCoverage[iRow - iFirst];
+                if (iCoverage == Stalled.iCoverage && iRow >= Stalled.iFirst && iRow <= Stalled.iLast)
+                    continue;
+                QRgb& uPixel = puColumn[iRow * m_iStride];
+                const QRgb uBlended = SourceOver(uPixel, m_auSources[static_cast<std::size_t>(iCoverage)]);
+                if (uBlended != uPixel) {
+                    iChangedFirst = std::min(iChangedFirst, iRow);
+                    iChangedLast = iRow;
+                    uPixel = uBlended;
+                } else if (iCoverage == iMain) {
+                    iKept = iRow;
+                }
+            }
+        };
+        if (Known.first > Known.second) {
+            blend(iFirst, iLast);
+            // A pixel the run left as it was has been looked at since it last changed.
+            SeedKnown(puColumn, Known, iChangedFirst, iChangedLast);
+        } else {
+            BlendOutside(Known, iFirst, iLast, blend);
+        }
+        if (Known.first <= Known.second)
+            GrowKnown(puColumn, Known);
+        // The stall keeps what lies beside pixels that changed, or starts afresh where the run left one
+        // as it was; it grows where the run changed pixels next to it.
+        if (iChangedFirst <= Stalled.iLast && iChangedLast >= Stalled.iFirst) {
+            if (iChangedFirst - Stalled.iFirst >= Stalled.iLast - iChangedLast)
+                Stalled.iLast = iChangedFirst - 1;
+            else
+                Stalled.iFirst = iChangedLast + 1;
+        }
+        if (Stalled.iFirst > Stalled.iLast) {
+            if (iKept == LONG_MIN)
+                return;
+            Stalled = {iKept, iKept, iMain, m_uGeneration};
+        } else if (iChangedLast < Stalled.iFirst - 1 || iChangedFirst > Stalled.iLast + 1) {
+            return;
+        }
+        while (Stalled.iFirst > m_Writable.iT && Keeps(puColumn[(Stalled.iFirst - 1) * m_iStride], Stalled.iCoverage))
+            --Stalled.iFirst;
+        while (Stalled.iLast < m_Writable.iB && Keeps(puColumn[(Stalled.iLast + 1) * m_iStride], Stalled.iCoverage))
+            ++Stalled.iLast;
+    }
+
+    // Whether a blend at this coverage leaves the pixel as it is.
+    bool Keeps(QRgb uPixel, int iCoverage) const
+    {
+        return SourceOver(uPixel, m_auSources[static_cast<std::size_t>(iCoverage)]) == uPixel;
     }
 
     // A pixel within two steps of the colour in every channel becomes the colour: blends at a quarter
@@ -649,7 +763,9 @@ private:
     QRgb* const m_puBits;
     const long m_iStride;
     std::pair<long, long>* m_pKnown = nullptr; // per device column, the rows known to hold the colour
-    std::array<QRgb, 256> m_auSources{};       // the colour at each coverage, premultiplied
+    Stall* m_pStalls = nullptr;                // per device column
+    unsigned m_uGeneration = 1;
+    std::array<QRgb, 256> m_auSources{}; // the colour at each coverage, premultiplied
 };
 
 } // namespace Decimation

@@ -84,15 +84,21 @@ public:
 
     void Draw()
     {
-        if (!m_vecLines.empty())
+        if (!m_vecLines.empty()) {
             m_Painter.drawLines(m_vecLines.data(), static_cast<int>(m_vecLines.size()));
+            ++m_iDrawn;
+        }
         m_vecLines.clear();
     }
+
+    /// Batches drawn so far.
+    long Drawn() const { return m_iDrawn; }
 
 private:
     QPainter& m_Painter;
     const Frame m_Visible;
     const long m_iReach; // beyond a line, of a pen wider than one pixel; 0 for one pixel
+    long m_iDrawn = 0;
     std::vector<QLine> m_vecLines;
 };
 
@@ -672,11 +678,15 @@ private:
     void BeforeBlend()
     {
         ++m_iBlended;
-        if (m_Others.IsEmpty())
-            return;
-        m_Others.Draw();
-        if (++m_iFlushes > 4096 && 4 * m_iFlushes > m_iBlended)
-            m_bExact = true; // drawing the rest costs less than interleaving calls to the painter
+        if (!m_Others.IsEmpty()) {
+            m_Others.Draw();
+            if (++m_iFlushes > 4096 && 4 * m_iFlushes > m_iBlended)
+                m_bExact = true; // drawing the rest costs less than interleaving calls to the painter
+        }
+        if (m_Others.Drawn() != m_iDrawn) {
+            m_iDrawn = m_Others.Drawn();
+            m_Canvas.Forget();
+        }
     }
 
     // A vertical segment longer than a shape, in pieces that meet on a device row's edge: the
@@ -732,6 +742,7 @@ private:
     long m_iOpenX = LONG_MIN, m_iOpenLow = 0, m_iOpenHigh = -1;
     long m_iBlended = 0;
     long m_iFlushes = 0;   // batches of the painter drawn between blends
+    long m_iDrawn = 0;     // batches of the painter drawn, as the canvas last heard
     bool m_bExact = false; // every segment goes to the painter
 };
 

@@ -285,7 +285,9 @@ struct PhaseShape
     {
         int iX, iY; // of its first pixel
         int iRows;
-        int iFirst; // of its coverages in vecCoverage
+        int iFirst;         // of its coverages in vecCoverage
+        std::uint8_t uMain; // the coverage most of its pixels have
+        bool bPlain;        // all of them
     };
     std::vector<Run> vecRuns;
     std::vector<std::uint8_t> vecCoverage;
@@ -355,11 +357,23 @@ private:
                 const int iRelX = iX - iStartX, iRelY = iY - iStartY;
                 PhaseShape::Run* pLast = pShape->vecRuns.empty() ? nullptr : &pShape->vecRuns.back();
                 if (!pLast || pLast->iX != iRelX || pLast->iY + pLast->iRows != iRelY)
-                    pShape->vecRuns.push_back({iRelX, iRelY, 0, static_cast<int>(pShape->vecCoverage.size())});
+                    pShape->vecRuns.push_back({iRelX, iRelY, 0, static_cast<int>(pShape->vecCoverage.size()), 0, true});
                 ++pShape->vecRuns.back().iRows;
                 pShape->vecCoverage.push_back(static_cast<std::uint8_t>(iCoverage));
                 pShape->Bounds = Grown(pShape->Bounds, iRelX, iRelY);
             }
+        }
+        for (PhaseShape::Run& Run : pShape->vecRuns) {
+            const auto puFirst = pShape->vecCoverage.begin() + Run.iFirst, puEnd = puFirst + Run.iRows;
+            int iMost = 0;
+            for (auto puCoverage = puFirst; puCoverage != puEnd; ++puCoverage) {
+                const int iCount = static_cast<int>(std::count(puFirst, puEnd, *puCoverage));
+                if (iCount > iMost) {
+                    iMost = iCount;
+                    Run.uMain = *puCoverage;
+                }
+            }
+            Run.bPlain = iMost == Run.iRows;
         }
         return pShape;
     }

@@ -35,6 +35,12 @@ FAMILIES = {
     "decimating_clean_dpr2": "clean sine, solid, pixel ratio 2",
     "decimating_noisy_dpr2": "noisy sine, solid, pixel ratio 2",
     "decimating_band_clip": "4 noisy sines repainted under a band's move (clip of several rectangles)",
+    "decimating_xy_walk": "x-y random walk, steps of 8 to 100 pixels",
+    "decimating_xy_walk_dpr1.5": "x-y random walk, steps of 8 to 100 pixels, pixel ratio 1.5",
+    "decimating_xy_hysteresis": "noisy hysteresis loop, 10 cycles",
+    "decimating_xy_hysteresis_dpr1.5": "noisy hysteresis loop, 10 cycles, pixel ratio 1.5",
+    "decimating_xy_sparse": "20 noisy sines, 1.5 vertices per pixel column",
+    "decimating_xy_sparse_dpr1.5": "20 noisy sines, 1.5 vertices per pixel column, pixel ratio 1.5",
 }
 PLOT_FAMILIES = tuple(FAMILIES)[:6]
 # Workloads timed per tick or per move rather than per frame against floors: their own section.
@@ -76,6 +82,10 @@ PEER_TARGETS = (
 )
 # A repaint under a clip against the same lines' full repaint.
 CLIP_TARGETS = (("decimating_band_clip/4000000", "full_repaint", 1.0),)
+# x-y data, on which counting helps least, against the box grid: never slower.
+XY_TARGETS = tuple(("decimating_xy_%s%s/%d" % (shape, ratio, count), "box_grid", 1.0)
+                   for shape, count in (("walk", 200000), ("hysteresis", 1000000), ("sparse", 24000))
+                   for ratio in ("", "_dpr1.5"))
 # A line whose x is jittered against the same line in order.
 JITTER_TARGET = 2.0
 JITTERED = (("decimating_clean_jittered/1000000", "decimating_clean_solid/1000000"),
@@ -439,7 +449,7 @@ def targets_section(exact, decimating, context, say):
         if won:
             say("- %s: library / %s %.3f (target <= %.2f): **%s**"
                 % (name, RIVALS[rival], won[2], target, "holds" if won[2] <= target else "misses"))
-    for name, rival, target in CLIP_TARGETS:
+    for name, rival, target in CLIP_TARGETS + XY_TARGETS:
         won = by_name[name].winner(rival) if name in by_name else None
         if won:
             say("- %s: library / %s %.3f (target <= %.2f): **%s**"

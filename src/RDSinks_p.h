@@ -503,8 +503,8 @@ private:
     // x going back and forth, a line of one or two vertices per pixel column, long steps across what
     // is counted: each segment then costs the canvas a walk, a blend, a flush or a drawing of counted
     // blends, and saves the painter little. Where the work overtakes the saving by a thirty-second of
-    // what the painter would spend on the whole line, the rest of it goes to the painter; a line
-    // that starts so (the turn of a loop) and then goes dense has that long to pay back.
+    // what the painter would spend on the whole line, or doubles it, the rest of it goes to the
+    // painter; a line that starts so (the turn of a loop) and then goes dense has that long to pay back.
     struct Cost
     {
         static constexpr long c_iSegment = 120; // the painter's segment, beyond its pixels
@@ -514,20 +514,26 @@ private:
         static constexpr long c_iBlend = 3;     // a pixel blended from a shape
         static constexpr long c_iRow = 2;       // a row of a column profile flushed, or of counts drawn early
         static constexpr long c_iCall = 400;    // a call to the painter made early
+        // Work after which twice the saving is telling.
+        static constexpr long c_iSureSlack = 20000;
         // Vertices per pixel column below which nearly every segment would cost a visit and few be counted.
         static constexpr long c_iDenseVertices = 3;
 
         Cost(std::size_t iVertices, const Frame& Stamps)
             : bSparse(static_cast<double>(iVertices)
                       < static_cast<double>(c_iDenseVertices) * static_cast<double>(Stamps.Width())),
-              iSlack(std::max(20000L, static_cast<long>(std::min<std::size_t>(iVertices, LONG_MAX / c_iSegment))
-                                          * c_iSegment / 32))
+              iSlack(std::max(c_iSureSlack, static_cast<long>(std::min<std::size_t>(iVertices, LONG_MAX / c_iSegment))
+                                                * c_iSegment / 32))
         {
         }
 
         static long Pixels(long iDX, long iDY) { return c_iPixel * std::max(std::abs(iDX), std::abs(iDY)); }
 
-        bool ExactIsCheaper(long iCounted) const { return iWork > iSlack + iSaved + c_iSegment * iCounted; }
+        bool ExactIsCheaper(long iCounted) const
+        {
+            const long iAllSaved = iSaved + c_iSegment * iCounted;
+            return iWork > iSlack + iAllSaved || iWork > c_iSureSlack + 2 * iAllSaved;
+        }
 
         const bool bSparse; // the whole line goes to the painter
         const long iSlack;

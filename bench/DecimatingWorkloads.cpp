@@ -329,6 +329,67 @@ void RegisterFirstPaint()
     });
 }
 
+// x-y data, whose x goes back and forth: what counting per pixel column helps least.
+enum class XY {
+    Walk,       ///< a random walk of steps 8 to 100 pixels long, turned back at the edges
+    Hysteresis, ///< ten noisy loops of a magnetisation curve, each axis measured with noise
+    Sparse,     ///< twenty noisy lines of one or two vertices per pixel column
+};
+
+std::vector<CRDDecoratedLine> XYLines(XY eShape, const QRect& Device)
+{
+    constexpr double c_dPi = 3.14159265358979323846;
+    const double dColumn = (c_dRight - c_dLeft) / (Device.right() - Device.left());
+    const double dRow = 3.0 / (Device.bottom() - Device.top());
+    std::mt19937 Generator(23);
+    std::normal_distribution<double> Noise(0.0, 1.0);
+    std::uniform_real_distribution<double> Unit(0.0, 1.0);
+    std::vector<CRDDecoratedLine> vecLines;
+    std::vector<CRDPoint> vecPoints;
+    if (eShape == XY::Walk) {
+        double dX = 5.0, dY = 0.0;
+        for (long i = 0; i < 200000; ++i) {
+            const double dLength = 8.0 + 92.0 * Unit(Generator), dAngle = 2.0 * c_dPi * Unit(Generator);
+            dX += dLength * std::cos(dAngle) * dColumn;
+            dY += dLength * std::sin(dAngle) * dRow;
+            dX = dX < c_dLeft ? 2 * c_dLeft - dX : dX > c_dRight ? 2 * c_dRight - dX : dX;
+            dY = dY < -1.5 ? -3.0 - dY : dY > 1.5 ? 3.0 - dY : dY;
+            vecPoints.emplace_back(dX, dY);
+        }
+        vecLines.emplace_back(vecPoints, c_ColorBlue, eRDLineSolid, eRDPointNone, QString());
+    } else if (eShape == XY::Hysteresis) {
+        constexpr long c_iCount = 1000000;
+        for (long i = 0; i < c_iCount; ++i) {
+            const double dPhase = 2.0 * c_dPi * 10.0 * static_cast<double>(i) / c_iCount;
+            const double dField = std::cos(dPhase); // rising while the sine is negative
+            const double dBranch = std::sin(dPhase) < 0.0 ? -0.3 : 0.3;
+            vecPoints.emplace_back(5.0 + 4.5 * dField + 2.0 * dColumn * Noise(Generator),
+                                   std::tanh(3.0 * (dField + dBranch)) + 0.05 * Noise(Generator));
+        }
+        vecLines.emplace_back(vecPoints, c_ColorRed, eRDLineSolid, eRDPointNone, QString());
+    } else {
+        const CRDColor Colors[] = {c_ColorBlue, c_ColorRed, c_ColorDarkGreen, c_ColorOrange, c_ColorDark};
+        const long iCount = static_cast<long>(1.5 * (Device.right() - Device.left()));
+        for (int iLine = 0; iLine < 20; ++iLine) {
+            vecPoints = Sine(iCount, c_Noisy, 0.3 * iLine, static_cast<std::uint32_t>(41 + iLine), dColumn);
+            vecLines.emplace_back(vecPoints, Colors[iLine % 5], eRDLineSolid, eRDPointNone, QString());
+        }
+    }
+    return vecLines;
+}
+
+void RegisterXY(const std::string& strName, XY eShape, long iPoints)
+{
+    for (const qreal dPixelRatio : {1.0, 1.5}) {
+        const std::string strRatio = dPixelRatio == 1.0 ? "" : "_dpr1.5";
+        Bench::RegisterWorkload("decimating_xy_" + strName + strRatio + "/" + std::to_string(iPoints), [=] {
+            auto pScene = std::make_shared<Scene>();
+            pScene->vecLines = XYLines(eShape, Bench::WidgetDeviceRect(*pScene->pGrid));
+            return RaceOf(pScene, dPixelRatio);
+        });
+    }
+}
+
 bool RegisterAll()
 {
     const LineShape CleanJittered{0.0, 0.2}, NoisyJittered{c_Noisy.dNoise, 0.2};
@@ -350,6 +411,9 @@ bool RegisterAll()
     RegisterBandClip();
     RegisterManyColours();
     RegisterFirstPaint();
+    RegisterXY("walk", XY::Walk, 200000);
+    RegisterXY("hysteresis", XY::Hysteresis, 1000000);
+    RegisterXY("sparse", XY::Sparse, 24000);
     return true;
 }
 

@@ -38,6 +38,12 @@ FAMILIES = {
     "decimating_tracks_40colours": "5,000 tracks of 10 points, markers in 40 colours and 3 styles",
     "decimating_points_own_colours": "single dots, each in a colour of its own (DrawPoint)",
     "decimating_first_paint": "3 random walks (steps up to 32 px), one per line style, painted first in a new thread",
+    "decimating_xy_walk": "x-y random walk, steps of 8 to 100 pixels",
+    "decimating_xy_walk_dpr1.5": "x-y random walk, steps of 8 to 100 pixels, pixel ratio 1.5",
+    "decimating_xy_hysteresis": "noisy hysteresis loop, 10 cycles",
+    "decimating_xy_hysteresis_dpr1.5": "noisy hysteresis loop, 10 cycles, pixel ratio 1.5",
+    "decimating_xy_sparse": "20 noisy sines, 1.5 vertices per pixel column",
+    "decimating_xy_sparse_dpr1.5": "20 noisy sines, 1.5 vertices per pixel column, pixel ratio 1.5",
 }
 PLOT_FAMILIES = tuple(FAMILIES)[:6]
 # Workloads timed per tick or per move rather than per frame against floors: their own section.
@@ -85,6 +91,10 @@ MARKER_TARGETS = (("decimating_tracks_40colours/50000", "box_grid", 1.0),
                   ("decimating_points_own_colours/100000", "box_grid", 1.0))
 # A first paint, which builds what the counted route keeps, against a warm one.
 FIRST_PAINT_TARGETS = (("decimating_first_paint/60000", "warm_frame", 2.0),)
+# x-y data, on which counting helps least, against the box grid: never slower.
+XY_TARGETS = tuple(("decimating_xy_%s%s/%d" % (shape, ratio, count), "box_grid", 1.0)
+                   for shape, count in (("walk", 200000), ("hysteresis", 1000000), ("sparse", 24000))
+                   for ratio in ("", "_dpr1.5"))
 # A line whose x is jittered against the same line in order.
 JITTER_TARGET = 2.0
 JITTERED = (("decimating_clean_jittered/1000000", "decimating_clean_solid/1000000"),
@@ -448,7 +458,7 @@ def targets_section(exact, decimating, context, say):
         if won:
             say("- %s: library / %s %.3f (target <= %.2f): **%s**"
                 % (name, RIVALS[rival], won[2], target, "holds" if won[2] <= target else "misses"))
-    for name, rival, target in CLIP_TARGETS + MARKER_TARGETS + FIRST_PAINT_TARGETS:
+    for name, rival, target in CLIP_TARGETS + MARKER_TARGETS + FIRST_PAINT_TARGETS + XY_TARGETS:
         won = by_name[name].winner(rival) if name in by_name else None
         if won:
             say("- %s: library / %s %.3f (target <= %.2f): **%s**"

@@ -130,6 +130,9 @@ public:
     /// Hands every column to the sink.
     void FlushAll(Cursor& Open) { FlushRange(Open, LONG_MIN, LONG_MAX); }
 
+    /// Rows handed to the sink so far: the work of flushing.
+    long RowsFlushed() const { return m_iRowsFlushed; }
+
     /// Hands the columns iFirst to iLast to the sink.
     void FlushRange(Cursor& Open, long iFirst, long iLast)
     {
@@ -221,6 +224,7 @@ private:
             piCounts[iRow] = iCount;
         }
         m_Sink.Column(Column.iColumn, Column.iLow, m_vecCounts.data(), Column.iHigh - Column.iLow + 1);
+        m_iRowsFlushed += Column.iHigh - Column.iLow + 1;
         Column.iLow = LONG_MAX;
         Column.iHigh = LONG_MIN;
     }
@@ -229,6 +233,7 @@ private:
     Sink& m_Sink;
     std::array<Slot, c_iSlots> m_aSlots;
     unsigned long m_uClock = 0;
+    long m_iRowsFlushed = 0;
     std::vector<long> m_vecPhases;         // per start row, downward then upward: the phase of its segments
     std::vector<std::int32_t> m_vecCounts; // of the column flushed
 };

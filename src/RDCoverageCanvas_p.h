@@ -47,6 +47,9 @@ namespace Decimation
 //  4. The budget. A cell spends at most Cells::c_iAllowed = 2 steps, order and moves together. A segment of the
 //     painter that would spend a third first has the counts under it drawn (DrawPending): they then lie in the
 //     image before it, as in the exact drawing, and the cells count anew.
+// Handing over: where counting a line costs more than drawing it would, the counts so far are drawn and the rest of
+// the line goes to the painter in order, after them as in the exact drawing; a blend of C brings two pixels within 2
+// of each other no further apart, so the pixels keep the bound.
 // Clips: at one device pixel per pixel the engine lights a pixel inside a clip of any shape as it would without
 // one, so the cells count as if there were none and only the pixels inside are written (Target::vecRegion).
 // Markers follow all segments in both drawings, from images whose layers give the engine's own marker on any

@@ -40,7 +40,8 @@ void DrawCounted(QPainter& Painter, const CRDDecoratedLine& Line, const Mapping:
         CoverageCanvas Canvas(bCounted ? Stamps : Frame{1, 1, 0, 0}, LinePen.color(), Model, Where);
         CanvasRows Rows{Canvas, Stamps.iT};
         typename CanvasSink<Period, OnMask>::Profiles Columns(iRows, Rows);
-        CanvasSink<Period, OnMask> Sink(Painter, Device, Stamps, bCounted, Others, Canvas, Columns);
+        CanvasSink<Period, OnMask> Sink(Painter, Device, Stamps, bCounted, Others, Canvas, Columns,
+                                        Line.m_vecPoints.size());
         Segments::ForEachSegment(Map, Device, Painter, Line, Sink);
         Sink.Finish(Canvas);
         return;
@@ -219,6 +220,9 @@ bool DrawLine(QPainter& Painter, const CRDDecoratedLine& Line, const Mapping::Ma
         || (Where.eRoute == Route::Phased && (iLineWidth != 1 || ePenStyle != Qt::SolidLine)))
         return false;
 
+    // Set after the route is chosen, which it leaves as it is: what goes to the painter is drawn as
+    // fast as the box grid draws it.
+    const Painting::UncuttingClip Clip(Painter);
     const QPen LinePen = Painting::FlatPen(Line.m_Color, static_cast<double>(iLineWidth), ePenStyle);
     Painter.setPen(LinePen);
     if (Where.eRoute == Route::Phased && Line.m_vecPoints.size() >= 2) {

@@ -216,9 +216,14 @@ class CanvasSink : public Classifier<ColumnProfiles<Period, OnMask, CanvasRows>>
 public:
     using Profiles = ColumnProfiles<Period, OnMask, CanvasRows>;
 
+    /// A line of iVertices vertices.
     CanvasSink(QPainter& Painter, const Frame& Device, const Frame& Stamps, bool bCounted, LineBatch& Others,
-               CoverageCanvas& Canvas, Profiles& Columns)
-        : Base(Device, Stamps, bCounted, Others, Columns), m_Painter(Painter), m_Canvas(Canvas)
+               CoverageCanvas& Canvas, Profiles& Columns, std::size_t iVertices)
+        : Base(Device, Stamps, bCounted, Others, Columns),
+          m_Painter(Painter),
+          m_Canvas(Canvas),
+          m_Cost(iVertices, Stamps),
+          m_bExact(m_Cost.bSparse)
     {
     }
 
@@ -415,49 +420,71 @@ private:
     {
         if (!this->m_Others.Sees(iX1, iY1, iX2, iY2))
             return;
-        const SegmentShape* pShape = nullptr;
-        if (!m_Canvas.IsEmpty()) {
-            // The counts of the pixel columns it may light, x - 1 .. x, come from vertical segments
-            // in device columns x - 1 .. x + 1.
-            this->m_Columns.FlushRange(Column, std::min(iX1, iX2) - 1, std::max(iX1, iX2) + 1);
-            const Frame Bounds = m_Canvas.Bounds();
-            const long iDX = iX2 - iX1, iDY = iY2 - iY1;
-            if (m_Canvas.WritesDirectly() && std::abs(iDX) <= c_iMaxShape && std::abs(iDY) <= c_iMaxShape) {
-                pShape = &ShapeOf({Period, OnMask}, iDX, iDY);
-                const Frame& Box = pShape->Bounds;
-                if (Box.IsEmpty() || !Bounds.Contains(iX1 + Box.iL, iY1 + Box.iT)
-                    || !Bounds.Contains(iX1 + Box.iR, iY1 + Box.iB))
-                    pShape = nullptr;
-            }
-            CoverageCanvas::Visit Found;
-            if (pShape)
-                for (const SegmentShape::Pixel& Pixel : pShape->vecPixels)
-                    m_Canvas.Touch(iX1 + Pixel.iX, iY1 + Pixel.iY, Found);
-            else
-                TouchAlong(Bounds, iX1, iY1, iX2, iY2, Found);
-            // Every pixel it may light is the colour already, and stays so.
-            if (Found.bAllFull)
-                return;
-            if (!Found.Conflict.IsEmpty()) {
-                this->m_Others.Draw();
-                m_Canvas.DrawPending(m_Painter, Found.Conflict);
-                ++m_iConflicts;
-            }
-        }
-        if (pShape) {
-            this->m_Others.Draw();
-            m_Canvas.BlendShape(iX1, iY1, *pShape);
+        if (m_Canvas.IsEmpty()) {
+            this->m_Others.Add(iX1, iY1, iX2, iY2);
+            ++m_iOthers;
             return;
         }
-        this->m_Others.Add(iX1, iY1, iX2, iY2);
-        if ((++m_iOthers & 1023) == 0 && ExactIsCheaper())
+        // The counts of the pixel columns it may light, x - 1 .. x, come from vertical segments
+        // in device columns x - 1 .. x + 1.
+        const long iRowsBefore = this->m_Columns.RowsFlushed();
+        m_Cost.iWork += Cost::c_iVisit;
+        this->m_Columns.FlushRange(Column, std::min(iX1, iX2) - 1, std::max(iX1, iX2) + 1);
+        m_Cost.iWork += Cost::c_iRow * (this->m_Columns.RowsFlushed() - iRowsBefore);
+        const Frame Bounds = m_Canvas.Bounds();
+        const long iDX = iX2 - iX1, iDY = iY2 - iY1;
+        const SegmentShape* pShape = nullptr;
+        if (m_Canvas.WritesDirectly() && std::abs(iDX) <= c_iMaxShape && std::abs(iDY) <= c_iMaxShape) {
+            pShape = &ShapeOf({Period, OnMask}, iDX, iDY);
+            const Frame& Box = pShape->Bounds;
+            if (Box.IsEmpty() || !Bounds.Contains(iX1 + Box.iL, iY1 + Box.iT)
+                || !Bounds.Contains(iX1 + Box.iR, iY1 + Box.iB))
+                pShape = nullptr;
+        }
+        CoverageCanvas::Visit Found;
+        if (pShape) {
+            for (const SegmentShape::Pixel& Pixel : pShape->vecPixels)
+                m_Canvas.Touch(iX1 + Pixel.iX, iY1 + Pixel.iY, Found);
+            m_Cost.iWork += Cost::c_iTouch * static_cast<long>(pShape->vecPixels.size());
+        } else {
+            m_Cost.iWork += TouchAlong(Bounds, iX1, iY1, iX2, iY2, Found);
+        }
+        // Every pixel it may light is the colour already, and stays so.
+        if (Found.bAllFull) {
+            m_Cost.iSaved += Cost::Pixels(iDX, iDY);
+            return;
+        }
+        if (!Found.Conflict.IsEmpty()) {
+            FlushOthers();
+            m_Canvas.DrawPending(m_Painter, Found.Conflict);
+            m_Cost.iWork += Cost::c_iCall + Cost::c_iRow * Found.Conflict.Width() * Found.Conflict.Height();
+        }
+        if (pShape) {
+            FlushOthers();
+            m_Canvas.BlendShape(iX1, iY1, *pShape);
+            m_Cost.iWork += Cost::c_iBlend * static_cast<long>(pShape->vecPixels.size());
+            m_Cost.iSaved += Cost::Pixels(iDX, iDY);
+        } else {
+            this->m_Others.Add(iX1, iY1, iX2, iY2);
+            ++m_iOthers;
+        }
+        if (m_Cost.ExactIsCheaper(m_iSegments - m_iOthers))
             GoExact(Column);
+    }
+
+    // The painter's segments so far go first.
+    void FlushOthers()
+    {
+        if (this->m_Others.IsEmpty())
+            return;
+        this->m_Others.Draw();
+        m_Cost.iWork += Cost::c_iCall;
     }
 
     // A segment lights pixels within one of its line, along its longer axis and one step beyond:
     // the two pixels nearest its centre line at each step, as the raster engine's antialiased
-    // one-pixel line does, give or take a step at its ends.
-    void TouchAlong(const Frame& Bounds, long iX1, long iY1, long iX2, long iY2, CoverageCanvas::Visit& Found)
+    // one-pixel line does, give or take a step at its ends. Returns what the walk cost.
+    long TouchAlong(const Frame& Bounds, long iX1, long iY1, long iX2, long iY2, CoverageCanvas::Visit& Found)
     {
         const bool bSteep = std::abs(iY2 - iY1) > std::abs(iX2 - iX1);
         const long iA1 = bSteep ? iY1 : iX1, iA2 = bSteep ? iY2 : iX2; // along the longer axis
@@ -467,22 +494,58 @@ private:
         const long iFrom = std::min(iA1, iA2) - 1, iTo = std::max(iA1, iA2);
         if (iFrom < iLow || iTo > iHigh)
             Found.bAllFull = false;
-        for (long iA = std::max(iFrom, iLow); iA <= std::min(iTo, iHigh); ++iA) {
+        long iSteps = 0;
+        for (long iA = std::max(iFrom, iLow); iA <= std::min(iTo, iHigh); ++iA, ++iSteps) {
             const double dCentre = double(iB1) + (double(iA - iA1) + 0.5) * dSlope;
             const long iNear = static_cast<long>(std::floor(dCentre - 0.5));
             m_Canvas.Touch(bSteep ? iNear : iA, bSteep ? iA : iNear, Found);
             m_Canvas.Touch(bSteep ? iNear + 1 : iA, bSteep ? iA : iNear + 1, Found);
         }
+        return 2 * Cost::c_iTouch * iSteps;
     }
 
-    // Where most segments go to the painter and many of them must wait for counted blends (x
-    // jumping back and forth over a noisy band), counting costs more than drawing every segment:
-    // a segment costs the painter about what walking its pixels costs, a drawing of counted blends
-    // about five segments.
-    bool ExactIsCheaper() const
+    // What counting a line costs beyond what the painter spends on its segments anyway, against what
+    // the painter would have spent on the segments counted instead, both in about nanoseconds.
+    // x going back and forth, a line of one or two vertices per pixel column, long steps across what
+    // is counted: each segment then costs the canvas a walk, a blend, a flush or a drawing of counted
+    // blends, and saves the painter little. Where the work overtakes the saving by a thirty-second of
+    // what the painter would spend on the whole line, or doubles it, the rest of it goes to the
+    // painter; a line that starts so (the turn of a loop) and then goes dense has that long to pay back.
+    struct Cost
     {
-        return m_iOthers > 4096 && 2 * m_iOthers + 10 * m_iConflicts > 3 * m_iSegments;
-    }
+        static constexpr long c_iSegment = 120; // the painter's segment, beyond its pixels
+        static constexpr long c_iPixel = 5;     // and per pixel of its length
+        static constexpr long c_iVisit = 10;    // a segment checked against what is counted
+        static constexpr long c_iTouch = 2;     // a pixel looked up in the canvas
+        static constexpr long c_iBlend = 3;     // a pixel blended from a shape
+        static constexpr long c_iRow = 2;       // a row of a column profile flushed, or of counts drawn early
+        static constexpr long c_iCall = 400;    // a call to the painter made early
+        // Work after which twice the saving is telling.
+        static constexpr long c_iSureSlack = 20000;
+        // Vertices per pixel column below which nearly every segment would cost a visit and few be counted.
+        static constexpr long c_iDenseVertices = 3;
+
+        Cost(std::size_t iVertices, const Frame& Stamps)
+            : bSparse(static_cast<double>(iVertices)
+                      < static_cast<double>(c_iDenseVertices) * static_cast<double>(Stamps.Width())),
+              iSlack(std::max(c_iSureSlack, static_cast<long>(std::min<std::size_t>(iVertices, LONG_MAX / c_iSegment))
+                                                * c_iSegment / 32))
+        {
+        }
+
+        static long Pixels(long iDX, long iDY) { return c_iPixel * std::max(std::abs(iDX), std::abs(iDY)); }
+
+        bool ExactIsCheaper(long iCounted) const
+        {
+            const long iAllSaved = iSaved + c_iSegment * iCounted;
+            return iWork > iSlack + iAllSaved || iWork > c_iSureSlack + 2 * iAllSaved;
+        }
+
+        const bool bSparse; // the whole line goes to the painter
+        const long iSlack;
+        long iWork = 0;
+        long iSaved = 0; // the pixels of segments blended from shapes or left out
+    };
 
     // From here on, every segment goes to the painter in order, after what is counted so far.
     void GoExact(typename Profiles::Cursor& Column)
@@ -521,9 +584,9 @@ private:
     CoverageCanvas& m_Canvas;
     long m_iFilledX = Numeric::c_iInvalidDevice, m_iFilledY = 0;
     long m_iUnseenColumn = LONG_MIN;
-    long m_iSegments = 0;  // handed over so far
-    long m_iOthers = 0;    // of them, for the painter
-    long m_iConflicts = 0; // drawings of counted blends before one of those
+    long m_iSegments = 0; // handed over so far
+    long m_iOthers = 0;   // of them, for the painter
+    Cost m_Cost;
     bool m_bExact = false; // every segment goes to the painter
 };
 

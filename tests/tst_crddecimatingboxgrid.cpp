@@ -6,6 +6,7 @@
 
 #include <QtTest>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <random>
@@ -72,6 +73,31 @@ std::vector<CRDPoint> makeData(Shape shape, int iCount)
         if (shape == Jitter02 || shape == Jitter1) // sample times off by a normal fraction of a pixel
             x += (shape == Jitter02 ? 0.2 : 1.0) / 880 * noise(random) / 0.05;
         points.emplace_back(x, y);
+    }
+    return points;
+}
+
+// x going back and forth, in plot(): a random walk of steps 8 to 100 pixels long, or ten hysteresis loops with
+// 2 pixels of noise in x. Counting pays for neither, and the line goes to the painter part way along.
+std::vector<CRDPoint> xyData(bool walk, int iCount)
+{
+    std::mt19937 random(11);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    std::normal_distribution<double> noise(0.0, 1.0);
+    std::vector<CRDPoint> points;
+    double x = 0.5, y = 0;
+    for (int i = 0; i < iCount; ++i) {
+        if (walk) {
+            const double length = 8 + 92 * unit(random), angle = 2 * M_PI * unit(random);
+            x = std::fabs(x + length * std::cos(angle) / 880);
+            x = x > 1 ? 2 - x : x;
+            y = std::clamp(y + length * std::sin(angle) * 3 / 620, -1.5, 1.5);
+            points.emplace_back(x, y);
+        } else {
+            const double phase = 20 * M_PI * i / iCount, field = std::cos(phase);
+            points.emplace_back(0.5 + 0.45 * field + 2 * noise(random) / 880,
+                                std::tanh(3 * (field + (std::sin(phase) < 0 ? -0.3 : 0.3))) + 0.05 * noise(random));
+        }
     }
     return points;
 }
@@ -153,6 +179,13 @@ private slots:
                     line(makeData(NoisySine, 20000), c_ColorRed, eRDLineDotted),
                     line(makeData(WhiteNoise, 20000), c_ColorDarkGreen)},
                    changed(&Setup::dRatio, ratio));
+
+        for (double ratio : {1.0, 1.5}) {
+            addRow("an x-y random walk at pixel ratio " + QByteArray::number(ratio), {line(xyData(true, 20000))},
+                   changed(&Setup::dRatio, ratio));
+            addRow("a noisy hysteresis loop at pixel ratio " + QByteArray::number(ratio),
+                   {line(xyData(false, 200000), c_ColorOrange)}, changed(&Setup::dRatio, ratio));
+        }
 
         // Translucency and other painters.
         Lines translucent;

@@ -11,14 +11,16 @@ namespace KelmFramework
 /// A CRDBoxGridLayout for lines with far more vertices than pixel columns, on screen.
 ///
 /// On an antialiased raster painter (a widget, a QImage of 32-bit pixels) drawing an opaque
-/// colour with source-over at full opacity, at one device pixel per pixel or an even pixel ratio,
-/// the segments that stay within a pixel column or span one pixel are counted per pixel, in any
-/// order of the vertices, and blended as images; the others go to the painter in order. No
-/// channel of any pixel then differs by more than 2 from CRDBoxGridLayout's. Markers are blended
-/// at every vertex, and single points drawn, from an image per style, tinted to the colour; DrawPoint
-/// is not called for a line's markers.
-/// Every other painter, colour or scale (printers, PDF, SVG, QPicture, translucent colours,
-/// other composition modes, pixel ratios of 1.25 or 1.5) gets CRDBoxGridLayout's own drawing.
+/// colour with source-over at full opacity, at one device pixel per pixel, the segments that stay
+/// within a pixel column or span one pixel are counted per pixel, in any order of the vertices, and
+/// blended as images; the others go to the painter in order, as does the rest of a line once
+/// counting it would cost more than drawing it. At other pixel ratios in quarters, solid lines one
+/// pixel wide are blended from the shapes of their segments. No channel of any pixel then differs
+/// by more than 2 from CRDBoxGridLayout's. Where the route allows, markers and single points are
+/// blended from an image per style, tinted to the colour; DrawPoint is not called for a line's markers.
+/// Every other painter, colour or line (printers, PDF, SVG, QPicture, translucent colours, other
+/// composition modes, dotted or wider lines at fractional ratios) gets CRDBoxGridLayout's own drawing;
+/// the README lists the routes.
 class RESULTDISPLAY_EXPORT CRDDecimatingBoxGrid : public CRDBoxGridLayout
 {
 public:

@@ -13,7 +13,6 @@
 #include <cmath>
 #include <functional>
 #include <limits>
-#include <memory>
 #include <random>
 
 using namespace KelmFramework;
@@ -89,45 +88,10 @@ struct Labels : IResultDisplayCallBack
     QString prefix;
 };
 
-// A display over the axis grid, painted into an image; copying back unchanged repaints, or not.
-struct Painted
-{
-    struct Uncached : CResultDisplay
-    {
-        using CResultDisplay::CResultDisplay;
-    };
-
-    Painted(const QRectF& view, bool cached)
-        : grid(labels, CRDPoint(view.left(), view.top()), CRDPoint(view.right(), view.bottom()), QStringLiteral("x"),
-               QStringLiteral("y"), 8, 6, 1, 2, c_ColorGray, c_ColorBlack)
-    {
-        display.reset(cached ? new CResultDisplay(&parent, &grid, c_ColorWhite)
-                             : new Uncached(&parent, &grid, c_ColorWhite));
-        display->resize(400, 300);
-        display->UpdateDrawAreaRange(400, 300);
-        std::vector<CRDPoint> points{
-            {view.left(), view.top()}, {view.center().x(), view.center().y()}, {view.right(), view.bottom()}};
-        display->AddLine(points, c_ColorBlue, eRDLineSolid, eRDPointCross, QStringLiteral("line"));
-        render();
-    }
-    QImage render()
-    {
-        display->render(&image);
-        return image;
-    }
-
-    Labels labels{QStringLiteral("labels")};
-    CRDAxisBoxGrid grid;
-    QWidget parent;
-    std::unique_ptr<CResultDisplay> display;
-    QImage image{400, 300, QImage::Format_RGB32};
-};
-using Change = std::function<void(Painted&)>;
 using Act = std::function<void(CResultDisplay&)>;
 
 } // namespace
 
-Q_DECLARE_METATYPE(Change)
 Q_DECLARE_METATYPE(Act)
 
 class tst_CRDAxisBoxGrid : public QObject
@@ -438,36 +402,6 @@ private slots:
     {
         const auto [value, step, offset, text] = fetch<double, double, int, QString>("value", "step", "offset", "text");
         QCOMPARE(Readout::TimeText(value, step, offset ? QTimeZone(offset) : QTimeZone::utc()), text);
-    }
-
-    // A repaint of the same picture is copied back; after a change of scale, zone or the callback's texts the
-    // next paint shows what a first paint shows.
-    void repaintCache_data()
-    {
-        columns<QRectF, Change>("view", "change");
-        const QRectF linear(1, -1, 999, 2);
-        QTest::newRow("x to log10") << linear << Change([](Painted& p) { p.grid.SetXScale(eRDScaleLog10); });
-        QTest::newRow("y to time") << QRectF(0, t0, 10, 600)
-                                   << Change([](Painted& p) { p.grid.SetYScale(eRDScaleTime); });
-        QTest::newRow("time zone") << QRectF(t0, -1, 86400, 2) << Change([](Painted& p) {
-            p.grid.SetXScale(eRDScaleTime);
-            p.render();
-            p.grid.SetTimeZone(QTimeZone(7200));
-        });
-        QTest::newRow("the callback's texts")
-            << linear << Change([](Painted& p) { p.labels.prefix = QStringLiteral("~"); });
-    }
-    void repaintCache()
-    {
-        const auto [view, change] = fetch<QRectF, Change>("view", "change");
-        Painted cached(view, true), plain(view, false);
-        const QImage first = cached.render();
-        QCOMPARE(cached.render(), first);
-        change(cached);
-        change(plain);
-        const QImage after = cached.render();
-        QVERIFY(after != first);
-        QCOMPARE(after, plain.render());
     }
 };
 

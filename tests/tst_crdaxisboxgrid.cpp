@@ -255,15 +255,22 @@ private slots:
             QVERIFY2(texts.contains(QStringLiteral("\u00d710\u207b\u2079")), qPrintable(all));
     }
 
-    // The box, grid lines at the ticks in the grid colour, labels (the callback's, unless it has the built-in
-    // name) in the text colour, the x title centred under the labels and the y title read upwards left of them.
+    // The box, grid lines at the ticks in the grid colour (x every 2, 80 pixels; y every 1, 150 pixels), labels
+    // (the callback's, unless it has the built-in name) in the text colour, the x title centred under the labels
+    // and the y title read upwards left of them.
     void layout_data()
     {
         columns<QString, QStringList>("callback", "texts");
         QTest::newRow("a callback's labels")
-            << QStringLiteral("mine") << list("<0|<2|<4|<6|<8|<10|-1|0|1|time|voltage");
+            << QStringLiteral("mine")
+            << list("text <0 89,359 [#ff8000 1 flat solid]|text <2 169,359|text <4 249,359|text <6 329,359|"
+                    "text <8 409,359|text <10 484,359|text -1 81,341|text 0 86,191|text 1 86,41|text time 283,381|"
+                    "text voltage 59,228 -90");
         QTest::newRow("named like the default")
-            << QStringLiteral("CRDBoxGridLayout") << list("0|2|4|6|8|10|-1|0|1|time|voltage");
+            << QStringLiteral("CRDBoxGridLayout")
+            << list("text 0 95,359 [#ff8000 1 flat solid]|text 2 175,359|text 4 255,359|text 6 335,359|"
+                    "text 8 415,359|text 10 491,359|text -1 81,341|text 0 86,191|text 1 86,41|text time 283,381|"
+                    "text voltage 59,228 -90");
     }
     void layout()
     {
@@ -274,32 +281,16 @@ private slots:
                             6, 4, 0, 1, c_ColorGray, c_ColorOrange);
         CRDDevicePoint leftTop(100, 50), rightBottom(500, 350);
         grid.SetDeviceViewPort(leftTop, rightBottom);
-        RecordingPaintDevice device(QSize(600, 450));
-        QPainter painter(&device);
-        painter.setFont(pixelFont(14));
-        grid.DrawGrid(painter, leftTop, rightBottom, 100);
-        QVERIFY(painter.transform().isIdentity());
-
-        const auto penOf = [](const CRDColor& color) { return QStringLiteral("[%1 1 flat solid]").arg(color.name()); };
-        QStringList lines, drawn;
-        std::map<QString, QRectF> box;
-        for (const RecordedPrimitive& p : device.primitives()) {
-            const QString pen = RecordingPaintDevice::penText(device.penOf(p));
-            if (p.kind == RecordedPrimitive::Line)
-                lines << device.shapeOf(p) + (pen == penOf(c_ColorGray) ? QString() : pen);
-            else
-                drawn << p.text + (pen == penOf(c_ColorOrange) ? QString() : pen);
-            box.emplace(p.text, boxOf(device, p));
-        }
-        // The frame, then a line at every tick inside it: x every 2 (80 pixels), y every 1 (150 pixels).
-        QCOMPARE(lines, list("line 100,50 500,50|line 100,350 500,350|line 100,50 100,350|line 500,50 500,350|"
-                             "line 180,50 180,350|line 260,50 260,350|line 340,50 340,350|line 420,50 420,350|"
-                             "line 100,200 500,200"));
-        QCOMPARE(drawn, texts);
-        const QRectF x = box[QStringLiteral("time")], y = box[QStringLiteral("voltage")];
-        QVERIFY(std::abs(x.center().x() - 300) <= 1 && x.top() > box[texts[0]].bottom());
-        QVERIFY(std::abs(y.center().y() - 200) <= 1 && y.right() < box[QStringLiteral("-1")].left());
-        QVERIFY(y.height() > y.width()); // upright, read bottom to top
+        const QStringList drawn = RecordingPaintDevice(QSize(600, 450))
+                                      .paint([&](QPainter& painter) {
+                                          grid.DrawGrid(painter, leftTop, rightBottom, 100);
+                                          QVERIFY(painter.transform().isIdentity());
+                                      })
+                                      .shapes(true);
+        QCOMPARE(drawn, list("line 100,50 500,50 [#808080 1 flat solid]|line 100,350 500,350|line 100,50 100,350|"
+                             "line 500,50 500,350|line 180,50 180,350|line 260,50 260,350|line 340,50 340,350|"
+                             "line 420,50 420,350|line 100,200 500,200")
+                            + texts);
     }
 
     // Dense lines through the axis grid, counted by the decimation on the grid's own map, against its exact drawing:

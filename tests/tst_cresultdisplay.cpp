@@ -137,7 +137,7 @@ std::vector<CRDPoint> xs(const std::vector<double>& list)
 
 const double qnan = qQNaN(), inf = qInf();
 
-// A display over a box grid, painted into an image of its own as a window's backing store would be.
+// A display over a grid of the library's, painted into an image of its own as a window's backing store would be.
 // A display of a subclass draws every paint: what a first paint shows.
 struct Scene
 {

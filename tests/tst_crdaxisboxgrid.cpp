@@ -13,7 +13,6 @@
 #include <cmath>
 #include <functional>
 #include <limits>
-#include <memory>
 #include <random>
 
 using namespace KelmFramework;
@@ -89,45 +88,10 @@ struct Labels : IResultDisplayCallBack
     QString prefix;
 };
 
-// A display over the axis grid, painted into an image; copying back unchanged repaints, or not.
-struct Painted
-{
-    struct Uncached : CResultDisplay
-    {
-        using CResultDisplay::CResultDisplay;
-    };
-
-    Painted(const QRectF& view, bool cached)
-        : grid(labels, CRDPoint(view.left(), view.top()), CRDPoint(view.right(), view.bottom()), QStringLiteral("x"),
-               QStringLiteral("y"), 8, 6, 1, 2, c_ColorGray, c_ColorBlack)
-    {
-        display.reset(cached ? new CResultDisplay(&parent, &grid, c_ColorWhite)
-                             : new Uncached(&parent, &grid, c_ColorWhite));
-        display->resize(400, 300);
-        display->UpdateDrawAreaRange(400, 300);
-        std::vector<CRDPoint> points{
-            {view.left(), view.top()}, {view.center().x(), view.center().y()}, {view.right(), view.bottom()}};
-        display->AddLine(points, c_ColorBlue, eRDLineSolid, eRDPointCross, QStringLiteral("line"));
-        render();
-    }
-    QImage render()
-    {
-        display->render(&image);
-        return image;
-    }
-
-    Labels labels{QStringLiteral("labels")};
-    CRDAxisBoxGrid grid;
-    QWidget parent;
-    std::unique_ptr<CResultDisplay> display;
-    QImage image{400, 300, QImage::Format_RGB32};
-};
-using Change = std::function<void(Painted&)>;
 using Act = std::function<void(CResultDisplay&)>;
 
 } // namespace
 
-Q_DECLARE_METATYPE(Change)
 Q_DECLARE_METATYPE(Act)
 
 class tst_CRDAxisBoxGrid : public QObject
@@ -179,12 +143,10 @@ private slots:
         // Time: clock and calendar steps, the larger fields under the first tick and where they change.
         row("the date under the first tick moves into a narrow room", t0 + 20.1, t0 + 20.36, Time,
             "20.10/2024-03-05 12:00|20.15|20.20|20.25|20.30|20.35", 0, false, 10, 0, 20);
-        row("seconds", t0, t0 + 30, Time, "12:00:00/2024-03-05|12:00:05|12:00:10|12:00:15|12:00:20|12:00:25|12:00:30");
         row("hours: the date where it changes", t0, t0 + 2 * 86400, Time,
             "12:00/2024-03-05|18:00|00:00/2024-03-06|06:00|12:00|18:00|00:00/2024-03-07|06:00|12:00");
         row("weeks from Monday", t0, t0 + 60 * 86400, Time,
             "Mar 11/2024|Mar 18|Mar 25|Apr 1|Apr 8|Apr 15|Apr 22|Apr 29");
-        row("quarters", t0, t0 + 400 * 86400, Time, "Apr/2024|Jul|Oct|Jan/2025|Apr");
         row("two hours east of UTC", t0, t0 + 2 * 86400, Time,
             "18:00/2024-03-05|00:00/2024-03-06|06:00|12:00|18:00|00:00/2024-03-07|06:00|12:00", 0, false, 10, 0, 60,
             "7200");
@@ -193,13 +155,9 @@ private slots:
         row("the first years of the calendar", -62135596800.0 + 400 * 86400, -62135596800.0 + 30 * 365 * 86400.0, Time,
             "5|10|15|20|25|30");
         row("beyond the year 9999: plain seconds", -1e12, 1e12, Time, "-1.0|-0.5|0.0|0.5|1.0|\u00d710\u00b9\u00b2");
-        // Ranges that have no ticks, and ones that must not take long.
+        // Ranges that have no ticks, and one that must not take long.
         row("NaN", qnan, 1, Lin, "");
-        row("infinite", -inf, inf, Lin, "");
-        row("zero span", 5, 5, Lin, "");
         row("beyond a usable span", -1e308, 1e308, Lin, "");
-        row("denormal span", 0, 1e-310, Lin, "");
-        row("time of NaN", qnan, t0, Time, "");
     }
     void ticks()
     {
@@ -291,15 +249,22 @@ private slots:
             QVERIFY2(texts.contains(QStringLiteral("\u00d710\u207b\u2079")), qPrintable(all));
     }
 
-    // The box, grid lines at the ticks in the grid colour, labels (the callback's, unless it has the built-in
-    // name) in the text colour, the x title centred under the labels and the y title read upwards left of them.
+    // The box, grid lines at the ticks in the grid colour (x every 2, 80 pixels; y every 1, 150 pixels), labels
+    // (the callback's, unless it has the built-in name) in the text colour, the x title centred under the labels
+    // and the y title read upwards left of them.
     void layout_data()
     {
         columns<QString, QStringList>("callback", "texts");
         QTest::newRow("a callback's labels")
-            << QStringLiteral("mine") << list("<0|<2|<4|<6|<8|<10|-1|0|1|time|voltage");
+            << QStringLiteral("mine")
+            << list("text <0 89,359 [#ff8000 1 flat solid]|text <2 169,359|text <4 249,359|text <6 329,359|"
+                    "text <8 409,359|text <10 484,359|text -1 81,341|text 0 86,191|text 1 86,41|text time 283,381|"
+                    "text voltage 59,228 -90");
         QTest::newRow("named like the default")
-            << QStringLiteral("CRDBoxGridLayout") << list("0|2|4|6|8|10|-1|0|1|time|voltage");
+            << QStringLiteral("CRDBoxGridLayout")
+            << list("text 0 95,359 [#ff8000 1 flat solid]|text 2 175,359|text 4 255,359|text 6 335,359|"
+                    "text 8 415,359|text 10 491,359|text -1 81,341|text 0 86,191|text 1 86,41|text time 283,381|"
+                    "text voltage 59,228 -90");
     }
     void layout()
     {
@@ -310,32 +275,16 @@ private slots:
                             6, 4, 0, 1, c_ColorGray, c_ColorOrange);
         CRDDevicePoint leftTop(100, 50), rightBottom(500, 350);
         grid.SetDeviceViewPort(leftTop, rightBottom);
-        RecordingPaintDevice device(QSize(600, 450));
-        QPainter painter(&device);
-        painter.setFont(pixelFont(14));
-        grid.DrawGrid(painter, leftTop, rightBottom, 100);
-        QVERIFY(painter.transform().isIdentity());
-
-        const auto penOf = [](const CRDColor& color) { return QStringLiteral("[%1 1 flat solid]").arg(color.name()); };
-        QStringList lines, drawn;
-        std::map<QString, QRectF> box;
-        for (const RecordedPrimitive& p : device.primitives()) {
-            const QString pen = RecordingPaintDevice::penText(device.penOf(p));
-            if (p.kind == RecordedPrimitive::Line)
-                lines << device.shapeOf(p) + (pen == penOf(c_ColorGray) ? QString() : pen);
-            else
-                drawn << p.text + (pen == penOf(c_ColorOrange) ? QString() : pen);
-            box.emplace(p.text, boxOf(device, p));
-        }
-        // The frame, then a line at every tick inside it: x every 2 (80 pixels), y every 1 (150 pixels).
-        QCOMPARE(lines, list("line 100,50 500,50|line 100,350 500,350|line 100,50 100,350|line 500,50 500,350|"
-                             "line 180,50 180,350|line 260,50 260,350|line 340,50 340,350|line 420,50 420,350|"
-                             "line 100,200 500,200"));
-        QCOMPARE(drawn, texts);
-        const QRectF x = box[QStringLiteral("time")], y = box[QStringLiteral("voltage")];
-        QVERIFY(std::abs(x.center().x() - 300) <= 1 && x.top() > box[texts[0]].bottom());
-        QVERIFY(std::abs(y.center().y() - 200) <= 1 && y.right() < box[QStringLiteral("-1")].left());
-        QVERIFY(y.height() > y.width()); // upright, read bottom to top
+        const QStringList drawn = RecordingPaintDevice(QSize(600, 450))
+                                      .paint([&](QPainter& painter) {
+                                          grid.DrawGrid(painter, leftTop, rightBottom, 100);
+                                          QVERIFY(painter.transform().isIdentity());
+                                      })
+                                      .shapes(true);
+        QCOMPARE(drawn, list("line 100,50 500,50 [#808080 1 flat solid]|line 100,350 500,350|line 100,50 100,350|"
+                             "line 500,50 500,350|line 180,50 180,350|line 260,50 260,350|line 340,50 340,350|"
+                             "line 420,50 420,350|line 100,200 500,200")
+                            + texts);
     }
 
     // Dense lines through the axis grid, counted by the decimation on the grid's own map, against its exact drawing:
@@ -375,23 +324,6 @@ private slots:
                                 .arg(d.iDiffering)
                                 .arg(d.iLit)
                                 .arg(d.iLargest)));
-    }
-
-    // On a log axis a value at or below 0 has no position: the segments beside it are left out, like NaN's.
-    void logAxisBadInput()
-    {
-        CRDAxisBoxGrid grid(CRDPoint(1, 1), CRDPoint(1000, 1000), QString(), QString(), 10, 10, 0, 0, c_ColorGray,
-                            c_ColorBlack);
-        CRDDevicePoint leftTop(0, 0), rightBottom(300, 300);
-        scaled(&grid, Log, Log)->SetDeviceViewPort(leftTop, rightBottom);
-        std::vector<CRDPoint> points{{1, 1}, {10, 10}, {-1, 100}, {100, 100}, {1000, 0}, {1000, 1000}};
-        CRDDecoratedLine line(points, c_ColorBlue, eRDLineSolid, eRDPointNone, QString());
-        CRDDecoratedPoint zero(CRDPoint(0, 10), c_ColorRed, eRDPointCross);
-        RecordingPaintDevice device(QSize(300, 300));
-        QPainter painter(&device);
-        grid.DrawLine(painter, line);
-        grid.DrawPoint(painter, zero);
-        QCOMPARE(device.shapes(), list("line 0,300 100,200"));
     }
 
     // On a log axis the display zooms and fits in decades; a fit leaves out what has no position there.
@@ -438,36 +370,6 @@ private slots:
     {
         const auto [value, step, offset, text] = fetch<double, double, int, QString>("value", "step", "offset", "text");
         QCOMPARE(Readout::TimeText(value, step, offset ? QTimeZone(offset) : QTimeZone::utc()), text);
-    }
-
-    // A repaint of the same picture is copied back; after a change of scale, zone or the callback's texts the
-    // next paint shows what a first paint shows.
-    void repaintCache_data()
-    {
-        columns<QRectF, Change>("view", "change");
-        const QRectF linear(1, -1, 999, 2);
-        QTest::newRow("x to log10") << linear << Change([](Painted& p) { p.grid.SetXScale(eRDScaleLog10); });
-        QTest::newRow("y to time") << QRectF(0, t0, 10, 600)
-                                   << Change([](Painted& p) { p.grid.SetYScale(eRDScaleTime); });
-        QTest::newRow("time zone") << QRectF(t0, -1, 86400, 2) << Change([](Painted& p) {
-            p.grid.SetXScale(eRDScaleTime);
-            p.render();
-            p.grid.SetTimeZone(QTimeZone(7200));
-        });
-        QTest::newRow("the callback's texts")
-            << linear << Change([](Painted& p) { p.labels.prefix = QStringLiteral("~"); });
-    }
-    void repaintCache()
-    {
-        const auto [view, change] = fetch<QRectF, Change>("view", "change");
-        Painted cached(view, true), plain(view, false);
-        const QImage first = cached.render();
-        QCOMPARE(cached.render(), first);
-        change(cached);
-        change(plain);
-        const QImage after = cached.render();
-        QVERIFY(after != first);
-        QCOMPARE(after, plain.render());
     }
 };
 

@@ -669,6 +669,9 @@ public:
             if (m_Shapes.Of(iPhase % 4, iPhase / 4, 0, 0).vecRuns.empty())
                 m_uEmptyPoints |= 1u << iPhase;
     }
+    ~PhaseSink() { m_Shapes.EndMeasures(); }
+    PhaseSink(const PhaseSink&) = delete;
+    PhaseSink& operator=(const PhaseSink&) = delete;
 
     void Draw(const Segments::Segment& Piece, bool bPaintNow)
     {

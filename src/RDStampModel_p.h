@@ -316,6 +316,9 @@ public:
         return *pShape;
     }
 
+    /// Closes the painter the measures of a line kept open.
+    void EndMeasures() { m_pPainter.reset(); }
+
 private:
     static constexpr long c_iSide = 2 * c_iMaxShape + 1;
 
@@ -328,43 +331,64 @@ private:
         return 0;
     }
 
-    std::unique_ptr<PhaseShape> Measure(int iPhaseX, int iPhaseY, long iDX, long iDY) const
+    std::unique_ptr<PhaseShape> Measure(int iPhaseX, int iPhaseY, long iDX, long iDY)
     {
         auto pShape = std::make_unique<PhaseShape>();
         // Room for the pen and its antialiasing on every side; a start a multiple of four pixels in.
         const int iMargin = 4 * ((m_iQuarters + 15) / 16 + 1);
         const auto room = [](long iD) { return static_cast<int>((std::max(-iD, 0L) + 3) / 4 * 4); };
         const int iX1 = iMargin + Reaching(iPhaseX) + room(iDX), iY1 = iMargin + Reaching(iPhaseY) + room(iDY);
-        const int iWidth = 2 * iMargin + 8 + static_cast<int>(std::abs(iDX));
-        const int iHeight = 2 * iMargin + 8 + static_cast<int>(std::abs(iDY));
-        const double dScale = m_iQuarters / 4.0;
-        QImage Image(iWidth * m_iQuarters / 4 + 1, iHeight * m_iQuarters / 4 + 1, QImage::Format_ARGB32_Premultiplied);
-        Image.setDevicePixelRatio(dScale);
-        Image.fill(Qt::transparent);
-        {
-            QPainter Painter(&Image);
-            Painter.setRenderHint(QPainter::Antialiasing);
-            Painter.setPen(Painting::FlatPen(Qt::white, 1.0));
-            const QLine Line(iX1, iY1, iX1 + static_cast<int>(iDX), iY1 + static_cast<int>(iDY));
-            Painter.drawLines(&Line, 1);
+        // Device pixels across the picture of a segment iD long.
+        const auto device = [&](long iD) {
+            return (2 * iMargin + 8 + static_cast<int>(std::abs(iD))) * m_iQuarters / 4 + 1;
+        };
+        // A first paint measures thousands of shapes: one image, large enough for any, and one painter
+        // open on it until the line ends serve them all, each measure clearing the pixels it read.
+        if (m_Image.isNull()) {
+            m_Image = QImage(device(c_iMaxShape), device(c_iMaxShape), QImage::Format_ARGB32_Premultiplied);
+            m_Image.setDevicePixelRatio(m_iQuarters / 4.0);
+            m_Image.fill(Qt::transparent);
+            m_puBits = m_Image.bits();
         }
+        if (!m_pPainter) {
+            m_pPainter = std::make_unique<QPainter>(&m_Image);
+            m_pPainter->setRenderHint(QPainter::Antialiasing);
+            m_pPainter->setPen(Painting::FlatPen(Qt::white, 1.0));
+        }
+        const QLine Line(iX1, iY1, iX1 + static_cast<int>(iDX), iY1 + static_cast<int>(iDY));
+        m_pPainter->drawLines(&Line, 1);
         const int iStartX = m_iQuarters * iX1 / 4, iStartY = m_iQuarters * iY1 / 4;
-        for (int iX = 0; iX < Image.width(); ++iX) {
-            for (int iY = 0; iY < Image.height(); ++iY) {
-                const int iCoverage = qAlpha(reinterpret_cast<const QRgb*>(Image.constScanLine(iY))[iX]);
+        // Only pixels within a few of the line can be lit (the pen is one pixel wide).
+        const auto span = [this](int iFrom, long iD, int iLimit) {
+            const int iLow = std::min(iFrom, iFrom + static_cast<int>(iD)) - 3;
+            const int iHigh = std::max(iFrom, iFrom + static_cast<int>(iD)) + 3;
+            return std::pair(std::max(0, m_iQuarters * iLow / 4), std::min(iLimit, m_iQuarters * iHigh / 4 + 2));
+        };
+        const auto [iLeft, iRight] = span(iX1, iDX, device(iDX));
+        const auto [iTop, iBottom] = span(iY1, iDY, device(iDY));
+        const qsizetype iStride = m_Image.bytesPerLine();
+        // Gathered in vectors kept for the next measure, then copied at their size: shapes are many and
+        // small, and growing each one's own vectors churns the heap.
+        m_vecRuns.clear();
+        m_vecCoverage.clear();
+        for (int iX = iLeft; iX < iRight; ++iX) {
+            for (int iY = iTop; iY < iBottom; ++iY) {
+                QRgb& uPixel = reinterpret_cast<QRgb*>(m_puBits + iY * iStride)[iX];
+                const int iCoverage = qAlpha(uPixel);
                 if (iCoverage == 0)
                     continue;
+                uPixel = 0;
                 const int iRelX = iX - iStartX, iRelY = iY - iStartY;
-                PhaseShape::Run* pLast = pShape->vecRuns.empty() ? nullptr : &pShape->vecRuns.back();
+                PhaseShape::Run* pLast = m_vecRuns.empty() ? nullptr : &m_vecRuns.back();
                 if (!pLast || pLast->iX != iRelX || pLast->iY + pLast->iRows != iRelY)
-                    pShape->vecRuns.push_back({iRelX, iRelY, 0, static_cast<int>(pShape->vecCoverage.size()), 0, true});
-                ++pShape->vecRuns.back().iRows;
-                pShape->vecCoverage.push_back(static_cast<std::uint8_t>(iCoverage));
+                    m_vecRuns.push_back({iRelX, iRelY, 0, static_cast<int>(m_vecCoverage.size()), 0, true});
+                ++m_vecRuns.back().iRows;
+                m_vecCoverage.push_back(static_cast<std::uint8_t>(iCoverage));
                 pShape->Bounds = Grown(pShape->Bounds, iRelX, iRelY);
             }
         }
-        for (PhaseShape::Run& Run : pShape->vecRuns) {
-            const auto puFirst = pShape->vecCoverage.begin() + Run.iFirst, puEnd = puFirst + Run.iRows;
+        for (PhaseShape::Run& Run : m_vecRuns) {
+            const auto puFirst = m_vecCoverage.begin() + Run.iFirst, puEnd = puFirst + Run.iRows;
             int iMost = 0;
             for (auto puCoverage = puFirst; puCoverage != puEnd; ++puCoverage) {
                 const int iCount = static_cast<int>(std::count(puFirst, puEnd, *puCoverage));
@@ -375,11 +399,18 @@ private:
             }
             Run.bPlain = iMost == Run.iRows;
         }
+        pShape->vecRuns = m_vecRuns;
+        pShape->vecCoverage = m_vecCoverage;
         return pShape;
     }
 
     const int m_iQuarters;
     std::vector<std::unique_ptr<PhaseShape>> m_vecShapes;
+    QImage m_Image;
+    uchar* m_puBits = nullptr;
+    std::unique_ptr<QPainter> m_pPainter; // closed before the image goes
+    std::vector<PhaseShape::Run> m_vecRuns;
+    std::vector<std::uint8_t> m_vecCoverage;
 };
 
 /// A thread's shapes at a scale in quarters (5 to 32).

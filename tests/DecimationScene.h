@@ -39,6 +39,13 @@ struct Difference
     int iLargest = 0;    ///< in any channel of any pixel
     long iDiffering = 0; ///< pixels not identical
     long iLit = 0;       ///< pixels the first rendering changed on the background
+
+    /// As a failing check reports it.
+    QByteArray Text() const
+    {
+        return QString::asprintf("%ld of %ld lit pixels differ, the largest by %d", iDiffering, iLit, iLargest)
+            .toLatin1();
+    }
 };
 
 /// Two renderings of one size, pixel by pixel. Channels are compared as blending stores them,

@@ -108,12 +108,6 @@ CRDDecoratedLine line(std::vector<CRDPoint> points, CRDColor color = c_ColorBlue
     return CRDDecoratedLine(points, color, style, marker, name);
 }
 
-QByteArray describe(const Difference& d)
-{
-    return QString::asprintf("%ld of %ld lit pixels differ, the largest by %d", d.iDiffering, d.iLit, d.iLargest)
-        .toLatin1();
-}
-
 void addRow(const QByteArray& name, const Lines& lines, const Setup& with = plot(), const Points& points = {})
 {
     QTest::newRow(name.constData()) << lines << with << points;
@@ -262,7 +256,7 @@ private slots:
     {
         auto [lines, with, points] = fetch<Lines, Setup, Points>("lines", "with", "points");
         const Difference d = GridPair(with).Compare(lines, points);
-        QVERIFY2(d.iLargest <= c_iLargestStep, describe(d));
+        QVERIFY2(d.iLargest <= c_iLargestStep, d.Text());
     }
 
     // A point's marker is blended, yet the painter is left with its pen, as after the box grid's.
@@ -295,11 +289,11 @@ private slots:
             DecimationScene::Scene<Random> scene(random);
             const Difference d = scene.Compare();
             QVERIFY2(d.iLargest <= c_iLargestStep,
-                     "seed " + QByteArray::number(seed) + ": " + describe(d) + "; " + scene.Description().toLatin1());
+                     "seed " + QByteArray::number(seed) + ": " + d.Text() + "; " + scene.Description().toLatin1());
             iLit += d.iLit;
             iDiffering += d.iDiffering;
         }
-        QVERIFY2(iDiffering * 100 <= iLit, describe({0, iDiffering, iLit}));
+        QVERIFY2(iDiffering * 100 <= iLit, (Difference{0, iDiffering, iLit}).Text());
     }
 
     // A display placed inside a window paints into the window's image, at its offset, only where the
@@ -328,7 +322,7 @@ private slots:
             window.render(&image, QPoint(), repainted);
         }
         const Difference d = DecimationScene::Compare(images[0], images[1], images[0]);
-        QVERIFY2(d.iLargest <= c_iLargestStep, describe(d));
+        QVERIFY2(d.iLargest <= c_iLargestStep, d.Text());
     }
 };
 

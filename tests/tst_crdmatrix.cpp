@@ -78,7 +78,6 @@ private slots:
         columns<QSize, int, QVector<long>>("size", "count", "layout");
         // Columns, rows, cell and offset: the fewest columns from 4 up whose rows end strictly above the bottom.
         QTest::newRow("4 columns would end on the bottom edge") << QSize(200, 150) << 10 << QVector<long>{5, 3, 40, 0};
-        QTest::newRow("centred: offset 2") << QSize(203, 100) << 10 << QVector<long>{6, 2, 33, 2};
         QTest::newRow("a full last row still counts a row") << QSize(640, 480) << 8 << QVector<long>{5, 2, 128, 0};
         QTest::newRow("100,000 items") << QSize(30000, 30000) << 100000 << QVector<long>{316, 317, 94, 148};
         QTest::newRow("no height: 4 columns, cut off") << QSize(100, 0) << 3 << QVector<long>{4, 1, 25, 0};
@@ -104,7 +103,6 @@ private slots:
                  "#ff0000 B #000000 6pt|#000000 B #ffffff 6pt");
         cellsRow("the second update does not", blinks, 2, blinks, 6, plain);
         cellsRow("a blink index that names no item", items(2, "B", 2), 1, items(2, "B", 2), 6, plain);
-        cellsRow("a label that fits keeps the widget's font", narrow, 0, none, 6, "#ff0000 i #000000 6pt");
         cellsRow("cut to four, as wide as the cell: a point smaller", wide, 0, none, 6, "#ff0000 WWWW #000000 5pt");
         cellsRow("new labels are measured anew", narrow, 1, wide, 6, "#ff0000 WWWW #000000 5pt");
         cellsRow("another widget font is measured anew", wide, 0, none, 4, "#ff0000 WWWW #000000 4pt");

@@ -10,7 +10,7 @@ using namespace KelmFramework;
 
 namespace
 {
-const double inf = qInf(), twoTo63 = 9223372036854775808.0;
+const double twoTo63 = 9223372036854775808.0;
 const int paintLimit = 1 << 30;
 } // namespace
 
@@ -29,7 +29,6 @@ private slots:
         QTest::newRow("2^31, beyond int") << 2147483648.0 << 2147483648L << paintLimit;
         QTest::newRow("largest below 2^63") << std::nextafter(twoTo63, 0.0) << 9223372036854774784L << paintLimit;
         QTest::newRow("2^63, beyond long") << twoTo63 << LONG_MIN << -paintLimit;
-        QTest::newRow("-inf") << -inf << LONG_MIN << -paintLimit;
         QTest::newRow("NaN") << qQNaN() << LONG_MIN << -paintLimit;
     }
     void toDevice()
@@ -49,7 +48,6 @@ private slots:
             << LONG_MAX << -5L << paintLimit - 5 << long(INT_MAX) + 5 << -9223372036854775812.0;
         QTest::newRow("beyond int") << 0L << (1L << 40) << paintLimit << long(INT_MAX) << 1099511627776.0;
         QTest::newRow("LONG_MIN and LONG_MAX") << LONG_MIN << LONG_MAX << 0 << 4294967295L << 18446744073709551616.0;
-        QTest::newRow("LONG_MAX and LONG_MIN") << LONG_MAX << LONG_MIN << 0 << 4294967295L << -18446744073709551616.0;
         QTest::newRow("both at LONG_MIN") << LONG_MIN << LONG_MIN << -paintLimit << 0L << 0.0;
     }
     void pairs()
@@ -91,7 +89,6 @@ private slots:
         QTest::newRow("zero") << 5.0 << 5.0 << false;
         QTest::newRow("crossed") << 5.0 << 4.0 << false;
         QTest::newRow("NaN edge") << qQNaN() << 1.0 << false;
-        QTest::newRow("infinite edge") << 0.0 << inf << false;
     }
     void isUsableSpan()
     {

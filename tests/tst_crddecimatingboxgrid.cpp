@@ -181,22 +181,6 @@ private slots:
                    {line(xyData(false, 200000), c_ColorOrange)}, changed(&Setup::dRatio, ratio));
         }
 
-        // Translucency and other painters.
-        Lines translucent;
-        for (int i = 0; i < 5; ++i) {
-            CRDColor color(40 * i, 255 - 40 * i, 128);
-            color.setAlpha(128);
-            std::vector<CRDPoint> points = makeData(NoisySine, 20000);
-            for (CRDPoint& p : points)
-                p.m_dY += 0.05 * i;
-            translucent.push_back(line(points, color));
-        }
-        addRow("five overlapping lines at alpha 128", translucent);
-        const Lines dense{line(makeData(NoisySine, 100000), c_ColorOrange)};
-        addRow("painter opacity 0.5", dense, changed(&Setup::dOpacity, 0.5));
-        addRow("an RGB16 image", dense, changed(&Setup::eFormat, QImage::Format_RGB16));
-        addRow("composition mode multiply", dense, changed(&Setup::eMode, QPainter::CompositionMode_Multiply));
-
         // Clips of several rectangles: a rubber band's move as the system's, two windows as the painter's.
         const Lines clipped{line(makeData(NoisySine, 200000), c_ColorOrange),
                             line(makeData(Jitter1, 20000), c_ColorBlue, eRDLineDotted, eRDPointCross),

@@ -16,10 +16,8 @@ using DecimationScene::Difference;
 using DecimationScene::GridPair;
 using DecimationScene::Setup;
 using Lines = std::vector<CRDDecoratedLine>;
-using Points = std::vector<CRDDecoratedPoint>;
 
 Q_DECLARE_METATYPE(Lines)
-Q_DECLARE_METATYPE(Points)
 Q_DECLARE_METATYPE(Setup)
 
 namespace
@@ -108,9 +106,9 @@ CRDDecoratedLine line(std::vector<CRDPoint> points, CRDColor color = c_ColorBlue
     return CRDDecoratedLine(points, color, style, marker, name);
 }
 
-void addRow(const QByteArray& name, const Lines& lines, const Setup& with = plot(), const Points& points = {})
+void addRow(const QByteArray& name, const Lines& lines, const Setup& with = plot())
 {
-    QTest::newRow(name.constData()) << lines << with << points;
+    QTest::newRow(name.constData()) << lines << with;
 }
 
 struct Random
@@ -131,7 +129,7 @@ private slots:
     // where blends round one way or the other), and each fault the grid once had, as the input that showed it.
     void withinAStep_data()
     {
-        columns<Lines, Setup, Points>("lines", "with", "points");
+        columns<Lines, Setup>("lines", "with");
         const char* const shapes[] = {
             "noisy sine",        "steps", "spikes", "NaN gaps", "crossing edges", "white noise", "x jittered by 0.2 px",
             "x jittered by 1 px"};
@@ -200,28 +198,6 @@ private slots:
                    {line(pile, c_ColorRed, eRDLineDotted, ERDPointStyle(marker)),
                     line(makeData(NoisySine, 20000), c_ColorBlue, eRDLineSolid, ERDPointStyle(marker))});
 
-        // More colours than a frame of a few lines has: short tracks with markers, and single points each in
-        // a colour of its own, blended straight into the image, as images, or by the painter.
-        Lines tracks;
-        Points scattered;
-        Random random{std::mt19937(5)};
-        for (int i = 0; i < 300; ++i) {
-            const CRDColor color(random.Pick(0, 255), random.Pick(0, 255), random.Pick(0, 255));
-            const ERDPointStyle marker = ERDPointStyle(eRDPointDot + i % 3);
-            scattered.emplace_back(random.Real(0, 1), random.Real(-1.5, 1.5), color, marker);
-            if (i >= 40)
-                continue;
-            std::vector<CRDPoint> track;
-            for (double x = random.Real(0, 0.9), y = random.Real(-1.4, 1.4); track.size() < 8; x += 0.005)
-                track.emplace_back(x, y += random.Real(-0.02, 0.02));
-            tracks.push_back(line(track, color, eRDLineSolid, marker));
-        }
-        for (double ratio : {1.0, 1.5, 2.0})
-            addRow("tracks and points in their own colours at pixel ratio " + QByteArray::number(ratio), tracks,
-                   changed(&Setup::dRatio, ratio), scattered);
-        addRow("tracks and points in their own colours under a band's move", tracks,
-               changed(&Setup::System, QRegion(250, 200, 400, 300) + QRegion(246, 204, 400, 300)), scattered);
-
         // Hostile rectangles, around a dense column.
         std::vector<CRDPoint> column;
         for (int i = 0; i < 4000; ++i)
@@ -238,8 +214,8 @@ private slots:
     }
     void withinAStep()
     {
-        auto [lines, with, points] = fetch<Lines, Setup, Points>("lines", "with", "points");
-        const Difference d = GridPair(with).Compare(lines, points);
+        auto [lines, with] = fetch<Lines, Setup>("lines", "with");
+        const Difference d = GridPair(with).Compare(lines);
         QVERIFY2(d.iLargest <= c_iLargestStep, d.Text());
     }
 

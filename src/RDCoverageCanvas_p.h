@@ -24,7 +24,8 @@ namespace KelmFramework
 namespace Decimation
 {
 
-// Why counted pixels stay within 2 of the exact drawing in every channel, for a line of one opaque colour C.
+// Why counted pixels stay within 2 of the exact drawing in every channel, for a line of one opaque colour C
+// (translucent: 7.).
 //
 // The exact drawing hands each segment to the raster engine on its own, and each antialiased segment blends its
 // coverage of C into the pixels it touches, one after another: a pixel's colour depends on how often it is
@@ -67,6 +68,13 @@ namespace Decimation
 //     from C, where its blends leave the pixel as it is. Such a blend is skipped only where it was seen to leave
 //     this very pixel as it is and nothing has changed the pixel since: it costs no step.
 // Patterned and wider pens take the exact drawing there: the engine's dash ends move with a segment's position.
+//  7. Translucent colours. A colour of alpha below 255, or any colour under painter opacity, approaches its own
+//     colour but never reaches it: each coverage stalls a pixel at its own point, weak ones far off, so no pixel
+//     settles, and a count capped at c_iSaturation would not do. Such a line takes the phased blends at every
+//     ratio, 1 and 2 included, from the engine's own premultiplied colour (SolidSource) scaled by each coverage
+//     as it scales it (Scaled): the pixels are the engine's. A blend is a function of the pixel alone, so one seen
+//     to leave a pixel as it is does so again until something changes the pixel: skipping it, as in 6., at every
+//     coverage, costs no step.
 // tst_coveragecanvas holds counted blends against the engine's; the differential test and the fuzzer hold whole
 // drawings to the bound at every ratio.
 
@@ -557,10 +565,12 @@ private:
 class PhaseCanvas
 {
 public:
-    /// Where must write its image directly.
-    PhaseCanvas(const Target& Where, const QColor& Color)
+    /// Where must write its image directly; uSource is the line's colour as the painter blends it
+    /// (SolidSource).
+    PhaseCanvas(const Target& Where, QRgb uSource)
         : m_Writable(Where.DeviceWritable),
-          m_uColor(Color.rgb() | 0xff000000u),
+          m_uColor(uSource),
+          m_iStalling(qAlpha(uSource) == 255 ? c_iStalling : 255),
           m_puBits(reinterpret_cast<QRgb*>(const_cast<uchar*>(Where.pImage->constBits()))),
           m_iStride(static_cast<long>(Where.pImage->bytesPerLine() / sizeof(QRgb)))
     {
@@ -570,9 +580,8 @@ public:
         thread_local std::vector<Stall> s_vecStalls;
         s_vecStalls.assign(static_cast<std::size_t>(m_Writable.Width() + 1), Stall());
         m_pStalls = s_vecStalls.data();
-        for (int iCoverage = 0; iCoverage < 256; ++iCoverage)
-            m_auSources[static_cast<std::size_t>(iCoverage)] = qPremultiply(
-                qRgba(qRed(m_uColor), qGreen(m_uColor), qBlue(m_uColor), iCoverage));
+        for (std::uint32_t uCoverage = 0; uCoverage < 256; ++uCoverage)
+            m_auSources[uCoverage] = Scaled(m_uColor, uCoverage);
     }
 
     PhaseCanvas(const PhaseCanvas&) = delete;
@@ -604,7 +613,7 @@ public:
             const long iFirst = iY + Run.iY, iLast = iFirst + Run.iRows - 1;
             if (iFirst >= Known.first && iLast <= Known.second)
                 continue;
-            if (Run.uMain > c_iStalling) {
+            if (Run.uMain > m_iStalling) {
                 BlendRun(iColumn, Known, iFirst, iLast, Shape.vecCoverage.data() + Run.iFirst);
                 continue;
             }
@@ -748,6 +757,8 @@ private:
     // coverage may stop two steps short of it for good.
     bool Settle(QRgb& uPixel) const
     {
+        if (m_iStalling == 255)
+            return false; // a translucent colour has none (7. at the top)
         const QRgb uDiffer = uPixel ^ m_uColor;
         if (uDiffer == 0)
             return true;
@@ -763,6 +774,9 @@ private:
 
     const Frame m_Writable;
     const QRgb m_uColor;
+    // Coverages up to this are blended as weak ones, their standstills looked for: every coverage
+    // of a translucent colour (7. at the top).
+    const int m_iStalling;
     QRgb* const m_puBits;
     const long m_iStride;
     std::pair<long, long>* m_pKnown = nullptr; // per device column, the rows known to hold the colour

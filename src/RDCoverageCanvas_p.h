@@ -560,8 +560,9 @@ private:
 /// image from their shapes. A pixel found within 2 of the line's colour is set to it and left alone
 /// from then on (5. at the top): per device column, the rows known so form one interval, which a dense line's
 /// band fills and its segments then mostly skip whole. A weak coverage stalls a pixel further from the colour
-/// (6. at the top): per device column, the rows that a blend at one such coverage leaves as they are form
-/// another interval, in which those blends are skipped.
+/// (6. at the top): per device column and for each of the last two such coverages, the rows that its blend
+/// leaves as they are form an interval, in which those blends are skipped. A translucent colour's every
+/// coverage is handled so (7. at the top).
 class PhaseCanvas
 {
 public:
@@ -577,8 +578,8 @@ public:
         thread_local std::vector<std::pair<long, long>> s_vecKnown;
         s_vecKnown.assign(static_cast<std::size_t>(m_Writable.Width() + 1), {LONG_MAX, LONG_MIN});
         m_pKnown = s_vecKnown.data();
-        thread_local std::vector<Stall> s_vecStalls;
-        s_vecStalls.assign(static_cast<std::size_t>(m_Writable.Width() + 1), Stall());
+        thread_local std::vector<Stalls> s_vecStalls;
+        s_vecStalls.assign(static_cast<std::size_t>(m_Writable.Width() + 1), Stalls());
         m_pStalls = s_vecStalls.data();
         for (std::uint32_t uCoverage = 0; uCoverage < 256; ++uCoverage)
             m_auSources[uCoverage] = Scaled(m_uColor, uCoverage);
@@ -617,9 +618,9 @@ public:
                 BlendRun(iColumn, Known, iFirst, iLast, Shape.vecCoverage.data() + Run.iFirst);
                 continue;
             }
-            const Stall& Stalled = m_pStalls[iColumn];
-            if (Run.bPlain && Stalled.uGeneration == m_uGeneration && Run.uMain == Stalled.iCoverage
-                && iFirst >= Stalled.iFirst && iLast <= Stalled.iLast)
+            const Stalls& Stalled = m_pStalls[iColumn];
+            if (Run.bPlain
+                && (Holds(Stalled[0], Run.uMain, iFirst, iLast) || Holds(Stalled[1], Run.uMain, iFirst, iLast)))
                 continue;
             BlendWeak(iColumn, Known, iFirst, iLast, Shape.vecCoverage.data() + Run.iFirst, Run.uMain);
         }
@@ -638,11 +639,32 @@ private:
         int iCoverage = 0;
         unsigned uGeneration = 0;
     };
+    // Per device column, the last two coverages seen to stall, the latest first: where a pen lies
+    // between device pixels, a column takes two coverages in turn.
+    using Stalls = std::array<Stall, 2>;
+
+    // Whether a blend at iCoverage leaves rows iFirst to iLast as they are.
+    bool Holds(const Stall& Stalled, int iCoverage, long iFirst, long iLast) const
+    {
+        return Stalled.uGeneration == m_uGeneration && Stalled.iCoverage == iCoverage && iFirst >= Stalled.iFirst
+               && iLast <= Stalled.iLast;
+    }
+
+    // Changed rows iFirst to iLast no longer hold: of the rows around them, the larger part stays.
+    static void Cut(Stall& Stalled, long iFirst, long iLast)
+    {
+        if (iFirst <= Stalled.iLast && iLast >= Stalled.iFirst) {
+            if (iFirst - Stalled.iFirst >= Stalled.iLast - iLast)
+                Stalled.iLast = iFirst - 1;
+            else
+                Stalled.iFirst = iLast + 1;
+        }
+    }
 
     __attribute__((noinline)) void BlendRun(long iColumn, std::pair<long, long>& Known, long iFirst, long iLast,
                                             const std::uint8_t* puCoverage)
     {
-        m_pStalls[iColumn].uGeneration = 0; // the run may change its pixels
+        m_pStalls[iColumn] = Stalls(); // the run may change its pixels
         QRgb* const puColumn = m_puBits + iColumn + m_Writable.iL;
         const auto blend = [&](long iFrom, long iTo) {
             for (long iRow = iFrom; iRow <= iTo; ++iRow) {
@@ -696,15 +718,22 @@ private:
                                              const std::uint8_t* puCoverage, int iMain)
     {
         QRgb* const puColumn = m_puBits + iColumn + m_Writable.iL;
-        Stall& Stalled = m_pStalls[iColumn];
-        if (Stalled.uGeneration != m_uGeneration)
-            Stalled = Stall();
+        Stalls& Column = m_pStalls[iColumn];
+        for (Stall& Each : Column)
+            if (Each.uGeneration != m_uGeneration)
+                Each = Stall();
+        if (Column[1].iCoverage == iMain)
+            std::swap(Column[0], Column[1]);
+        else if (Column[0].iCoverage != iMain)
+            Column = {Stall(), Column[0]};
+        Stall &Stalled = Column[0], &Other = Column[1];
         long iChangedFirst = LONG_MAX, iChangedLast = LONG_MIN;
         long iKept = LONG_MIN; // a row that its blend at the main coverage left as it was
         const auto blend = [&](long iFrom, long iTo) {
             for (long iRow = iFrom; iRow <= iTo; ++iRow) {
                 const int iCoverage = puCoverage[iRow - iFirst];
-                if (iCoverage == Stalled.iCoverage && iRow >= Stalled.iFirst && iRow <= Stalled.iLast)
+                if ((iCoverage == Stalled.iCoverage && iRow >= Stalled.iFirst && iRow <= Stalled.iLast)
+                    || (iCoverage == Other.iCoverage && iRow >= Other.iFirst && iRow <= Other.iLast))
                     continue;
                 QRgb& uPixel = puColumn[iRow * m_iStride];
                 const QRgb uBlended = SourceOver(uPixel, m_auSources[static_cast<std::size_t>(iCoverage)]);
@@ -728,12 +757,8 @@ private:
             GrowKnown(puColumn, Known);
         // The stall keeps what lies beside pixels that changed, or starts afresh where the run left one
         // as it was; it grows where the run changed pixels next to it.
-        if (iChangedFirst <= Stalled.iLast && iChangedLast >= Stalled.iFirst) {
-            if (iChangedFirst - Stalled.iFirst >= Stalled.iLast - iChangedLast)
-                Stalled.iLast = iChangedFirst - 1;
-            else
-                Stalled.iFirst = iChangedLast + 1;
-        }
+        Cut(Stalled, iChangedFirst, iChangedLast);
+        Cut(Other, iChangedFirst, iChangedLast);
         if (Stalled.iFirst > Stalled.iLast) {
             if (iKept == LONG_MIN)
                 return;
@@ -780,7 +805,7 @@ private:
     QRgb* const m_puBits;
     const long m_iStride;
     std::pair<long, long>* m_pKnown = nullptr; // per device column, the rows known to hold the colour
-    Stall* m_pStalls = nullptr;                // per device column
+    Stalls* m_pStalls = nullptr;               // per device column
     unsigned m_uGeneration = 1;
     std::array<QRgb, 256> m_auSources{}; // the colour at each coverage, premultiplied
 };

@@ -17,13 +17,13 @@ namespace KelmFramework
 namespace Decimation
 {
 
-/// A premultiplied pixel scaled by a coverage (0 .. 255), rounded as the raster engine scales a
-/// colour by a span's coverage.
-inline QRgb Scaled(QRgb uPixel, std::uint32_t uCoverage)
+/// A premultiplied pixel times a coverage, rounded as the raster engine rounds it: what a pen of
+/// that colour blends onto a pixel it covers by that much.
+inline QRgb Tint(QRgb uColor, std::uint32_t uCoverage)
 {
-    std::uint32_t uLow = (uPixel & 0xff00ffu) * uCoverage;
+    std::uint32_t uLow = (uColor & 0xff00ffu) * uCoverage;
     uLow = ((uLow + ((uLow >> 8) & 0xff00ffu) + 0x800080u) >> 8) & 0xff00ffu;
-    std::uint32_t uHigh = ((uPixel >> 8) & 0xff00ffu) * uCoverage;
+    std::uint32_t uHigh = ((uColor >> 8) & 0xff00ffu) * uCoverage;
     uHigh = (uHigh + ((uHigh >> 8) & 0xff00ffu) + 0x800080u) & 0xff00ff00u;
     return uHigh | uLow;
 }
@@ -32,7 +32,7 @@ inline QRgb Scaled(QRgb uPixel, std::uint32_t uCoverage)
 /// counted routes write into an image themselves.
 inline QRgb SourceOver(QRgb uDest, QRgb uSource)
 {
-    return uSource + Scaled(uDest, 255u - qAlpha(uSource));
+    return uSource + Tint(uDest, 255u - qAlpha(uSource));
 }
 
 /// The colour as the painter blends it where a pen covers a pixel fully: premultiplied, its

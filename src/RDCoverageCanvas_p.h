@@ -71,8 +71,8 @@ namespace Decimation
 //  7. Translucent colours. A colour of alpha below 255, or any colour under painter opacity, approaches its own
 //     colour but never reaches it: each coverage stalls a pixel at its own point, weak ones far off, so no pixel
 //     settles, and a count capped at c_iSaturation would not do. Such a line takes the phased blends at every
-//     ratio, 1 and 2 included, from the engine's own premultiplied colour (SolidSource) scaled by each coverage
-//     as it scales it (Scaled): the pixels are the engine's. A blend is a function of the pixel alone, so one seen
+//     ratio, 1 and 2 included, from the engine's own premultiplied colour (SolidSource) tinted by each coverage
+//     as it tints it (Tint): the pixels are the engine's. A blend is a function of the pixel alone, so one seen
 //     to leave a pixel as it is does so again until something changes the pixel: skipping it, as in 6., at every
 //     coverage, costs no step.
 // tst_coveragecanvas holds counted blends against the engine's; the differential test and the fuzzer hold whole
@@ -582,7 +582,7 @@ public:
         s_vecStalls.assign(static_cast<std::size_t>(m_Writable.Width() + 1), Stalls());
         m_pStalls = s_vecStalls.data();
         for (std::uint32_t uCoverage = 0; uCoverage < 256; ++uCoverage)
-            m_auSources[uCoverage] = Scaled(m_uColor, uCoverage);
+            m_auSources[uCoverage] = Tint(m_uColor, uCoverage);
     }
 
     PhaseCanvas(const PhaseCanvas&) = delete;

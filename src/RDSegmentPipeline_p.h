@@ -166,7 +166,10 @@ inline Narrowing NarrowingOf(const Mapping::Linear& Map, const Mapping::Frame& D
                              const Painting::Columns& Writable)
 {
     Narrowing Result{false, 0.0, 0.0, Device};
-    if (Writable.iLeft <= Device.iL && Writable.iRight >= Device.iR)
+    // A frame beyond the painter range draws segments inside it narrowed to int, which may bring
+    // them back into any column.
+    if ((Writable.iLeft <= Device.iL && Writable.iRight >= Device.iR) || Device.iL < -Numeric::c_iPaintLimit
+        || Device.iR > Numeric::c_iPaintLimit)
         return Result;
     // The bounds one column further out, where the inverse's rounding cannot bring them back in;
     // the map is monotonic, in either direction, so one mapped bound stands for all beyond it.

@@ -219,6 +219,37 @@ private slots:
         QVERIFY2(d.iLargest <= c_iLargestStep, d.Text());
     }
 
+    // Under a clip, the box grid draws inside it what it draws there without one, to the last bit.
+    void exactUnderAClip_data()
+    {
+        columns<Lines, Setup>("lines", "with");
+        const Setup band = changed(&Setup::System, QRegion(250, 200, 400, 300) + QRegion(246, 204, 400, 300));
+        std::vector<CRDPoint> noisy = makeData(NoisySine, 20000), falling = noisy;
+        for (CRDPoint& point : falling)
+            point.m_dX = 1 - point.m_dX;
+        addRow("a band's move", {line(noisy)}, band);
+        Setup scaled = changed(&Setup::System, QRegion(600, 200, 300, 450), changed(&Setup::dRatio, 2.0));
+        scaled.Translation = QPointF(0.5, 0);
+        addRow("ratio 2, half a pixel across", {line(noisy)}, scaled);
+        addRow("x falling, dotted", {line(falling, c_ColorBlue, eRDLineDotted)}, band);
+        addRow("label of a segment left of the clip",
+               {line(noisy, c_ColorBlue, eRDLineSolid, eRDPointNone,
+                     QStringLiteral("a label long enough to reach the clip"))},
+               changed(&Setup::System, QRegion(200, 0, 40, 700)));
+    }
+    void exactUnderAClip()
+    {
+        auto [lines, with] = fetch<Lines, Setup>("lines", "with");
+        GridPair grids(with);
+        const QImage clipped = with.Render(grids.Exact, lines);
+        const QImage whole = changed(&Setup::System, QRegion(), with).Render(grids.Exact, lines);
+        // Scaled, the raster engine cuts a stroke at the clip, and blends its edge pixels so.
+        const int edge = with.dRatio == 1.0 ? 0 : 1;
+        for (const QRect& rect : with.System)
+            QCOMPARE(clipped.copy(rect.adjusted(edge, edge, -edge, -edge)),
+                     whole.copy(rect.adjusted(edge, edge, -edge, -edge)));
+    }
+
     // A point's marker is blended, yet the painter is left with its pen, as after the box grid's.
     void pointLeavesItsPen()
     {

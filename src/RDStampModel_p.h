@@ -10,11 +10,14 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <mutex>
+#include <new>
+#include <type_traits>
 #include <vector>
 
 namespace KelmFramework
@@ -276,6 +279,19 @@ inline const SegmentShape& ShapeOf(const DashPattern& Pattern, long iDX, long iD
     return Table.vecShapes[ShapeTable::Index(iDX, iDY)];
 }
 
+/// A run of items that lies in storage another object owns.
+template <class Item>
+struct Slice
+{
+    const Item* pBegin = nullptr;
+    const Item* pEnd = nullptr;
+
+    const Item* begin() const { return pBegin; }
+    const Item* end() const { return pEnd; }
+    const Item* data() const { return pBegin; }
+    bool empty() const { return pBegin == pEnd; }
+};
+
 /// The pixels one segment lights at a scale in quarters, from the device pixel its start lies in,
 /// as runs down device columns: the raster engine draws a segment moved by whole device pixels the
 /// same, so a segment's pixels are those of any other with the same extent and sub-pixel phase.
@@ -283,14 +299,14 @@ struct PhaseShape
 {
     struct Run
     {
-        int iX, iY; // of its first pixel
-        int iRows;
-        int iFirst;         // of its coverages in vecCoverage
-        std::uint8_t uMain; // the coverage most of its pixels have
-        bool bPlain;        // all of them
+        std::int16_t iX, iY; // of its first pixel
+        std::int16_t iRows;
+        std::int32_t iFirst; // of its coverages in vecCoverage
+        std::uint8_t uMain;  // the coverage most of its pixels have
+        bool bPlain;         // all of them
     };
-    std::vector<Run> vecRuns;
-    std::vector<std::uint8_t> vecCoverage;
+    Slice<Run> vecRuns;
+    Slice<std::uint8_t> vecCoverage;
     Frame Bounds{0, 0, -1, -1}; // of the pixels, from the start's pixel
 };
 
@@ -309,10 +325,9 @@ public:
     /// iPhaseX, iPhaseY of its device pixel; the phases must be reachable by a whole pixel's shift.
     __attribute__((always_inline)) const PhaseShape& Of(int iPhaseX, int iPhaseY, long iDX, long iDY)
     {
-        std::unique_ptr<PhaseShape>& pShape = m_vecShapes[static_cast<std::size_t>(
-            ((iDX + c_iMaxShape) * c_iSide + iDY + c_iMaxShape) * 16 + iPhaseY * 4 + iPhaseX)];
+        const PhaseShape*& pShape = m_vecShapes[Index(iPhaseX, iPhaseY, iDX, iDY)];
         if (!pShape)
-            pShape = Measure(iPhaseX, iPhaseY, iDX, iDY);
+            pShape = Find(iPhaseX, iPhaseY, iDX, iDY);
         return *pShape;
     }
 
@@ -321,6 +336,14 @@ public:
 
 private:
     static constexpr long c_iSide = 2 * c_iMaxShape + 1;
+    // Items of shapes per block of the store; a larger shape takes a block of its own.
+    static constexpr std::size_t c_iBlock = 1 << 18;
+
+    static std::size_t Index(int iPhaseX, int iPhaseY, long iDX, long iDY)
+    {
+        return static_cast<std::size_t>(((iDX + c_iMaxShape) * c_iSide + iDY + c_iMaxShape) * 16 + iPhaseY * 4
+                                        + iPhaseX);
+    }
 
     // The pixel at which whole pixel x, or a multiple of four from it, reaches a phase.
     int Reaching(int iPhase) const
@@ -331,9 +354,60 @@ private:
         return 0;
     }
 
-    std::unique_ptr<PhaseShape> Measure(int iPhaseX, int iPhaseY, long iDX, long iDY)
+    // The engine lights the same pixels for a segment drawn either way, so a segment's shape is that
+    // of the one back from its end, moved to its own start: half the measures of a first paint.
+    __attribute__((noinline)) const PhaseShape* Find(int iPhaseX, int iPhaseY, long iDX, long iDY)
     {
-        auto pShape = std::make_unique<PhaseShape>();
+        const long iEndX = iPhaseX + m_iQuarters * iDX, iEndY = iPhaseY + m_iQuarters * iDY;
+        const PhaseShape* pBack =
+            m_vecShapes[Index(static_cast<int>(iEndX & 3), static_cast<int>(iEndY & 3), -iDX, -iDY)];
+        if (!pBack)
+            return Measure(iPhaseX, iPhaseY, iDX, iDY);
+        // Where the end's device pixel lies from the start's.
+        const long iShiftX = iEndX >> 2, iShiftY = iEndY >> 2;
+        m_vecRuns.assign(pBack->vecRuns.begin(), pBack->vecRuns.end());
+        for (PhaseShape::Run& Run : m_vecRuns) {
+            Run.iX = static_cast<std::int16_t>(Run.iX + iShiftX);
+            Run.iY = static_cast<std::int16_t>(Run.iY + iShiftY);
+        }
+        const Frame& Box = pBack->Bounds;
+        return Stored(m_vecRuns, pBack->vecCoverage,
+                      {Box.iL + iShiftX, Box.iT + iShiftY, Box.iR + iShiftX, Box.iB + iShiftY});
+    }
+
+    template <class Item>
+    Item* Take(std::size_t iCount)
+    {
+        static_assert(alignof(Item) <= alignof(std::max_align_t) && std::is_trivially_destructible_v<Item>);
+        std::size_t iBytes = (iCount * sizeof(Item) + alignof(std::max_align_t) - 1) / alignof(std::max_align_t)
+                             * alignof(std::max_align_t);
+        if (m_vecStore.empty() || m_iStoreUsed + iBytes > m_iStoreSize) {
+            m_iStoreSize = std::max(c_iBlock, iBytes);
+            m_vecStore.push_back(std::make_unique<std::max_align_t[]>(m_iStoreSize / sizeof(std::max_align_t)));
+            m_iStoreUsed = 0;
+        }
+        auto* const pItems = reinterpret_cast<Item*>(reinterpret_cast<unsigned char*>(m_vecStore.back().get())
+                                                     + m_iStoreUsed);
+        m_iStoreUsed += iBytes;
+        return pItems;
+    }
+
+    // A shape whose runs and coverages are copied into the store; coverages already there are shared.
+    const PhaseShape* Stored(const std::vector<PhaseShape::Run>& vecRuns, Slice<std::uint8_t> Coverage,
+                             const Frame& Bounds)
+    {
+        PhaseShape* const pShape = new (Take<PhaseShape>(1)) PhaseShape;
+        PhaseShape::Run* const pRuns = Take<PhaseShape::Run>(vecRuns.size());
+        std::copy(vecRuns.begin(), vecRuns.end(), pRuns);
+        pShape->vecRuns = {pRuns, pRuns + vecRuns.size()};
+        pShape->vecCoverage = Coverage;
+        pShape->Bounds = Bounds;
+        return pShape;
+    }
+
+    const PhaseShape* Measure(int iPhaseX, int iPhaseY, long iDX, long iDY)
+    {
+        Frame Bounds{0, 0, -1, -1};
         // Room for the pen and its antialiasing on every side; a start a multiple of four pixels in.
         const int iMargin = 4 * ((m_iQuarters + 15) / 16 + 1);
         const auto room = [](long iD) { return static_cast<int>((std::max(-iD, 0L) + 3) / 4 * 4); };
@@ -366,51 +440,85 @@ private:
         };
         const auto [iLeft, iRight] = span(iX1, iDX, device(iDX));
         const auto [iTop, iBottom] = span(iY1, iDY, device(iDY));
+        // A device column holds lit pixels only near the rows the line crosses it in: the pen's half
+        // width across the column, and a pixel for the engine's rounding, away from them. Reading only
+        // those keeps a long diagonal's measure to its length rather than its area.
+        const double dScale = m_iQuarters / 4.0, dHalf = dScale / 2;
+        const double dX1 = iX1 * dScale, dY1 = iY1 * dScale;
+        const double dX2 = (iX1 + iDX) * dScale, dY2 = (iY1 + iDY) * dScale;
+        const double dMinX = std::min(dX1, dX2), dMaxX = std::max(dX1, dX2);
+        const double dMinY = std::min(dY1, dY2) - dHalf - 1, dMaxY = std::max(dY1, dY2) + dHalf + 1;
+        const double dSlope = iDX == 0 ? 0 : (dY2 - dY1) / (dX2 - dX1);
+        const double dAcross = dHalf * std::sqrt(1 + dSlope * dSlope) + 1;
+        const auto rowAt = [&](double dX) { return dY1 + (std::clamp(dX, dMinX, dMaxX) - dX1) * dSlope; };
         const qsizetype iStride = m_Image.bytesPerLine();
-        // Gathered in vectors kept for the next measure, then copied at their size: shapes are many and
-        // small, and growing each one's own vectors churns the heap.
+        // Gathered in vectors kept for the next measure, then copied to the store: shapes are many and
+        // small, and allocating each one's own churns the heap.
         m_vecRuns.clear();
         m_vecCoverage.clear();
         for (int iX = iLeft; iX < iRight; ++iX) {
-            for (int iY = iTop; iY < iBottom; ++iY) {
-                QRgb& uPixel = reinterpret_cast<QRgb*>(m_puBits + iY * iStride)[iX];
+            double dLow = dMinY, dHigh = dMaxY;
+            if (iDX != 0) {
+                const double dA = rowAt(iX), dB = rowAt(iX + 1);
+                dLow = std::max(dLow, std::min(dA, dB) - dAcross);
+                dHigh = std::min(dHigh, std::max(dA, dB) + dAcross);
+            }
+            const int iFrom = std::max(iTop, static_cast<int>(std::floor(dLow)));
+            const int iTo = std::min(iBottom, static_cast<int>(std::floor(dHigh)) + 1);
+            const int iRelX = iX - iStartX;
+            PhaseShape::Run* pRun = nullptr;
+            uchar* puPixel = m_puBits + iFrom * iStride + iX * static_cast<qsizetype>(sizeof(QRgb));
+            for (int iY = iFrom; iY < iTo; ++iY, puPixel += iStride) {
+                QRgb& uPixel = *reinterpret_cast<QRgb*>(puPixel);
                 const int iCoverage = qAlpha(uPixel);
-                if (iCoverage == 0)
+                if (iCoverage == 0) {
+                    pRun = nullptr;
                     continue;
+                }
                 uPixel = 0;
-                const int iRelX = iX - iStartX, iRelY = iY - iStartY;
-                PhaseShape::Run* pLast = m_vecRuns.empty() ? nullptr : &m_vecRuns.back();
-                if (!pLast || pLast->iX != iRelX || pLast->iY + pLast->iRows != iRelY)
-                    m_vecRuns.push_back({iRelX, iRelY, 0, static_cast<int>(m_vecCoverage.size()), 0, true});
-                ++m_vecRuns.back().iRows;
+                const int iRelY = iY - iStartY;
+                if (!pRun) {
+                    m_vecRuns.push_back({static_cast<std::int16_t>(iRelX), static_cast<std::int16_t>(iRelY), 0,
+                                         static_cast<std::int32_t>(m_vecCoverage.size()), 0, true});
+                    pRun = &m_vecRuns.back();
+                    Bounds = Grown(Bounds, iRelX, iRelY);
+                }
+                ++pRun->iRows;
                 m_vecCoverage.push_back(static_cast<std::uint8_t>(iCoverage));
-                pShape->Bounds = Grown(pShape->Bounds, iRelX, iRelY);
+                Bounds.iB = std::max(Bounds.iB, static_cast<long>(iRelY));
             }
         }
         for (PhaseShape::Run& Run : m_vecRuns) {
-            const auto puFirst = m_vecCoverage.begin() + Run.iFirst, puEnd = puFirst + Run.iRows;
+            // The first coverage seen most often.
+            const std::uint8_t* const puFirst = m_vecCoverage.data() + Run.iFirst;
             int iMost = 0;
-            for (auto puCoverage = puFirst; puCoverage != puEnd; ++puCoverage) {
-                const int iCount = static_cast<int>(std::count(puFirst, puEnd, *puCoverage));
-                if (iCount > iMost) {
-                    iMost = iCount;
-                    Run.uMain = *puCoverage;
+            for (int i = 0; i < Run.iRows; ++i)
+                if (++m_aiCounts[puFirst[i]] > iMost)
+                    iMost = m_aiCounts[puFirst[i]];
+            for (int i = 0; i < Run.iRows; ++i)
+                if (m_aiCounts[puFirst[i]] == iMost) {
+                    Run.uMain = puFirst[i];
+                    break;
                 }
-            }
+            for (int i = 0; i < Run.iRows; ++i)
+                m_aiCounts[puFirst[i]] = 0;
             Run.bPlain = iMost == Run.iRows;
         }
-        pShape->vecRuns = m_vecRuns;
-        pShape->vecCoverage = m_vecCoverage;
-        return pShape;
+        std::uint8_t* const puCoverage = Take<std::uint8_t>(m_vecCoverage.size());
+        std::copy(m_vecCoverage.begin(), m_vecCoverage.end(), puCoverage);
+        return Stored(m_vecRuns, {puCoverage, puCoverage + m_vecCoverage.size()}, Bounds);
     }
 
     const int m_iQuarters;
-    std::vector<std::unique_ptr<PhaseShape>> m_vecShapes;
+    std::vector<const PhaseShape*> m_vecShapes; // in m_vecStore
+    std::vector<std::unique_ptr<std::max_align_t[]>> m_vecStore;
+    std::size_t m_iStoreUsed = 0, m_iStoreSize = 0; // bytes of the last block
     QImage m_Image;
     uchar* m_puBits = nullptr;
     std::unique_ptr<QPainter> m_pPainter; // closed before the image goes
     std::vector<PhaseShape::Run> m_vecRuns;
     std::vector<std::uint8_t> m_vecCoverage;
+    int m_aiCounts[256] = {}; // of each coverage in a run, zero between runs
 };
 
 /// A thread's shapes at a scale in quarters (5 to 32).

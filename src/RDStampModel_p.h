@@ -305,9 +305,10 @@ struct PhaseShape
         std::uint8_t uMain;  // the coverage most of its pixels have
         bool bPlain;         // all of them
     };
-    Slice<Run> vecRuns;
+    Slice<Run> vecRuns; // from the origin
     Slice<std::uint8_t> vecCoverage;
-    Frame Bounds{0, 0, -1, -1}; // of the pixels, from the start's pixel
+    long iOriginX = 0, iOriginY = 0; // from the start's pixel
+    Frame Bounds{0, 0, -1, -1};      // of the pixels, from the start's pixel
 };
 
 /// The shapes of a solid line at one scale, measured on their first use. Patterns are left out: the
@@ -336,7 +337,7 @@ public:
 
 private:
     static constexpr long c_iSide = 2 * c_iMaxShape + 1;
-    // Items of shapes per block of the store; a larger shape takes a block of its own.
+    // Bytes per block of the store; a larger shape takes a block of its own.
     static constexpr std::size_t c_iBlock = 1 << 18;
 
     static std::size_t Index(int iPhaseX, int iPhaseY, long iDX, long iDY)
@@ -355,7 +356,8 @@ private:
     }
 
     // The engine lights the same pixels for a segment drawn either way, so a segment's shape is that
-    // of the one back from its end, moved to its own start: half the measures of a first paint.
+    // of the one back from its end, from another origin: half the measures and the memory of a first
+    // paint.
     __attribute__((noinline)) const PhaseShape* Find(int iPhaseX, int iPhaseY, long iDX, long iDY)
     {
         const long iEndX = iPhaseX + m_iQuarters * iDX, iEndY = iPhaseY + m_iQuarters * iDY;
@@ -365,44 +367,28 @@ private:
             return Measure(iPhaseX, iPhaseY, iDX, iDY);
         // Where the end's device pixel lies from the start's.
         const long iShiftX = iEndX >> 2, iShiftY = iEndY >> 2;
-        m_vecRuns.assign(pBack->vecRuns.begin(), pBack->vecRuns.end());
-        for (PhaseShape::Run& Run : m_vecRuns) {
-            Run.iX = static_cast<std::int16_t>(Run.iX + iShiftX);
-            Run.iY = static_cast<std::int16_t>(Run.iY + iShiftY);
-        }
+        PhaseShape* const pShape = new (Take<PhaseShape>(1)) PhaseShape(*pBack);
+        pShape->iOriginX += iShiftX;
+        pShape->iOriginY += iShiftY;
         const Frame& Box = pBack->Bounds;
-        return Stored(m_vecRuns, pBack->vecCoverage,
-                      {Box.iL + iShiftX, Box.iT + iShiftY, Box.iR + iShiftX, Box.iB + iShiftY});
+        pShape->Bounds = {Box.iL + iShiftX, Box.iT + iShiftY, Box.iR + iShiftX, Box.iB + iShiftY};
+        return pShape;
     }
 
     template <class Item>
     Item* Take(std::size_t iCount)
     {
-        static_assert(alignof(Item) <= alignof(std::max_align_t) && std::is_trivially_destructible_v<Item>);
-        std::size_t iBytes = (iCount * sizeof(Item) + alignof(std::max_align_t) - 1) / alignof(std::max_align_t)
-                             * alignof(std::max_align_t);
-        if (m_vecStore.empty() || m_iStoreUsed + iBytes > m_iStoreSize) {
+        static_assert(alignof(Item) <= __STDCPP_DEFAULT_NEW_ALIGNMENT__ && std::is_trivially_destructible_v<Item>);
+        const std::size_t iBytes = iCount * sizeof(Item);
+        std::size_t iStart = (m_iStoreUsed + alignof(Item) - 1) / alignof(Item) * alignof(Item);
+        if (m_vecStore.empty() || iStart + iBytes > m_iStoreSize) {
             m_iStoreSize = std::max(c_iBlock, iBytes);
-            m_vecStore.push_back(std::make_unique<std::max_align_t[]>(m_iStoreSize / sizeof(std::max_align_t)));
-            m_iStoreUsed = 0;
+            m_vecStore.emplace_back(new unsigned char[m_iStoreSize]); // left uninitialised
+            iStart = 0;
         }
-        auto* const pItems = reinterpret_cast<Item*>(reinterpret_cast<unsigned char*>(m_vecStore.back().get())
-                                                     + m_iStoreUsed);
-        m_iStoreUsed += iBytes;
+        m_iStoreUsed = iStart + iBytes;
+        auto* const pItems = reinterpret_cast<Item*>(m_vecStore.back().get() + iStart);
         return pItems;
-    }
-
-    // A shape whose runs and coverages are copied into the store; coverages already there are shared.
-    const PhaseShape* Stored(const std::vector<PhaseShape::Run>& vecRuns, Slice<std::uint8_t> Coverage,
-                             const Frame& Bounds)
-    {
-        PhaseShape* const pShape = new (Take<PhaseShape>(1)) PhaseShape;
-        PhaseShape::Run* const pRuns = Take<PhaseShape::Run>(vecRuns.size());
-        std::copy(vecRuns.begin(), vecRuns.end(), pRuns);
-        pShape->vecRuns = {pRuns, pRuns + vecRuns.size()};
-        pShape->vecCoverage = Coverage;
-        pShape->Bounds = Bounds;
-        return pShape;
     }
 
     const PhaseShape* Measure(int iPhaseX, int iPhaseY, long iDX, long iDY)
@@ -504,14 +490,20 @@ private:
                 m_aiCounts[puFirst[i]] = 0;
             Run.bPlain = iMost == Run.iRows;
         }
+        PhaseShape* const pShape = new (Take<PhaseShape>(1)) PhaseShape;
+        PhaseShape::Run* const pRuns = Take<PhaseShape::Run>(m_vecRuns.size());
+        std::copy(m_vecRuns.begin(), m_vecRuns.end(), pRuns);
+        pShape->vecRuns = {pRuns, pRuns + m_vecRuns.size()};
         std::uint8_t* const puCoverage = Take<std::uint8_t>(m_vecCoverage.size());
         std::copy(m_vecCoverage.begin(), m_vecCoverage.end(), puCoverage);
-        return Stored(m_vecRuns, {puCoverage, puCoverage + m_vecCoverage.size()}, Bounds);
+        pShape->vecCoverage = {puCoverage, puCoverage + m_vecCoverage.size()};
+        pShape->Bounds = Bounds;
+        return pShape;
     }
 
     const int m_iQuarters;
     std::vector<const PhaseShape*> m_vecShapes; // in m_vecStore
-    std::vector<std::unique_ptr<std::max_align_t[]>> m_vecStore;
+    std::vector<std::unique_ptr<unsigned char[]>> m_vecStore;
     std::size_t m_iStoreUsed = 0, m_iStoreSize = 0; // bytes of the last block
     QImage m_Image;
     uchar* m_puBits = nullptr;

@@ -465,15 +465,18 @@ private:
         // small, and allocating each one's own churns the heap.
         m_vecRuns.clear();
         m_vecCoverage.clear();
-        for (int iX = iLeft; iX < iRight; ++iX) {
+        // Rows and columns are not negative: truncation floors them.
+        const int iFirstX = std::max(iLeft, static_cast<int>(dMinX - dHalf - 1));
+        const int iEndX = std::min(iRight, static_cast<int>(dMaxX + dHalf + 1) + 1);
+        for (int iX = iFirstX; iX < iEndX; ++iX) {
             double dLow = dMinY, dHigh = dMaxY;
             if (iDX != 0) {
                 const double dA = rowAt(iX), dB = rowAt(iX + 1);
                 dLow = std::max(dLow, std::min(dA, dB) - dAcross);
                 dHigh = std::min(dHigh, std::max(dA, dB) + dAcross);
             }
-            const int iFrom = std::max(iTop, static_cast<int>(std::floor(dLow)));
-            const int iTo = std::min(iBottom, static_cast<int>(std::floor(dHigh)) + 1);
+            const int iFrom = std::max(iTop, static_cast<int>(dLow));
+            const int iTo = std::min(iBottom, static_cast<int>(dHigh) + 1);
             const int iRelX = iX - iStartX;
             PhaseShape::Run* pRun = nullptr;
             uchar* puPixel = m_puBits + iFrom * iStride + iX * static_cast<qsizetype>(sizeof(QRgb));

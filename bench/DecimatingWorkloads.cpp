@@ -297,10 +297,11 @@ Bench::CanvasFunction FirstPaint(std::shared_ptr<Scene> pScene)
 }
 
 // Random walks in every line style, with steps of up to 32 pixels either way: the segments take every
-// shape the counted route keeps. Their first paint against a warm one.
-void RegisterFirstPaint()
+// shape the counted route keeps. Their first paint against a warm one, at a fractional ratio too,
+// where shapes are measured per sub-pixel phase.
+void RegisterFirstPaint(qreal dPixelRatio, const std::string& strRatio)
 {
-    Bench::RegisterWorkload("decimating_first_paint/60000", [] {
+    Bench::RegisterWorkload("decimating_first_paint" + strRatio + "/60000", [=] {
         auto pScene = std::make_shared<Scene>();
         const QRect Device = Bench::WidgetDeviceRect(*pScene->pGrid);
         const double dColumn = (c_dRight - c_dLeft) / (Device.right() - Device.left());
@@ -319,6 +320,7 @@ void RegisterFirstPaint()
             pScene->vecLines.emplace_back(vecPoints, Colors[iStyle], ERDLineStyle(iStyle), eRDPointNone, QString());
         }
         Bench::Race Variants;
+        Variants.dPixelRatio = dPixelRatio;
         Variants.Library.OnCanvas = FirstPaint(pScene);
         const Bench::PaintFunction Warm = [pScene](QPainter& Painter) {
             for (CRDDecoratedLine& Line : pScene->vecLines)
@@ -410,10 +412,11 @@ bool RegisterAll()
     RegisterLines("noisy_dpr2", 1, 1000000, c_Noisy, eRDLineSolid, eRDPointNone, 2.0);
     RegisterBandClip();
     RegisterManyColours();
-    RegisterFirstPaint();
+    RegisterFirstPaint(1.0, "");
     RegisterXY("walk", XY::Walk, 200000);
     RegisterXY("hysteresis", XY::Hysteresis, 1000000);
     RegisterXY("sparse", XY::Sparse, 24000);
+    RegisterFirstPaint(1.5, "_dpr1.5");
     return true;
 }
 

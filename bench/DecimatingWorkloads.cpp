@@ -392,6 +392,28 @@ void RegisterXY(const std::string& strName, XY eShape, long iPoints)
     }
 }
 
+// Two noisy lines in translucent colours, as overlaid channels are drawn to show each other, at the
+// usual screen scales.
+void RegisterTranslucent()
+{
+    for (const qreal dPixelRatio : {1.0, 1.5, 2.0}) {
+        const std::string strRatio = dPixelRatio == 1.0 ? "" : dPixelRatio == 1.5 ? "_dpr1.5" : "_dpr2";
+        Bench::RegisterWorkload("decimating_translucent" + strRatio + "/2000000", [=] {
+            auto pScene = std::make_shared<Scene>();
+            const QRect Device = Bench::WidgetDeviceRect(*pScene->pGrid);
+            const double dColumn = (c_dRight - c_dLeft) / (Device.right() - Device.left());
+            for (int i = 0; i < 2; ++i) {
+                std::vector<CRDPoint> vecPoints = Sine(1000000, c_Noisy, 0.8 * i, static_cast<std::uint32_t>(61 + i),
+                                                       dColumn);
+                CRDColor Color = i == 0 ? c_ColorBlue : c_ColorRed;
+                Color.setAlpha(i == 0 ? 160 : 96);
+                pScene->vecLines.emplace_back(vecPoints, Color, eRDLineSolid, eRDPointNone, QString());
+            }
+            return RaceOf(pScene, dPixelRatio);
+        });
+    }
+}
+
 bool RegisterAll()
 {
     const LineShape CleanJittered{0.0, 0.2}, NoisyJittered{c_Noisy.dNoise, 0.2};
@@ -416,6 +438,7 @@ bool RegisterAll()
     RegisterXY("walk", XY::Walk, 200000);
     RegisterXY("hysteresis", XY::Hysteresis, 1000000);
     RegisterXY("sparse", XY::Sparse, 24000);
+    RegisterTranslucent();
     RegisterFirstPaint(1.5, "_dpr1.5");
     return true;
 }

@@ -44,6 +44,9 @@ FAMILIES = {
     "decimating_xy_hysteresis_dpr1.5": "noisy hysteresis loop, 10 cycles, pixel ratio 1.5",
     "decimating_xy_sparse": "20 noisy sines, 1.5 vertices per pixel column",
     "decimating_xy_sparse_dpr1.5": "20 noisy sines, 1.5 vertices per pixel column, pixel ratio 1.5",
+    "decimating_translucent": "2 noisy sines in translucent colours (alpha 160 and 96)",
+    "decimating_translucent_dpr1.5": "2 noisy sines in translucent colours (alpha 160 and 96), pixel ratio 1.5",
+    "decimating_translucent_dpr2": "2 noisy sines in translucent colours (alpha 160 and 96), pixel ratio 2",
 }
 PLOT_FAMILIES = tuple(FAMILIES)[:6]
 # Workloads timed per tick or per move rather than per frame against floors: their own section.

@@ -4,7 +4,9 @@
 
 #include "RDRoute_p.h"
 
+#include <QBrush>
 #include <QImage>
+#include <QPainter>
 #include <QRgb>
 
 #include <algorithm>
@@ -15,16 +17,47 @@ namespace KelmFramework
 namespace Decimation
 {
 
+/// A premultiplied pixel times a coverage, rounded as the raster engine rounds it: what a pen of
+/// that colour blends onto a pixel it covers by that much.
+inline QRgb Tint(QRgb uColor, std::uint32_t uCoverage)
+{
+    std::uint32_t uLow = (uColor & 0xff00ffu) * uCoverage;
+    uLow = ((uLow + ((uLow >> 8) & 0xff00ffu) + 0x800080u) >> 8) & 0xff00ffu;
+    std::uint32_t uHigh = ((uColor >> 8) & 0xff00ffu) * uCoverage;
+    uHigh = (uHigh + ((uHigh >> 8) & 0xff00ffu) + 0x800080u) & 0xff00ff00u;
+    return uHigh | uLow;
+}
+
 /// A premultiplied pixel over another, rounded as the raster engine rounds it: the blends the
 /// counted routes write into an image themselves.
 inline QRgb SourceOver(QRgb uDest, QRgb uSource)
 {
-    const std::uint32_t uAlpha = 255u - qAlpha(uSource);
-    std::uint32_t uLow = (uDest & 0xff00ffu) * uAlpha;
-    uLow = ((uLow + ((uLow >> 8) & 0xff00ffu) + 0x800080u) >> 8) & 0xff00ffu;
-    std::uint32_t uHigh = ((uDest >> 8) & 0xff00ffu) * uAlpha;
-    uHigh = (uHigh + ((uHigh >> 8) & 0xff00ffu) + 0x800080u) & 0xff00ff00u;
-    return uSource + (uHigh | uLow);
+    return uSource + Tint(uDest, 255u - qAlpha(uSource));
+}
+
+/// The colour as the painter blends it where a pen covers a pixel fully: premultiplied, its
+/// opacity applied. The engine's own conversion (through 16 bits a channel, opacity in 256ths) is
+/// read back from a pixel it fills, once per colour and opacity in a row.
+inline QRgb SolidSource(const QPainter& Painter, const QColor& Color)
+{
+    const double dOpacity = Painter.opacity();
+    if (Color.alpha() == 255 && dOpacity == 1.0)
+        return Color.rgba();
+    thread_local QRgb s_uColor = 0;
+    thread_local double s_dOpacity = -1.0;
+    thread_local QRgb s_uSource = 0;
+    if (s_uColor != Color.rgba() || s_dOpacity != dOpacity) {
+        QImage Pixel(1, 1, QImage::Format_ARGB32_Premultiplied);
+        Pixel.fill(Qt::transparent);
+        QPainter Probe(&Pixel);
+        Probe.setOpacity(dOpacity);
+        Probe.fillRect(QRect(0, 0, 1, 1), QBrush(Color));
+        Probe.end();
+        s_uColor = Color.rgba();
+        s_dOpacity = dOpacity;
+        s_uSource = reinterpret_cast<const QRgb*>(Pixel.constBits())[0];
+    }
+    return s_uSource;
 }
 
 /// Where pixel (iX, iY) of the painter's coordinates lies in the target's image.

@@ -24,7 +24,8 @@ namespace KelmFramework
 namespace Decimation
 {
 
-// Why counted pixels stay within 2 of the exact drawing in every channel, for a line of one opaque colour C.
+// Why counted pixels stay within 2 of the exact drawing in every channel, for a line of one opaque colour C
+// (translucent: 7.).
 //
 // The exact drawing hands each segment to the raster engine on its own, and each antialiased segment blends its
 // coverage of C into the pixels it touches, one after another: a pixel's colour depends on how often it is
@@ -67,6 +68,13 @@ namespace Decimation
 //     from C, where its blends leave the pixel as it is. Such a blend is skipped only where it was seen to leave
 //     this very pixel as it is and nothing has changed the pixel since: it costs no step.
 // Patterned and wider pens take the exact drawing there: the engine's dash ends move with a segment's position.
+//  7. Translucent colours. A colour of alpha below 255, or any colour under painter opacity, approaches its own
+//     colour but never reaches it: each coverage stalls a pixel at its own point, weak ones far off, so no pixel
+//     settles, and a count capped at c_iSaturation would not do. Such a line takes the phased blends at every
+//     ratio, 1 and 2 included, from the engine's own premultiplied colour (SolidSource) tinted by each coverage
+//     as it tints it (Tint): the pixels are the engine's. A blend is a function of the pixel alone, so one seen
+//     to leave a pixel as it is does so again until something changes the pixel: skipping it, as in 6., at every
+//     coverage, costs no step.
 // tst_coveragecanvas holds counted blends against the engine's; the differential test and the fuzzer hold whole
 // drawings to the bound at every ratio.
 
@@ -552,27 +560,29 @@ private:
 /// image from their shapes. A pixel found within 2 of the line's colour is set to it and left alone
 /// from then on (5. at the top): per device column, the rows known so form one interval, which a dense line's
 /// band fills and its segments then mostly skip whole. A weak coverage stalls a pixel further from the colour
-/// (6. at the top): per device column, the rows that a blend at one such coverage leaves as they are form
-/// another interval, in which those blends are skipped.
+/// (6. at the top): per device column and for each of the last two such coverages, the rows that its blend
+/// leaves as they are form an interval, in which those blends are skipped. A translucent colour's every
+/// coverage is handled so (7. at the top).
 class PhaseCanvas
 {
 public:
-    /// Where must write its image directly.
-    PhaseCanvas(const Target& Where, const QColor& Color)
+    /// Where must write its image directly; uSource is the line's colour as the painter blends it
+    /// (SolidSource).
+    PhaseCanvas(const Target& Where, QRgb uSource)
         : m_Writable(Where.DeviceWritable),
-          m_uColor(Color.rgb() | 0xff000000u),
+          m_uColor(uSource),
+          m_iStalling(qAlpha(uSource) == 255 ? c_iStalling : 255),
           m_puBits(reinterpret_cast<QRgb*>(const_cast<uchar*>(Where.pImage->constBits()))),
           m_iStride(static_cast<long>(Where.pImage->bytesPerLine() / sizeof(QRgb)))
     {
         thread_local std::vector<std::pair<long, long>> s_vecKnown;
         s_vecKnown.assign(static_cast<std::size_t>(m_Writable.Width() + 1), {LONG_MAX, LONG_MIN});
         m_pKnown = s_vecKnown.data();
-        thread_local std::vector<Stall> s_vecStalls;
-        s_vecStalls.assign(static_cast<std::size_t>(m_Writable.Width() + 1), Stall());
+        thread_local std::vector<Stalls> s_vecStalls;
+        s_vecStalls.assign(static_cast<std::size_t>(m_Writable.Width() + 1), Stalls());
         m_pStalls = s_vecStalls.data();
-        for (int iCoverage = 0; iCoverage < 256; ++iCoverage)
-            m_auSources[static_cast<std::size_t>(iCoverage)] = qPremultiply(
-                qRgba(qRed(m_uColor), qGreen(m_uColor), qBlue(m_uColor), iCoverage));
+        for (std::uint32_t uCoverage = 0; uCoverage < 256; ++uCoverage)
+            m_auSources[uCoverage] = Tint(m_uColor, uCoverage);
     }
 
     PhaseCanvas(const PhaseCanvas&) = delete;
@@ -604,13 +614,13 @@ public:
             const long iFirst = iY + Run.iY, iLast = iFirst + Run.iRows - 1;
             if (iFirst >= Known.first && iLast <= Known.second)
                 continue;
-            if (Run.uMain > c_iStalling) {
+            if (Run.uMain > m_iStalling) {
                 BlendRun(iColumn, Known, iFirst, iLast, Shape.vecCoverage.data() + Run.iFirst);
                 continue;
             }
-            const Stall& Stalled = m_pStalls[iColumn];
-            if (Run.bPlain && Stalled.uGeneration == m_uGeneration && Run.uMain == Stalled.iCoverage
-                && iFirst >= Stalled.iFirst && iLast <= Stalled.iLast)
+            const Stalls& Stalled = m_pStalls[iColumn];
+            if (Run.bPlain
+                && (Holds(Stalled[0], Run.uMain, iFirst, iLast) || Holds(Stalled[1], Run.uMain, iFirst, iLast)))
                 continue;
             BlendWeak(iColumn, Known, iFirst, iLast, Shape.vecCoverage.data() + Run.iFirst, Run.uMain);
         }
@@ -629,11 +639,32 @@ private:
         int iCoverage = 0;
         unsigned uGeneration = 0;
     };
+    // Per device column, the last two coverages seen to stall, the latest first: where a pen lies
+    // between device pixels, a column takes two coverages in turn.
+    using Stalls = std::array<Stall, 2>;
+
+    // Whether a blend at iCoverage leaves rows iFirst to iLast as they are.
+    bool Holds(const Stall& Stalled, int iCoverage, long iFirst, long iLast) const
+    {
+        return Stalled.uGeneration == m_uGeneration && Stalled.iCoverage == iCoverage && iFirst >= Stalled.iFirst
+               && iLast <= Stalled.iLast;
+    }
+
+    // Changed rows iFirst to iLast no longer hold: of the rows around them, the larger part stays.
+    static void Cut(Stall& Stalled, long iFirst, long iLast)
+    {
+        if (iFirst <= Stalled.iLast && iLast >= Stalled.iFirst) {
+            if (iFirst - Stalled.iFirst >= Stalled.iLast - iLast)
+                Stalled.iLast = iFirst - 1;
+            else
+                Stalled.iFirst = iLast + 1;
+        }
+    }
 
     __attribute__((noinline)) void BlendRun(long iColumn, std::pair<long, long>& Known, long iFirst, long iLast,
                                             const std::uint8_t* puCoverage)
     {
-        m_pStalls[iColumn].uGeneration = 0; // the run may change its pixels
+        m_pStalls[iColumn] = Stalls(); // the run may change its pixels
         QRgb* const puColumn = m_puBits + iColumn + m_Writable.iL;
         const auto blend = [&](long iFrom, long iTo) {
             for (long iRow = iFrom; iRow <= iTo; ++iRow) {
@@ -687,15 +718,22 @@ private:
                                              const std::uint8_t* puCoverage, int iMain)
     {
         QRgb* const puColumn = m_puBits + iColumn + m_Writable.iL;
-        Stall& Stalled = m_pStalls[iColumn];
-        if (Stalled.uGeneration != m_uGeneration)
-            Stalled = Stall();
+        Stalls& Column = m_pStalls[iColumn];
+        for (Stall& Each : Column)
+            if (Each.uGeneration != m_uGeneration)
+                Each = Stall();
+        if (Column[1].iCoverage == iMain)
+            std::swap(Column[0], Column[1]);
+        else if (Column[0].iCoverage != iMain)
+            Column = {Stall(), Column[0]};
+        Stall &Stalled = Column[0], &Other = Column[1];
         long iChangedFirst = LONG_MAX, iChangedLast = LONG_MIN;
         long iKept = LONG_MIN; // a row that its blend at the main coverage left as it was
         const auto blend = [&](long iFrom, long iTo) {
             for (long iRow = iFrom; iRow <= iTo; ++iRow) {
                 const int iCoverage = puCoverage[iRow - iFirst];
-                if (iCoverage == Stalled.iCoverage && iRow >= Stalled.iFirst && iRow <= Stalled.iLast)
+                if ((iCoverage == Stalled.iCoverage && iRow >= Stalled.iFirst && iRow <= Stalled.iLast)
+                    || (iCoverage == Other.iCoverage && iRow >= Other.iFirst && iRow <= Other.iLast))
                     continue;
                 QRgb& uPixel = puColumn[iRow * m_iStride];
                 const QRgb uBlended = SourceOver(uPixel, m_auSources[static_cast<std::size_t>(iCoverage)]);
@@ -719,12 +757,8 @@ private:
             GrowKnown(puColumn, Known);
         // The stall keeps what lies beside pixels that changed, or starts afresh where the run left one
         // as it was; it grows where the run changed pixels next to it.
-        if (iChangedFirst <= Stalled.iLast && iChangedLast >= Stalled.iFirst) {
-            if (iChangedFirst - Stalled.iFirst >= Stalled.iLast - iChangedLast)
-                Stalled.iLast = iChangedFirst - 1;
-            else
-                Stalled.iFirst = iChangedLast + 1;
-        }
+        Cut(Stalled, iChangedFirst, iChangedLast);
+        Cut(Other, iChangedFirst, iChangedLast);
         if (Stalled.iFirst > Stalled.iLast) {
             if (iKept == LONG_MIN)
                 return;
@@ -748,6 +782,8 @@ private:
     // coverage may stop two steps short of it for good.
     bool Settle(QRgb& uPixel) const
     {
+        if (m_iStalling == 255)
+            return false; // a translucent colour has none (7. at the top)
         const QRgb uDiffer = uPixel ^ m_uColor;
         if (uDiffer == 0)
             return true;
@@ -763,10 +799,13 @@ private:
 
     const Frame m_Writable;
     const QRgb m_uColor;
+    // Coverages up to this are blended as weak ones, their standstills looked for: every coverage
+    // of a translucent colour (7. at the top).
+    const int m_iStalling;
     QRgb* const m_puBits;
     const long m_iStride;
     std::pair<long, long>* m_pKnown = nullptr; // per device column, the rows known to hold the colour
-    Stall* m_pStalls = nullptr;                // per device column
+    Stalls* m_pStalls = nullptr;               // per device column
     unsigned m_uGeneration = 1;
     std::array<QRgb, 256> m_auSources{}; // the colour at each coverage, premultiplied
 };

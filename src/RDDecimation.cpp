@@ -227,7 +227,7 @@ bool DrawLine(QPainter& Painter, const CRDDecoratedLine& Line, const Mapping::Ma
     Painter.setPen(LinePen);
     if (Where.eRoute == Route::Phased && Line.m_vecPoints.size() >= 2) {
         LineBatch Others(Painter, Where.Visible, LinePen.widthF());
-        PhaseCanvas Canvas(Where, LinePen.color());
+        PhaseCanvas Canvas(Where, SolidSource(Painter, LinePen.color()));
         PhaseSink Sink(Where, Others, Canvas);
         Segments::ForEachSegment(Map, Device, Painter, Line, Sink);
     } else if (Line.m_vecPoints.size() >= 2) {

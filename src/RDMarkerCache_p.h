@@ -3,6 +3,7 @@
 #ifndef RDMARKERCACHE_P_H
 #define RDMARKERCACHE_P_H
 
+#include "RDBlend_p.h"
 #include "RDPainting_p.h"
 #include "ResultDisplayTypes.h"
 
@@ -24,17 +25,6 @@ namespace KelmFramework
 {
 namespace Decimation
 {
-
-/// A premultiplied pixel times a coverage, rounded as the raster engine rounds it: what a pen of an
-/// opaque colour blends onto a pixel it covers by that much.
-inline QRgb Tint(QRgb uColor, std::uint32_t uCoverage)
-{
-    std::uint32_t uLow = (uColor & 0xff00ffu) * uCoverage;
-    uLow = ((uLow + ((uLow >> 8) & 0xff00ffu) + 0x800080u) >> 8) & 0xff00ffu;
-    std::uint32_t uHigh = ((uColor >> 8) & 0xff00ffu) * uCoverage;
-    uHigh = (uHigh + ((uHigh >> 8) & 0xff00ffu) + 0x800080u) & 0xff00ff00u;
-    return uHigh | uLow;
-}
 
 // One marker of one style, scale and size as the painter draws it in opaque white on transparent
 // pixels, so that each pixel holds its coverage: a colour's marker is that coverage tinted, as the

@@ -35,7 +35,8 @@ enum class Route {
     Exact,  // the calling grid's own drawing, primitive by primitive
     Canvas, // one device pixel per pixel: short segments are counted per pixel and blended as images
     Scaled, // an even integer scale: pixels fully covered by the pen merge into runs
-    Phased, // any other scale in quarters: short segments blended in order from shapes per sub-pixel phase
+    Phased, // any other scale in quarters, and translucent colours at any: short segments blended in order from
+            // shapes per sub-pixel phase
 };
 
 // The painter as the decimation sees it.
@@ -71,18 +72,19 @@ constexpr int c_iMaxRegionRects = 64;
 constexpr int c_iMaxScale = 8;
 
 /// Which route a line of this colour takes on this painter. The counted routes reproduce the
-/// raster engine's blends, so they need exactly those: antialiased source-over of an opaque colour
-/// at full opacity onto 32-bit pixels, a scale and offsets in whole pixels, or, for a scale in
-/// quarters, in quarters that a whole pixel's shift reaches, and a clip that is one rectangle where
-/// the scale is not 1.
+/// raster engine's blends, so they need exactly those: antialiased source-over onto 32-bit pixels,
+/// a scale and offsets in whole pixels, or, for a scale in quarters, in quarters that a whole
+/// pixel's shift reaches, and a clip that is one rectangle where the scale is not 1. A translucent
+/// colour, or any under painter opacity, is blended in order (Phased) at every scale: the number of
+/// its blends, not only whether there were any, decides a pixel.
 inline Target TargetOf(QPainter& Painter, const QColor& Color)
 {
     Target Result;
     QPaintEngine* const pEngine = Painter.paintEngine();
     if (!pEngine || pEngine->type() != QPaintEngine::Raster || !Painter.testRenderHint(QPainter::Antialiasing)
-        || Painter.opacity() != 1.0 || Painter.compositionMode() != QPainter::CompositionMode_SourceOver
-        || Color.alpha() != 255)
+        || Painter.compositionMode() != QPainter::CompositionMode_SourceOver)
         return Result;
+    const bool bTranslucent = Color.alpha() != 255 || Painter.opacity() != 1.0;
     const QPaintDevice* const pDevice = pEngine->paintDevice();
     if (!pDevice || pDevice->devType() != QInternal::Image)
         return Result;
@@ -102,7 +104,8 @@ inline Target TargetOf(QPainter& Painter, const QColor& Color)
     const bool bWhole = dScale == std::floor(dScale) && Transform.dx() == std::floor(Transform.dx())
                         && Transform.dy() == std::floor(Transform.dy());
     const int iScale = bWhole ? static_cast<int>(dScale) : 0;
-    const bool bPhased = !bWhole || (iScale > 1 && iScale % 2 != 0);
+    const bool bPhased = !bWhole || (iScale > 1 && iScale % 2 != 0) || bTranslucent;
+    const bool bPerPixel = iScale == 1 && !bPhased;
     // A sub-pixel phase is reached from another only by whole pixels: its shapes are measured so.
     const int iReach = std::gcd(iQuarters, 4);
     if (bPhased
@@ -115,12 +118,12 @@ inline Target TargetOf(QPainter& Painter, const QColor& Color)
     QRegion Writable(Image.rect());
     const QRegion System = pEngine->systemClip();
     if (!System.isEmpty())
-        Writable &= iScale == 1 ? System : QRegion(System.boundingRect());
+        Writable &= bPerPixel ? System : QRegion(System.boundingRect());
     if (Painter.hasClipping()) {
         const QRegion Clip = Painter.clipRegion();
         if (Clip.rectCount() == 1)
             Writable &= Transform.mapRect(Clip.boundingRect());
-        else if (iScale == 1)
+        else if (bPerPixel)
             Writable &= Clip.translated(static_cast<int>(Transform.dx()), static_cast<int>(Transform.dy()));
         else
             return Result;
@@ -130,10 +133,10 @@ inline Target TargetOf(QPainter& Painter, const QColor& Color)
     // as it would without one, so short segments count up to the clip's edges and one beyond, where
     // a segment lights pixels on both sides; only the pixels inside are written.
     // (A rectangle turned inside out by the margins would come out of & turned back.)
-    const QRect Margins = (iScale == 1 ? Image.rect() : Writable.boundingRect()).adjusted(2, 2, -2, -2);
+    const QRect Margins = (bPerPixel ? Image.rect() : Writable.boundingRect()).adjusted(2, 2, -2, -2);
     if (Margins.isEmpty() || Writable.isEmpty())
         return Result;
-    const QRect Bounds = iScale == 1 ? Margins & Writable.boundingRect().adjusted(0, 0, 1, 1) : Margins;
+    const QRect Bounds = bPerPixel ? Margins & Writable.boundingRect().adjusted(0, 0, 1, 1) : Margins;
     if (Bounds.isEmpty())
         return Result;
     const QTransform Inverse = Transform.inverted();
@@ -147,7 +150,7 @@ inline Target TargetOf(QPainter& Painter, const QColor& Color)
     Result.iTop = static_cast<long>(std::ceil(Logical.top()));
     Result.iRight = static_cast<long>(std::floor(Logical.right())) - 1;
     Result.iBottom = static_cast<long>(std::floor(Logical.bottom())) - 1;
-    if (iScale == 1 && Writable.rectCount() <= c_iMaxRegionRects) {
+    if (bPerPixel && Writable.rectCount() <= c_iMaxRegionRects) {
         Result.pImage = const_cast<QImage*>(&Image);
         Result.iOffsetX = static_cast<long>(Transform.dx());
         Result.iOffsetY = static_cast<long>(Transform.dy());

@@ -320,7 +320,7 @@ struct PhaseShape
 class PhaseShapes
 {
 public:
-    /// iQuarters device pixels per four pixels (5 to 32).
+    /// iQuarters device pixels per four pixels (4 to 32).
     explicit PhaseShapes(int iQuarters)
         : m_iQuarters(iQuarters), m_vecShapes(static_cast<std::size_t>(c_iSide * c_iSide * 16))
     {
@@ -539,7 +539,7 @@ private:
     int m_aiCounts[256] = {}; // of each coverage in a run, zero between runs
 };
 
-/// A thread's shapes at a scale in quarters (5 to 32).
+/// A thread's shapes at a scale in quarters (4 to 32).
 inline PhaseShapes& PhaseShapesFor(int iQuarters)
 {
     thread_local std::unique_ptr<PhaseShapes> s_apShapes[33];

@@ -123,19 +123,6 @@ private slots:
         QCOMPARE(QLine(int(p.m_iX), int(p.m_iY), int(q.m_iX), int(q.m_iY)), clipped);
     }
 
-    // Marker pens are kept between calls; each marker still takes its own colour.
-    void markerColors()
-    {
-        const QStringList shapes = paint([](Grid& grid, QPainter& painter) {
-            for (const CRDColor& color : {c_ColorBlue, c_ColorRed, c_ColorBlue}) {
-                CRDDecoratedPoint point(5, 5, color, eRDPointDot);
-                grid.DrawPoint(painter, point);
-            }
-        });
-        QCOMPARE(shapes, list("point 50,50 [#0000ff 3 round solid]|point 50,50 [#ff0000 3 round solid]|"
-                              "point 50,50 [#0000ff 3 round solid]"));
-    }
-
     // A line of one point is its marker alone, as DrawPoint draws it.
     void drawLine_data()
     {
@@ -144,8 +131,8 @@ private slots:
                 "P");
         drawRow("cross on the corner, drawn whole", {{10, 10}}, eRDPointCross,
                 "line 96,0 104,0 [#ff0000 1 flat solid]|line 100,-4 100,4");
+        drawRow("dot", {{5, 5}}, eRDPointDot, "point 50,50 [#ff0000 3 round solid]");
         drawRow("marker centre outside", {{10.5, 5}}, eRDPointCross, "");
-        drawRow("unknown marker style", {{5, 5}}, ERDPointStyle(7), "");
         drawRow("segments, one label above right of the first", {{0, 5}, {5, 5}, {10, 5}}, eRDPointNone,
                 "line 0,50 50,50 [#ff0000 1 flat solid]|text P 23,27|line 50,50 100,50", eRDLineSolid, "P");
         drawRow("the label waits for the first drawn segment", {{-8, 2}, {-4, 2}, {4, 6}}, eRDPointNone,

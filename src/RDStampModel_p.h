@@ -283,7 +283,7 @@ inline const SegmentShape& ShapeOf(const DashPattern& Pattern, long iDX, long iD
     return Table.vecShapes[ShapeTable::Index(iDX, iDY)];
 }
 
-/// A run of items that lies in storage another object owns.
+/// Items side by side in storage that another object owns.
 template <class Item>
 struct Slice
 {

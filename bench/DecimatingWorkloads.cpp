@@ -1,6 +1,6 @@
-// Workloads of CRDDecimatingBoxGrid: dense lines, clean and noisy, in order and jittered, with markers,
-// and on a canvas of pixel ratio 2; against the box grid, one pass and the peers. Markers and single
-// points in many colours against the box grid.
+// Workloads of CRDDecimatingBoxGrid: dense lines, clean and noisy, in order and jittered, with markers;
+// against the box grid, one pass and the peers. Markers and single points in many colours against the
+// box grid. Each also at pixel ratios 1.5 and 2, against its frame at ratio 1.
 #include "PlotFloors.h"
 #include "RDMapping_p.h"
 
@@ -144,29 +144,74 @@ Bench::Race RaceOf(std::shared_ptr<Scene> pScene, qreal dPixelRatio)
     return Variants;
 }
 
-void RegisterLines(const std::string& strFamily, int iLines, long iPoints, const LineShape& Shape,
-                   ERDLineStyle eLineStyle, ERDPointStyle ePointStyle = eRDPointNone, qreal dPixelRatio = 1.0)
+// The same frame on a canvas of its own at pixel ratio 1, against which a frame at another ratio is held.
+Bench::Rival AtRatioOne(const Bench::Drawer& Library)
 {
-    Bench::RegisterWorkload("decimating_" + strFamily + "/" + std::to_string(iLines * iPoints), [=] {
-        const CRDColor Colors[] = {c_ColorBlue, c_ColorRed, c_ColorDarkGreen, c_ColorOrange, c_ColorDark};
-        auto pScene = std::make_shared<Scene>();
-        const QRect Device = Bench::WidgetDeviceRect(*pScene->pGrid);
-        const double dColumn = (c_dRight - c_dLeft) / (Device.right() - Device.left());
-        // Several lines differ in phase and noise, as channels of one measurement would.
-        for (int i = 0; i < iLines; ++i) {
-            std::vector<CRDPoint> vecPoints = Sine(iPoints, Shape, 0.3 * i, static_cast<std::uint32_t>(11 + i),
-                                                   dColumn);
-            pScene->vecLines.emplace_back(vecPoints, Colors[i % 5], eLineStyle, ePointStyle, QString());
+    auto pCanvas = std::make_shared<QImage>(Bench::c_iWidgetWidth, Bench::c_iWidgetHeight,
+                                            QImage::Format_ARGB32_Premultiplied);
+    pCanvas->fill(Qt::white);
+    const Bench::CanvasFunction Paint = [pCanvas, Library](QImage&) {
+        if (Library.OnCanvas) {
+            Library.OnCanvas(*pCanvas);
+            return;
         }
-        return RaceOf(pScene, dPixelRatio);
-    });
+        QPainter Painter(pCanvas.get());
+        Painter.setRenderHint(QPainter::Antialiasing);
+        Library.OnPainter(Painter);
+    };
+    return {"ratio 1", Bench::Picture::Unchecked, {{"", Bench::Drawer{{}, Paint}}}};
+}
+
+// Pixel ratios every workload is also measured at, and the suffix of their names.
+constexpr qreal c_adRatios[] = {1.0, 1.5, 2.0};
+std::string RatioSuffix(qreal dPixelRatio)
+{
+    return dPixelRatio == 1.0 ? "" : dPixelRatio == 1.5 ? "_dpr1.5" : "_dpr2";
+}
+
+// Above ratio 1, the frame against the ratio-1 frame; the other rivals where bRivals is set.
+Bench::Race AtRatio(Bench::Race Variants, qreal dPixelRatio, bool bRivals)
+{
+    Variants.dPixelRatio = dPixelRatio;
+    if (dPixelRatio == 1.0)
+        return Variants;
+    if (!bRivals)
+        Variants.vecRivals.clear();
+    Variants.vecRivals.push_back(AtRatioOne(Variants.Library));
+    return Variants;
+}
+
+// At every ratio; the rivals above ratio 1 only where bRivals is set (the box grid and the peers take
+// seconds a frame there).
+void RegisterLines(const std::string& strFamily, int iLines, long iPoints, const LineShape& Shape,
+                   ERDLineStyle eLineStyle, ERDPointStyle ePointStyle = eRDPointNone, bool bRivals = false)
+{
+    for (const qreal dPixelRatio : c_adRatios)
+        Bench::RegisterWorkload(
+            "decimating_" + strFamily + RatioSuffix(dPixelRatio) + "/" + std::to_string(iLines * iPoints), [=] {
+                const CRDColor Colors[] = {c_ColorBlue, c_ColorRed, c_ColorDarkGreen, c_ColorOrange, c_ColorDark};
+                auto pScene = std::make_shared<Scene>();
+                const QRect Device = Bench::WidgetDeviceRect(*pScene->pGrid);
+                const double dColumn = (c_dRight - c_dLeft) / (Device.right() - Device.left());
+                // Several lines differ in phase and noise, as channels of one measurement would.
+                for (int i = 0; i < iLines; ++i) {
+                    std::vector<CRDPoint> vecPoints = Sine(iPoints, Shape, 0.3 * i, static_cast<std::uint32_t>(11 + i),
+                                                           dColumn);
+                    pScene->vecLines.emplace_back(vecPoints, Colors[i % 5], eLineStyle, ePointStyle, QString());
+                }
+                return AtRatio(RaceOf(pScene, dPixelRatio), dPixelRatio, bRivals);
+            });
 }
 
 // What a rubber band's move exposes when it is dragged across: its old and its new rectangle,
-// which overlap without one holding the other.
-QRegion BandMove()
+// which overlap without one holding the other; in device pixels.
+QRegion BandMove(qreal dPixelRatio)
 {
-    return QRegion(250, 200, 400, 300) + QRegion(246, 204, 400, 300);
+    const auto scaled = [dPixelRatio](int iX, int iY, int iWidth, int iHeight) {
+        return QRegion(
+            QRectF(iX * dPixelRatio, iY * dPixelRatio, iWidth * dPixelRatio, iHeight * dPixelRatio).toAlignedRect());
+    };
+    return scaled(250, 200, 400, 300) + scaled(246, 204, 400, 300);
 }
 
 // The lines painted under the painter's system clip, as a widget repaints an exposed region.
@@ -184,29 +229,41 @@ Bench::CanvasFunction UnderClip(std::shared_ptr<Scene> pScene, const QRegion& Ex
     };
 }
 
+// Noisy lines of 1,000,000 points, one per colour, apart in phase.
+std::shared_ptr<Scene> NoisyLines(const std::vector<CRDColor>& vecColors, std::uint32_t uSeed)
+{
+    auto pScene = std::make_shared<Scene>();
+    const QRect Device = Bench::WidgetDeviceRect(*pScene->pGrid);
+    const double dColumn = (c_dRight - c_dLeft) / (Device.right() - Device.left());
+    for (std::size_t i = 0; i < vecColors.size(); ++i) {
+        std::vector<CRDPoint> vecPoints = Sine(1000000, c_Noisy, 0.8 * i, static_cast<std::uint32_t>(uSeed + i),
+                                               dColumn);
+        pScene->vecLines.emplace_back(vecPoints, vecColors[i], eRDLineSolid, eRDPointNone, QString());
+    }
+    return pScene;
+}
+
 // Four noisy lines repainted under a band's move, against the box grid under the same clip and
 // against their full repaint.
 void RegisterBandClip()
 {
-    Bench::RegisterWorkload("decimating_band_clip/4000000", [] {
-        const CRDColor Colors[] = {c_ColorBlue, c_ColorRed, c_ColorDarkGreen, c_ColorOrange};
-        auto pScene = std::make_shared<Scene>();
-        const QRect Device = Bench::WidgetDeviceRect(*pScene->pGrid);
-        const double dColumn = (c_dRight - c_dLeft) / (Device.right() - Device.left());
-        for (int i = 0; i < 4; ++i) {
-            std::vector<CRDPoint> vecPoints = Sine(1000000, c_Noisy, 0.8 * i, static_cast<std::uint32_t>(31 + i),
-                                                   dColumn);
-            pScene->vecLines.emplace_back(vecPoints, Colors[i], eRDLineSolid, eRDPointNone, QString());
-        }
-        Bench::Race Variants;
-        Variants.Library.OnCanvas = UnderClip(pScene, BandMove(), false);
-        Variants.vecRivals.push_back(
-            {"box grid", Bench::Picture::Unchecked, {{"", Bench::Drawer{{}, UnderClip(pScene, BandMove(), true)}}}});
-        Variants.vecRivals.push_back({"full repaint",
-                                      Bench::Picture::Unchecked,
-                                      {{"", Bench::Drawer{{}, UnderClip(pScene, QRegion(), false)}}}});
-        return Variants;
-    });
+    for (const qreal dPixelRatio : c_adRatios)
+        Bench::RegisterWorkload("decimating_band_clip" + RatioSuffix(dPixelRatio) + "/4000000", [dPixelRatio] {
+            const auto pScene = NoisyLines({c_ColorBlue, c_ColorRed, c_ColorDarkGreen, c_ColorOrange}, 31);
+            Bench::Race Variants;
+            Variants.Library.OnCanvas = UnderClip(pScene, BandMove(dPixelRatio), false);
+            Variants.vecRivals.push_back({"box grid",
+                                          Bench::Picture::Unchecked,
+                                          {{"", Bench::Drawer{{}, UnderClip(pScene, BandMove(dPixelRatio), true)}}}});
+            Variants.vecRivals.push_back({"full repaint",
+                                          Bench::Picture::Unchecked,
+                                          {{"", Bench::Drawer{{}, UnderClip(pScene, QRegion(), false)}}}});
+            // Its ratio-1 frame is under the ratio-1 band.
+            if (dPixelRatio != 1.0)
+                Variants.vecRivals.push_back(AtRatioOne(Bench::Drawer{{}, UnderClip(pScene, BandMove(1.0), false)}));
+            Variants.dPixelRatio = dPixelRatio;
+            return Variants;
+        });
 }
 
 // A colour of its own for each of many items, as a colour scale gives them.
@@ -236,36 +293,39 @@ Bench::Race AgainstBoxGrid(std::shared_ptr<Scene> pScene, std::shared_ptr<std::v
 // Markers of more colours than a frame of a few lines has, and single points each in a colour of its own.
 void RegisterManyColours()
 {
-    Bench::RegisterWorkload("decimating_tracks_40colours/50000", [] {
-        // 5,000 tracks of 10 points, steps of about 4 pixels, in 40 colours and the three marker styles.
-        auto pScene = std::make_shared<Scene>();
-        std::mt19937 Generator(41);
-        std::uniform_real_distribution<double> StartX(0.2, 9.2), StartY(-1.3, 1.3), Turn(-0.02, 0.02);
-        for (int i = 0; i < 5000; ++i) {
-            std::vector<CRDPoint> vecPoints;
-            double dX = StartX(Generator), dY = StartY(Generator);
-            for (int k = 0; k < 10; ++k) {
-                vecPoints.emplace_back(dX, dY);
-                dX += 0.05 + Turn(Generator);
-                dY += Turn(Generator);
+    for (const qreal dPixelRatio : c_adRatios) {
+        Bench::RegisterWorkload("decimating_tracks_40colours" + RatioSuffix(dPixelRatio) + "/50000", [dPixelRatio] {
+            // 5,000 tracks of 10 points, steps of about 4 pixels, in 40 colours and the three marker styles.
+            auto pScene = std::make_shared<Scene>();
+            std::mt19937 Generator(41);
+            std::uniform_real_distribution<double> StartX(0.2, 9.2), StartY(-1.3, 1.3), Turn(-0.02, 0.02);
+            for (int i = 0; i < 5000; ++i) {
+                std::vector<CRDPoint> vecPoints;
+                double dX = StartX(Generator), dY = StartY(Generator);
+                for (int k = 0; k < 10; ++k) {
+                    vecPoints.emplace_back(dX, dY);
+                    dX += 0.05 + Turn(Generator);
+                    dY += Turn(Generator);
+                }
+                pScene->vecLines.emplace_back(vecPoints, ScaleColor((i % 40) / 40.0), eRDLineSolid,
+                                              ERDPointStyle(eRDPointDot + (i / 40) % 3), QString());
             }
-            pScene->vecLines.emplace_back(vecPoints, ScaleColor((i % 40) / 40.0), eRDLineSolid,
-                                          ERDPointStyle(eRDPointDot + (i / 40) % 3), QString());
-        }
-        return AgainstBoxGrid(pScene, std::make_shared<std::vector<CRDDecoratedPoint>>());
-    });
-    Bench::RegisterWorkload("decimating_points_own_colours/100000", [] {
-        // A cloud of 100,000 dots, each coloured by its distance from the centre.
-        auto pPoints = std::make_shared<std::vector<CRDDecoratedPoint>>();
-        std::mt19937 Generator(43);
-        std::normal_distribution<double> Spread(0.0, 1.0);
-        for (int i = 0; i < 100000; ++i) {
-            const double dX = 1.6 * Spread(Generator), dY = 0.45 * Spread(Generator);
-            pPoints->emplace_back(CRDPoint(5.0 + dX, dY), ScaleColor(std::hypot(dX / 1.6, dY / 0.45) / 3.0),
-                                  eRDPointDot);
-        }
-        return AgainstBoxGrid(std::make_shared<Scene>(), pPoints);
-    });
+            return AtRatio(AgainstBoxGrid(pScene, std::make_shared<std::vector<CRDDecoratedPoint>>()), dPixelRatio,
+                           false);
+        });
+        Bench::RegisterWorkload("decimating_points_own_colours" + RatioSuffix(dPixelRatio) + "/100000", [dPixelRatio] {
+            // A cloud of 100,000 dots, each coloured by its distance from the centre.
+            auto pPoints = std::make_shared<std::vector<CRDDecoratedPoint>>();
+            std::mt19937 Generator(43);
+            std::normal_distribution<double> Spread(0.0, 1.0);
+            for (int i = 0; i < 100000; ++i) {
+                const double dX = 1.6 * Spread(Generator), dY = 0.45 * Spread(Generator);
+                pPoints->emplace_back(CRDPoint(5.0 + dX, dY), ScaleColor(std::hypot(dX / 1.6, dY / 0.45) / 3.0),
+                                      eRDPointDot);
+            }
+            return AtRatio(AgainstBoxGrid(std::make_shared<Scene>(), pPoints), dPixelRatio, false);
+        });
+    }
 }
 
 // A thread's CPU time so far.
@@ -297,38 +357,41 @@ Bench::CanvasFunction FirstPaint(std::shared_ptr<Scene> pScene)
 }
 
 // Random walks in every line style, with steps of up to 32 pixels either way: the segments take every
-// shape the counted route keeps. Their first paint against a warm one, at a fractional ratio too,
-// where shapes are measured per sub-pixel phase.
-void RegisterFirstPaint(qreal dPixelRatio, const std::string& strRatio)
+// shape the counted route keeps. Their first paint against a warm one.
+void RegisterFirstPaint()
 {
-    Bench::RegisterWorkload("decimating_first_paint" + strRatio + "/60000", [=] {
-        auto pScene = std::make_shared<Scene>();
-        const QRect Device = Bench::WidgetDeviceRect(*pScene->pGrid);
-        const double dColumn = (c_dRight - c_dLeft) / (Device.right() - Device.left());
-        const double dRow = 3.0 / (Device.bottom() - Device.top());
-        std::mt19937 Generator(47);
-        std::uniform_int_distribution<int> Step(-32, 32);
-        const CRDColor Colors[] = {c_ColorBlue, c_ColorRed, c_ColorDarkGreen};
-        for (int iStyle = eRDLineSolid; iStyle <= eRDLineDashDotted; ++iStyle) {
-            std::vector<CRDPoint> vecPoints;
-            double dX = 5.0, dY = 0.0;
-            for (int i = 0; i < 20000; ++i) {
-                vecPoints.emplace_back(dX, dY);
-                dX = std::clamp(dX + Step(Generator) * dColumn, c_dLeft, c_dRight);
-                dY = std::clamp(dY + Step(Generator) * dRow, -1.5, 1.5);
+    for (const qreal dPixelRatio : c_adRatios)
+        Bench::RegisterWorkload("decimating_first_paint" + RatioSuffix(dPixelRatio) + "/60000", [dPixelRatio] {
+            auto pScene = std::make_shared<Scene>();
+            const QRect Device = Bench::WidgetDeviceRect(*pScene->pGrid);
+            const double dColumn = (c_dRight - c_dLeft) / (Device.right() - Device.left());
+            const double dRow = 3.0 / (Device.bottom() - Device.top());
+            std::mt19937 Generator(47);
+            std::uniform_int_distribution<int> Step(-32, 32);
+            const CRDColor Colors[] = {c_ColorBlue, c_ColorRed, c_ColorDarkGreen};
+            for (int iStyle = eRDLineSolid; iStyle <= eRDLineDashDotted; ++iStyle) {
+                std::vector<CRDPoint> vecPoints;
+                double dX = 5.0, dY = 0.0;
+                for (int i = 0; i < 20000; ++i) {
+                    vecPoints.emplace_back(dX, dY);
+                    dX = std::clamp(dX + Step(Generator) * dColumn, c_dLeft, c_dRight);
+                    dY = std::clamp(dY + Step(Generator) * dRow, -1.5, 1.5);
+                }
+                pScene->vecLines.emplace_back(vecPoints, Colors[iStyle], ERDLineStyle(iStyle), eRDPointNone, QString());
             }
-            pScene->vecLines.emplace_back(vecPoints, Colors[iStyle], ERDLineStyle(iStyle), eRDPointNone, QString());
-        }
-        Bench::Race Variants;
-        Variants.dPixelRatio = dPixelRatio;
-        Variants.Library.OnCanvas = FirstPaint(pScene);
-        const Bench::PaintFunction Warm = [pScene](QPainter& Painter) {
-            for (CRDDecoratedLine& Line : pScene->vecLines)
-                pScene->pGrid->DrawLine(Painter, Line);
-        };
-        Variants.vecRivals.push_back({"warm frame", Bench::Picture::Library, {{"", Bench::Drawer{Warm, {}}}}});
-        return Variants;
-    });
+            Bench::Race Variants;
+            Variants.Library.OnCanvas = FirstPaint(pScene);
+            const Bench::PaintFunction Warm = [pScene](QPainter& Painter) {
+                for (CRDDecoratedLine& Line : pScene->vecLines)
+                    pScene->pGrid->DrawLine(Painter, Line);
+            };
+            Variants.vecRivals.push_back({"warm frame", Bench::Picture::Library, {{"", Bench::Drawer{Warm, {}}}}});
+            Variants.dPixelRatio = dPixelRatio;
+            // A warm frame at ratio 1 leaves no shapes to build for another ratio.
+            if (dPixelRatio != 1.0)
+                Variants.vecRivals.push_back(AtRatioOne(Variants.Library));
+            return Variants;
+        });
 }
 
 // x-y data, whose x goes back and forth: what counting per pixel column helps least.
@@ -382,13 +445,14 @@ std::vector<CRDDecoratedLine> XYLines(XY eShape, const QRect& Device)
 
 void RegisterXY(const std::string& strName, XY eShape, long iPoints)
 {
-    for (const qreal dPixelRatio : {1.0, 1.5}) {
-        const std::string strRatio = dPixelRatio == 1.0 ? "" : "_dpr1.5";
-        Bench::RegisterWorkload("decimating_xy_" + strName + strRatio + "/" + std::to_string(iPoints), [=] {
-            auto pScene = std::make_shared<Scene>();
-            pScene->vecLines = XYLines(eShape, Bench::WidgetDeviceRect(*pScene->pGrid));
-            return RaceOf(pScene, dPixelRatio);
-        });
+    // Against the box grid at 1.5 too, where the cost model was once wrong.
+    for (const qreal dPixelRatio : c_adRatios) {
+        Bench::RegisterWorkload("decimating_xy_" + strName + RatioSuffix(dPixelRatio) + "/" + std::to_string(iPoints),
+                                [=] {
+                                    auto pScene = std::make_shared<Scene>();
+                                    pScene->vecLines = XYLines(eShape, Bench::WidgetDeviceRect(*pScene->pGrid));
+                                    return AtRatio(RaceOf(pScene, dPixelRatio), dPixelRatio, dPixelRatio == 1.5);
+                                });
     }
 }
 
@@ -396,29 +460,22 @@ void RegisterXY(const std::string& strName, XY eShape, long iPoints)
 // usual screen scales.
 void RegisterTranslucent()
 {
-    for (const qreal dPixelRatio : {1.0, 1.5, 2.0}) {
-        const std::string strRatio = dPixelRatio == 1.0 ? "" : dPixelRatio == 1.5 ? "_dpr1.5" : "_dpr2";
-        Bench::RegisterWorkload("decimating_translucent" + strRatio + "/2000000", [=] {
-            auto pScene = std::make_shared<Scene>();
-            const QRect Device = Bench::WidgetDeviceRect(*pScene->pGrid);
-            const double dColumn = (c_dRight - c_dLeft) / (Device.right() - Device.left());
-            for (int i = 0; i < 2; ++i) {
-                std::vector<CRDPoint> vecPoints = Sine(1000000, c_Noisy, 0.8 * i, static_cast<std::uint32_t>(61 + i),
-                                                       dColumn);
-                CRDColor Color = i == 0 ? c_ColorBlue : c_ColorRed;
-                Color.setAlpha(i == 0 ? 160 : 96);
-                pScene->vecLines.emplace_back(vecPoints, Color, eRDLineSolid, eRDPointNone, QString());
-            }
-            return RaceOf(pScene, dPixelRatio);
+    // Against the box grid at every ratio: these once took its drawing.
+    for (const qreal dPixelRatio : c_adRatios)
+        Bench::RegisterWorkload("decimating_translucent" + RatioSuffix(dPixelRatio) + "/2000000", [=] {
+            CRDColor Blue = c_ColorBlue, Red = c_ColorRed;
+            Blue.setAlpha(160);
+            Red.setAlpha(96);
+            const auto pScene = NoisyLines({Blue, Red}, 61);
+            return AtRatio(RaceOf(pScene, dPixelRatio), dPixelRatio, true);
         });
-    }
 }
 
 bool RegisterAll()
 {
     const LineShape CleanJittered{0.0, 0.2}, NoisyJittered{c_Noisy.dNoise, 0.2};
-    RegisterLines("clean_solid", 1, 1000000, c_Clean, eRDLineSolid);
-    RegisterLines("noisy_solid", 1, 1000000, c_Noisy, eRDLineSolid);
+    RegisterLines("clean_solid", 1, 1000000, c_Clean, eRDLineSolid, eRDPointNone, true);
+    RegisterLines("noisy_solid", 1, 1000000, c_Noisy, eRDLineSolid, eRDPointNone, true);
     RegisterLines("noisy_dotted", 1, 1000000, c_Noisy, eRDLineDotted);
     RegisterLines("noisy_dashdotted", 1, 1000000, c_Noisy, eRDLineDashDotted);
     RegisterLines("clean_20x10000", 20, 10000, c_Clean, eRDLineSolid);
@@ -428,18 +485,13 @@ bool RegisterAll()
     RegisterLines("markers_dot", 1, 10000, c_Noisy, eRDLineSolid, eRDPointDot);
     RegisterLines("markers_cross", 1, 10000, c_Noisy, eRDLineSolid, eRDPointCross);
     RegisterLines("markers_square", 1, 10000, c_Noisy, eRDLineSolid, eRDPointSquare);
-    RegisterLines("clean_dpr1.5", 1, 1000000, c_Clean, eRDLineSolid, eRDPointNone, 1.5);
-    RegisterLines("noisy_dpr1.5", 1, 1000000, c_Noisy, eRDLineSolid, eRDPointNone, 1.5);
-    RegisterLines("clean_dpr2", 1, 1000000, c_Clean, eRDLineSolid, eRDPointNone, 2.0);
-    RegisterLines("noisy_dpr2", 1, 1000000, c_Noisy, eRDLineSolid, eRDPointNone, 2.0);
     RegisterBandClip();
     RegisterManyColours();
-    RegisterFirstPaint(1.0, "");
+    RegisterFirstPaint();
     RegisterXY("walk", XY::Walk, 200000);
     RegisterXY("hysteresis", XY::Hysteresis, 1000000);
     RegisterXY("sparse", XY::Sparse, 24000);
     RegisterTranslucent();
-    RegisterFirstPaint(1.5, "_dpr1.5");
     return true;
 }
 

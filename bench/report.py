@@ -30,24 +30,22 @@ FAMILIES = {
     "decimating_markers_dot": "noisy sine, solid, dot markers",
     "decimating_markers_cross": "noisy sine, solid, cross markers",
     "decimating_markers_square": "noisy sine, solid, square markers",
-    "decimating_clean_dpr1.5": "clean sine, solid, pixel ratio 1.5",
-    "decimating_noisy_dpr1.5": "noisy sine, solid, pixel ratio 1.5",
-    "decimating_clean_dpr2": "clean sine, solid, pixel ratio 2",
-    "decimating_noisy_dpr2": "noisy sine, solid, pixel ratio 2",
     "decimating_band_clip": "4 noisy sines repainted under a band's move (clip of several rectangles)",
     "decimating_tracks_40colours": "5,000 tracks of 10 points, markers in 40 colours and 3 styles",
     "decimating_points_own_colours": "single dots, each in a colour of its own (DrawPoint)",
     "decimating_first_paint": "3 random walks (steps up to 32 px), one per line style, painted first in a new thread",
     "decimating_xy_walk": "x-y random walk, steps of 8 to 100 pixels",
-    "decimating_xy_walk_dpr1.5": "x-y random walk, steps of 8 to 100 pixels, pixel ratio 1.5",
     "decimating_xy_hysteresis": "noisy hysteresis loop, 10 cycles",
-    "decimating_xy_hysteresis_dpr1.5": "noisy hysteresis loop, 10 cycles, pixel ratio 1.5",
     "decimating_xy_sparse": "20 noisy sines, 1.5 vertices per pixel column",
-    "decimating_xy_sparse_dpr1.5": "20 noisy sines, 1.5 vertices per pixel column, pixel ratio 1.5",
     "decimating_translucent": "2 noisy sines in translucent colours (alpha 160 and 96)",
-    "decimating_translucent_dpr1.5": "2 noisy sines in translucent colours (alpha 160 and 96), pixel ratio 1.5",
-    "decimating_translucent_dpr2": "2 noisy sines in translucent colours (alpha 160 and 96), pixel ratio 2",
 }
+# Every decimating workload also runs at these pixel ratios, as "<family>_dpr<ratio>", against its ratio-1 frame.
+RATIOS = (("_dpr1.5", 1.5), ("_dpr2", 2.0))
+FAMILIES = dict(item for family, text in FAMILIES.items()
+                for item in [(family, text)] + ([(family + suffix, "%s, pixel ratio %g" % (text, ratio))
+                                                 for suffix, ratio in RATIOS] if family.startswith("decimating_") else []))
+# A frame at any ratio against the same frame at ratio 1.
+RATIO_TARGET = 2.0
 PLOT_FAMILIES = tuple(FAMILIES)[:6]
 # Workloads timed per tick or per move rather than per frame against floors: their own section.
 LIVE_FAMILIES = ("live", "band_drag")
@@ -63,6 +61,7 @@ RIVALS = {
     "one_pass": "one pass",
     "full_repaint": "full repaint",
     "warm_frame": "warm frame",
+    "ratio_1": "ratio 1",
     "qcustomplot": "QCustomPlot",
     "qwt": "Qwt",
 }
@@ -88,12 +87,14 @@ PEER_TARGETS = (
     ("decimating_markers_square/10000", "qwt", 1.0),
 )
 # A repaint under a clip against the same lines' full repaint.
-CLIP_TARGETS = (("decimating_band_clip/4000000", "full_repaint", 1.0),)
+CLIP_TARGETS = tuple(("decimating_band_clip%s/4000000" % suffix, "full_repaint", 1.0)
+                     for suffix in ("",) + tuple(suffix for suffix, _ in RATIOS))
 # Markers in many colours and single points against the box grid.
 MARKER_TARGETS = (("decimating_tracks_40colours/50000", "box_grid", 1.0),
                   ("decimating_points_own_colours/100000", "box_grid", 1.0))
 # A first paint, which builds what the counted route keeps, against a warm one.
-FIRST_PAINT_TARGETS = (("decimating_first_paint/60000", "warm_frame", 2.0),)
+FIRST_PAINT_TARGETS = tuple(("decimating_first_paint%s/60000" % suffix, "warm_frame", 2.0)
+                            for suffix in ("",) + tuple(suffix for suffix, _ in RATIOS))
 # x-y data, on which counting helps least, against the box grid: never slower.
 XY_TARGETS = tuple(("decimating_xy_%s%s/%d" % (shape, ratio, count), "box_grid", 1.0)
                    for shape, count in (("walk", 200000), ("hysteresis", 1000000), ("sparse", 24000))
@@ -280,10 +281,14 @@ def main(path, allocations_path=None, scaled_path=None):
             "| / box grid | / one pass | / QCustomPlot | / Qwt |")
         say("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|")
         for row in decimating:
+            # Rows above ratio 1 without these rivals are in the pixel ratio table only.
+            if not any(row.winner(rival) for rival in DECIMATING_COLUMNS):
+                continue
             say("| %s | %s | %s | %s | %s |" % (
                 FAMILIES.get(row.family, row.family), count_text(row.count), ms(row.median["library_ms"]),
                 " | ".join(cell_ms(row, rival) for rival in DECIMATING_COLUMNS),
                 " | ".join(cell_ratio(row, rival) for rival in DECIMATING_COLUMNS)))
+    ratio_section(decimating, say)
     live_section(live, say)
     candidates_section(rows, say)
     peers_section(say)
@@ -302,6 +307,56 @@ def main(path, allocations_path=None, scaled_path=None):
         % (", ".join("%.2f" % v for v in context.get("load_avg", [])), load_now()))
     say("- build: %s" % context.get("resultdisplay_build", "unknown"))
     print("\n".join(out))
+
+
+def ratio_section(decimating, say):
+    """Each decimating workload's frames at ratios 1.5 and 2 against its frame at ratio 1, painted in the
+    same rounds on a canvas of its own."""
+    by_name = {row.name: row for row in decimating}
+    lines = []
+    for row in decimating:
+        family = row.family
+        for suffix, _ in RATIOS:
+            family = family[:-len(suffix)] if family.endswith(suffix) else family
+        name = "%s/%s" % (family, row.count)
+        if any(name == line[0] for line in lines):
+            continue
+        cells = []
+        for suffix, _ in RATIOS:
+            scaled = by_name.get("%s%s/%s" % (family, suffix, row.count))
+            won = scaled.winner("ratio_1") if scaled else None
+            cells.append((scaled.median["library_ms"], won) if won else None)
+        if any(cells):
+            lines.append((name, family, row.count, cells))
+    if not lines:
+        return
+    say("")
+    say("## Pixel ratios")
+    say("")
+    say("Every decimating workload at pixel ratios 1.5 and 2 (a canvas of 1500x1050 and 2000x1400 pixels with its")
+    say("ratio set), against its own frame at ratio 1, which each round paints in turn on a canvas of its own:")
+    say("CPU milliseconds per frame, medians, then the frame / the ratio-1 frame of the same rounds. The first")
+    say("paint rows paint in a new thread, which builds what the counted route keeps for that ratio.")
+    say("")
+    say("| workload | N | ratio 1 ms | ratio 1.5 ms | / ratio 1 | ratio 2 ms | / ratio 1 |")
+    say("|---|---:|---:|---:|---:|---:|---:|")
+    checks = []
+    for name, family, count, cells in lines:
+        parts = []
+        for (suffix, ratio), cell in zip(RATIOS, cells):
+            if not cell:
+                parts += ["-", "-"]
+                continue
+            library, won = cell
+            parts += [ms(library), "%.3f" % won[2]]
+            checks.append("%s at pixel ratio %g: %.3f of its ratio-1 frame (target <= %.0fx): **%s**"
+                          % (name, ratio, won[2], RATIO_TARGET, "holds" if won[2] <= RATIO_TARGET else "misses"))
+        unscaled = by_name.get(name)
+        say("| %s | %s | %s | %s |" % (FAMILIES.get(family, family), count_text(count),
+                                       ms(unscaled.median["library_ms"]) if unscaled else "-", " | ".join(parts)))
+    say("")
+    for check in checks:
+        say("- " + check)
 
 
 def live_section(live, say):

@@ -15,8 +15,14 @@
 #include <QPen>
 #include <QPoint>
 #include <QRect>
+#include <QRectF>
+#include <QRegion>
 #include <QString>
 #include <QTransform>
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
 
 namespace KelmFramework
 {
@@ -146,6 +152,45 @@ private:
     QPainter& m_Painter;
     bool m_bSet = false;
 };
+
+/// Columns of the painter's coordinates, edges included.
+struct Columns
+{
+    long iLeft, iRight;
+};
+
+/// The columns outside which a line in the painter's pen changes no pixel: those of a raster
+/// painter's clip and system clip, widened by what the pen and its antialiasing reach. All columns
+/// where it has neither, and where the painter cannot tell (vector and print output, rotations).
+inline Columns WritableColumns(const QPainter& Painter)
+{
+    constexpr Columns All{LONG_MIN, LONG_MAX};
+    const QPaintEngine* const pEngine = Painter.paintEngine();
+    const QTransform ToDevice = Painter.deviceTransform();
+    const double dScale = std::fabs(ToDevice.m11());
+    const QPen Pen = Painter.pen();
+    const double dWidth = Pen.isCosmetic() || Pen.widthF() <= 0.0 ? 1.0 / dScale : Pen.widthF();
+    if (!pEngine || pEngine->type() != QPaintEngine::Raster || ToDevice.type() > QTransform::TxScale
+        || !(dScale >= 1.0 / 64) || !(dWidth <= 1e6))
+        return All;
+    const QRegion System = pEngine->systemClip();
+    const bool bClipped = Painter.hasClipping();
+    if (System.isEmpty() && !bClipped)
+        return All;
+    QRectF Logical = bClipped ? Painter.clipBoundingRect() : QRectF();
+    if (!System.isEmpty()) {
+        const QRectF Seen = ToDevice.inverted().mapRect(QRectF(System.boundingRect()));
+        Logical = bClipped ? Logical & Seen : Seen;
+    }
+    // Antialiasing reaches a device pixel beyond the pen, and clipping may move an end by one.
+    const double dReach = std::ceil(dWidth / 2 + 2 / dScale) + 2;
+    const double dMost = 1e15;
+    const double dLeft = std::floor(std::clamp(Logical.left(), -dMost, dMost)) - dReach;
+    const double dRight = std::ceil(std::clamp(Logical.right(), -dMost, dMost)) + dReach;
+    if (Logical.isEmpty() || !(dLeft <= dRight))
+        return Columns{0, -1};
+    return Columns{static_cast<long>(dLeft), static_cast<long>(dRight)};
+}
 
 /// A line's name, above and right of the device point where the line first becomes visible.
 inline void DrawLineLabel(QPainter& Painter, const QString& strName, const CRDDevicePoint& At)

@@ -12,7 +12,9 @@
 
 #include <QPainter>
 
+#include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 
@@ -147,6 +149,50 @@ private:
 #endif
 };
 
+/// Where a line's vertices, in the x axis's space, lie in columns the painter writes nothing of: at or
+/// below dLow on one side, at or above dHigh on the other, so that a run of them on one side is passed
+/// over unmapped. Inside is the device frame cut to the columns it may write.
+struct Narrowing
+{
+    bool bOn;
+    double dLow, dHigh;
+    Mapping::Frame Inside;
+};
+
+/// Vertices of the shortest line that is narrowed.
+constexpr std::size_t c_iNarrowFrom = 256;
+
+inline Narrowing NarrowingOf(const Mapping::Linear& Map, const Mapping::Frame& Device,
+                             const Painting::Columns& Writable)
+{
+    Narrowing Result{false, 0.0, 0.0, Device};
+    // A frame beyond the painter range draws segments inside it narrowed to int, which may bring
+    // them back into any column.
+    if ((Writable.iLeft <= Device.iL && Writable.iRight >= Device.iR) || Device.iL < -Numeric::c_iPaintLimit
+        || Device.iR > Numeric::c_iPaintLimit)
+        return Result;
+    // The bounds one column further out, where the inverse's rounding cannot bring them back in;
+    // the map is monotonic, in either direction, so one mapped bound stands for all beyond it.
+    const long iLeft = std::clamp(Writable.iLeft, -(1L << 52), 1L << 52) - 2;
+    const long iRight = std::clamp(Writable.iRight, -(1L << 52), 1L << 52) + 2;
+    const double dA = Map.UserX(iLeft), dB = Map.UserX(iRight);
+    const double dScale = Map.vScaleX * Map.vDeviceWidth;
+    if (!std::isfinite(dScale) || dScale == 0.0 || !(std::isfinite(dA) && std::isfinite(dB)) || dA == dB)
+        return Result;
+    const bool bRising = dScale > 0.0;
+    const double dLow = std::min(dA, dB), dHigh = std::max(dA, dB);
+    const long iLow = Map.DeviceX(dLow), iHigh = Map.DeviceX(dHigh);
+    const auto left = [&](long iX) { return iX != Numeric::c_iInvalidDevice && iX < Writable.iLeft; };
+    const auto right = [&](long iX) { return iX != Numeric::c_iInvalidDevice && iX > Writable.iRight; };
+    if (bRising ? !(left(iLow) && right(iHigh)) : !(right(iLow) && left(iHigh)))
+        return Result;
+    Result = {true,
+              dLow,
+              dHigh,
+              {std::max(Device.iL, Writable.iLeft), Device.iT, std::min(Device.iR, Writable.iRight), Device.iB}};
+    return Result;
+}
+
 /// The vertices from i on while they lie inside, each segment from (iPrevX, iPrevY) handed to
 /// Inside(iX1, iY1, iX2, iY2); returns the first vertex outside, with (iPrevX, iPrevY) the last
 /// one inside. A sink with nothing faster to do runs its InsideRun with this.
@@ -209,7 +255,12 @@ void ForEachSegment(const Mapping::Map& Map, const Mapping::Frame& Frame, QPaint
     // ends inside is one that ClipLine would accept unchanged.
     const bool bInsideHasPosition = Device.iL != Numeric::c_iInvalidDevice && Device.iT != Numeric::c_iInvalidDevice;
     bool bLabelPending = !Line.m_strName.isEmpty();
-    const InsideMapper Mapper(Core, Device);
+    // Under a clip, the bulk of a line may lie in columns it cannot change: runs there are passed over.
+    // (A short line would spend more on finding them than they cost.)
+    const Narrowing Beyond = iCount >= c_iNarrowFrom ? NarrowingOf(Core, Device, Painting::WritableColumns(Painter))
+                                                     : Narrowing{false, 0.0, 0.0, Device};
+    const Mapping::Frame Inside = Beyond.Inside;
+    const InsideMapper Mapper(Core, Inside);
     long iPrevX = 0, iPrevY = 0;
     // Inlined, as ForEachBlock is: reached through a pointer, its captures would live in memory.
     const auto walk = [&](const CRDPoint* pPoints, std::size_t iFirst, std::size_t iBlock)
@@ -222,10 +273,27 @@ void ForEachSegment(const Mapping::Map& Map, const Mapping::Frame& Frame, QPaint
             i = 1;
         }
         while (i < iBlock) {
-            if (!bLabelPending && bInsideHasPosition && Clipping::OutCode(Device, iPrevX, iPrevY) == 0) {
+            if (!bLabelPending && bInsideHasPosition && Clipping::OutCode(Inside, iPrevX, iPrevY) == 0) {
                 i = Sink.InsideRun(Mapper, pPoints, i, iBlock, iPrevX, iPrevY);
                 if (i == iBlock)
                     break;
+            }
+            // The label waits for the first segment clipping keeps, wherever it lies.
+            if (Beyond.bOn && !bLabelPending && i > 0) {
+                const double dLow = Beyond.dLow, dHigh = Beyond.dHigh;
+                std::size_t k = i;
+                if (pPoints[i - 1].m_dX <= dLow)
+                    while (k < iBlock && pPoints[k].m_dX <= dLow)
+                        ++k;
+                else if (pPoints[i - 1].m_dX >= dHigh)
+                    while (k < iBlock && pPoints[k].m_dX >= dHigh)
+                        ++k;
+                if (k > i) {
+                    i = k;
+                    iPrevX = Core.DeviceX(pPoints[i - 1].m_dX);
+                    iPrevY = Core.DeviceY(pPoints[i - 1].m_dY);
+                    continue;
+                }
             }
             const long iX = Core.DeviceX(pPoints[i].m_dX), iY = Core.DeviceY(pPoints[i].m_dY);
             ++i;

@@ -5,7 +5,9 @@
 
 #include <QtTest>
 
+#include <cmath>
 #include <functional>
+#include <random>
 
 using namespace KelmFramework;
 
@@ -37,6 +39,36 @@ void drawRow(const char* name, std::vector<CRDPoint> points, ERDPointStyle marke
 {
     QTest::newRow(name) << CRDDecoratedLine(points, c_ColorRed, style, marker, QString::fromLatin1(label))
                         << list(shapes);
+}
+
+// A noisy sine of many vertices across the viewport, x rising or falling.
+CRDDecoratedLine denseLine(bool rising = true, ERDLineStyle style = eRDLineSolid, const QString& name = QString())
+{
+    std::mt19937 engine(7);
+    std::normal_distribution<double> noise(0.0, 0.3);
+    std::vector<CRDPoint> points;
+    for (int i = 0; i < 20000; ++i) {
+        const double x = 10.0 * i / 19999;
+        points.emplace_back(rising ? x : 10.0 - x, 5.0 + 4.0 * std::sin(2.0 * x) + noise(engine));
+    }
+    return CRDDecoratedLine(points, c_ColorBlue, style, eRDPointNone, name);
+}
+
+// The line on a 300x200 image at a pixel ratio, through a translated painter, under a system clip if any.
+QImage render(CRDDecoratedLine line, double ratio, QPointF translation, const QRegion& system)
+{
+    Grid grid(QRect(QPoint(10, 10), QPoint(290, 190)));
+    QImage image(static_cast<int>(300 * ratio), static_cast<int>(200 * ratio), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
+    image.fill(Qt::white);
+    image.paintEngine()->setSystemClip(system);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.translate(translation);
+    grid.DrawLine(painter, line);
+    painter.end();
+    image.paintEngine()->setSystemClip(QRegion());
+    return image;
 }
 
 } // namespace
@@ -150,6 +182,36 @@ private slots:
         QFETCH(CRDDecoratedLine, line);
         QFETCH(QStringList, drawn);
         QCOMPARE(paint([&](Grid& grid, QPainter& painter) { grid.DrawLine(painter, line); }), drawn);
+    }
+
+    // Under a clip, what a line draws inside it is what it draws there without one, to the last bit.
+    void underAClip_data()
+    {
+        columns<CRDDecoratedLine, double, QPointF, QRegion>("line", "ratio", "translation", "clip");
+        const CRDDecoratedLine dense = denseLine();
+        const QRegion band = QRegion(120, 40, 60, 90) + QRegion(117, 43, 60, 90);
+        QTest::newRow("a band's move") << dense << 1.0 << QPointF() << band;
+        QTest::newRow("ratio 1.5, half a pixel across") << dense << 1.5 << QPointF(0.5, 0) << QRegion(181, 60, 90, 135);
+        QTest::newRow("x falling, dotted") << denseLine(false, eRDLineDotted) << 1.0 << QPointF() << band;
+        QTest::newRow("label of a segment left of the clip")
+            << denseLine(true, eRDLineSolid, QStringLiteral("a label long enough to reach the clip")) << 1.0
+            << QPointF() << QRegion(150, 0, 40, 200);
+    }
+    void underAClip()
+    {
+        auto [line, ratio, translation,
+              clip] = fetch<CRDDecoratedLine, double, QPointF, QRegion>("line", "ratio", "translation", "clip");
+        const QImage whole = render(line, ratio, translation, QRegion());
+        const QImage clipped = render(line, ratio, translation, clip);
+        // Scaled, the raster engine cuts a stroke at the clip, and blends its edge pixels so.
+        const int edge = ratio == 1.0 ? 0 : 1;
+        for (const QRect& rect : clip) {
+            const QRect part = rect.adjusted(edge, edge, -edge, -edge);
+            for (int y = part.top(); y <= part.bottom(); ++y)
+                for (int x = part.left(); x <= part.right(); ++x)
+                    QVERIFY2(whole.pixel(x, y) == clipped.pixel(x, y),
+                             qPrintable(QStringLiteral("pixel %1,%2").arg(x).arg(y)));
+        }
     }
 };
 

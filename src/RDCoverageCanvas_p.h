@@ -604,7 +604,7 @@ public:
     /// Pixels may have changed under drawing other than the canvas's own: no stall holds.
     void Forget() { ++m_uGeneration; }
 
-    /// Blends a segment of this shape whose start lies in device pixel (iX, iY); its pixels must be
+    /// Blends a segment of this shape whose origin lies in device pixel (iX, iY); its pixels must be
     /// writable.
     __attribute__((always_inline)) void Blend(long iX, long iY, const PhaseShape& Shape)
     {

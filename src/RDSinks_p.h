@@ -731,7 +731,7 @@ private:
             if (iX + Box.iL >= Writable.iL && iX + Box.iR <= Writable.iR && iY + Box.iT >= Writable.iT
                 && iY + Box.iB <= Writable.iB) {
                 BeforeBlend();
-                m_Canvas.Blend(iX, iY, Shape);
+                m_Canvas.Blend(iX + Shape.iOriginX, iY + Shape.iOriginY, Shape);
                 if (iDX == 0 && iDY != 0)
                     Open(iX1, iX + Box.iL, iX + Box.iR);
                 return;
@@ -777,7 +777,7 @@ private:
             const long iQY = m_iQuarters * iY + m_iQuarterY;
             const PhaseShape& Shape = m_Shapes.Of(static_cast<int>(iQX & 3), static_cast<int>(iQY & 3), 0,
                                                   iStep * iLength);
-            m_Canvas.Blend(iDevX, iQY >> 2, Shape);
+            m_Canvas.Blend(iDevX + Shape.iOriginX, (iQY >> 2) + Shape.iOriginY, Shape);
             Box = Shape.Bounds;
             iY += iStep * iLength;
         }

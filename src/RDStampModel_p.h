@@ -10,12 +10,19 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <mutex>
+#include <new>
+#include <type_traits>
 #include <vector>
+
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
 
 namespace KelmFramework
 {
@@ -276,6 +283,19 @@ inline const SegmentShape& ShapeOf(const DashPattern& Pattern, long iDX, long iD
     return Table.vecShapes[ShapeTable::Index(iDX, iDY)];
 }
 
+/// Items side by side in storage that another object owns.
+template <class Item>
+struct Slice
+{
+    const Item* pBegin = nullptr;
+    const Item* pEnd = nullptr;
+
+    const Item* begin() const { return pBegin; }
+    const Item* end() const { return pEnd; }
+    const Item* data() const { return pBegin; }
+    bool empty() const { return pBegin == pEnd; }
+};
+
 /// The pixels one segment lights at a scale in quarters, from the device pixel its start lies in,
 /// as runs down device columns: the raster engine draws a segment moved by whole device pixels the
 /// same, so a segment's pixels are those of any other with the same extent and sub-pixel phase.
@@ -283,15 +303,16 @@ struct PhaseShape
 {
     struct Run
     {
-        int iX, iY; // of its first pixel
-        int iRows;
-        int iFirst;         // of its coverages in vecCoverage
-        std::uint8_t uMain; // the coverage most of its pixels have
-        bool bPlain;        // all of them
+        std::int16_t iX, iY; // of its first pixel
+        std::int16_t iRows;
+        std::uint8_t uMain;  // the coverage most of its pixels have
+        bool bPlain;         // all of them
+        std::int32_t iFirst; // of its coverages in vecCoverage
     };
-    std::vector<Run> vecRuns;
-    std::vector<std::uint8_t> vecCoverage;
-    Frame Bounds{0, 0, -1, -1}; // of the pixels, from the start's pixel
+    Slice<Run> vecRuns; // from the origin
+    Slice<std::uint8_t> vecCoverage;
+    long iOriginX = 0, iOriginY = 0; // from the start's pixel
+    Frame Bounds{0, 0, -1, -1};      // of the pixels, from the start's pixel
 };
 
 /// The shapes of a solid line at one scale, measured on their first use. Patterns are left out: the
@@ -309,10 +330,9 @@ public:
     /// iPhaseX, iPhaseY of its device pixel; the phases must be reachable by a whole pixel's shift.
     __attribute__((always_inline)) const PhaseShape& Of(int iPhaseX, int iPhaseY, long iDX, long iDY)
     {
-        std::unique_ptr<PhaseShape>& pShape = m_vecShapes[static_cast<std::size_t>(
-            ((iDX + c_iMaxShape) * c_iSide + iDY + c_iMaxShape) * 16 + iPhaseY * 4 + iPhaseX)];
+        const PhaseShape*& pShape = m_vecShapes[Index(iPhaseX, iPhaseY, iDX, iDY)];
         if (!pShape)
-            pShape = Measure(iPhaseX, iPhaseY, iDX, iDY);
+            pShape = Find(iPhaseX, iPhaseY, iDX, iDY);
         return *pShape;
     }
 
@@ -321,6 +341,33 @@ public:
 
 private:
     static constexpr long c_iSide = 2 * c_iMaxShape + 1;
+    // Bytes per block of the store, a huge page; a larger shape takes a block of its own.
+    static constexpr std::size_t c_iBlock = 2 << 20;
+
+    struct Release
+    {
+        void operator()(unsigned char* puBlock) const { std::free(puBlock); }
+    };
+
+    // A first paint fills megabytes with shapes: where the system grants huge pages, that costs one
+    // page fault per block rather than hundreds.
+    static std::unique_ptr<unsigned char[], Release> NewBlock(std::size_t iBytes)
+    {
+        iBytes = (iBytes + c_iBlock - 1) / c_iBlock * c_iBlock;
+        auto* const puBlock = static_cast<unsigned char*>(std::aligned_alloc(c_iBlock, iBytes));
+        if (!puBlock)
+            throw std::bad_alloc();
+#ifdef MADV_HUGEPAGE
+        madvise(puBlock, iBytes, MADV_HUGEPAGE);
+#endif
+        return std::unique_ptr<unsigned char[], Release>(puBlock);
+    }
+
+    static std::size_t Index(int iPhaseX, int iPhaseY, long iDX, long iDY)
+    {
+        return static_cast<std::size_t>(((iDX + c_iMaxShape) * c_iSide + iDY + c_iMaxShape) * 16 + iPhaseY * 4
+                                        + iPhaseX);
+    }
 
     // The pixel at which whole pixel x, or a multiple of four from it, reaches a phase.
     int Reaching(int iPhase) const
@@ -331,9 +378,45 @@ private:
         return 0;
     }
 
-    std::unique_ptr<PhaseShape> Measure(int iPhaseX, int iPhaseY, long iDX, long iDY)
+    // The engine lights the same pixels for a segment drawn either way, so a segment's shape is that
+    // of the one back from its end, from another origin: half the measures and the memory of a first
+    // paint.
+    __attribute__((noinline)) const PhaseShape* Find(int iPhaseX, int iPhaseY, long iDX, long iDY)
     {
-        auto pShape = std::make_unique<PhaseShape>();
+        const long iEndX = iPhaseX + m_iQuarters * iDX, iEndY = iPhaseY + m_iQuarters * iDY;
+        const PhaseShape* pBack =
+            m_vecShapes[Index(static_cast<int>(iEndX & 3), static_cast<int>(iEndY & 3), -iDX, -iDY)];
+        if (!pBack)
+            return Measure(iPhaseX, iPhaseY, iDX, iDY);
+        // Where the end's device pixel lies from the start's.
+        const long iShiftX = iEndX >> 2, iShiftY = iEndY >> 2;
+        PhaseShape* const pShape = new (Take<PhaseShape>(1)) PhaseShape(*pBack);
+        pShape->iOriginX += iShiftX;
+        pShape->iOriginY += iShiftY;
+        const Frame& Box = pBack->Bounds;
+        pShape->Bounds = {Box.iL + iShiftX, Box.iT + iShiftY, Box.iR + iShiftX, Box.iB + iShiftY};
+        return pShape;
+    }
+
+    template <class Item>
+    Item* Take(std::size_t iCount)
+    {
+        static_assert(alignof(Item) <= alignof(std::max_align_t) && std::is_trivially_destructible_v<Item>);
+        const std::size_t iBytes = iCount * sizeof(Item);
+        std::size_t iStart = (m_iStoreUsed + alignof(Item) - 1) / alignof(Item) * alignof(Item);
+        if (m_vecStore.empty() || iStart + iBytes > m_iStoreSize) {
+            m_iStoreSize = std::max(c_iBlock, iBytes);
+            m_vecStore.push_back(NewBlock(m_iStoreSize));
+            iStart = 0;
+        }
+        m_iStoreUsed = iStart + iBytes;
+        auto* const pItems = reinterpret_cast<Item*>(m_vecStore.back().get() + iStart);
+        return pItems;
+    }
+
+    const PhaseShape* Measure(int iPhaseX, int iPhaseY, long iDX, long iDY)
+    {
+        Frame Bounds{0, 0, -1, -1};
         // Room for the pen and its antialiasing on every side; a start a multiple of four pixels in.
         const int iMargin = 4 * ((m_iQuarters + 15) / 16 + 1);
         const auto room = [](long iD) { return static_cast<int>((std::max(-iD, 0L) + 3) / 4 * 4); };
@@ -366,51 +449,94 @@ private:
         };
         const auto [iLeft, iRight] = span(iX1, iDX, device(iDX));
         const auto [iTop, iBottom] = span(iY1, iDY, device(iDY));
+        // A device column holds lit pixels only near the rows the line crosses it in: the pen's half
+        // width across the column, and a pixel for the engine's rounding, away from them. Reading only
+        // those keeps a long diagonal's measure to its length rather than its area.
+        const double dScale = m_iQuarters / 4.0, dHalf = dScale / 2;
+        const double dX1 = iX1 * dScale, dY1 = iY1 * dScale;
+        const double dX2 = (iX1 + iDX) * dScale, dY2 = (iY1 + iDY) * dScale;
+        const double dMinX = std::min(dX1, dX2), dMaxX = std::max(dX1, dX2);
+        const double dMinY = std::min(dY1, dY2) - dHalf - 1, dMaxY = std::max(dY1, dY2) + dHalf + 1;
+        const double dSlope = iDX == 0 ? 0 : (dY2 - dY1) / (dX2 - dX1);
+        const double dAcross = dHalf * std::sqrt(1 + dSlope * dSlope) + 1;
+        const auto rowAt = [&](double dX) { return dY1 + (std::clamp(dX, dMinX, dMaxX) - dX1) * dSlope; };
         const qsizetype iStride = m_Image.bytesPerLine();
-        // Gathered in vectors kept for the next measure, then copied at their size: shapes are many and
-        // small, and growing each one's own vectors churns the heap.
+        // Gathered in vectors kept for the next measure, then copied to the store: shapes are many and
+        // small, and allocating each one's own churns the heap.
         m_vecRuns.clear();
         m_vecCoverage.clear();
-        for (int iX = iLeft; iX < iRight; ++iX) {
-            for (int iY = iTop; iY < iBottom; ++iY) {
-                QRgb& uPixel = reinterpret_cast<QRgb*>(m_puBits + iY * iStride)[iX];
+        // Rows and columns are not negative: truncation floors them.
+        const int iFirstX = std::max(iLeft, static_cast<int>(dMinX - dHalf - 1));
+        const int iEndX = std::min(iRight, static_cast<int>(dMaxX + dHalf + 1) + 1);
+        for (int iX = iFirstX; iX < iEndX; ++iX) {
+            double dLow = dMinY, dHigh = dMaxY;
+            if (iDX != 0) {
+                const double dA = rowAt(iX), dB = rowAt(iX + 1);
+                dLow = std::max(dLow, std::min(dA, dB) - dAcross);
+                dHigh = std::min(dHigh, std::max(dA, dB) + dAcross);
+            }
+            const int iFrom = std::max(iTop, static_cast<int>(dLow));
+            const int iTo = std::min(iBottom, static_cast<int>(dHigh) + 1);
+            const int iRelX = iX - iStartX;
+            PhaseShape::Run* pRun = nullptr;
+            uchar* puPixel = m_puBits + iFrom * iStride + iX * static_cast<qsizetype>(sizeof(QRgb));
+            for (int iY = iFrom; iY < iTo; ++iY, puPixel += iStride) {
+                QRgb& uPixel = *reinterpret_cast<QRgb*>(puPixel);
                 const int iCoverage = qAlpha(uPixel);
-                if (iCoverage == 0)
+                if (iCoverage == 0) {
+                    pRun = nullptr;
                     continue;
+                }
                 uPixel = 0;
-                const int iRelX = iX - iStartX, iRelY = iY - iStartY;
-                PhaseShape::Run* pLast = m_vecRuns.empty() ? nullptr : &m_vecRuns.back();
-                if (!pLast || pLast->iX != iRelX || pLast->iY + pLast->iRows != iRelY)
-                    m_vecRuns.push_back({iRelX, iRelY, 0, static_cast<int>(m_vecCoverage.size()), 0, true});
-                ++m_vecRuns.back().iRows;
+                const int iRelY = iY - iStartY;
+                if (!pRun) {
+                    m_vecRuns.push_back({static_cast<std::int16_t>(iRelX), static_cast<std::int16_t>(iRelY), 0, 0, true,
+                                         static_cast<std::int32_t>(m_vecCoverage.size())});
+                    pRun = &m_vecRuns.back();
+                    Bounds = Grown(Bounds, iRelX, iRelY);
+                }
+                ++pRun->iRows;
                 m_vecCoverage.push_back(static_cast<std::uint8_t>(iCoverage));
-                pShape->Bounds = Grown(pShape->Bounds, iRelX, iRelY);
+                Bounds.iB = std::max(Bounds.iB, static_cast<long>(iRelY));
             }
         }
         for (PhaseShape::Run& Run : m_vecRuns) {
-            const auto puFirst = m_vecCoverage.begin() + Run.iFirst, puEnd = puFirst + Run.iRows;
+            // The first coverage seen most often.
+            const std::uint8_t* const puFirst = m_vecCoverage.data() + Run.iFirst;
             int iMost = 0;
-            for (auto puCoverage = puFirst; puCoverage != puEnd; ++puCoverage) {
-                const int iCount = static_cast<int>(std::count(puFirst, puEnd, *puCoverage));
-                if (iCount > iMost) {
-                    iMost = iCount;
-                    Run.uMain = *puCoverage;
+            for (int i = 0; i < Run.iRows; ++i)
+                if (++m_aiCounts[puFirst[i]] > iMost)
+                    iMost = m_aiCounts[puFirst[i]];
+            for (int i = 0; i < Run.iRows; ++i)
+                if (m_aiCounts[puFirst[i]] == iMost) {
+                    Run.uMain = puFirst[i];
+                    break;
                 }
-            }
+            for (int i = 0; i < Run.iRows; ++i)
+                m_aiCounts[puFirst[i]] = 0;
             Run.bPlain = iMost == Run.iRows;
         }
-        pShape->vecRuns = m_vecRuns;
-        pShape->vecCoverage = m_vecCoverage;
+        PhaseShape* const pShape = new (Take<PhaseShape>(1)) PhaseShape;
+        PhaseShape::Run* const pRuns = Take<PhaseShape::Run>(m_vecRuns.size());
+        std::copy(m_vecRuns.begin(), m_vecRuns.end(), pRuns);
+        pShape->vecRuns = {pRuns, pRuns + m_vecRuns.size()};
+        std::uint8_t* const puCoverage = Take<std::uint8_t>(m_vecCoverage.size());
+        std::copy(m_vecCoverage.begin(), m_vecCoverage.end(), puCoverage);
+        pShape->vecCoverage = {puCoverage, puCoverage + m_vecCoverage.size()};
+        pShape->Bounds = Bounds;
         return pShape;
     }
 
     const int m_iQuarters;
-    std::vector<std::unique_ptr<PhaseShape>> m_vecShapes;
+    std::vector<const PhaseShape*> m_vecShapes; // in m_vecStore
+    std::vector<std::unique_ptr<unsigned char[], Release>> m_vecStore;
+    std::size_t m_iStoreUsed = 0, m_iStoreSize = 0; // bytes of the last block
     QImage m_Image;
     uchar* m_puBits = nullptr;
     std::unique_ptr<QPainter> m_pPainter; // closed before the image goes
     std::vector<PhaseShape::Run> m_vecRuns;
     std::vector<std::uint8_t> m_vecCoverage;
+    int m_aiCounts[256] = {}; // of each coverage in a run, zero between runs
 };
 
 /// A thread's shapes at a scale in quarters (4 to 32).

@@ -2,11 +2,8 @@
 #include "DataTable.h"
 #include "DecimationScene.h"
 #include "RDCoverageCanvas_p.h"
-#include "RDStampModel_p.h"
 
 #include <QtTest>
-
-#include <map>
 
 using namespace KelmFramework::Decimation;
 
@@ -89,51 +86,6 @@ private slots:
         canvas.Fill(3, 3);
         canvas.Touch(3, 3, full);
         QVERIFY(full.bAllFull); // a full pixel stays the colour whatever comes
-    }
-
-    // A short segment's shape at a ratio in quarters, drawn one way and then the other (the second
-    // taken from the first), lights the pixels the raster engine lights for it, with its coverages.
-    void shapesAreTheEnginesEitherWay_data()
-    {
-        columns<int>("quarters");
-        for (int quarters : {4, 5, 6, 7, 10, 12})
-            QTest::addRow("ratio %g", quarters / 4.0) << quarters;
-    }
-    void shapesAreTheEnginesEitherWay()
-    {
-        const auto [quarters] = fetch<int>("quarters");
-        PhaseShapes shapes(quarters);
-        using Pixels = std::map<std::pair<long, long>, int>;
-        for (const QPoint extent : {QPoint(3, -2), QPoint(-7, 5), QPoint(0, 12), QPoint(1, 1), QPoint(32, -31)})
-            for (int x = 40; x < 44; ++x) // every phase a whole pixel's shift reaches
-                for (const QPoint step : {extent, -extent}) {
-                    const int phase = quarters * x % 4, y = x + 1, phaseY = quarters * y % 4;
-                    const PhaseShape& shape = shapes.Of(phase, phaseY, step.x(), step.y());
-                    Pixels fromShape;
-                    for (const PhaseShape::Run& run : shape.vecRuns)
-                        for (int row = 0; row < run.iRows; ++row)
-                            fromShape[{shape.iOriginX + run.iX, shape.iOriginY + run.iY + row}] =
-                                shape.vecCoverage.data()[run.iFirst + row];
-                    QImage image(quarters * 25, quarters * 25, QImage::Format_ARGB32_Premultiplied);
-                    image.setDevicePixelRatio(quarters / 4.0);
-                    image.fill(Qt::transparent);
-                    QPainter painter(&image);
-                    painter.setRenderHint(QPainter::Antialiasing);
-                    painter.setPen(KelmFramework::Painting::FlatPen(Qt::white, 1.0));
-                    painter.drawLine(QLine(x, y, x + step.x(), y + step.y()));
-                    painter.end();
-                    Pixels drawn;
-                    for (int row = 0; row < image.height(); ++row)
-                        for (int column = 0; column < image.width(); ++column)
-                            if (const int coverage = qAlpha(image.pixel(column, row)))
-                                drawn[{column - quarters * x / 4, row - quarters * y / 4}] = coverage;
-                    QVERIFY2(fromShape == drawn, qPrintable(QStringLiteral("(%1, %2) from phase %3, %4")
-                                                                .arg(step.x())
-                                                                .arg(step.y())
-                                                                .arg(phase)
-                                                                .arg(phaseY)));
-                }
-        shapes.EndMeasures();
     }
 
     // The cells of one large frame stay for the lines of its window and the next, then go back.

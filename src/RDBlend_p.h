@@ -43,17 +43,18 @@ inline QRgb SolidSource(const QPainter& Painter, const QColor& Color)
     const double dOpacity = Painter.opacity();
     if (Color.alpha() == 255 && dOpacity == 1.0)
         return Color.rgba();
-    thread_local QRgb s_uColor = 0;
+    // Keyed by all 16 bits a channel: two colours alike in 8 may blend apart.
+    thread_local quint64 s_uColor = 0;
     thread_local double s_dOpacity = -1.0;
     thread_local QRgb s_uSource = 0;
-    if (s_uColor != Color.rgba() || s_dOpacity != dOpacity) {
+    if (s_uColor != quint64(Color.rgba64()) || s_dOpacity != dOpacity) {
         QImage Pixel(1, 1, QImage::Format_ARGB32_Premultiplied);
         Pixel.fill(Qt::transparent);
         QPainter Probe(&Pixel);
         Probe.setOpacity(dOpacity);
         Probe.fillRect(QRect(0, 0, 1, 1), QBrush(Color));
         Probe.end();
-        s_uColor = Color.rgba();
+        s_uColor = Color.rgba64();
         s_dOpacity = dOpacity;
         s_uSource = reinterpret_cast<const QRgb*>(Pixel.constBits())[0];
     }

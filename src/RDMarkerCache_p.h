@@ -4,7 +4,9 @@
 #define RDMARKERCACHE_P_H
 
 #include "RDBlend_p.h"
+#include "RDNumeric_p.h"
 #include "RDPainting_p.h"
+#include "RDRoute_p.h"
 #include "ResultDisplayTypes.h"
 
 #include <QColor>
@@ -13,10 +15,13 @@
 #include <QPainter>
 #include <QPointF>
 #include <QRect>
+#include <QTransform>
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <list>
 #include <utility>
 #include <vector>
@@ -26,30 +31,31 @@ namespace KelmFramework
 namespace Decimation
 {
 
-// One marker of one style, scale and size as the painter draws it in opaque white on transparent
-// pixels, so that each pixel holds its coverage: a colour's marker is that coverage tinted, as the
-// raster engine's coverage does not depend on the colour. In layers: a pixel lit by two of the
-// marker's primitives (a cross's centre, a square's corners) has its first blend in the first layer
-// and its second in the next, so that blending the layers in turn gives every pixel the blends of the
-// marker, in their order.
+// One marker of one style, size, scale and sub-pixel phase as the painter draws it in opaque white
+// on transparent pixels, so that each pixel holds its coverage: a colour's marker is that coverage
+// tinted, as the raster engine's coverage does not depend on the colour, and the engine draws a
+// marker moved by whole device pixels the same. In layers: a pixel lit by two of the marker's
+// primitives (a cross's centre, a square's corners at one device pixel per pixel) has its first
+// blend in the first layer and its second in the next, so that blending the layers in turn gives
+// every pixel the blends of the marker, in their order.
 struct MarkerMask
 {
-    ERDPointStyle eStyle;
-    int iScale;
-    Painting::MarkerShape Shape;
-    std::vector<QImage> vecLayers;   // device pixels, with the scale as their pixel ratio; none where
-                                     // the painter draws the marker
-    long iReach = 0;                 // pixels from the marker's centre to where the images were drawn
-    std::vector<QPointF> vecOffsets; // of each image from there, cut to the pixels it lights
-    // The lit pixels of the images, image by image, from where they were drawn: the blends to
-    // write where the painter's image is written directly.
+    long iReach = 0;  // pixels from the centre the marker may reach; 0 where the painter draws it
+    long iCorner = 0; // device pixels from the pixels' origin to the device pixel of the centre
+    // The lit pixels, layer by layer, from the origin: the blends to write where the painter's
+    // image is written directly.
     struct Pixel
     {
         int iX, iY;
         std::uint32_t uCoverage;
     };
     std::vector<Pixel> vecPixels;
-    // The layers in the colours drawn last, for painters that blend them themselves.
+    Frame Lit{0, 0, -1, -1}; // of the pixels, from the origin
+    // At a whole scale, for painters that blend images themselves: the layers cut to the pixels
+    // they light, with the scale as their pixel ratio, each at its offset in pixels from the centre.
+    std::vector<QImage> vecLayers;
+    std::vector<QPointF> vecOffsets;
+    // The layers in the colours drawn last.
     mutable std::list<std::pair<QRgb, std::vector<QImage>>> listTinted;
 };
 
@@ -61,6 +67,9 @@ constexpr long c_iMaxReach = 64;
 
 // Colours whose tinted layers are kept: a frame's lines and points rarely have more.
 constexpr std::size_t c_iTintedColors = 64;
+
+// Blends of one marker on one pixel that change it at most, whatever its colour.
+constexpr int c_iMostRepeats = 256;
 
 inline int Multiply(int iX, int iA)
 {
@@ -108,12 +117,33 @@ inline bool SameShape(const Painting::MarkerShape& A, const Painting::MarkerShap
            && A.iSquareHalfSize == B.iSquareHalfSize && A.iSquareWidth == B.iSquareWidth;
 }
 
-inline QImage Transparent(int iSide, int iScale)
+/// Pixels from a marker's centre that its pen may reach, and some for antialiasing; 0 for sizes
+/// the painter draws.
+inline long ReachOf(const Painting::MarkerShape& Shape)
+{
+    const long iReach = std::max({Shape.iDotWidth, Shape.iCrossHalfSize + Shape.iCrossWidth,
+                                  Shape.iSquareHalfSize + Shape.iSquareWidth})
+                        + 2;
+    const bool bSized = Shape.iDotWidth >= 0 && Shape.iCrossHalfSize >= 0 && Shape.iCrossWidth >= 0
+                        && Shape.iSquareHalfSize >= 0 && Shape.iSquareWidth >= 0;
+    return bSized && iReach <= c_iMaxReach ? iReach : 0;
+}
+
+inline QImage Transparent(int iSide)
 {
     QImage Image(iSide, iSide, QImage::Format_ARGB32_Premultiplied);
-    Image.setDevicePixelRatio(iScale);
     Image.fill(Qt::transparent);
     return Image;
+}
+
+inline QRgb& PixelAt(QImage& Image, int iX, int iY)
+{
+    return reinterpret_cast<QRgb*>(Image.scanLine(iY))[iX];
+}
+
+inline QRgb PixelAt(const QImage& Image, int iX, int iY)
+{
+    return reinterpret_cast<const QRgb*>(Image.constScanLine(iY))[iX];
 }
 
 /// The coverage layers in an opaque colour.
@@ -133,12 +163,12 @@ inline std::vector<QImage> Tinted(const std::vector<QImage>& vecLayers, QRgb uCo
     return vecResult;
 }
 
-// The primitives a marker is drawn with, one at a time: the square's outline is drawn as its four
-// sides in turn, which the check in Build confirms.
+// The primitives a marker is drawn with, one at a time: a square as its four sides in turn, or whole,
+// as one outline (its corners blended once), a cross as its two arms.
 template <class Function>
-void ForEachPrimitive(ERDPointStyle eStyle, long iC, const Painting::MarkerShape& Shape, Function Draw)
+void ForEachPrimitive(ERDPointStyle eStyle, long iC, const Painting::MarkerShape& Shape, bool bWhole, Function Draw)
 {
-    if (eStyle == eRDPointSquare) {
+    if (eStyle == eRDPointSquare && !bWhole) {
         const int iL = static_cast<int>(iC - Shape.iSquareHalfSize), iR = static_cast<int>(iC + Shape.iSquareHalfSize);
         for (const QLine& Side :
              {QLine(iL, iL, iR, iL), QLine(iR, iL, iR, iR), QLine(iR, iR, iL, iR), QLine(iL, iR, iL, iL)})
@@ -149,105 +179,187 @@ void ForEachPrimitive(ERDPointStyle eStyle, long iC, const Painting::MarkerShape
              {QLine(iCenter - iA, iCenter, iCenter + iA, iCenter), QLine(iCenter, iCenter - iA, iCenter, iCenter + iA)})
             Draw([Arm](QPainter& Painter) { Painter.drawLines(&Arm, 1); });
     } else {
-        Draw([iC, &Shape](QPainter& Painter) { Painting::DrawMarker(Painter, eRDPointDot, iC, iC, Shape); });
+        Draw([eStyle, iC, &Shape](QPainter& Painter) { Painting::DrawMarker(Painter, eStyle, iC, iC, Shape); });
     }
 }
 
-inline MarkerMask Build(ERDPointStyle eStyle, int iScale, const Painting::MarkerShape& Shape)
+/// The marker at iQuarters device pixels per four pixels, its centre at quarter iPhaseX, iPhaseY of
+/// its device pixel; iReach 0 where the blends cannot reproduce the painter's.
+inline MarkerMask Build(ERDPointStyle eStyle, int iQuarters, int iPhaseX, int iPhaseY,
+                        const Painting::MarkerShape& Shape)
 {
-    MarkerMask Marker{eStyle, iScale, Shape, {}, 0, {}, {}, {}};
-    const long iReach =
-        std::max({Shape.iDotWidth, Shape.iCrossHalfSize + 1, Shape.iSquareHalfSize + Shape.iSquareWidth}) + 2;
-    if (iReach > c_iMaxReach || Shape.iDotWidth < 0 || Shape.iCrossHalfSize < 0 || Shape.iSquareHalfSize < 0)
-        return Marker; // drawn by the painter
-    const int iSide = static_cast<int>((2 * iReach + 1) * iScale);
+    MarkerMask Marker;
+    const long iReach = ReachOf(Shape);
+    if (iReach == 0)
+        return Marker;
+    const long iCorner = (iQuarters * iReach + 3) / 4;
+    const int iSide = static_cast<int>(2 * iCorner + 2);
+    // The painter's transform moved by whole device pixels, so that the centre, drawn at (iReach,
+    // iReach), lies in device pixel iCorner at the phase; at a whole scale and phase 0, the scale alone.
+    const double dScale = iQuarters / 4.0;
+    const QTransform Transform(dScale, 0, 0, dScale, (4 * iCorner + iPhaseX - iQuarters * iReach) / 4.0,
+                               (4 * iCorner + iPhaseY - iQuarters * iReach) / 4.0);
+    const bool bWholeScale = iQuarters % 4 == 0 && iPhaseX == 0 && iPhaseY == 0;
 
-    // Each primitive's blend of each pixel, into the first layer that pixel has none in yet.
-    std::vector<QImage> vecLayers;
-    ForEachPrimitive(eStyle, iReach, Shape, [&](auto DrawPrimitive) {
-        QImage Primitive = Transparent(iSide, iScale);
-        QPainter Painter(&Primitive);
-        Painter.setRenderHint(QPainter::Antialiasing);
-        Painter.setPen(Painting::MarkerPen(Qt::white, eStyle, Shape));
-        DrawPrimitive(Painter);
-        Painter.end();
-        for (int iY = 0; iY < iSide; ++iY) {
-            for (int iX = 0; iX < iSide; ++iX) {
-                const QRgb uPixel = reinterpret_cast<const QRgb*>(Primitive.constScanLine(iY))[iX];
-                if (qAlpha(uPixel) == 0)
-                    continue;
-                std::size_t iLayer = 0;
-                while (iLayer < vecLayers.size()
-                       && reinterpret_cast<const QRgb*>(vecLayers[iLayer].constScanLine(iY))[iX])
-                    ++iLayer;
-                if (iLayer == vecLayers.size())
-                    vecLayers.push_back(Transparent(iSide, iScale));
-                reinterpret_cast<QRgb*>(vecLayers[iLayer].scanLine(iY))[iX] = uPixel;
+    // Each primitive's blend of each pixel, into the first layer that pixel has none in yet. The
+    // painter must light no pixel on the edge of the picture: the marker may reach beyond it.
+    const auto layers = [&](bool bWhole) {
+        std::vector<QImage> vecLayers;
+        bool bInside = true;
+        ForEachPrimitive(eStyle, iReach, Shape, bWhole, [&](auto DrawPrimitive) {
+            QImage Primitive = Transparent(iSide);
+            QPainter Painter(&Primitive);
+            Painter.setRenderHint(QPainter::Antialiasing);
+            Painter.setTransform(Transform);
+            Painter.setPen(Painting::MarkerPen(Qt::white, eStyle, Shape));
+            DrawPrimitive(Painter);
+            Painter.end();
+            for (int iY = 0; iY < iSide; ++iY) {
+                for (int iX = 0; iX < iSide; ++iX) {
+                    const QRgb uPixel = PixelAt(Primitive, iX, iY);
+                    if (qAlpha(uPixel) == 0)
+                        continue;
+                    bInside = bInside && iX > 0 && iY > 0 && iX < iSide - 1 && iY < iSide - 1;
+                    std::size_t iLayer = 0;
+                    while (iLayer < vecLayers.size() && PixelAt(vecLayers[iLayer], iX, iY))
+                        ++iLayer;
+                    if (iLayer == vecLayers.size())
+                        vecLayers.push_back(Transparent(iSide));
+                    PixelAt(vecLayers[iLayer], iX, iY) = uPixel;
+                }
             }
-        }
-    });
+        });
+        return bInside ? vecLayers : std::vector<QImage>();
+    };
 
     // The tinted layers must give the painter's own marker in colours whose channels round every way,
-    // on any background, or the painter draws it.
-    for (const QColor& Color : {QColor(Qt::white), QColor(255, 128, 0), QColor(17, 99, 201), QColor(128, 1, 77)}) {
-        const QPen Pen = Painting::MarkerPen(Color, eStyle, Shape);
-        const std::vector<QImage> vecColored = Tinted(vecLayers, Color.rgb());
-        for (const QColor& Background :
-             {QColor(Qt::white), QColor(Qt::black), QColor(113, 205, 68), QColor(30, 200, 90)}) {
-            QImage Direct(iSide, iSide, QImage::Format_ARGB32_Premultiplied), Layered = Direct;
-            Direct.setDevicePixelRatio(iScale);
-            Layered.setDevicePixelRatio(iScale);
-            Direct.fill(Background);
-            Layered.fill(Background);
-            QPainter DirectPainter(&Direct), LayeredPainter(&Layered);
-            DirectPainter.setRenderHint(QPainter::Antialiasing);
-            DirectPainter.setPen(Pen);
-            Painting::DrawMarker(DirectPainter, eStyle, iReach, iReach, Shape);
-            for (const QImage& Layer : vecColored)
-                LayeredPainter.drawImage(QPointF(0, 0), Layer);
-            DirectPainter.end();
-            LayeredPainter.end();
-            if (Direct != Layered)
-                return Marker;
+    // on any background, blended pixel by pixel and, at a whole scale, drawn as images by the painter.
+    const auto reproduces = [&](const std::vector<QImage>& vecLayers) {
+        if (vecLayers.empty())
+            return false;
+        for (const QColor& Color : {QColor(Qt::white), QColor(255, 128, 0), QColor(17, 99, 201), QColor(128, 1, 77)}) {
+            const QPen Pen = Painting::MarkerPen(Color, eStyle, Shape);
+            std::vector<QImage> vecColored = Tinted(vecLayers, Color.rgb());
+            for (QImage& Layer : vecColored)
+                Layer.setDevicePixelRatio(dScale);
+            for (const QColor& Background :
+                 {QColor(Qt::white), QColor(Qt::black), QColor(113, 205, 68), QColor(30, 200, 90)}) {
+                QImage Direct(iSide, iSide, QImage::Format_ARGB32_Premultiplied);
+                Direct.fill(Background);
+                QImage Blended = Direct, Drawn = Direct;
+                QPainter DirectPainter(&Direct);
+                DirectPainter.setRenderHint(QPainter::Antialiasing);
+                DirectPainter.setTransform(Transform);
+                DirectPainter.setPen(Pen);
+                Painting::DrawMarker(DirectPainter, eStyle, iReach, iReach, Shape);
+                DirectPainter.end();
+                for (const QImage& Layer : vecColored)
+                    for (int iY = 0; iY < iSide; ++iY)
+                        for (int iX = 0; iX < iSide; ++iX)
+                            PixelAt(Blended, iX, iY) = SourceOver(PixelAt(Blended, iX, iY), PixelAt(Layer, iX, iY));
+                if (Direct != Blended)
+                    return false;
+                if (bWholeScale) {
+                    Drawn.setDevicePixelRatio(dScale);
+                    QPainter DrawnPainter(&Drawn);
+                    for (const QImage& Layer : vecColored)
+                        DrawnPainter.drawImage(QPointF(0, 0), Layer);
+                    DrawnPainter.end();
+                    Drawn.setDevicePixelRatio(1.0);
+                    if (Direct != Drawn)
+                        return false;
+                }
+            }
         }
+        return true;
+    };
+    std::vector<QImage> vecLayers = layers(false);
+    if (!reproduces(vecLayers)) {
+        // At a scale the engine strokes a square's outline as one area.
+        if (eStyle != eRDPointSquare || !reproduces(vecLayers = layers(true)))
+            return Marker; // drawn by the painter
     }
+
     Marker.iReach = iReach;
-    // Each image shrinks to the pixels it lights: a blend costs per pixel, lit or not.
+    Marker.iCorner = iCorner;
     for (QImage& Layer : vecLayers) {
         QRect Lit;
         for (int iY = 0; iY < iSide; ++iY)
             for (int iX = 0; iX < iSide; ++iX)
-                if (reinterpret_cast<const QRgb*>(Layer.constScanLine(iY))[iX])
+                if (PixelAt(Layer, iX, iY))
                     Lit |= QRect(iX, iY, 1, 1);
-        Marker.vecOffsets.push_back(QPointF(Lit.x(), Lit.y()) / iScale);
         for (int iY = Lit.top(); iY <= Lit.bottom(); ++iY)
             for (int iX = Lit.left(); iX <= Lit.right(); ++iX)
-                if (const QRgb uPixel = reinterpret_cast<const QRgb*>(Layer.constScanLine(iY))[iX])
+                if (const QRgb uPixel = PixelAt(Layer, iX, iY))
                     Marker.vecPixels.push_back({iX, iY, static_cast<std::uint32_t>(qAlpha(uPixel))});
-        Layer = Layer.copy(Lit);
-        Layer.setDevicePixelRatio(iScale);
+        Marker.Lit = Marker.Lit.IsEmpty()
+                         ? Frame{Lit.left(), Lit.top(), Lit.right(), Lit.bottom()}
+                         : Frame{std::min<long>(Marker.Lit.iL, Lit.left()), std::min<long>(Marker.Lit.iT, Lit.top()),
+                                 std::max<long>(Marker.Lit.iR, Lit.right()),
+                                 std::max<long>(Marker.Lit.iB, Lit.bottom())};
+        // Each image shrinks to the pixels it lights: a blend costs per pixel, lit or not.
+        if (bWholeScale) {
+            Marker.vecOffsets.push_back(QPointF(Lit.x(), Lit.y()) / dScale);
+            Layer = Layer.copy(Lit);
+            Layer.setDevicePixelRatio(dScale);
+        }
     }
-    Marker.vecLayers = std::move(vecLayers);
+    if (bWholeScale)
+        Marker.vecLayers = std::move(vecLayers);
     return Marker;
 }
 
+/// The markers of one style and size at one scale, one per sub-pixel phase, built when first asked for.
+class Family
+{
+public:
+    Family(ERDPointStyle eStyle, int iQuarters, const Painting::MarkerShape& Shape)
+        : m_eStyle(eStyle), m_iQuarters(iQuarters), m_Shape(Shape)
+    {
+    }
+    bool Is(ERDPointStyle eStyle, int iQuarters, const Painting::MarkerShape& Shape) const
+    {
+        return m_eStyle == eStyle && m_iQuarters == iQuarters && SameShape(m_Shape, Shape);
+    }
+    /// The marker whose centre lies at quarter iPhase % 4, iPhase / 4 of its device pixel; null where
+    /// the painter draws it.
+    const MarkerMask* Phase(int iPhase)
+    {
+        if (!m_abBuilt[iPhase]) {
+            m_aMasks[iPhase] = Build(m_eStyle, m_iQuarters, iPhase % 4, iPhase / 4, m_Shape);
+            m_abBuilt[iPhase] = true;
+        }
+        return m_aMasks[iPhase].iReach > 0 ? &m_aMasks[iPhase] : nullptr;
+    }
+
+private:
+    const ERDPointStyle m_eStyle;
+    const int m_iQuarters;
+    const Painting::MarkerShape m_Shape;
+    std::array<MarkerMask, 16> m_aMasks;
+    std::array<bool, 16> m_abBuilt{};
+};
+
+// Families kept: three styles at as many scales as a thread's displays and images rarely exceed.
+constexpr std::size_t c_iFamilies = 24;
+
 } // namespace Markers
 
-/// The marker of the thread's cache, for this style, scale and size; null where it is drawn by the
-/// painter. Colours share it, so a frame of many colours builds it once.
-inline const MarkerMask* CachedMarker(ERDPointStyle eStyle, int iScale, const Painting::MarkerShape& Shape)
+/// The thread's markers for this style, scale in quarters and size. Colours and phases share one
+/// entry, so a frame of many colours builds each marker once and its lines look it up once each.
+inline Markers::Family& CachedMarkers(ERDPointStyle eStyle, int iQuarters, const Painting::MarkerShape& Shape)
 {
-    thread_local std::list<MarkerMask> s_Cache; // the most recently used first
+    thread_local std::list<Markers::Family> s_Cache; // the most recently used first
     for (auto It = s_Cache.begin(); It != s_Cache.end(); ++It) {
-        if (It->eStyle == eStyle && It->iScale == iScale && Markers::SameShape(It->Shape, Shape)) {
+        if (It->Is(eStyle, iQuarters, Shape)) {
             s_Cache.splice(s_Cache.begin(), s_Cache, It);
-            return It->vecLayers.empty() ? nullptr : &*It;
+            return *It;
         }
     }
-    if (s_Cache.size() == 32)
+    if (s_Cache.size() == Markers::c_iFamilies)
         s_Cache.pop_back();
-    s_Cache.push_front(Markers::Build(eStyle, iScale, Shape));
-    return s_Cache.front().vecLayers.empty() ? nullptr : &s_Cache.front();
+    s_Cache.emplace_front(eStyle, iQuarters, Shape);
+    return s_Cache.front();
 }
 
 /// The marker's layers in an opaque colour, kept for the colours drawn last.
@@ -266,15 +378,131 @@ inline const std::vector<QImage>& TintedLayers(const MarkerMask& Marker, QRgb uC
     return listTinted.front().second;
 }
 
-/// The marker's lit pixels in an opaque colour, each at its place from the marker's corner in an
-/// image of this many pixels per row, in the order they are blended.
-inline void TintedPixels(const MarkerMask& Marker, QRgb uColor, long iStride,
-                         std::vector<std::pair<long, QRgb>>& vecPixels)
+/// Markers of one style and colour blended from the cached markers, tinted, where they lie clear of
+/// the painter's edges: straight into its image where it may be written (at a scale in quarters,
+/// from the marker of each one's sub-pixel phase), else, at a whole scale, as images.
+class MarkerStamp
 {
-    vecPixels.clear();
-    for (const MarkerMask::Pixel& Pixel : Marker.vecPixels)
-        vecPixels.emplace_back(Pixel.iY * iStride + Pixel.iX, Tint(uColor, Pixel.uCoverage));
-}
+public:
+    MarkerStamp(QPainter& Painter, const Target& Where, ERDPointStyle eStyle, const Painting::MarkerShape& Shape,
+                const QColor& Color)
+        : m_Painter(Painter),
+          m_Where(Where),
+          m_bPhased(Where.eRoute == Route::Phased),
+          m_uColor(Color.rgb()),
+          m_iStride(Where.pImage ? static_cast<long>(Where.pImage->bytesPerLine() / sizeof(QRgb)) : 0)
+    {
+        // A square is filled with the painter's brush, which an image cannot know; a translucent
+        // colour is blended in order with the line's other blends.
+        const bool bOpaque = Color.alpha() == 255 && Painter.opacity() == 1.0;
+        const bool bCached = (Where.eRoute == Route::Canvas || Where.eRoute == Route::Scaled || (m_bPhased && bOpaque))
+                             && (eStyle != eRDPointSquare || Painter.brush().style() == Qt::NoBrush);
+        const long iReach = Markers::ReachOf(Shape);
+        if (!bCached || iReach == 0)
+            return;
+        m_pFamily = &CachedMarkers(eStyle, m_bPhased ? Where.iQuarters : 4 * Where.iScale, Shape);
+        m_Clear = {Where.iLeft + iReach, Where.iTop + iReach, Where.iRight - iReach, Where.iBottom - iReach};
+        // One set per thread: a point's markers are tinted on every call.
+        thread_local std::array<Tinted, 16> s_aPhases;
+        m_pPhases = &s_aPhases;
+        for (Tinted& Phase : s_aPhases)
+            Phase.bLooked = false;
+    }
+    MarkerStamp(const MarkerStamp&) = delete;
+    MarkerStamp& operator=(const MarkerStamp&) = delete;
+
+    /// Blends a run of iRun markers at (iX, iY), as often as that changes a pixel; answers how many
+    /// the painter must draw there instead: none where they were blended.
+    long Blend(long iX, long iY, long iRun)
+    {
+        // Markers this far out are never seen; the device positions of nearer ones do not overflow.
+        if (!m_pFamily || std::abs(iX) > c_iMaxCanvas || std::abs(iY) > c_iMaxCanvas)
+            return std::min<long>(iRun, Markers::c_iMostRepeats);
+        const long iQX = m_Where.iQuarters * iX + m_Where.iQuarterX, iQY = m_Where.iQuarters * iY + m_Where.iQuarterY;
+        const Tinted& Phase = PhaseOf(m_bPhased ? static_cast<int>((iQY & 3) * 4 + (iQX & 3)) : 0);
+        const long iTimes = std::min<long>(iRun, Phase.iLimit);
+        const MarkerMask* const pMarker = Phase.pMarker;
+        if (!pMarker || !m_Clear.Contains(iX, iY))
+            return iTimes;
+        if (m_bPhased) {
+            const long iLeft = Numeric::FloorDiv(iQX, 4) - pMarker->iCorner;
+            const long iTop = Numeric::FloorDiv(iQY, 4) - pMarker->iCorner;
+            if (!DeviceWritable(
+                    {iLeft + pMarker->Lit.iL, iTop + pMarker->Lit.iT, iLeft + pMarker->Lit.iR, iTop + pMarker->Lit.iB}))
+                return iTimes;
+            Write(reinterpret_cast<QRgb*>(const_cast<uchar*>(m_Where.pImage->constBits())) + iTop * m_iStride + iLeft,
+                  Phase, iTimes);
+            return 0;
+        }
+        const long iCorner = pMarker->iCorner;
+        if (m_Where.pImage && WritableBox(m_Where, {iX - iCorner, iY - iCorner, iX + iCorner, iY + iCorner})) {
+            Write(PixelOf(m_Where, iX - iCorner, iY - iCorner), Phase, iTimes);
+            return 0;
+        }
+        if (!m_pLayers)
+            m_pLayers = &TintedLayers(*pMarker, m_uColor);
+        const QPointF At(static_cast<double>(iX - pMarker->iReach), static_cast<double>(iY - pMarker->iReach));
+        for (long i = 0; i < iTimes; ++i)
+            for (std::size_t iLayer = 0; iLayer < m_pLayers->size(); ++iLayer)
+                m_Painter.drawImage(At + pMarker->vecOffsets[iLayer], (*m_pLayers)[iLayer]);
+        return 0;
+    }
+
+private:
+    // A phase's marker in the colour, as the pixels it blends into the image.
+    struct Tinted
+    {
+        bool bLooked = false;
+        const MarkerMask* pMarker = nullptr;
+        std::vector<std::pair<long, QRgb>> vecPixels; // at their place from the marker's origin
+        int iLimit = Markers::c_iMostRepeats;
+    };
+
+    const Tinted& PhaseOf(int iPhase)
+    {
+        Tinted& Phase = (*m_pPhases)[static_cast<std::size_t>(iPhase)];
+        if (!Phase.bLooked) {
+            Phase.bLooked = true;
+            Phase.pMarker = m_pFamily->Phase(iPhase);
+            Phase.vecPixels.clear();
+            if (Phase.pMarker)
+                for (const MarkerMask::Pixel& Pixel : Phase.pMarker->vecPixels)
+                    Phase.vecPixels.emplace_back(Pixel.iY * m_iStride + Pixel.iX, Tint(m_uColor, Pixel.uCoverage));
+            Phase.iLimit = Phase.pMarker ? Markers::RepeatLimit(Phase.vecPixels) : Markers::c_iMostRepeats;
+        }
+        return Phase;
+    }
+
+    static void Write(QRgb* puOrigin, const Tinted& Phase, long iTimes)
+    {
+        for (long i = 0; i < iTimes; ++i)
+            for (const std::pair<long, QRgb>& Pixel : Phase.vecPixels)
+                puOrigin[Pixel.first] = SourceOver(puOrigin[Pixel.first], Pixel.second);
+    }
+
+    // Whether the device pixels of Box may all be written directly.
+    bool DeviceWritable(const Frame& Box) const
+    {
+        const Frame& All = m_Where.DeviceWritable;
+        if (Box.iL < All.iL || Box.iT < All.iT || Box.iR > All.iR || Box.iB > All.iB)
+            return false;
+        const QRect Image(static_cast<int>(Box.iL), static_cast<int>(Box.iT), static_cast<int>(Box.Width()),
+                          static_cast<int>(Box.Height()));
+        return m_Where.vecRegion.empty()
+               || std::any_of(m_Where.vecRegion.begin(), m_Where.vecRegion.end(),
+                              [&](const QRect& Rect) { return Rect.contains(Image); });
+    }
+
+    QPainter& m_Painter;
+    const Target& m_Where;
+    const bool m_bPhased;
+    const QRgb m_uColor;
+    const long m_iStride;
+    Markers::Family* m_pFamily = nullptr;
+    Frame m_Clear{0, 0, -1, -1};
+    std::array<Tinted, 16>* m_pPhases = nullptr;
+    const std::vector<QImage>* m_pLayers = nullptr;
+};
 
 } // namespace Decimation
 } // namespace KelmFramework

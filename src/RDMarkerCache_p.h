@@ -12,9 +12,11 @@
 #include <QColor>
 #include <QImage>
 #include <QLine>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPointF>
 #include <QRect>
+#include <QRegion>
 #include <QTransform>
 
 #include <algorithm>
@@ -386,21 +388,24 @@ class MarkerStamp
 public:
     MarkerStamp(QPainter& Painter, const Target& Where, ERDPointStyle eStyle, const Painting::MarkerShape& Shape,
                 const QColor& Color)
-        : m_Painter(Painter),
-          m_Where(Where),
-          m_bPhased(Where.eRoute == Route::Phased),
-          m_uColor(Color.rgb()),
-          m_iStride(Where.pImage ? static_cast<long>(Where.pImage->bytesPerLine() / sizeof(QRgb)) : 0)
+        : m_Painter(Painter), m_Where(Where), m_uColor(Color.rgb())
     {
         // A square is filled with the painter's brush, which an image cannot know; a translucent
         // colour is blended in order with the line's other blends.
         const bool bOpaque = Color.alpha() == 255 && Painter.opacity() == 1.0;
-        const bool bCached = (Where.eRoute == Route::Canvas || Where.eRoute == Route::Scaled || (m_bPhased && bOpaque))
+        const bool bCached = (Where.eRoute == Route::Canvas || Where.eRoute == Route::Scaled
+                              || (Where.eRoute == Route::Phased && bOpaque))
                              && (eStyle != eRDPointSquare || Painter.brush().style() == Qt::NoBrush);
         const long iReach = Markers::ReachOf(Shape);
         if (!bCached || iReach == 0)
             return;
-        m_pFamily = &CachedMarkers(eStyle, m_bPhased ? Where.iQuarters : 4 * Where.iScale, Shape);
+        if (Where.eRoute == Route::Phased)
+            m_pDevice = &Where;
+        else if (Where.eRoute == Route::Scaled)
+            m_pDevice = &ScaledDevice(Painter, Where);
+        const Target& Device = m_pDevice ? *m_pDevice : Where;
+        m_iStride = Device.pImage ? static_cast<long>(Device.pImage->bytesPerLine() / sizeof(QRgb)) : 0;
+        m_pFamily = &CachedMarkers(eStyle, m_pDevice ? m_pDevice->iQuarters : 4, Shape);
         m_Clear = {Where.iLeft + iReach, Where.iTop + iReach, Where.iRight - iReach, Where.iBottom - iReach};
         // One set per thread: a point's markers are tinted on every call.
         thread_local std::array<Tinted, 16> s_aPhases;
@@ -418,27 +423,34 @@ public:
         // Markers this far out are never seen; the device positions of nearer ones do not overflow.
         if (!m_pFamily || std::abs(iX) > c_iMaxCanvas || std::abs(iY) > c_iMaxCanvas)
             return std::min<long>(iRun, Markers::c_iMostRepeats);
-        const long iQX = m_Where.iQuarters * iX + m_Where.iQuarterX, iQY = m_Where.iQuarters * iY + m_Where.iQuarterY;
-        const Tinted& Phase = PhaseOf(m_bPhased ? static_cast<int>((iQY & 3) * 4 + (iQX & 3)) : 0);
+        const Target& Device = m_pDevice ? *m_pDevice : m_Where;
+        const long iQX = Device.iQuarters * iX + Device.iQuarterX, iQY = Device.iQuarters * iY + Device.iQuarterY;
+        const Tinted& Phase = PhaseOf(static_cast<int>((iQY & 3) * 4 + (iQX & 3)));
         const long iTimes = std::min<long>(iRun, Phase.iLimit);
         const MarkerMask* const pMarker = Phase.pMarker;
         if (!pMarker || !m_Clear.Contains(iX, iY))
             return iTimes;
-        if (m_bPhased) {
+        if (m_pDevice) {
             const long iLeft = Numeric::FloorDiv(iQX, 4) - pMarker->iCorner;
             const long iTop = Numeric::FloorDiv(iQY, 4) - pMarker->iCorner;
-            if (!DeviceWritable(
-                    {iLeft + pMarker->Lit.iL, iTop + pMarker->Lit.iT, iLeft + pMarker->Lit.iR, iTop + pMarker->Lit.iB}))
-                return iTimes;
-            Write(reinterpret_cast<QRgb*>(const_cast<uchar*>(m_Where.pImage->constBits())) + iTop * m_iStride + iLeft,
-                  Phase, iTimes);
-            return 0;
+            if (DeviceWritable({iLeft + pMarker->Lit.iL, iTop + pMarker->Lit.iT, iLeft + pMarker->Lit.iR,
+                                iTop + pMarker->Lit.iB})) {
+                Write(reinterpret_cast<QRgb*>(const_cast<uchar*>(Device.pImage->constBits())) + iTop * m_iStride
+                          + iLeft,
+                      Phase, iTimes);
+                return 0;
+            }
+        } else if (m_Where.pImage) {
+            const long iCorner = pMarker->iCorner;
+            if (WritableBox(m_Where, {iX - iCorner, iY - iCorner, iX + iCorner, iY + iCorner})) {
+                Write(PixelOf(m_Where, iX - iCorner, iY - iCorner), Phase, iTimes);
+                return 0;
+            }
         }
-        const long iCorner = pMarker->iCorner;
-        if (m_Where.pImage && WritableBox(m_Where, {iX - iCorner, iY - iCorner, iX + iCorner, iY + iCorner})) {
-            Write(PixelOf(m_Where, iX - iCorner, iY - iCorner), Phase, iTimes);
-            return 0;
-        }
+        // Images are drawn only at a whole scale: shifted by a fraction of a device pixel, the
+        // painter would resample them.
+        if (pMarker->vecLayers.empty())
+            return iTimes;
         if (!m_pLayers)
             m_pLayers = &TintedLayers(*pMarker, m_uColor);
         const QPointF At(static_cast<double>(iX - pMarker->iReach), static_cast<double>(iY - pMarker->iReach));
@@ -480,24 +492,48 @@ private:
                 puOrigin[Pixel.first] = SourceOver(puOrigin[Pixel.first], Pixel.second);
     }
 
+    // At a whole scale the painter writes lines and the markers it draws itself; the others are
+    // written into its image, device pixel by pixel, where its own would lie clear of its edges.
+    static const Target& ScaledDevice(QPainter& Painter, const Target& Where)
+    {
+        thread_local Target s_Device;
+        QPaintEngine* const pEngine = Painter.paintEngine();
+        const QTransform Transform = Painter.deviceTransform();
+        const long iScale = Where.iScale, iDX = static_cast<long>(Transform.dx()),
+                   iDY = static_cast<long>(Transform.dy());
+        s_Device.pImage = static_cast<QImage*>(pEngine->paintDevice());
+        s_Device.iQuarters = static_cast<int>(4 * iScale);
+        s_Device.iQuarterX = 4 * iDX;
+        s_Device.iQuarterY = 4 * iDY;
+        s_Device.DeviceWritable = {iScale * Where.iLeft + iDX, iScale * Where.iTop + iDY,
+                                   iScale * (Where.iRight + 1) + iDX - 1, iScale * (Where.iBottom + 1) + iDY - 1};
+        // A repaint of several rectangles is drawn by the painter inside them only.
+        const QRegion System = pEngine->systemClip();
+        s_Device.vecRegion.clear();
+        if (System.rectCount() > 1)
+            s_Device.vecRegion.assign(System.begin(), System.end());
+        return s_Device;
+    }
+
     // Whether the device pixels of Box may all be written directly.
     bool DeviceWritable(const Frame& Box) const
     {
-        const Frame& All = m_Where.DeviceWritable;
+        const Target& Device = *m_pDevice;
+        const Frame& All = Device.DeviceWritable;
         if (Box.iL < All.iL || Box.iT < All.iT || Box.iR > All.iR || Box.iB > All.iB)
             return false;
         const QRect Image(static_cast<int>(Box.iL), static_cast<int>(Box.iT), static_cast<int>(Box.Width()),
                           static_cast<int>(Box.Height()));
-        return m_Where.vecRegion.empty()
-               || std::any_of(m_Where.vecRegion.begin(), m_Where.vecRegion.end(),
+        return Device.vecRegion.empty()
+               || std::any_of(Device.vecRegion.begin(), Device.vecRegion.end(),
                               [&](const QRect& Rect) { return Rect.contains(Image); });
     }
 
     QPainter& m_Painter;
     const Target& m_Where;
-    const bool m_bPhased;
+    const Target* m_pDevice = nullptr; // where markers are written in device pixels
     const QRgb m_uColor;
-    const long m_iStride;
+    long m_iStride = 0;
     Markers::Family* m_pFamily = nullptr;
     Frame m_Clear{0, 0, -1, -1};
     std::array<Tinted, 16>* m_pPhases = nullptr;

@@ -44,15 +44,16 @@ struct MarkerMask
 {
     long iReach = 0;  // pixels from the centre the marker may reach; 0 where the painter draws it
     long iCorner = 0; // device pixels from the pixels' origin to the device pixel of the centre
-    // The lit pixels, layer by layer, from the origin: the blends to write where the painter's
-    // image is written directly.
-    struct Pixel
+    // The lit pixels, layer by layer, from the origin, as runs along rows four pixels at a time (a
+    // blend of no coverage changes no pixel): the blends to write where the painter's image is
+    // written directly.
+    struct Run
     {
-        int iX, iY;
-        std::uint32_t uCoverage;
+        int iX, iY, iLength, iFirst; // iFirst: of its coverages in vecCoverage
     };
-    std::vector<Pixel> vecPixels;
-    Frame Lit{0, 0, -1, -1}; // of the pixels, from the origin
+    std::vector<Run> vecRuns;
+    std::vector<std::uint8_t> vecCoverage;
+    Frame Lit{0, 0, -1, -1}; // of the runs, from the origin
     // At a whole scale, for painters that blend images themselves: the layers cut to the pixels
     // they light, with the scale as their pixel ratio, each at its offset in pixels from the centre.
     std::vector<QImage> vecLayers;
@@ -82,7 +83,7 @@ inline int Multiply(int iX, int iA)
 /// The longest run of blends of one of these pixels that still changes a channel: a blend moves a
 /// channel toward a fixed value by a whole step or not at all, so from the far ends of the range
 /// it takes longest.
-inline int RepeatLimit(const std::vector<std::pair<long, QRgb>>& vecPixels)
+inline int RepeatLimit(const std::vector<QRgb>& vecPixels)
 {
     // Runs per channel and alpha, counted when first asked for: every line asks, in its own colour.
     thread_local std::vector<std::uint16_t> s_vecRuns(256 * 256, 0);
@@ -104,8 +105,7 @@ inline int RepeatLimit(const std::vector<std::pair<long, QRgb>>& vecPixels)
         return static_cast<int>(iRuns);
     };
     int iLimit = 1;
-    for (const std::pair<long, QRgb>& Lit : vecPixels) {
-        const QRgb uPixel = Lit.second;
+    for (const QRgb uPixel : vecPixels) {
         const int iAlpha = qAlpha(uPixel);
         for (int iChannel : {qRed(uPixel), qGreen(uPixel), qBlue(uPixel), iAlpha})
             iLimit = std::max(iLimit, runs(iChannel, iAlpha));
@@ -185,6 +185,71 @@ void ForEachPrimitive(ERDPointStyle eStyle, long iC, const Painting::MarkerShape
     }
 }
 
+/// The lit pixels of the layers as the marker's runs: along a row, lit pixels up to three apart
+/// and the pixels between them, in blends of four (the ends stay in the row: iSide is a multiple of
+/// four).
+inline void SetRuns(MarkerMask& Marker, const std::vector<QImage>& vecLayers, int iSide)
+{
+    Marker.vecRuns.clear();
+    Marker.vecCoverage.clear();
+    Marker.Lit = {0, 0, -1, -1};
+    for (const QImage& Layer : vecLayers) {
+        for (int iY = 0; iY < iSide; ++iY) {
+            for (int iX = 0; iX < iSide; ++iX) {
+                if (!PixelAt(Layer, iX, iY))
+                    continue;
+                int iLast = iX;
+                for (int iNext = iX + 1; iNext < iSide && iNext - iLast <= 4; ++iNext)
+                    if (PixelAt(Layer, iNext, iY))
+                        iLast = iNext;
+                const int iLength = (iLast - iX + 4) / 4 * 4;
+                const int iStart = std::min(iX, iSide - iLength);
+                Marker.vecRuns.push_back({iStart, iY, iLength, static_cast<int>(Marker.vecCoverage.size())});
+                // Pixels of the blends outside the run, which another run may light, take none.
+                for (int i = iStart; i < iStart + iLength; ++i)
+                    Marker.vecCoverage.push_back(
+                        static_cast<std::uint8_t>(i >= iX && i <= iLast ? qAlpha(PixelAt(Layer, i, iY)) : 0));
+                const Frame Run{iStart, iY, iStart + iLength - 1, iY};
+                Marker.Lit = Marker.Lit.IsEmpty()
+                                 ? Run
+                                 : Frame{std::min(Marker.Lit.iL, Run.iL), std::min(Marker.Lit.iT, Run.iT),
+                                         std::max(Marker.Lit.iR, Run.iR), std::max(Marker.Lit.iB, Run.iB)};
+                iX = iLast;
+            }
+        }
+    }
+}
+
+/// A marker's runs in an opaque colour, placed in an image of a given number of pixels a row.
+struct TintedRuns
+{
+    struct Run
+    {
+        long iOffset; // from the marker's origin
+        int iLength, iFirst;
+    };
+    std::vector<Run> vecRuns;
+    std::vector<QRgb> vecSources; // of the runs' pixels, as the painter blends them
+
+    void Assign(const MarkerMask& Marker, QRgb uColor, long iStride)
+    {
+        vecRuns.clear();
+        for (const MarkerMask::Run& Lit : Marker.vecRuns)
+            vecRuns.push_back({Lit.iY * iStride + Lit.iX, Lit.iLength, Lit.iFirst});
+        vecSources.resize(Marker.vecCoverage.size());
+        for (std::size_t i = 0; i < vecSources.size(); ++i)
+            vecSources[i] = Tint(uColor, Marker.vecCoverage[i]);
+    }
+    /// Blends the marker iTimes with its origin at puOrigin.
+    void Write(QRgb* puOrigin, long iTimes) const
+    {
+        for (long i = 0; i < iTimes; ++i)
+            for (const Run& Lit : vecRuns)
+                for (int k = 0; k < Lit.iLength; k += 4)
+                    SourceOver4(puOrigin + Lit.iOffset + k, vecSources.data() + Lit.iFirst + k);
+    }
+};
+
 /// The marker at iQuarters device pixels per four pixels, its centre at quarter iPhaseX, iPhaseY of
 /// its device pixel; iReach 0 where the blends cannot reproduce the painter's.
 inline MarkerMask Build(ERDPointStyle eStyle, int iQuarters, int iPhaseX, int iPhaseY,
@@ -195,7 +260,8 @@ inline MarkerMask Build(ERDPointStyle eStyle, int iQuarters, int iPhaseX, int iP
     if (iReach == 0)
         return Marker;
     const long iCorner = (iQuarters * iReach + 3) / 4;
-    const int iSide = static_cast<int>(2 * iCorner + 2);
+    // A whole number of blends of four pixels across.
+    const int iSide = static_cast<int>((2 * iCorner + 5) / 4 * 4);
     // The painter's transform moved by whole device pixels, so that the centre, drawn at (iReach,
     // iReach), lies in device pixel iCorner at the phase; at a whole scale and phase 0, the scale alone.
     const double dScale = iQuarters / 4.0;
@@ -236,9 +302,11 @@ inline MarkerMask Build(ERDPointStyle eStyle, int iQuarters, int iPhaseX, int iP
 
     // The tinted layers must give the painter's own marker in colours whose channels round every way,
     // on any background, blended pixel by pixel and, at a whole scale, drawn as images by the painter.
+    TintedRuns Runs;
     const auto reproduces = [&](const std::vector<QImage>& vecLayers) {
         if (vecLayers.empty())
             return false;
+        SetRuns(Marker, vecLayers, iSide);
         for (const QColor& Color : {QColor(Qt::white), QColor(255, 128, 0), QColor(17, 99, 201), QColor(128, 1, 77)}) {
             const QPen Pen = Painting::MarkerPen(Color, eStyle, Shape);
             std::vector<QImage> vecColored = Tinted(vecLayers, Color.rgb());
@@ -255,10 +323,8 @@ inline MarkerMask Build(ERDPointStyle eStyle, int iQuarters, int iPhaseX, int iP
                 DirectPainter.setPen(Pen);
                 Painting::DrawMarker(DirectPainter, eStyle, iReach, iReach, Shape);
                 DirectPainter.end();
-                for (const QImage& Layer : vecColored)
-                    for (int iY = 0; iY < iSide; ++iY)
-                        for (int iX = 0; iX < iSide; ++iX)
-                            PixelAt(Blended, iX, iY) = SourceOver(PixelAt(Blended, iX, iY), PixelAt(Layer, iX, iY));
+                Runs.Assign(Marker, Color.rgb(), iSide);
+                Runs.Write(reinterpret_cast<QRgb*>(Blended.bits()), 1);
                 if (Direct != Blended)
                     return false;
                 if (bWholeScale) {
@@ -279,28 +345,19 @@ inline MarkerMask Build(ERDPointStyle eStyle, int iQuarters, int iPhaseX, int iP
     if (!reproduces(vecLayers)) {
         // At a scale the engine strokes a square's outline as one area.
         if (eStyle != eRDPointSquare || !reproduces(vecLayers = layers(true)))
-            return Marker; // drawn by the painter
+            return MarkerMask(); // drawn by the painter
     }
 
     Marker.iReach = iReach;
     Marker.iCorner = iCorner;
-    for (QImage& Layer : vecLayers) {
-        QRect Lit;
-        for (int iY = 0; iY < iSide; ++iY)
-            for (int iX = 0; iX < iSide; ++iX)
-                if (PixelAt(Layer, iX, iY))
-                    Lit |= QRect(iX, iY, 1, 1);
-        for (int iY = Lit.top(); iY <= Lit.bottom(); ++iY)
-            for (int iX = Lit.left(); iX <= Lit.right(); ++iX)
-                if (const QRgb uPixel = PixelAt(Layer, iX, iY))
-                    Marker.vecPixels.push_back({iX, iY, static_cast<std::uint32_t>(qAlpha(uPixel))});
-        Marker.Lit = Marker.Lit.IsEmpty()
-                         ? Frame{Lit.left(), Lit.top(), Lit.right(), Lit.bottom()}
-                         : Frame{std::min<long>(Marker.Lit.iL, Lit.left()), std::min<long>(Marker.Lit.iT, Lit.top()),
-                                 std::max<long>(Marker.Lit.iR, Lit.right()),
-                                 std::max<long>(Marker.Lit.iB, Lit.bottom())};
-        // Each image shrinks to the pixels it lights: a blend costs per pixel, lit or not.
-        if (bWholeScale) {
+    // Each image shrinks to the pixels it lights: a blend costs per pixel, lit or not.
+    if (bWholeScale) {
+        for (QImage& Layer : vecLayers) {
+            QRect Lit;
+            for (int iY = 0; iY < iSide; ++iY)
+                for (int iX = 0; iX < iSide; ++iX)
+                    if (PixelAt(Layer, iX, iY))
+                        Lit |= QRect(iX, iY, 1, 1);
             Marker.vecOffsets.push_back(QPointF(Lit.x(), Lit.y()) / dScale);
             Layer = Layer.copy(Lit);
             Layer.setDevicePixelRatio(dScale);
@@ -407,6 +464,7 @@ public:
         m_iStride = Device.pImage ? static_cast<long>(Device.pImage->bytesPerLine() / sizeof(QRgb)) : 0;
         m_pFamily = &CachedMarkers(eStyle, m_pDevice ? m_pDevice->iQuarters : 4, Shape);
         m_Clear = {Where.iLeft + iReach, Where.iTop + iReach, Where.iRight - iReach, Where.iBottom - iReach};
+        AfterEngine();
         // One set per thread: a point's markers are tinted on every call.
         thread_local std::array<Tinted, 16> s_aPhases;
         m_pPhases = &s_aPhases;
@@ -422,51 +480,66 @@ public:
     {
         // Markers this far out are never seen; the device positions of nearer ones do not overflow.
         if (!m_pFamily || std::abs(iX) > c_iMaxCanvas || std::abs(iY) > c_iMaxCanvas)
-            return std::min<long>(iRun, Markers::c_iMostRepeats);
+            return Painted(std::min<long>(iRun, Markers::c_iMostRepeats));
         const Target& Device = m_pDevice ? *m_pDevice : m_Where;
         const long iQX = Device.iQuarters * iX + Device.iQuarterX, iQY = Device.iQuarters * iY + Device.iQuarterY;
         const Tinted& Phase = PhaseOf(static_cast<int>((iQY & 3) * 4 + (iQX & 3)));
         const long iTimes = std::min<long>(iRun, Phase.iLimit);
         const MarkerMask* const pMarker = Phase.pMarker;
         if (!pMarker || !m_Clear.Contains(iX, iY))
-            return iTimes;
+            return Painted(iTimes);
+        if (m_bPainted) {
+            AfterEngine();
+            m_bPainted = false;
+        }
         if (m_pDevice) {
             const long iLeft = Numeric::FloorDiv(iQX, 4) - pMarker->iCorner;
             const long iTop = Numeric::FloorDiv(iQY, 4) - pMarker->iCorner;
             if (DeviceWritable({iLeft + pMarker->Lit.iL, iTop + pMarker->Lit.iT, iLeft + pMarker->Lit.iR,
                                 iTop + pMarker->Lit.iB})) {
-                Write(reinterpret_cast<QRgb*>(const_cast<uchar*>(Device.pImage->constBits())) + iTop * m_iStride
-                          + iLeft,
-                      Phase, iTimes);
+                Phase.Runs.Write(reinterpret_cast<QRgb*>(const_cast<uchar*>(Device.pImage->constBits()))
+                                     + iTop * m_iStride + iLeft,
+                                 iTimes);
                 return 0;
             }
         } else if (m_Where.pImage) {
-            const long iCorner = pMarker->iCorner;
-            if (WritableBox(m_Where, {iX - iCorner, iY - iCorner, iX + iCorner, iY + iCorner})) {
-                Write(PixelOf(m_Where, iX - iCorner, iY - iCorner), Phase, iTimes);
+            const long iLeft = iX - pMarker->iCorner, iTop = iY - pMarker->iCorner;
+            const Frame Box{iLeft + pMarker->Lit.iL, iTop + pMarker->Lit.iT, iLeft + pMarker->Lit.iR,
+                            iTop + pMarker->Lit.iB};
+            if (Box.iL >= m_Where.iLeft && Box.iT >= m_Where.iTop && Box.iR <= m_Where.iRight
+                && Box.iB <= m_Where.iBottom && WritableBox(m_Where, Box)) {
+                Phase.Runs.Write(PixelOf(m_Where, iLeft, iTop), iTimes);
                 return 0;
             }
         }
         // Images are drawn only at a whole scale: shifted by a fraction of a device pixel, the
         // painter would resample them.
         if (pMarker->vecLayers.empty())
-            return iTimes;
+            return Painted(iTimes);
         if (!m_pLayers)
             m_pLayers = &TintedLayers(*pMarker, m_uColor);
         const QPointF At(static_cast<double>(iX - pMarker->iReach), static_cast<double>(iY - pMarker->iReach));
         for (long i = 0; i < iTimes; ++i)
             for (std::size_t iLayer = 0; iLayer < m_pLayers->size(); ++iLayer)
                 m_Painter.drawImage(At + pMarker->vecOffsets[iLayer], (*m_pLayers)[iLayer]);
+        m_bPainted = true;
         return 0;
     }
 
 private:
-    // A phase's marker in the colour, as the pixels it blends into the image.
+    // Markers the painter draws.
+    long Painted(long iTimes)
+    {
+        m_bPainted = true;
+        return iTimes;
+    }
+
+    // A phase's marker in the colour, as the blends it writes into the image.
     struct Tinted
     {
         bool bLooked = false;
         const MarkerMask* pMarker = nullptr;
-        std::vector<std::pair<long, QRgb>> vecPixels; // at their place from the marker's origin
+        Markers::TintedRuns Runs;
         int iLimit = Markers::c_iMostRepeats;
     };
 
@@ -476,20 +549,13 @@ private:
         if (!Phase.bLooked) {
             Phase.bLooked = true;
             Phase.pMarker = m_pFamily->Phase(iPhase);
-            Phase.vecPixels.clear();
-            if (Phase.pMarker)
-                for (const MarkerMask::Pixel& Pixel : Phase.pMarker->vecPixels)
-                    Phase.vecPixels.emplace_back(Pixel.iY * m_iStride + Pixel.iX, Tint(m_uColor, Pixel.uCoverage));
-            Phase.iLimit = Phase.pMarker ? Markers::RepeatLimit(Phase.vecPixels) : Markers::c_iMostRepeats;
+            Phase.iLimit = Markers::c_iMostRepeats;
+            if (Phase.pMarker) {
+                Phase.Runs.Assign(*Phase.pMarker, m_uColor, m_iStride);
+                Phase.iLimit = Markers::RepeatLimit(Phase.Runs.vecSources);
+            }
         }
         return Phase;
-    }
-
-    static void Write(QRgb* puOrigin, const Tinted& Phase, long iTimes)
-    {
-        for (long i = 0; i < iTimes; ++i)
-            for (const std::pair<long, QRgb>& Pixel : Phase.vecPixels)
-                puOrigin[Pixel.first] = SourceOver(puOrigin[Pixel.first], Pixel.second);
     }
 
     // At a whole scale the painter writes lines and the markers it draws itself; the others are
@@ -538,6 +604,7 @@ private:
     Frame m_Clear{0, 0, -1, -1};
     std::array<Tinted, 16>* m_pPhases = nullptr;
     const std::vector<QImage>* m_pLayers = nullptr;
+    bool m_bPainted = false; // since the last blend
 };
 
 } // namespace Decimation

@@ -49,11 +49,23 @@ struct MarkerMask
     // written directly.
     struct Run
     {
-        int iX, iY, iLength, iFirst; // iFirst: of its coverages in vecCoverage
+        int iX, iY, iLength, iFirst; // iFirst: of its pixels in vecLevelOf
     };
     std::vector<Run> vecRuns;
-    std::vector<std::uint8_t> vecCoverage;
     Frame Lit{0, 0, -1, -1}; // of the runs, from the origin
+    // The coverages that occur, and which of them each pixel of the runs has: a colour is tinted
+    // per coverage, not per pixel.
+    std::vector<std::uint8_t> vecLevels, vecLevelOf;
+    // The runs' blends in the colours drawn last, each in its slot: a frame's lines and points of a
+    // colour find them tinted.
+    struct Tints
+    {
+        QRgb uColor = 0;
+        bool bSet = false;
+        std::vector<QRgb> vecSources; // of the runs' pixels, as the painter blends them
+        int iLimit = 1;               // blends in a row that change a pixel
+    };
+    mutable std::vector<Tints> vecTints;
     // At a whole scale, for painters that blend images themselves: the layers cut to the pixels
     // they light, with the scale as their pixel ratio, each at its offset in pixels from the centre.
     std::vector<QImage> vecLayers;
@@ -191,8 +203,19 @@ void ForEachPrimitive(ERDPointStyle eStyle, long iC, const Painting::MarkerShape
 inline void SetRuns(MarkerMask& Marker, const std::vector<QImage>& vecLayers, int iSide)
 {
     Marker.vecRuns.clear();
-    Marker.vecCoverage.clear();
+    Marker.vecLevels.clear();
+    Marker.vecLevelOf.clear();
+    Marker.vecTints.clear();
     Marker.Lit = {0, 0, -1, -1};
+    std::array<int, 256> aiLevel;
+    aiLevel.fill(-1);
+    const auto add = [&](int iCoverage) {
+        if (aiLevel[iCoverage] < 0) {
+            aiLevel[iCoverage] = static_cast<int>(Marker.vecLevels.size());
+            Marker.vecLevels.push_back(static_cast<std::uint8_t>(iCoverage));
+        }
+        Marker.vecLevelOf.push_back(static_cast<std::uint8_t>(aiLevel[iCoverage]));
+    };
     for (const QImage& Layer : vecLayers) {
         for (int iY = 0; iY < iSide; ++iY) {
             for (int iX = 0; iX < iSide; ++iX) {
@@ -204,11 +227,10 @@ inline void SetRuns(MarkerMask& Marker, const std::vector<QImage>& vecLayers, in
                         iLast = iNext;
                 const int iLength = (iLast - iX + 4) / 4 * 4;
                 const int iStart = std::min(iX, iSide - iLength);
-                Marker.vecRuns.push_back({iStart, iY, iLength, static_cast<int>(Marker.vecCoverage.size())});
+                Marker.vecRuns.push_back({iStart, iY, iLength, static_cast<int>(Marker.vecLevelOf.size())});
                 // Pixels of the blends outside the run, which another run may light, take none.
                 for (int i = iStart; i < iStart + iLength; ++i)
-                    Marker.vecCoverage.push_back(
-                        static_cast<std::uint8_t>(i >= iX && i <= iLast ? qAlpha(PixelAt(Layer, i, iY)) : 0));
+                    add(i >= iX && i <= iLast ? qAlpha(PixelAt(Layer, i, iY)) : 0);
                 const Frame Run{iStart, iY, iStart + iLength - 1, iY};
                 Marker.Lit = Marker.Lit.IsEmpty()
                                  ? Run
@@ -220,8 +242,31 @@ inline void SetRuns(MarkerMask& Marker, const std::vector<QImage>& vecLayers, in
     }
 }
 
-/// A marker's runs in an opaque colour, placed in an image of a given number of pixels a row.
-struct TintedRuns
+// Colours whose blends each marker keeps, in slots by colour.
+constexpr std::size_t c_iTintSlots = 64;
+
+/// The marker's blends in an opaque colour, kept for the colours drawn last.
+inline const MarkerMask::Tints& TintsOf(const MarkerMask& Marker, QRgb uColor)
+{
+    if (Marker.vecTints.empty())
+        Marker.vecTints.resize(c_iTintSlots);
+    MarkerMask::Tints& Slot = Marker.vecTints[((uColor * 2654435761u) >> 26) % c_iTintSlots];
+    if (!Slot.bSet || Slot.uColor != uColor) {
+        std::vector<QRgb> vecLevels;
+        for (const std::uint8_t uCoverage : Marker.vecLevels)
+            vecLevels.push_back(Tint(uColor, uCoverage));
+        Slot.vecSources.resize(Marker.vecLevelOf.size());
+        for (std::size_t i = 0; i < Slot.vecSources.size(); ++i)
+            Slot.vecSources[i] = vecLevels[Marker.vecLevelOf[i]];
+        Slot.iLimit = RepeatLimit(vecLevels);
+        Slot.uColor = uColor;
+        Slot.bSet = true;
+    }
+    return Slot;
+}
+
+/// A marker's runs placed in an image of a given number of pixels a row.
+struct PlacedRuns
 {
     struct Run
     {
@@ -229,24 +274,20 @@ struct TintedRuns
         int iLength, iFirst;
     };
     std::vector<Run> vecRuns;
-    std::vector<QRgb> vecSources; // of the runs' pixels, as the painter blends them
 
-    void Assign(const MarkerMask& Marker, QRgb uColor, long iStride)
+    void Assign(const MarkerMask& Marker, long iStride)
     {
         vecRuns.clear();
         for (const MarkerMask::Run& Lit : Marker.vecRuns)
             vecRuns.push_back({Lit.iY * iStride + Lit.iX, Lit.iLength, Lit.iFirst});
-        vecSources.resize(Marker.vecCoverage.size());
-        for (std::size_t i = 0; i < vecSources.size(); ++i)
-            vecSources[i] = Tint(uColor, Marker.vecCoverage[i]);
     }
-    /// Blends the marker iTimes with its origin at puOrigin.
-    void Write(QRgb* puOrigin, long iTimes) const
+    /// Blends the marker iTimes with its origin at puOrigin, in these blends of its pixels.
+    void Write(QRgb* puOrigin, const QRgb* puSources, long iTimes) const
     {
         for (long i = 0; i < iTimes; ++i)
             for (const Run& Lit : vecRuns)
                 for (int k = 0; k < Lit.iLength; k += 4)
-                    SourceOver4(puOrigin + Lit.iOffset + k, vecSources.data() + Lit.iFirst + k);
+                    SourceOver4(puOrigin + Lit.iOffset + k, puSources + Lit.iFirst + k);
     }
 };
 
@@ -302,11 +343,12 @@ inline MarkerMask Build(ERDPointStyle eStyle, int iQuarters, int iPhaseX, int iP
 
     // The tinted layers must give the painter's own marker in colours whose channels round every way,
     // on any background, blended pixel by pixel and, at a whole scale, drawn as images by the painter.
-    TintedRuns Runs;
+    PlacedRuns Runs;
     const auto reproduces = [&](const std::vector<QImage>& vecLayers) {
         if (vecLayers.empty())
             return false;
         SetRuns(Marker, vecLayers, iSide);
+        Runs.Assign(Marker, iSide);
         for (const QColor& Color : {QColor(Qt::white), QColor(255, 128, 0), QColor(17, 99, 201), QColor(128, 1, 77)}) {
             const QPen Pen = Painting::MarkerPen(Color, eStyle, Shape);
             std::vector<QImage> vecColored = Tinted(vecLayers, Color.rgb());
@@ -323,8 +365,7 @@ inline MarkerMask Build(ERDPointStyle eStyle, int iQuarters, int iPhaseX, int iP
                 DirectPainter.setPen(Pen);
                 Painting::DrawMarker(DirectPainter, eStyle, iReach, iReach, Shape);
                 DirectPainter.end();
-                Runs.Assign(Marker, Color.rgb(), iSide);
-                Runs.Write(reinterpret_cast<QRgb*>(Blended.bits()), 1);
+                Runs.Write(reinterpret_cast<QRgb*>(Blended.bits()), TintsOf(Marker, Color.rgb()).vecSources.data(), 1);
                 if (Direct != Blended)
                     return false;
                 if (bWholeScale) {
@@ -499,7 +540,7 @@ public:
                                 iTop + pMarker->Lit.iB})) {
                 Phase.Runs.Write(reinterpret_cast<QRgb*>(const_cast<uchar*>(Device.pImage->constBits()))
                                      + iTop * m_iStride + iLeft,
-                                 iTimes);
+                                 Phase.puSources, iTimes);
                 return 0;
             }
         } else if (m_Where.pImage) {
@@ -508,7 +549,7 @@ public:
                             iTop + pMarker->Lit.iB};
             if (Box.iL >= m_Where.iLeft && Box.iT >= m_Where.iTop && Box.iR <= m_Where.iRight
                 && Box.iB <= m_Where.iBottom && WritableBox(m_Where, Box)) {
-                Phase.Runs.Write(PixelOf(m_Where, iLeft, iTop), iTimes);
+                Phase.Runs.Write(PixelOf(m_Where, iLeft, iTop), Phase.puSources, iTimes);
                 return 0;
             }
         }
@@ -539,7 +580,8 @@ private:
     {
         bool bLooked = false;
         const MarkerMask* pMarker = nullptr;
-        Markers::TintedRuns Runs;
+        Markers::PlacedRuns Runs;
+        const QRgb* puSources = nullptr;
         int iLimit = Markers::c_iMostRepeats;
     };
 
@@ -551,8 +593,10 @@ private:
             Phase.pMarker = m_pFamily->Phase(iPhase);
             Phase.iLimit = Markers::c_iMostRepeats;
             if (Phase.pMarker) {
-                Phase.Runs.Assign(*Phase.pMarker, m_uColor, m_iStride);
-                Phase.iLimit = Markers::RepeatLimit(Phase.Runs.vecSources);
+                Phase.Runs.Assign(*Phase.pMarker, m_iStride);
+                const MarkerMask::Tints& Tints = Markers::TintsOf(*Phase.pMarker, m_uColor);
+                Phase.puSources = Tints.vecSources.data();
+                Phase.iLimit = Tints.iLimit;
             }
         }
         return Phase;

@@ -95,7 +95,7 @@ inline int Multiply(int iX, int iA)
 /// The longest run of blends of one of these pixels that still changes a channel: a blend moves a
 /// channel toward a fixed value by a whole step or not at all, so from the far ends of the range
 /// it takes longest.
-inline int RepeatLimit(const std::vector<QRgb>& vecPixels)
+inline int RepeatLimit(const QRgb* puPixels, std::size_t iCount)
 {
     // Runs per channel and alpha, counted when first asked for: every line asks, in its own colour.
     thread_local std::vector<std::uint16_t> s_vecRuns(256 * 256, 0);
@@ -117,7 +117,8 @@ inline int RepeatLimit(const std::vector<QRgb>& vecPixels)
         return static_cast<int>(iRuns);
     };
     int iLimit = 1;
-    for (const QRgb uPixel : vecPixels) {
+    for (std::size_t i = 0; i < iCount; ++i) {
+        const QRgb uPixel = puPixels[i];
         const int iAlpha = qAlpha(uPixel);
         for (int iChannel : {qRed(uPixel), qGreen(uPixel), qBlue(uPixel), iAlpha})
             iLimit = std::max(iLimit, runs(iChannel, iAlpha));
@@ -252,13 +253,26 @@ inline const MarkerMask::Tints& TintsOf(const MarkerMask& Marker, QRgb uColor)
         Marker.vecTints.resize(c_iTintSlots);
     MarkerMask::Tints& Slot = Marker.vecTints[((uColor * 2654435761u) >> 26) % c_iTintSlots];
     if (!Slot.bSet || Slot.uColor != uColor) {
-        std::vector<QRgb> vecLevels;
-        for (const std::uint8_t uCoverage : Marker.vecLevels)
-            vecLevels.push_back(Tint(uColor, uCoverage));
+        std::array<QRgb, 256> auLevels;
+        const std::size_t iLevels = Marker.vecLevels.size();
+        for (std::size_t i = 0; i < iLevels; ++i)
+            auLevels[i] = Tint(uColor, Marker.vecLevels[i]);
+        // Four at a time, as they are blended: a blend reading what four stores of one pixel each
+        // wrote just before waits for them.
         Slot.vecSources.resize(Marker.vecLevelOf.size());
-        for (std::size_t i = 0; i < Slot.vecSources.size(); ++i)
-            Slot.vecSources[i] = vecLevels[Marker.vecLevelOf[i]];
-        Slot.iLimit = RepeatLimit(vecLevels);
+        const std::uint8_t* const puOf = Marker.vecLevelOf.data();
+        for (std::size_t i = 0; i < Slot.vecSources.size(); i += 4) {
+#if defined(__x86_64__) && defined(__SSE2__)
+            _mm_storeu_si128(
+                reinterpret_cast<__m128i*>(Slot.vecSources.data() + i),
+                _mm_set_epi32(static_cast<int>(auLevels[puOf[i + 3]]), static_cast<int>(auLevels[puOf[i + 2]]),
+                              static_cast<int>(auLevels[puOf[i + 1]]), static_cast<int>(auLevels[puOf[i]])));
+#else
+            for (std::size_t k = i; k < i + 4; ++k)
+                Slot.vecSources[k] = auLevels[puOf[k]];
+#endif
+        }
+        Slot.iLimit = RepeatLimit(auLevels.data(), iLevels);
         Slot.uColor = uColor;
         Slot.bSet = true;
     }

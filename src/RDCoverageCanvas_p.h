@@ -67,7 +67,11 @@ namespace Decimation
 //  6. Stalled pixels. A weaker coverage (an eighth beside a pen at 1.25 or 1.75) rounds to a standstill several steps
 //     from C, where its blends leave the pixel as it is. Such a blend is skipped only where it was seen to leave
 //     this very pixel as it is and nothing has changed the pixel since: it costs no step.
-// Patterned and wider pens take the exact drawing there: the engine's dash ends move with a segment's position.
+// A patterned pen restarts its pattern with every segment, one pixel a step: a segment no longer than the first
+// dash is a solid one, and one along an axis is its dashes, each drawn by the engine as a solid segment of its
+// own from a whole pixel (Probe::DashesAsPieces, once per pattern and ratio), so the same blends apply. Other
+// patterned segments go to the painter: their dash ends move with a segment's position. Wider pens take the
+// exact drawing there.
 //  7. Translucent colours. A colour of alpha below 255, or any colour under painter opacity, approaches its own
 //     colour but never reaches it: each coverage stalls a pixel at its own point, weak ones far off, so no pixel
 //     settles, and a count capped at c_iSaturation would not do. Such a line takes the phased blends at every

@@ -183,6 +183,14 @@ private slots:
                     line(makeData(NoisySine, 2000), c_ColorBlack, eRDLineDashDotted)},
                    changed(&Setup::dRatio, ratio));
 
+        // Lines piled over the whole plot: each starts on pixels the one before left up to 2 off.
+        for (double ratio : {2.5, 3.0})
+            addRow("five lines piled at pixel ratio " + QByteArray::number(ratio),
+                   {line(makeData(WhiteNoise, 100000), c_ColorOrange), line(makeData(WhiteNoise, 50000)),
+                    line(makeData(WhiteNoise, 20000), c_ColorDarkGreen), line(makeData(NoisySine, 2000), c_ColorBlack),
+                    line(makeData(Jitter1, 600), c_ColorRed)},
+                   changed(&Setup::dRatio, ratio));
+
         for (double ratio : {1.0, 1.5}) {
             addRow("an x-y random walk at pixel ratio " + QByteArray::number(ratio), {line(xyData(true, 20000))},
                    changed(&Setup::dRatio, ratio));

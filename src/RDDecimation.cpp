@@ -77,71 +77,7 @@ void DrawCounted(QPainter& Painter, const CRDDecoratedLine& Line, const Mapping:
 // Vertices mapped at a time for markers.
 constexpr std::size_t c_iMarkerBlock = 256;
 
-// Markers of one style and colour blended from the cached marker, tinted, where they lie clear of the
-// painter's edges: straight into its image where it may be written, else as images.
-class MarkerStamp
-{
-public:
-    MarkerStamp(QPainter& Painter, const Target& Where, const MarkerMask* pMarker, const QColor& Color)
-        : m_Painter(Painter),
-          m_Where(Where),
-          m_pMarker(pMarker),
-          m_uColor(Color.rgb()),
-          m_iReach(pMarker ? pMarker->iReach : 0),
-          m_Clear{Where.iLeft + m_iReach, Where.iTop + m_iReach, Where.iRight - m_iReach, Where.iBottom - m_iReach}
-    {
-        // One buffer per thread: a point's marker is tinted on every call.
-        thread_local std::vector<std::pair<long, QRgb>> s_vecPixels;
-        if (pMarker)
-            TintedPixels(*pMarker, m_uColor, Where.pImage ? static_cast<long>(Where.pImage->bytesPerLine() / 4) : 0,
-                         s_vecPixels);
-        m_vecPixels = &s_vecPixels;
-    }
-    // Markers in a row after which a further one changes no pixel.
-    int RepeatLimit() const { return m_pMarker ? Markers::RepeatLimit(*m_vecPixels) : 256; }
-    // Blends iTimes markers at (iX, iY); false, having blended none, where the painter must draw them.
-    bool Blend(long iX, long iY, long iTimes)
-    {
-        if (!m_pMarker || !m_Clear.Contains(iX, iY))
-            return false;
-        if (m_Where.pImage && WritableBox(m_Where, {iX - m_iReach, iY - m_iReach, iX + m_iReach, iY + m_iReach})) {
-            QRgb* const puCorner = PixelOf(m_Where, iX - m_iReach, iY - m_iReach);
-            for (long i = 0; i < iTimes; ++i)
-                for (const std::pair<long, QRgb>& Pixel : *m_vecPixels)
-                    puCorner[Pixel.first] = SourceOver(puCorner[Pixel.first], Pixel.second);
-            return true;
-        }
-        if (!m_pLayers)
-            m_pLayers = &TintedLayers(*m_pMarker, m_uColor);
-        const QPointF At(static_cast<double>(iX - m_iReach), static_cast<double>(iY - m_iReach));
-        for (long i = 0; i < iTimes; ++i)
-            for (std::size_t iLayer = 0; iLayer < m_pLayers->size(); ++iLayer)
-                m_Painter.drawImage(At + m_pMarker->vecOffsets[iLayer], (*m_pLayers)[iLayer]);
-        return true;
-    }
-
-private:
-    QPainter& m_Painter;
-    const Target& m_Where;
-    const MarkerMask* const m_pMarker;
-    const QRgb m_uColor;
-    const long m_iReach;
-    const Frame m_Clear;
-    std::vector<std::pair<long, QRgb>>* m_vecPixels;
-    const std::vector<QImage>* m_pLayers = nullptr;
-};
-
-// The cached marker for this style where the route blends images, else null.
-const MarkerMask* ImageMarker(QPainter& Painter, const Target& Where, ERDPointStyle eStyle,
-                              const Painting::MarkerShape& Shape)
-{
-    // A square is filled with the painter's brush, which an image cannot know.
-    const bool bImage = (Where.eRoute == Route::Canvas || Where.eRoute == Route::Scaled)
-                        && (eStyle != eRDPointSquare || Painter.brush().style() == Qt::NoBrush);
-    return bImage ? CachedMarker(eStyle, Where.iScale, Shape) : nullptr;
-}
-
-// Markers at every vertex inside, in order, from one image where it lies clear of the painter's
+// Markers at every vertex inside, in order, from the cached markers where they lie clear of the painter's
 // edges; a run of vertices on one pixel blends it only as often as that changes a pixel.
 void DrawMarkers(QPainter& Painter, const CRDDecoratedLine& Line, const Mapping::Map& Map, const Frame& Device,
                  const Target& Where, const Painting::MarkerShape& Shape)
@@ -150,8 +86,7 @@ void DrawMarkers(QPainter& Painter, const CRDDecoratedLine& Line, const Mapping:
     if (eStyle < eRDPointDot || eStyle > eRDPointSquare || Line.m_vecPoints.empty())
         return;
     const QPen MarkerPen = Painting::MarkerPen(Line.m_Color, eStyle, Shape);
-    MarkerStamp Stamp(Painter, Where, ImageMarker(Painter, Where, eStyle, Shape), Line.m_Color);
-    const int iRepeatLimit = Stamp.RepeatLimit();
+    MarkerStamp Stamp(Painter, Where, eStyle, Shape, Line.m_Color);
     // Markers whose pen cannot reach a pixel the painter may write are left out (under a small clip,
     // most of them); a marker reaches its half size and its pen's width from its centre.
     const long iMost = 1L << 20;
@@ -166,8 +101,8 @@ void DrawMarkers(QPainter& Painter, const CRDDecoratedLine& Line, const Mapping:
     long iRunX = 0, iRunY = 0, iRun = 0;
     const auto drawRun = [&]() __attribute__((always_inline))
     {
-        const long iTimes = std::min<long>(iRun, iRepeatLimit);
-        if (Stamp.Blend(iRunX, iRunY, iTimes))
+        const long iTimes = Stamp.Blend(iRunX, iRunY, iRun);
+        if (iTimes == 0)
             return;
         if (!Seen.Contains(iRunX, iRunY) && iSeen <= iMost)
             return;
@@ -249,8 +184,8 @@ bool DrawMarker(QPainter& Painter, ERDPointStyle eStyle, const QColor& Color, lo
                 const Painting::MarkerShape& Shape)
 {
     const Target Where = TargetOf(Painter, Color);
-    MarkerStamp Stamp(Painter, Where, ImageMarker(Painter, Where, eStyle, Shape), Color);
-    return Stamp.Blend(iX, iY, 1);
+    MarkerStamp Stamp(Painter, Where, eStyle, Shape, Color);
+    return Stamp.Blend(iX, iY, 1) == 0;
 }
 
 } // namespace Decimation

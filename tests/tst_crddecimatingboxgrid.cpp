@@ -238,6 +238,50 @@ private slots:
         QVERIFY2(d.iLargest <= c_iLargestStep, d.Text());
     }
 
+    // Markers and single points at scales in quarters: a marker per sub-pixel phase, written into the
+    // image where it lies inside the writable pixels, drawn by the painter elsewhere; piled up, each
+    // blended as often as that changes a pixel.
+    void markersAtRatio_data()
+    {
+        columns<double, QPointF, QRegion>("ratio", "moved", "system");
+        const QRegion exposed = QRegion(150, 100, 400, 300) + QRegion(400, 300, 400, 300);
+        for (double ratio : {1.25, 1.5, 1.75, 2.0, 2.5, 3.0})
+            QTest::addRow("pixel ratio %g", ratio) << ratio << QPointF() << QRegion();
+        QTest::newRow("pixel ratio 1.25, moved by a pixel and three") << 1.25 << QPointF(1, 3) << QRegion();
+        for (double ratio : {1.5, 2.0}) {
+            const QRegion scaled = QTransform::fromScale(ratio, ratio).map(exposed);
+            QTest::addRow("pixel ratio %g, two rectangles repainted", ratio) << ratio << QPointF() << scaled;
+        }
+    }
+    void markersAtRatio()
+    {
+        auto [ratio, moved, system] = fetch<double, QPointF, QRegion>("ratio", "moved", "system");
+        Setup with = changed(&Setup::dRatio, ratio);
+        with.Translation = moved;
+        with.System = system;
+        std::vector<CRDPoint> pile;
+        for (int i = 0; i < 3000; ++i)
+            pile.emplace_back(0.3 + (i / 300) * 0.0031, 0.2);
+        Lines lines;
+        for (int marker = eRDPointDot; marker <= eRDPointSquare; ++marker) {
+            std::vector<CRDPoint> points = makeData(CrossingEdges, 3000);
+            points.insert(points.end(), pile.begin(), pile.end());
+            for (CRDPoint& point : pile)
+                point.m_dY -= 0.2;
+            lines.push_back(line(points, marker == eRDPointCross ? c_ColorOrange : CRDColor(17, 99, 201), eRDLineSolid,
+                                 ERDPointStyle(marker)));
+        }
+        std::mt19937 random(5);
+        std::uniform_real_distribution<double> x(-0.02, 1.02), y(-1.6, 1.6);
+        std::uniform_int_distribution<int> channel(0, 255);
+        std::vector<CRDDecoratedPoint> points;
+        for (int i = 0; i < 2000; ++i)
+            points.emplace_back(x(random), y(random), CRDColor(channel(random), channel(random), channel(random)),
+                                ERDPointStyle(eRDPointDot + i % 3));
+        const Difference d = GridPair(with).Compare(lines, points);
+        QVERIFY2(d.iLargest <= c_iLargestStep, d.Text());
+    }
+
     // Under a clip, the box grid draws inside it what it draws there without one, to the last bit.
     void exactUnderAClip_data()
     {

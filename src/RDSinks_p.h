@@ -737,6 +737,9 @@ private:
                 return;
             }
         }
+        // Under a clip, a vertical segment across its edge lights inside what it lights whole.
+        if (iDX == 0 && iDY != 0 && !m_bExact && !m_Canvas.Clip().IsEmpty() && Tall(iX1, iY1, iY2))
+            return;
         m_Others.Add(iX1, iY1, iX2, iY2);
     }
 
@@ -756,8 +759,9 @@ private:
     }
 
     // A vertical segment longer than a shape, in pieces that meet on a device row's edge: the
-    // engine covers the rows of each piece as it covers them in the whole. False where it may
-    // light pixels that are not writable.
+    // engine covers the rows of each piece as it covers them in the whole. Under a clip, the rows
+    // beyond it are left out, as the engine cuts them. False where it may light pixels that are not
+    // writable.
     __attribute__((noinline)) bool Tall(long iX, long iY1, long iY2)
     {
         const long iQX = m_iQuarters * iX + m_iQuarterX, iDevX = iQX >> 2;
@@ -765,8 +769,25 @@ private:
         const long iTop = Numeric::FloorDiv(m_iQuarters * std::min(iY1, iY2) + m_iQuarterY, 4) - 2;
         const long iBottom = Numeric::FloorDiv(m_iQuarters * std::max(iY1, iY2) + m_iQuarterY, 4) + 2;
         const Frame& Writable = m_Canvas.Writable();
-        if (iDevX - iReach < Writable.iL || iDevX + iReach > Writable.iR || iTop < Writable.iT || iBottom > Writable.iB)
+        const Frame& Clip = m_Canvas.Clip();
+        if (iDevX - iReach < Writable.iL || iDevX + iReach > Writable.iR)
             return false;
+        if (Clip.IsEmpty() ? iTop < Writable.iT || iBottom > Writable.iB : iBottom < Clip.iT || iTop > Clip.iB)
+            return !Clip.IsEmpty();
+        if (!Clip.IsEmpty()) {
+            // Cut on device rows' edges beyond the clip: nothing is written there.
+            const auto aligned = [this](long iY) { return ((m_iQuarters * iY + m_iQuarterY) & 3) == 0; };
+            long iAbove = Numeric::FloorDiv(4 * (Clip.iT - 2) - m_iQuarterY, m_iQuarters);
+            while (!aligned(iAbove))
+                --iAbove;
+            long iBelow = Numeric::FloorDiv(4 * (Clip.iB + 3) - m_iQuarterY + m_iQuarters - 1, m_iQuarters);
+            while (!aligned(iBelow))
+                ++iBelow;
+            iY1 = std::clamp(iY1, iAbove, iBelow);
+            iY2 = std::clamp(iY2, iAbove, iBelow);
+            if (iY1 == iY2)
+                return true;
+        }
         BeforeBlend();
         const long iStep = iY2 > iY1 ? 1 : -1;
         Frame Box{0, 0, -1, -1};
@@ -795,8 +816,11 @@ private:
         m_iOpenHigh = -1;
         if (Rows.first > Rows.second)
             return;
-        m_iOpenLow = Numeric::FloorDiv(4 * (Rows.first + 1) - m_iQuarterY + m_iQuarters - 1, m_iQuarters);
-        m_iOpenHigh = Numeric::FloorDiv(4 * (Rows.second - 1) - m_iQuarterY, m_iQuarters);
+        m_iOpenLow = Rows.first == LONG_MIN
+                         ? LONG_MIN
+                         : Numeric::FloorDiv(4 * (Rows.first + 1) - m_iQuarterY + m_iQuarters - 1, m_iQuarters);
+        m_iOpenHigh = Rows.second == LONG_MAX ? LONG_MAX
+                                              : Numeric::FloorDiv(4 * (Rows.second - 1) - m_iQuarterY, m_iQuarters);
     }
 
     LineBatch& m_Others;

@@ -642,22 +642,32 @@ public:
         for (const PhaseShape::Run& Run : Shape.vecRuns) {
             const long iColumn = iX + Run.iX - m_Writable.iL;
             std::pair<long, long>& Known = m_pKnown[iColumn];
-            const long iFirst = iY + Run.iY, iLast = iFirst + Run.iRows - 1;
+            long iFirst = iY + Run.iY, iLast = iFirst + Run.iRows - 1;
+            const std::uint8_t* puCoverage = Shape.vecCoverage.data() + Run.iFirst;
+            if (!m_vecRegion.empty() && (iFirst < m_pSpans[iColumn].iTop || iLast > m_pSpans[iColumn].iBottom)) {
+                const Span& Rows = m_pSpans[iColumn];
+                if (Rows.iTop > Rows.iBottom) {
+                    BlendMasked(iColumn, Known, iFirst, iLast, puCoverage);
+                    continue;
+                }
+                // Cut to the rows the column may write.
+                puCoverage += std::max(Rows.iTop - iFirst, 0L);
+                iFirst = std::max(iFirst, Rows.iTop);
+                iLast = std::min(iLast, Rows.iBottom);
+                if (iFirst > iLast)
+                    continue;
+            }
             if (iFirst >= Known.first && iLast <= Known.second)
                 continue;
-            if (!m_vecRegion.empty() && (iFirst < m_pSpans[iColumn].iTop || iLast > m_pSpans[iColumn].iBottom)) {
-                BlendMasked(iColumn, Known, iFirst, iLast, Shape.vecCoverage.data() + Run.iFirst);
-                continue;
-            }
             if (Run.uMain > m_iStalling) {
-                BlendRun(iColumn, Known, iFirst, iLast, Shape.vecCoverage.data() + Run.iFirst);
+                BlendRun(iColumn, Known, iFirst, iLast, puCoverage);
                 continue;
             }
             const Stalls& Stalled = m_pStalls[iColumn];
             if (Run.bPlain
                 && (Holds(Stalled[0], Run.uMain, iFirst, iLast) || Holds(Stalled[1], Run.uMain, iFirst, iLast)))
                 continue;
-            BlendWeak(iColumn, Known, iFirst, iLast, Shape.vecCoverage.data() + Run.iFirst, Run.uMain);
+            BlendWeak(iColumn, Known, iFirst, iLast, puCoverage, Run.uMain);
         }
     }
 
@@ -666,8 +676,8 @@ private:
     // soon bring it there.
     static constexpr int c_iStalling = 48;
 
-    // The rows of a device column in the region, where they are one run of rows. Runs of a column
-    // split by the region, or reaching beyond its rows, are blended pixel by pixel.
+    // The rows of a device column in the region, where they are one run of rows; runs are cut to
+    // them. Runs of a column the region splits are blended pixel by pixel.
     struct Span
     {
         long iTop, iBottom;
@@ -696,7 +706,7 @@ private:
         });
     }
 
-    // A run not inside its column's span: only its pixels in the region, past the known rows.
+    // A run in a column that the region splits: only its pixels in the region, past the known rows.
     __attribute__((noinline)) void BlendMasked(long iColumn, const std::pair<long, long>& Known, long iFirst,
                                                long iLast, const std::uint8_t* puCoverage)
     {

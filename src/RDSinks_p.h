@@ -704,12 +704,38 @@ private:
                                                                         std::size_t iCount, long& iPrevX, long& iPrevY)
     {
         return Segments::RunInside<true>(
-            Mapper, pPoints, i, iCount, iPrevX,
-            iPrevY, [this](long iX1, long iY1, long iX2, long iY2) __attribute__((always_inline)) {
-                Segment(iX1, iY1, iX2, iY2);
-            });
+            Mapper, pPoints, i, iCount, iPrevX, iPrevY,
+            [this](long iX1, long iY1, long iX2, long iY2)
+                __attribute__((always_inline)) { Segment(iX1, iY1, iX2, iY2); },
+            OpenRows{*this});
     }
 #endif
+
+    // Four vertices in the open column, left out at once where they step within its known rows:
+    // the bulk of a dense line once its band has settled.
+    struct OpenRows
+    {
+        PhaseSink& Sink;
+
+        long Column() const { return Sink.m_bExact || Sink.m_iOpenLow > Sink.m_iOpenHigh ? LONG_MIN : Sink.m_iOpenX; }
+        __attribute__((always_inline)) void Rows(long iY, const std::int32_t* piRows)
+        {
+            long iLow = iY, iHigh = iY;
+            bool bMoves = true;
+            for (int k = 0; k < 4; ++k) {
+                iLow = std::min<long>(iLow, piRows[k]);
+                iHigh = std::max<long>(iHigh, piRows[k]);
+                bMoves = bMoves && piRows[k] != (k == 0 ? iY : piRows[k - 1]);
+            }
+            if (bMoves && iLow >= Sink.m_iOpenLow && iHigh <= Sink.m_iOpenHigh)
+                return;
+            const long iX = Sink.m_iOpenX;
+            for (int k = 0; k < 4; ++k) {
+                Sink.Segment(iX, iY, iX, piRows[k]);
+                iY = piRows[k];
+            }
+        }
+    };
 
     __attribute__((always_inline)) void Segment(long iX1, long iY1, long iX2, long iY2)
     {
@@ -775,16 +801,10 @@ private:
         if (Clip.IsEmpty() ? iTop < Writable.iT || iBottom > Writable.iB : iBottom < Clip.iT || iTop > Clip.iB)
             return !Clip.IsEmpty();
         if (!Clip.IsEmpty()) {
-            // Cut on device rows' edges beyond the clip: nothing is written there.
-            const auto aligned = [this](long iY) { return ((m_iQuarters * iY + m_iQuarterY) & 3) == 0; };
-            long iAbove = Numeric::FloorDiv(4 * (Clip.iT - 2) - m_iQuarterY, m_iQuarters);
-            while (!aligned(iAbove))
-                --iAbove;
-            long iBelow = Numeric::FloorDiv(4 * (Clip.iB + 3) - m_iQuarterY + m_iQuarters - 1, m_iQuarters);
-            while (!aligned(iBelow))
-                ++iBelow;
-            iY1 = std::clamp(iY1, iAbove, iBelow);
-            iY2 = std::clamp(iY2, iAbove, iBelow);
+            if (m_iAbove > m_iBelow)
+                CutsBeyond(Clip);
+            iY1 = std::clamp(iY1, m_iAbove, m_iBelow);
+            iY2 = std::clamp(iY2, m_iAbove, m_iBelow);
             if (iY1 == iY2)
                 return true;
         }
@@ -804,6 +824,18 @@ private:
         }
         Open(iX, iDevX + Box.iL, iDevX + Box.iR);
         return true;
+    }
+
+    // Rows on device rows' edges beyond the clip, where tall segments are cut: nothing is written there.
+    void CutsBeyond(const Frame& Clip)
+    {
+        const auto aligned = [this](long iY) { return ((m_iQuarters * iY + m_iQuarterY) & 3) == 0; };
+        m_iAbove = Numeric::FloorDiv(4 * (Clip.iT - 2) - m_iQuarterY, m_iQuarters);
+        while (!aligned(m_iAbove))
+            --m_iAbove;
+        m_iBelow = Numeric::FloorDiv(4 * (Clip.iB + 3) - m_iQuarterY + m_iQuarters - 1, m_iQuarters);
+        while (!aligned(m_iBelow))
+            ++m_iBelow;
     }
 
     // Column iX, whose vertical segments light device columns iFirst to iLast: the rows between
@@ -830,6 +862,7 @@ private:
     const long m_iQuarterX, m_iQuarterY;
     unsigned m_uEmptyPoints = 0; // bit 4 y + x: a segment of no length starting at phase (x, y) lights nothing
     long m_iOpenX = LONG_MIN, m_iOpenLow = 0, m_iOpenHigh = -1;
+    long m_iAbove = 0, m_iBelow = -1; // CutsBeyond, once needed
     long m_iBlended = 0;
     long m_iFlushes = 0;   // batches of the painter drawn between blends
     long m_iDrawn = 0;     // batches of the painter drawn, as the canvas last heard

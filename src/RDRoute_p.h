@@ -44,8 +44,9 @@ struct Target
 {
     Route eRoute = Route::Exact;
     int iScale = 1;
-    // The pixels, in the painter's coordinates, that the painter may write and that lie clear of
-    // its device's edges: short segments inside count as their pixels.
+    // The pixels, in the painter's coordinates, that lie clear of its device's edges and in the
+    // clip's bounding rectangle (at one device pixel per pixel, in its columns): short segments
+    // inside count as their pixels.
     long iLeft = 0, iTop = 0, iRight = -1, iBottom = -1;
     // The pixels, in the painter's coordinates, that the painter may write at all.
     Frame Visible{LONG_MIN / 2, LONG_MIN / 2, LONG_MAX / 2, LONG_MAX / 2};

@@ -621,8 +621,29 @@ public:
     std::size_t InsideRun(const Segments::InsideMapper& Mapper, const CRDPoint* pPoints, std::size_t i,
                           std::size_t iCount, long& iPrevX, long& iPrevY)
     {
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+        if (Mapper.HasQuads())
+            return InsideRunQuads(Mapper, pPoints, i, iCount, iPrevX, iPrevY);
+#endif
+        return Run<false>(Mapper, pPoints, i, iCount, iPrevX, iPrevY);
+    }
+
+private:
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+    __attribute__((target("avx2"), flatten)) std::size_t InsideRunQuads(const Segments::InsideMapper& Mapper,
+                                                                        const CRDPoint* pPoints, std::size_t i,
+                                                                        std::size_t iCount, long& iPrevX, long& iPrevY)
+    {
+        return Run<true>(Mapper, pPoints, i, iCount, iPrevX, iPrevY);
+    }
+#endif
+
+    template <bool Quads>
+    __attribute__((always_inline)) std::size_t Run(const Segments::InsideMapper& Mapper, const CRDPoint* pPoints,
+                                                   std::size_t i, std::size_t iCount, long& iPrevX, long& iPrevY)
+    {
         typename Profiles::Cursor Column = this->m_Column;
-        i = Segments::RunInside(
+        i = Segments::RunInside<Quads>(
             Mapper, pPoints, i, iCount, iPrevX,
             iPrevY, [&](long iX1, long iY1, long iX2, long iY2) __attribute__((always_inline)) {
                 if (this->CountableInside(iX1, iY1, iX2, iY2))
@@ -634,7 +655,6 @@ public:
         return i;
     }
 
-private:
     __attribute__((always_inline)) void Step(typename Profiles::Cursor& Column, long iX1, long iY1, long iX2, long iY2)
     {
         const long iDX = iX2 - iX1, iDY = iY2 - iY1;

@@ -476,8 +476,9 @@ bool RegisterAll()
     const LineShape CleanJittered{0.0, 0.2}, NoisyJittered{c_Noisy.dNoise, 0.2};
     RegisterLines("clean_solid", 1, 1000000, c_Clean, eRDLineSolid, eRDPointNone, true);
     RegisterLines("noisy_solid", 1, 1000000, c_Noisy, eRDLineSolid, eRDPointNone, true);
-    RegisterLines("noisy_dotted", 1, 1000000, c_Noisy, eRDLineDotted);
-    RegisterLines("noisy_dashdotted", 1, 1000000, c_Noisy, eRDLineDashDotted);
+    // Patterns once took the box grid's drawing at fractional ratios: against it there too.
+    RegisterLines("noisy_dotted", 1, 1000000, c_Noisy, eRDLineDotted, eRDPointNone, true);
+    RegisterLines("noisy_dashdotted", 1, 1000000, c_Noisy, eRDLineDashDotted, eRDPointNone, true);
     RegisterLines("clean_20x10000", 20, 10000, c_Clean, eRDLineSolid);
     RegisterLines("noisy_20x10000", 20, 10000, c_Noisy, eRDLineSolid);
     RegisterLines("clean_jittered", 1, 1000000, CleanJittered, eRDLineSolid);

@@ -61,13 +61,19 @@ namespace Decimation
 // are blended one by one in the line's order from shapes measured against the engine per phase (PhaseShapes),
 // with its coverage and rounding, and the others go to the painter in between: the pixels are the engine's,
 // but for one shortcut (PhaseCanvas):
-//  5. Known pixels. A pixel within 2 of C is set to C and takes no further blend of the line (blends at a quarter
-//     coverage may stall 2 short of C). A blend of C at coverage a leaves a channel p less than
-//     1 + |p - C| (255 - a) / 255 from C: the exact drawing's pixel, within 2 of C when we stop, stays so.
+//  5. Known pixels. A pixel within 2 of C takes no further blend of the line and keeps its value (blends at a
+//     quarter coverage may stall 2 short of C). A blend of C moves a channel toward C without passing it, and
+//     brings two channels no further apart: the exact drawing's pixel, within 2 of ours when we stop, ends
+//     between where it was and C, so within 2 of ours, whatever a line before left. (Set to C, a pixel that
+//     line left 2 off could end 3 off.)
 //  6. Stalled pixels. A weaker coverage (an eighth beside a pen at 1.25 or 1.75) rounds to a standstill several steps
 //     from C, where its blends leave the pixel as it is. Such a blend is skipped only where it was seen to leave
 //     this very pixel as it is and nothing has changed the pixel since: it costs no step.
-// Patterned and wider pens take the exact drawing there: the engine's dash ends move with a segment's position.
+// A patterned pen restarts its pattern with every segment, one pixel a step: a segment no longer than the first
+// dash is a solid one, and one along an axis is its dashes, each drawn by the engine as a solid segment of its
+// own from a whole pixel (Probe::DashesAsPieces, once per pattern and ratio), so the same blends apply. Other
+// patterned segments go to the painter: their dash ends move with a segment's position. Wider pens take the
+// exact drawing there.
 //  7. Translucent colours. A colour of alpha below 255, or any colour under painter opacity, approaches its own
 //     colour but never reaches it: each coverage stalls a pixel at its own point, weak ones far off, so no pixel
 //     settles, and a count capped at c_iSaturation would not do. Such a line takes the phased blends at every
@@ -557,8 +563,8 @@ private:
 };
 
 /// A line's short segments at a scale in quarters, blended in order straight into the painter's
-/// image from their shapes. A pixel found within 2 of the line's colour is set to it and left alone
-/// from then on (5. at the top): per device column, the rows known so form one interval, which a dense line's
+/// image from their shapes. A pixel found within 2 of the line's colour is left alone from then on
+/// (5. at the top): per device column, the rows known so form one interval, which a dense line's
 /// band fills and its segments then mostly skip whole. A weak coverage stalls a pixel further from the colour
 /// (6. at the top): per device column and for each of the last two such coverages, the rows that its blend
 /// leaves as they are form an interval, in which those blends are skipped. A translucent colour's every
@@ -672,7 +678,7 @@ public:
     }
 
 private:
-    // Coverages up to this may stall a pixel further from the colour than Settle looks; stronger ones
+    // Coverages up to this may stall a pixel further from the colour than Settled looks; stronger ones
     // soon bring it there.
     static constexpr int c_iStalling = 48;
 
@@ -787,7 +793,7 @@ private:
     void SeedKnown(QRgb* puColumn, std::pair<long, long>& Known, long iFrom, long iTo) const
     {
         for (long iRow = iFrom; iRow <= iTo; ++iRow) {
-            if (Settle(puColumn[iRow * m_iStride])) {
+            if (Settled(puColumn[iRow * m_iStride])) {
                 Known = {iRow, iRow};
                 return;
             }
@@ -798,9 +804,9 @@ private:
     void GrowKnown(long iColumn, QRgb* puColumn, std::pair<long, long>& Known) const
     {
         const Span& Rows = m_pSpans[iColumn];
-        while (Known.first > Rows.iTop && Settle(puColumn[(Known.first - 1) * m_iStride]))
+        while (Known.first > Rows.iTop && Settled(puColumn[(Known.first - 1) * m_iStride]))
             --Known.first;
-        while (Known.second < Rows.iBottom && Settle(puColumn[(Known.second + 1) * m_iStride]))
+        while (Known.second < Rows.iBottom && Settled(puColumn[(Known.second + 1) * m_iStride]))
             ++Known.second;
     }
 
@@ -870,9 +876,9 @@ private:
         return SourceOver(uPixel, m_auSources[static_cast<std::size_t>(iCoverage)]) == uPixel;
     }
 
-    // A pixel within two steps of the colour in every channel becomes the colour: blends at a quarter
+    // Whether the pixel is within two steps of the colour in every channel: blends at a quarter
     // coverage may stop two steps short of it for good.
-    bool Settle(QRgb& uPixel) const
+    bool Settled(QRgb uPixel) const
     {
         if (m_iStalling == 255)
             return false; // a translucent colour has none (7. at the top)
@@ -885,7 +891,6 @@ private:
             if (iStep > 2 || iStep < -2)
                 return false;
         }
-        uPixel = m_uColor;
         return true;
     }
 

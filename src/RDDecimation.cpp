@@ -229,9 +229,11 @@ bool DrawLine(QPainter& Painter, const CRDDecoratedLine& Line, const Mapping::Ma
 {
     const Target Where = TargetOf(Painter, Line.m_Color);
     const Qt::PenStyle ePenStyle = Painting::PenStyleOf(Line.m_eLineStyle);
-    // Shapes at a scale in quarters are those of a solid one-pixel pen.
+    // Shapes at a scale in quarters are those of a solid one-pixel pen, of which a patterned line is
+    // made where the engine's dashes are seen to start on whole pixels.
     if (Where.eRoute == Route::Exact
-        || (Where.eRoute == Route::Phased && (iLineWidth != 1 || ePenStyle != Qt::SolidLine)))
+        || (Where.eRoute == Route::Phased
+            && (iLineWidth != 1 || (ePenStyle != Qt::SolidLine && !DashesHold(PatternOf(ePenStyle), Where.iQuarters)))))
         return false;
 
     // Set after the route is chosen, which it leaves as it is: what goes to the painter is drawn as
@@ -242,7 +244,7 @@ bool DrawLine(QPainter& Painter, const CRDDecoratedLine& Line, const Mapping::Ma
     if (Where.eRoute == Route::Phased && Line.m_vecPoints.size() >= 2) {
         LineBatch Others(Painter, Where.Visible, LinePen.widthF());
         PhaseCanvas Canvas(Where, SolidSource(Painter, LinePen.color()));
-        PhaseSink Sink(Where, Others, Canvas);
+        PhaseSink Sink(Where, Others, Canvas, PatternOf(ePenStyle));
         Segments::ForEachSegment(Map, Device, Painter, Line, Sink);
     } else if (Line.m_vecPoints.size() >= 2) {
         const Frame Stamps = iLineWidth == 1 ? StampFrame(Device, Where) : Frame{0, 0, -1, -1};

@@ -672,18 +672,25 @@ private:
     std::vector<std::pair<long, long>>& m_vecAcross; // (row, column) of segments one pixel across
 };
 
-// A scale in quarters, a solid line: short segments blended from their shapes into the image as they
-// come, the others queued for the painter, each kind drawn in order after the other.
+// Patterned segments longer than this go to the painter: the engine draws very long ones solid.
+constexpr long c_iMaxDashed = 4096;
+
+// A scale in quarters: short segments blended from their shapes into the image as they come, the others
+// queued for the painter, each kind drawn in order after the other. A patterned line restarts its pattern
+// with every segment, one logical pixel a step: a segment no longer than its first dash is a solid one,
+// and one along an axis is its dashes, solid segments from whole pixels (where DashesHold).
 class PhaseSink
 {
 public:
-    PhaseSink(const Target& Where, LineBatch& Others, PhaseCanvas& Canvas)
+    PhaseSink(const Target& Where, LineBatch& Others, PhaseCanvas& Canvas, const DashPattern& Pattern = c_Solid)
         : m_Others(Others),
           m_Canvas(Canvas),
           m_Shapes(PhaseShapesFor(Where.iQuarters)),
           m_iQuarters(Where.iQuarters),
           m_iQuarterX(Where.iQuarterX),
-          m_iQuarterY(Where.iQuarterY)
+          m_iQuarterY(Where.iQuarterY),
+          m_Pattern(Pattern),
+          m_iSolidLength(Pattern.iPeriod == 1 ? LONG_MAX : FirstDash(Pattern) * FirstDash(Pattern))
     {
         for (int iPhase = 0; iPhase < 16; ++iPhase)
             if (m_Shapes.Of(iPhase % 4, iPhase / 4, 0, 0).vecRuns.empty())
@@ -766,10 +773,11 @@ private:
             if (iDY == 0 ? (m_uEmptyPoints >> ((iQY & 3) * 4 + (iQX & 3))) & 1u
                          : iX1 == m_iOpenX && std::min(iY1, iY2) >= m_iOpenLow && std::max(iY1, iY2) <= m_iOpenHigh)
                 return;
-            if (std::abs(iDY) > c_iMaxShape && Tall(iX1, iY1, iY2))
+            if (std::abs(iDY) > c_iMaxShape && m_iSolidLength == LONG_MAX && Tall(iX1, iY1, iY2))
                 return;
         }
-        if (!m_bExact && std::abs(iDX) <= c_iMaxShape && std::abs(iDY) <= c_iMaxShape) {
+        if (!m_bExact && std::abs(iDX) <= c_iMaxShape && std::abs(iDY) <= c_iMaxShape
+            && iDX * iDX + iDY * iDY <= m_iSolidLength) {
             const long iX = iQX >> 2, iY = iQY >> 2;
             const PhaseShape& Shape = m_Shapes.Of(static_cast<int>(iQX & 3), static_cast<int>(iQY & 3), iDX, iDY);
             const Frame& Box = Shape.Bounds;
@@ -782,9 +790,12 @@ private:
                     Open(iX1, iX + Box.iL, iX + Box.iR);
                 return;
             }
+        } else if (!m_bExact && (iDX == 0 || iDY == 0) && m_iSolidLength != LONG_MAX && Dashes(iX1, iY1, iX2, iY2)) {
+            return;
         }
-        // Under a clip, a vertical segment across its edge lights inside what it lights whole.
-        if (iDX == 0 && iDY != 0 && !m_bExact && !m_Canvas.Clip().IsEmpty() && Tall(iX1, iY1, iY2))
+        // Under a clip, a solid vertical segment across its edge lights inside what it lights whole.
+        if (iDX == 0 && iDY != 0 && !m_bExact && iDY * iDY <= m_iSolidLength && !m_Canvas.Clip().IsEmpty()
+            && Tall(iX1, iY1, iY2))
             return;
         m_Others.Add(iX1, iY1, iX2, iY2);
     }
@@ -858,6 +869,38 @@ private:
             ++m_iBelow;
     }
 
+    // A patterned segment along an axis, longer than its first dash: its dashes, each blended as the
+    // solid segment the engine draws it as. False where it may light pixels that are not writable, or
+    // is so long that the engine would draw it solid.
+    __attribute__((noinline)) bool Dashes(long iX1, long iY1, long iX2, long iY2)
+    {
+        const long iLength = std::abs(iX2 - iX1) + std::abs(iY2 - iY1);
+        if (iLength > c_iMaxDashed)
+            return false;
+        const long iReach = m_iQuarters / 4 + 2; // the pen's half width and its antialiasing, and more
+        const Frame& Writable = m_Canvas.Writable();
+        if (Numeric::FloorDiv(m_iQuarters * std::min(iX1, iX2) + m_iQuarterX, 4) - iReach < Writable.iL
+            || Numeric::FloorDiv(m_iQuarters * std::max(iX1, iX2) + m_iQuarterX, 4) + iReach > Writable.iR
+            || Numeric::FloorDiv(m_iQuarters * std::min(iY1, iY2) + m_iQuarterY, 4) - iReach < Writable.iT
+            || Numeric::FloorDiv(m_iQuarters * std::max(iY1, iY2) + m_iQuarterY, 4) + iReach > Writable.iB)
+            return false;
+        BeforeBlend();
+        const long iStepX = (iX2 > iX1) - (iX2 < iX1), iStepY = (iY2 > iY1) - (iY2 < iY1);
+        const long iQX = m_iQuarters * iX1 + m_iQuarterX;
+        Frame Box{0, 0, -1, -1};
+        ForEachDash(m_Pattern, iLength, [&](long iFrom, long iDash) {
+            const long iQuarterX = iQX + m_iQuarters * iStepX * iFrom;
+            const long iQuarterY = m_iQuarters * (iY1 + iStepY * iFrom) + m_iQuarterY;
+            const PhaseShape& Shape = m_Shapes.Of(static_cast<int>(iQuarterX & 3), static_cast<int>(iQuarterY & 3),
+                                                  iStepX * iDash, iStepY * iDash);
+            m_Canvas.Blend((iQuarterX >> 2) + Shape.iOriginX, (iQuarterY >> 2) + Shape.iOriginY, Shape);
+            Box = Shape.Bounds;
+        });
+        if (iStepX == 0)
+            Open(iX1, (iQX >> 2) + Box.iL, (iQX >> 2) + Box.iR);
+        return true;
+    }
+
     // Column iX, whose vertical segments light device columns iFirst to iLast: the rows between
     // which any of them lights only known pixels, a row to spare at either end.
     __attribute__((noinline)) void Open(long iX, long iFirst, long iLast)
@@ -880,6 +923,8 @@ private:
     PhaseShapes& m_Shapes;
     const long m_iQuarters;
     const long m_iQuarterX, m_iQuarterY;
+    const DashPattern m_Pattern;
+    const long m_iSolidLength;   // squared: segments no longer light what a solid one does
     unsigned m_uEmptyPoints = 0; // bit 4 y + x: a segment of no length starting at phase (x, y) lights nothing
     long m_iOpenX = LONG_MIN, m_iOpenLow = 0, m_iOpenHigh = -1;
     long m_iAbove = 0, m_iBelow = -1; // CutsBeyond, once needed

@@ -17,6 +17,7 @@
 #include <memory>
 #include <mutex>
 #include <new>
+#include <tuple>
 #include <type_traits>
 #include <vector>
 
@@ -52,6 +53,38 @@ constexpr long FirstDash(const DashPattern& Pattern)
     for (unsigned uMask = Pattern.uOnMask; uMask & 1u; uMask >>= 1)
         ++iLit;
     return iLit;
+}
+
+/// The pattern of a one-pixel pen of this style, and back.
+inline const DashPattern& PatternOf(Qt::PenStyle eStyle)
+{
+    return eStyle == Qt::DotLine ? c_Dotted : eStyle == Qt::DashDotLine ? c_DashDotted : c_Solid;
+}
+inline Qt::PenStyle StyleOf(const DashPattern& Pattern)
+{
+    return Pattern.iPeriod == 3 ? Qt::DotLine : Pattern.iPeriod == 9 ? Qt::DashDotLine : Qt::SolidLine;
+}
+
+/// Whether the pattern lights the pixel iStep from a line's start.
+inline bool Lit(const DashPattern& Pattern, long iStep)
+{
+    return (Pattern.uOnMask >> (iStep % Pattern.iPeriod)) & 1u;
+}
+
+/// Calls Dash(iFrom, iLength) for every dash a line iLength pixels long along an axis lights,
+/// iFrom pixels from its start.
+template <class Function>
+void ForEachDash(const DashPattern& Pattern, long iLength, Function Dash)
+{
+    for (long iFrom = 0; iFrom < iLength;) {
+        const bool bOn = Lit(Pattern, iFrom);
+        long iRun = 1;
+        while ((iFrom + iRun) % Pattern.iPeriod != 0 && Lit(Pattern, iFrom + iRun) == bOn)
+            ++iRun;
+        if (bOn)
+            Dash(iFrom, std::min(iRun, iLength - iFrom));
+        iFrom += iRun;
+    }
 }
 
 // What one short segment lights, checked against the raster engine once per process. Counted
@@ -97,19 +130,12 @@ bool Matches(const QImage& Image, Function Expected)
     return true;
 }
 
-inline bool Lit(const DashPattern& Pattern, long iStep)
-{
-    return (Pattern.uOnMask >> (iStep % Pattern.iPeriod)) & 1u;
-}
-
 // The vertical segments of every pattern and direction; row r is lit from a downward segment
 // starting at a when r - a is lit, from an upward one starting at b when b - 1 - r is.
 inline bool VerticalsMatch(int iScale, int iLeft, int iRight)
 {
     for (const DashPattern& Pattern : {c_Solid, c_Dotted, c_DashDotted}) {
-        const Qt::PenStyle eStyle = Pattern.iPeriod == 1   ? Qt::SolidLine
-                                    : Pattern.iPeriod == 3 ? Qt::DotLine
-                                                           : Qt::DashDotLine;
+        const Qt::PenStyle eStyle = StyleOf(Pattern);
         for (bool bDown : {true, false}) {
             const int iA = 5, iB = 31, iColumn = 11;
             const QImage Image = Draw(iScale, eStyle,
@@ -152,9 +178,7 @@ inline StampModel Measure(int iScale)
         }
         // Across, both ways, as long as the pattern's first dash: like that many segments of one
         // pixel side by side.
-        const DashPattern& Pattern = eStyle == Qt::DotLine       ? c_Dotted
-                                     : eStyle == Qt::DashDotLine ? c_DashDotted
-                                                                 : c_Solid;
+        const DashPattern& Pattern = PatternOf(eStyle);
         for (int iLength = 1; iLength <= FirstDash(Pattern); ++iLength) {
             for (const QLine& Line : {QLine(10, 10, 10 + iLength, 10), QLine(10 + iLength, 10, 10, 10)}) {
                 if (!Matches(Draw(iScale, eStyle, Line), [&](int iX, int iY) {
@@ -174,6 +198,83 @@ inline StampModel Measure(int iScale)
     }
     Model.bValid = true;
     return Model;
+}
+
+// Whether the engine draws a pattern at iQuarters device pixels per four pixels as the phased blends
+// take it, from every sub-pixel phase a whole pixel's shift reaches: a segment no longer than the first
+// dash, and one of no length, as a solid one; a longer one along an axis as its dashes, each a solid
+// segment of its own.
+inline bool DashesAsPieces(const DashPattern& Pattern, int iQuarters)
+{
+    const long iFirst = FirstDash(Pattern), iLongest = 2 * Pattern.iPeriod + 2;
+    std::vector<QPoint> vecExtents;
+    for (long iDX = -iFirst; iDX <= iFirst; ++iDX)
+        for (long iDY = -iFirst; iDY <= iFirst; ++iDY)
+            if (iDX * iDX + iDY * iDY <= iFirst * iFirst)
+                vecExtents.emplace_back(static_cast<int>(iDX), static_cast<int>(iDY));
+    for (int iLength = static_cast<int>(iFirst) + 1; iLength <= iLongest; ++iLength)
+        vecExtents.insert(vecExtents.end(),
+                          {QPoint(iLength, 0), QPoint(-iLength, 0), QPoint(0, iLength), QPoint(0, -iLength)});
+
+    // Cells side by side in bands, each band drawn both ways and compared; the pen and its antialiasing
+    // stay within iMargin of a segment.
+    constexpr int iMargin = 3, iWidth = 256, iHeight = 64;
+    const double dScale = iQuarters / 4.0;
+    QImage Patterned(static_cast<int>(std::ceil(iWidth * dScale)), static_cast<int>(std::ceil(iHeight * dScale)),
+                     QImage::Format_ARGB32_Premultiplied);
+    Patterned.setDevicePixelRatio(dScale);
+    Patterned.fill(Qt::transparent);
+    QImage Pieces = Patterned;
+    std::vector<QLine> vecPatterned, vecPieces;
+    const auto matches = [&] {
+        for (auto [pImage, pLines, eStyle] : {std::tuple(&Patterned, &vecPatterned, StyleOf(Pattern)),
+                                              std::tuple(&Pieces, &vecPieces, Qt::SolidLine)}) {
+            QPainter Painter(pImage);
+            Painter.setRenderHint(QPainter::Antialiasing);
+            Painter.setPen(Painting::FlatPen(Qt::white, 1.0, eStyle));
+            for (const QLine& Line : *pLines)
+                Painter.drawLines(&Line, 1); // each restarts the pattern
+            pLines->clear();
+        }
+        const bool bSame = Patterned == Pieces;
+        Patterned.fill(Qt::transparent);
+        Pieces.fill(Qt::transparent);
+        return bSame;
+    };
+    int iX = 0, iY = 0, iRowHeight = 0;
+    for (const QPoint& Extent : vecExtents) {
+        const int iCellWidth = std::abs(Extent.x()) + 2 * iMargin + 4,
+                  iCellHeight = std::abs(Extent.y()) + 2 * iMargin + 4;
+        for (int iPhase = 0; iPhase < 16; ++iPhase) {
+            if (iX + iCellWidth > iWidth) {
+                iX = 0;
+                iY += iRowHeight;
+                iRowHeight = 0;
+            }
+            if (iY + iCellHeight > iHeight) {
+                if (!matches())
+                    return false;
+                iX = iY = 0;
+            }
+            const QPoint Start(iX + iMargin + std::max(-Extent.x(), 0) + iPhase % 4,
+                               iY + iMargin + std::max(-Extent.y(), 0) + iPhase / 4);
+            vecPatterned.emplace_back(Start, Start + Extent);
+            const bool bSolid = Extent.x() * Extent.x() + Extent.y() * Extent.y() <= iFirst * iFirst;
+            const long iLength = std::abs(Extent.x()) + std::abs(Extent.y());
+            const QPoint Step(Extent.x() / static_cast<int>(std::max(iLength, 1L)),
+                              Extent.y() / static_cast<int>(std::max(iLength, 1L)));
+            if (bSolid)
+                vecPieces.emplace_back(Start, Start + Extent);
+            else
+                ForEachDash(Pattern, iLength, [&](long iFrom, long iDash) {
+                    vecPieces.emplace_back(Start + Step * static_cast<int>(iFrom),
+                                           Start + Step * static_cast<int>(iFrom + iDash));
+                });
+            iX += iCellWidth;
+            iRowHeight = std::max(iRowHeight, iCellHeight);
+        }
+    }
+    return matches();
 }
 
 } // namespace Probe
@@ -315,8 +416,9 @@ struct PhaseShape
     Frame Bounds{0, 0, -1, -1};      // of the pixels, from the start's pixel
 };
 
-/// The shapes of a solid line at one scale, measured on their first use. Patterns are left out: the
-/// engine places the ends of their dashes a little differently wherever a segment lies.
+/// The shapes of a solid line at one scale, measured on their first use. A patterned line is made of
+/// them where its dashes start on whole pixels (DashesHold); elsewhere the engine places the ends of its
+/// dashes a little differently wherever a segment lies.
 class PhaseShapes
 {
 public:
@@ -547,6 +649,18 @@ inline PhaseShapes& PhaseShapesFor(int iQuarters)
     if (!pShapes)
         pShapes = std::make_unique<PhaseShapes>(iQuarters);
     return *pShapes;
+}
+
+/// Whether lines of this pattern (dotted or dash-dotted) at iQuarters device pixels per four pixels
+/// (4 to 32) may be blended from solid shapes, checked on first use.
+inline bool DashesHold(const DashPattern& Pattern, int iQuarters)
+{
+    static std::once_flag s_aaOnce[2][33];
+    static bool s_aabHold[2][33];
+    const std::size_t iPattern = Pattern.iPeriod == 3 ? 0 : 1, iAt = static_cast<std::size_t>(iQuarters);
+    std::call_once(s_aaOnce[iPattern][iAt],
+                   [&] { s_aabHold[iPattern][iAt] = Probe::DashesAsPieces(Pattern, iQuarters); });
+    return s_aabHold[iPattern][iAt];
 }
 
 /// The model for a scale of 1 or an even scale up to 8, measured on first use.

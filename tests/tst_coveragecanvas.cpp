@@ -88,6 +88,24 @@ private slots:
         QVERIFY(full.bAllFull); // a full pixel stays the colour whatever comes
     }
 
+    // Dotted and dash-dotted lines at ratios in quarters are blended from solid shapes only where the
+    // engine is seen to draw them so: it does at the usual ratios, and a pattern it does not draw fails.
+    void dashesBlendAsSolidPieces_data()
+    {
+        columns<long, unsigned, int, bool>("period", "mask", "quarters", "holds");
+        for (int quarters : {4, 5, 6, 7, 8, 10, 12})
+            for (const DashPattern& pattern : {c_Dotted, c_DashDotted})
+                QTest::addRow("%s at ratio %g", pattern.iPeriod == 3 ? "dotted" : "dash-dotted", quarters / 4.0)
+                    << pattern.iPeriod << pattern.uOnMask << quarters << true;
+        QTest::newRow("dots two pixels long at ratio 1.5") << 3L << 0x3u << 6 << false;
+        QTest::newRow("dash-dots with the dot a pixel early at ratio 1.5") << 9L << 0x2fu << 6 << false;
+    }
+    void dashesBlendAsSolidPieces()
+    {
+        auto [period, mask, quarters, holds] = fetch<long, unsigned, int, bool>("period", "mask", "quarters", "holds");
+        QCOMPARE(Probe::DashesAsPieces(DashPattern{period, mask}, quarters), holds);
+    }
+
     // The cells of one large frame stay for the lines of its window and the next, then go back.
     void keptCellsShrinkAfterALargeFrame()
     {

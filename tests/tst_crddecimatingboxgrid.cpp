@@ -172,6 +172,25 @@ private slots:
                     line(makeData(WhiteNoise, 20000), c_ColorDarkGreen)},
                    changed(&Setup::dRatio, ratio));
 
+        // Patterns restart with every segment: dots and dash-dots on dense columns, on long steps along both
+        // axes and on sparse diagonals.
+        for (double ratio : {1.25, 1.5, 1.75, 2.5, 3.0})
+            addRow("dotted and dash-dotted, dense and sparse, at pixel ratio " + QByteArray::number(ratio),
+                   {line(makeData(NoisySine, 100000), c_ColorOrange, eRDLineDotted),
+                    line(makeData(Spikes, 100000), c_ColorBlue, eRDLineDashDotted),
+                    line(makeData(Steps, 500), c_ColorRed, eRDLineDashDotted),
+                    line(makeData(Jitter1, 600), c_ColorDarkGreen, eRDLineDotted),
+                    line(makeData(NoisySine, 2000), c_ColorBlack, eRDLineDashDotted)},
+                   changed(&Setup::dRatio, ratio));
+
+        // Lines piled over the whole plot: each starts on pixels the one before left up to 2 off.
+        for (double ratio : {2.5, 3.0})
+            addRow("five lines piled at pixel ratio " + QByteArray::number(ratio),
+                   {line(makeData(WhiteNoise, 100000), c_ColorOrange), line(makeData(WhiteNoise, 50000)),
+                    line(makeData(WhiteNoise, 20000), c_ColorDarkGreen), line(makeData(NoisySine, 2000), c_ColorBlack),
+                    line(makeData(Jitter1, 600), c_ColorRed)},
+                   changed(&Setup::dRatio, ratio));
+
         for (double ratio : {1.0, 1.5}) {
             addRow("an x-y random walk at pixel ratio " + QByteArray::number(ratio), {line(xyData(true, 20000))},
                    changed(&Setup::dRatio, ratio));

@@ -569,6 +569,10 @@ private:
 /// (6. at the top): per device column and for each of the last two such coverages, the rows that its blend
 /// leaves as they are form an interval, in which those blends are skipped. A translucent colour's every
 /// coverage is handled so (7. at the top).
+/// Under a system clip, only its pixels are written: the engine cuts a stroke at the clip's bounding
+/// rectangle, which the writable pixels keep clear of, and masks pixels at the inner edges of a clip
+/// of several rectangles. A vertical stroke, cut anywhere at a device row's or column's edge, lights
+/// the pixels on either side as it does whole: its pixels in the clip may be blended wherever it lies.
 class PhaseCanvas
 {
 public:
@@ -579,14 +583,25 @@ public:
           m_uColor(uSource),
           m_iStalling(qAlpha(uSource) == 255 ? c_iStalling : 255),
           m_puBits(reinterpret_cast<QRgb*>(const_cast<uchar*>(Where.pImage->constBits()))),
-          m_iStride(static_cast<long>(Where.pImage->bytesPerLine() / sizeof(QRgb)))
+          m_iStride(static_cast<long>(Where.pImage->bytesPerLine() / sizeof(QRgb))),
+          m_vecRegion(Where.vecRegion)
     {
+        const std::size_t iColumns = static_cast<std::size_t>(m_Writable.Width() + 1);
         thread_local std::vector<std::pair<long, long>> s_vecKnown;
-        s_vecKnown.assign(static_cast<std::size_t>(m_Writable.Width() + 1), {LONG_MAX, LONG_MIN});
+        s_vecKnown.assign(iColumns, {LONG_MAX, LONG_MIN});
         m_pKnown = s_vecKnown.data();
         thread_local std::vector<Stalls> s_vecStalls;
-        s_vecStalls.assign(static_cast<std::size_t>(m_Writable.Width() + 1), Stalls());
+        s_vecStalls.assign(iColumns, Stalls());
         m_pStalls = s_vecStalls.data();
+        thread_local std::vector<Span> s_vecSpans;
+        s_vecSpans.assign(iColumns, {m_Writable.iT, m_Writable.iB});
+        m_pSpans = s_vecSpans.data();
+        if (!m_vecRegion.empty()) {
+            FindSpans(iColumns);
+            for (const QRect& Rect : m_vecRegion)
+                m_Clip = {std::min<long>(m_Clip.iL, Rect.left()), std::min<long>(m_Clip.iT, Rect.top()),
+                          std::max<long>(m_Clip.iR, Rect.right()), std::max<long>(m_Clip.iB, Rect.bottom())};
+        }
         for (std::uint32_t uCoverage = 0; uCoverage < 256; ++uCoverage)
             m_auSources[uCoverage] = Tint(m_uColor, uCoverage);
     }
@@ -597,13 +612,29 @@ public:
     /// The device pixels that may be written.
     const Frame& Writable() const { return m_Writable; }
 
+    /// The device pixels of the clip, outside which nothing is written; empty where there is none
+    /// but the writable pixels.
+    const Frame& Clip() const { return m_Clip; }
+
     /// The rows known to hold the colour in every device column from iFirst to iLast, which must be
-    /// writable; first above second where there are none.
+    /// writable; first above second where there are none. Under a clip, known rows that reach its
+    /// edge in every column reach on without end: nothing beyond is written.
     std::pair<long, long> KnownIn(long iFirst, long iLast) const
     {
         std::pair<long, long> Rows{LONG_MIN, LONG_MAX};
-        for (long iColumn = iFirst - m_Writable.iL; iColumn <= iLast - m_Writable.iL; ++iColumn)
-            Rows = {std::max(Rows.first, m_pKnown[iColumn].first), std::min(Rows.second, m_pKnown[iColumn].second)};
+        bool bToTop = !m_vecRegion.empty(), bToBottom = bToTop;
+        for (long iColumn = iFirst - m_Writable.iL; iColumn <= iLast - m_Writable.iL; ++iColumn) {
+            const std::pair<long, long>& Known = m_pKnown[iColumn];
+            Rows = {std::max(Rows.first, Known.first), std::min(Rows.second, Known.second)};
+            bToTop = bToTop && Known.first == m_pSpans[iColumn].iTop && Known.first <= Known.second;
+            bToBottom = bToBottom && Known.second == m_pSpans[iColumn].iBottom && Known.first <= Known.second;
+        }
+        if (Rows.first <= Rows.second) {
+            if (bToTop)
+                Rows.first = LONG_MIN;
+            if (bToBottom)
+                Rows.second = LONG_MAX;
+        }
         return Rows;
     }
 
@@ -617,18 +648,32 @@ public:
         for (const PhaseShape::Run& Run : Shape.vecRuns) {
             const long iColumn = iX + Run.iX - m_Writable.iL;
             std::pair<long, long>& Known = m_pKnown[iColumn];
-            const long iFirst = iY + Run.iY, iLast = iFirst + Run.iRows - 1;
+            long iFirst = iY + Run.iY, iLast = iFirst + Run.iRows - 1;
+            const std::uint8_t* puCoverage = Shape.vecCoverage.data() + Run.iFirst;
+            if (!m_vecRegion.empty() && (iFirst < m_pSpans[iColumn].iTop || iLast > m_pSpans[iColumn].iBottom)) {
+                const Span& Rows = m_pSpans[iColumn];
+                if (Rows.iTop > Rows.iBottom) {
+                    BlendMasked(iColumn, Known, iFirst, iLast, puCoverage);
+                    continue;
+                }
+                // Cut to the rows the column may write.
+                puCoverage += std::max(Rows.iTop - iFirst, 0L);
+                iFirst = std::max(iFirst, Rows.iTop);
+                iLast = std::min(iLast, Rows.iBottom);
+                if (iFirst > iLast)
+                    continue;
+            }
             if (iFirst >= Known.first && iLast <= Known.second)
                 continue;
             if (Run.uMain > m_iStalling) {
-                BlendRun(iColumn, Known, iFirst, iLast, Shape.vecCoverage.data() + Run.iFirst);
+                BlendRun(iColumn, Known, iFirst, iLast, puCoverage);
                 continue;
             }
             const Stalls& Stalled = m_pStalls[iColumn];
             if (Run.bPlain
                 && (Holds(Stalled[0], Run.uMain, iFirst, iLast) || Holds(Stalled[1], Run.uMain, iFirst, iLast)))
                 continue;
-            BlendWeak(iColumn, Known, iFirst, iLast, Shape.vecCoverage.data() + Run.iFirst, Run.uMain);
+            BlendWeak(iColumn, Known, iFirst, iLast, puCoverage, Run.uMain);
         }
     }
 
@@ -636,6 +681,51 @@ private:
     // Coverages up to this may stall a pixel further from the colour than Settled looks; stronger ones
     // soon bring it there.
     static constexpr int c_iStalling = 48;
+
+    // The rows of a device column in the region, where they are one run of rows; runs are cut to
+    // them. Runs of a column the region splits are blended pixel by pixel.
+    struct Span
+    {
+        long iTop, iBottom;
+    };
+
+    void FindSpans(std::size_t iColumns)
+    {
+        for (std::size_t i = 0; i < iColumns; ++i) {
+            const long iX = m_Writable.iL + static_cast<long>(i);
+            long iTop = LONG_MAX, iBottom = LONG_MIN, iRows = 0;
+            for (const QRect& Rect : m_vecRegion) {
+                if (iX < Rect.left() || iX > Rect.right())
+                    continue;
+                iTop = std::min<long>(iTop, Rect.top());
+                iBottom = std::max<long>(iBottom, Rect.bottom());
+                iRows += Rect.height(); // the rectangles of a region do not overlap
+            }
+            m_pSpans[i] = iRows > 0 && iRows == iBottom - iTop + 1 ? Span{iTop, iBottom} : Span{1, 0};
+        }
+    }
+
+    bool InRegion(long iX, long iY) const
+    {
+        return std::any_of(m_vecRegion.begin(), m_vecRegion.end(), [&](const QRect& Rect) {
+            return Rect.contains(static_cast<int>(iX), static_cast<int>(iY));
+        });
+    }
+
+    // A run in a column that the region splits: only its pixels in the region, past the known rows.
+    __attribute__((noinline)) void BlendMasked(long iColumn, const std::pair<long, long>& Known, long iFirst,
+                                               long iLast, const std::uint8_t* puCoverage)
+    {
+        m_pStalls[iColumn] = Stalls();
+        const long iX = iColumn + m_Writable.iL;
+        QRgb* const puColumn = m_puBits + iX;
+        for (long iRow = std::max(iFirst, m_Clip.iT); iRow <= std::min(iLast, m_Clip.iB); ++iRow) {
+            if ((iRow >= Known.first && iRow <= Known.second) || !InRegion(iX, iRow))
+                continue;
+            QRgb& uPixel = puColumn[iRow * m_iStride];
+            uPixel = SourceOver(uPixel, m_auSources[puCoverage[iRow - iFirst]]);
+        }
+    }
 
     // Rows of a device column whose pixels a blend at iCoverage leaves as they are, while
     // uGeneration is the canvas's.
@@ -686,7 +776,7 @@ private:
         } else {
             BlendOutside(Known, iFirst, iLast, blend);
         }
-        GrowKnown(puColumn, Known);
+        GrowKnown(iColumn, puColumn, Known);
     }
 
     // Calls blend(iFrom, iTo) for the rows of a run outside the known ones, which are some.
@@ -710,11 +800,13 @@ private:
         }
     }
 
-    void GrowKnown(QRgb* puColumn, std::pair<long, long>& Known) const
+    // Within the column's span: a pixel outside the region is never written.
+    void GrowKnown(long iColumn, QRgb* puColumn, std::pair<long, long>& Known) const
     {
-        while (Known.first > m_Writable.iT && Settled(puColumn[(Known.first - 1) * m_iStride]))
+        const Span& Rows = m_pSpans[iColumn];
+        while (Known.first > Rows.iTop && Settled(puColumn[(Known.first - 1) * m_iStride]))
             --Known.first;
-        while (Known.second < m_Writable.iB && Settled(puColumn[(Known.second + 1) * m_iStride]))
+        while (Known.second < Rows.iBottom && Settled(puColumn[(Known.second + 1) * m_iStride]))
             ++Known.second;
     }
 
@@ -760,7 +852,7 @@ private:
             BlendOutside(Known, iFirst, iLast, blend);
         }
         if (Known.first <= Known.second)
-            GrowKnown(puColumn, Known);
+            GrowKnown(iColumn, puColumn, Known);
         // The stall keeps what lies beside pixels that changed, or starts afresh where the run left one
         // as it was; it grows where the run changed pixels next to it.
         Cut(Stalled, iChangedFirst, iChangedLast);
@@ -809,8 +901,11 @@ private:
     const int m_iStalling;
     QRgb* const m_puBits;
     const long m_iStride;
+    const std::vector<QRect>& m_vecRegion;     // in device pixels; empty where every writable pixel may be
     std::pair<long, long>* m_pKnown = nullptr; // per device column, the rows known to hold the colour
     Stalls* m_pStalls = nullptr;               // per device column
+    Span* m_pSpans = nullptr;                  // per device column
+    Frame m_Clip{LONG_MAX, LONG_MAX, LONG_MIN, LONG_MIN};
     unsigned m_uGeneration = 1;
     std::array<QRgb, 256> m_auSources{}; // the colour at each coverage, premultiplied
 };

@@ -65,7 +65,21 @@ void DrawCounted(QPainter& Painter, const CRDDecoratedLine& Line, const Mapping:
                              static_cast<int>(vecAcross[iEnd - 1].second + 1), static_cast<int>(vecAcross[i].first));
         i = iEnd;
     }
-    if (!vecRuns.empty()) {
+    if (!vecRuns.empty() && Where.pRunImage) {
+        // A run's pixels are covered fully by the pen: the colour, whatever lay beneath.
+        const QRgb uColor = LinePen.color().rgba();
+        const long iScale = Where.iScale, iHalf = iScale / 2;
+        for (const QLine& Run : vecRuns) {
+            const long iX1 = iScale * Run.x1() + Where.iOffsetX, iY1 = iScale * Run.y1() + Where.iOffsetY;
+            const long iX2 = iScale * Run.x2() + Where.iOffsetX, iY2 = iScale * Run.y2() + Where.iOffsetY;
+            const QRect Device = Run.x1() == Run.x2()
+                                     ? QRect(QPoint(static_cast<int>(iX1 - iHalf), static_cast<int>(iY1)),
+                                             QPoint(static_cast<int>(iX1 + iHalf - 1), static_cast<int>(iY2 - 1)))
+                                     : QRect(QPoint(static_cast<int>(iX1), static_cast<int>(iY1 - iHalf)),
+                                             QPoint(static_cast<int>(iX2 - 1), static_cast<int>(iY1 + iHalf - 1)));
+            FillDevice(Where, Device, uColor);
+        }
+    } else if (!vecRuns.empty()) {
         // Runs follow no pattern of their own: their rows already do.
         Painter.setPen(Painting::FlatPen(LinePen.color(), LinePen.widthF()));
         for (std::size_t i = 0; i < vecRuns.size(); i += c_iBatchSize)

@@ -44,8 +44,9 @@ struct Target
 {
     Route eRoute = Route::Exact;
     int iScale = 1;
-    // The pixels, in the painter's coordinates, that the painter may write and that lie clear of
-    // its device's edges: short segments inside count as their pixels.
+    // The pixels, in the painter's coordinates, that lie clear of its device's edges and in the
+    // clip's bounding rectangle (at one device pixel per pixel, in its columns): short segments
+    // inside count as their pixels.
     long iLeft = 0, iTop = 0, iRight = -1, iBottom = -1;
     // The pixels, in the painter's coordinates, that the painter may write at all.
     Frame Visible{LONG_MIN / 2, LONG_MIN / 2, LONG_MAX / 2, LONG_MAX / 2};
@@ -54,9 +55,15 @@ struct Target
     QImage* pImage = nullptr;
     long iOffsetX = 0, iOffsetY = 0;
     // Where the painter may not write the whole image (a clip, or a repaint of what a moving rubber
-    // band exposes), the rectangles it may write: direct writes stay inside them, as its own
-    // drawing does.
+    // band exposes), the rectangles it may write, in device pixels: direct writes stay inside them,
+    // as its own drawing does.
     std::vector<QRect> vecRegion;
+    // Scaled: the image, into which runs of whole device pixels are filled directly; a pixel's
+    // device position is iScale times its own plus iOffsetX, iOffsetY. A run covers its pixels
+    // fully, which a cut at the clip leaves as they are, so short segments count as runs in every
+    // row clear of the image's edges.
+    QImage* pRunImage = nullptr;
+    long iRunTop = 0, iRunBottom = -1;
     // Phased: device pixels per four pixels, and four times the painter's device offset, so that a
     // pixel's device position (iQuarters * x + iQuarterX) / 4 is exact; the device pixels that may be
     // written.
@@ -74,7 +81,7 @@ constexpr int c_iMaxScale = 8;
 /// Which route a line of this colour takes on this painter. The counted routes reproduce the
 /// raster engine's blends, so they need exactly those: antialiased source-over onto 32-bit pixels,
 /// a scale and offsets in whole pixels, or, for a scale in quarters, in quarters that a whole
-/// pixel's shift reaches, and a clip that is one rectangle where the scale is not 1. A translucent
+/// pixel's shift reaches, and a painter's clip that is one rectangle where the scale is not 1. A translucent
 /// colour, or any under painter opacity, is blended in order (Phased) at every scale: the number of
 /// its blends, not only whether there were any, decides a pixel.
 inline Target TargetOf(QPainter& Painter, const QColor& Color)
@@ -114,11 +121,12 @@ inline Target TargetOf(QPainter& Painter, const QColor& Color)
 
     // The writable pixels in device coordinates. At one device pixel per pixel the raster engine
     // lights a pixel inside a clip as it would without one, so any region will do; scaled, it
-    // strokes lines as areas, cut at the clip.
+    // strokes lines as areas cut at the bounding rectangle of a system clip, whose inner edges then
+    // only mask pixels.
     QRegion Writable(Image.rect());
     const QRegion System = pEngine->systemClip();
     if (!System.isEmpty())
-        Writable &= bPerPixel ? System : QRegion(System.boundingRect());
+        Writable &= System;
     if (Painter.hasClipping()) {
         const QRegion Clip = Painter.clipRegion();
         if (Clip.rectCount() == 1)
@@ -130,13 +138,18 @@ inline Target TargetOf(QPainter& Painter, const QColor& Color)
     }
     // Counted pixels are kept two off the image's edges, where the raster engine cuts a line's
     // geometry rather than its pixels. At one device pixel per pixel it lights a pixel inside a clip
-    // as it would without one, so short segments count up to the clip's edges and one beyond, where
-    // a segment lights pixels on both sides; only the pixels inside are written.
+    // as it would without one, so short segments count in every row and in the clip's columns and
+    // one beyond, where a segment lights pixels on both sides; only the pixels inside are written.
+    // Counted so, a dense line leaving the clip through its top and bottom stays counted.
     // (A rectangle turned inside out by the margins would come out of & turned back.)
-    const QRect Margins = (bPerPixel ? Image.rect() : Writable.boundingRect()).adjusted(2, 2, -2, -2);
+    const QRect Box = Writable.boundingRect();
+    const QRect Margins = (bPerPixel ? Image.rect() : Box).adjusted(2, 2, -2, -2);
     if (Margins.isEmpty() || Writable.isEmpty())
         return Result;
-    const QRect Bounds = bPerPixel ? Margins & Writable.boundingRect().adjusted(0, 0, 1, 1) : Margins;
+    const QRect Bounds = bPerPixel
+                             ? Margins
+                                   & QRect(QPoint(Box.left(), Margins.top()), QPoint(Box.right() + 1, Margins.bottom()))
+                             : Margins;
     if (Bounds.isEmpty())
         return Result;
     const QTransform Inverse = Transform.inverted();
@@ -157,12 +170,29 @@ inline Target TargetOf(QPainter& Painter, const QColor& Color)
         if (Writable != QRegion(Image.rect()))
             Result.vecRegion.assign(Writable.begin(), Writable.end());
     }
+    const bool bRegion = Writable.rectCount() > 1;
+    if (!bPerPixel && bRegion && Writable.rectCount() > c_iMaxRegionRects)
+        return Target();
+    if (iScale > 1 && !bPhased) {
+        Result.pRunImage = const_cast<QImage*>(&Image);
+        Result.iOffsetX = static_cast<long>(Transform.dx());
+        Result.iOffsetY = static_cast<long>(Transform.dy());
+        if (Writable != QRegion(Image.rect()))
+            Result.vecRegion.assign(Writable.begin(), Writable.end());
+        const QRect Rows = Image.rect().adjusted(2, 2, -2, -2);
+        const QRectF Runs = Inverse.mapRect(
+            QRectF(QRect(QPoint(Bounds.left(), Rows.top()), QPoint(Bounds.right(), Rows.bottom()))));
+        Result.iRunTop = static_cast<long>(std::ceil(Runs.top()));
+        Result.iRunBottom = static_cast<long>(std::floor(Runs.bottom())) - 1;
+    }
     if (bPhased) {
-        // Phased segments are only ever written straight into the image, which every pixel of
-        // Bounds may take only under a clip of one rectangle.
-        if (System.rectCount() > 1)
+        // Phased segments are only ever written straight into the image, inside the system clip's
+        // rectangles, whose edges are whole device pixels.
+        if (bRegion && Painter.hasClipping())
             return Target();
         Result.pImage = const_cast<QImage*>(&Image);
+        if (!Painter.hasClipping() && Writable != QRegion(Image.rect()))
+            Result.vecRegion.assign(Writable.begin(), Writable.end());
         Result.iQuarters = iQuarters;
         Result.iQuarterX = static_cast<long>(4 * Transform.dx());
         Result.iQuarterY = static_cast<long>(4 * Transform.dy());
@@ -175,8 +205,9 @@ inline Target TargetOf(QPainter& Painter, const QColor& Color)
 /// writable pixels, and small enough for a canvas; empty where there is none.
 inline Frame StampFrame(const Frame& Device, const Target& Where)
 {
-    Frame Result{std::max(Device.iL, Where.iLeft), std::max(Device.iT, Where.iTop), std::min(Device.iR, Where.iRight),
-                 std::min(Device.iB, Where.iBottom)};
+    const bool bRuns = Where.pRunImage != nullptr;
+    Frame Result{std::max(Device.iL, Where.iLeft), std::max(Device.iT, bRuns ? Where.iRunTop : Where.iTop),
+                 std::min(Device.iR, Where.iRight), std::min(Device.iB, bRuns ? Where.iRunBottom : Where.iBottom)};
     if (Result.IsEmpty() || Result.Height() >= c_iMaxProfileRows
         || Result.Width() + 1 > c_iMaxCanvas / (Result.Height() + 1))
         return Frame{0, 0, -1, -1};

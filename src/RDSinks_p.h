@@ -621,8 +621,29 @@ public:
     std::size_t InsideRun(const Segments::InsideMapper& Mapper, const CRDPoint* pPoints, std::size_t i,
                           std::size_t iCount, long& iPrevX, long& iPrevY)
     {
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+        if (Mapper.HasQuads())
+            return InsideRunQuads(Mapper, pPoints, i, iCount, iPrevX, iPrevY);
+#endif
+        return Run<false>(Mapper, pPoints, i, iCount, iPrevX, iPrevY);
+    }
+
+private:
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+    __attribute__((target("avx2"), flatten)) std::size_t InsideRunQuads(const Segments::InsideMapper& Mapper,
+                                                                        const CRDPoint* pPoints, std::size_t i,
+                                                                        std::size_t iCount, long& iPrevX, long& iPrevY)
+    {
+        return Run<true>(Mapper, pPoints, i, iCount, iPrevX, iPrevY);
+    }
+#endif
+
+    template <bool Quads>
+    __attribute__((always_inline)) std::size_t Run(const Segments::InsideMapper& Mapper, const CRDPoint* pPoints,
+                                                   std::size_t i, std::size_t iCount, long& iPrevX, long& iPrevY)
+    {
         typename Profiles::Cursor Column = this->m_Column;
-        i = Segments::RunInside(
+        i = Segments::RunInside<Quads>(
             Mapper, pPoints, i, iCount, iPrevX,
             iPrevY, [&](long iX1, long iY1, long iX2, long iY2) __attribute__((always_inline)) {
                 if (this->CountableInside(iX1, iY1, iX2, iY2))
@@ -634,7 +655,6 @@ public:
         return i;
     }
 
-private:
     __attribute__((always_inline)) void Step(typename Profiles::Cursor& Column, long iX1, long iY1, long iX2, long iY2)
     {
         const long iDX = iX2 - iX1, iDY = iY2 - iY1;
@@ -711,12 +731,38 @@ private:
                                                                         std::size_t iCount, long& iPrevX, long& iPrevY)
     {
         return Segments::RunInside<true>(
-            Mapper, pPoints, i, iCount, iPrevX,
-            iPrevY, [this](long iX1, long iY1, long iX2, long iY2) __attribute__((always_inline)) {
-                Segment(iX1, iY1, iX2, iY2);
-            });
+            Mapper, pPoints, i, iCount, iPrevX, iPrevY,
+            [this](long iX1, long iY1, long iX2, long iY2)
+                __attribute__((always_inline)) { Segment(iX1, iY1, iX2, iY2); },
+            OpenRows{*this});
     }
 #endif
+
+    // Four vertices in the open column, left out at once where they step within its known rows:
+    // the bulk of a dense line once its band has settled.
+    struct OpenRows
+    {
+        PhaseSink& Sink;
+
+        long Column() const { return Sink.m_bExact || Sink.m_iOpenLow > Sink.m_iOpenHigh ? LONG_MIN : Sink.m_iOpenX; }
+        __attribute__((always_inline)) void Rows(long iY, const std::int32_t* piRows)
+        {
+            long iLow = iY, iHigh = iY;
+            bool bMoves = true;
+            for (int k = 0; k < 4; ++k) {
+                iLow = std::min<long>(iLow, piRows[k]);
+                iHigh = std::max<long>(iHigh, piRows[k]);
+                bMoves = bMoves && piRows[k] != (k == 0 ? iY : piRows[k - 1]);
+            }
+            if (bMoves && iLow >= Sink.m_iOpenLow && iHigh <= Sink.m_iOpenHigh)
+                return;
+            const long iX = Sink.m_iOpenX;
+            for (int k = 0; k < 4; ++k) {
+                Sink.Segment(iX, iY, iX, piRows[k]);
+                iY = piRows[k];
+            }
+        }
+    };
 
     __attribute__((always_inline)) void Segment(long iX1, long iY1, long iX2, long iY2)
     {
@@ -747,6 +793,10 @@ private:
         } else if (!m_bExact && (iDX == 0 || iDY == 0) && m_iSolidLength != LONG_MAX && Dashes(iX1, iY1, iX2, iY2)) {
             return;
         }
+        // Under a clip, a solid vertical segment across its edge lights inside what it lights whole.
+        if (iDX == 0 && iDY != 0 && !m_bExact && iDY * iDY <= m_iSolidLength && !m_Canvas.Clip().IsEmpty()
+            && Tall(iX1, iY1, iY2))
+            return;
         m_Others.Add(iX1, iY1, iX2, iY2);
     }
 
@@ -766,8 +816,9 @@ private:
     }
 
     // A vertical segment longer than a shape, in pieces that meet on a device row's edge: the
-    // engine covers the rows of each piece as it covers them in the whole. False where it may
-    // light pixels that are not writable.
+    // engine covers the rows of each piece as it covers them in the whole. Under a clip, the rows
+    // beyond it are left out, as the engine cuts them. False where it may light pixels that are not
+    // writable.
     __attribute__((noinline)) bool Tall(long iX, long iY1, long iY2)
     {
         const long iQX = m_iQuarters * iX + m_iQuarterX, iDevX = iQX >> 2;
@@ -775,8 +826,19 @@ private:
         const long iTop = Numeric::FloorDiv(m_iQuarters * std::min(iY1, iY2) + m_iQuarterY, 4) - 2;
         const long iBottom = Numeric::FloorDiv(m_iQuarters * std::max(iY1, iY2) + m_iQuarterY, 4) + 2;
         const Frame& Writable = m_Canvas.Writable();
-        if (iDevX - iReach < Writable.iL || iDevX + iReach > Writable.iR || iTop < Writable.iT || iBottom > Writable.iB)
+        const Frame& Clip = m_Canvas.Clip();
+        if (iDevX - iReach < Writable.iL || iDevX + iReach > Writable.iR)
             return false;
+        if (Clip.IsEmpty() ? iTop < Writable.iT || iBottom > Writable.iB : iBottom < Clip.iT || iTop > Clip.iB)
+            return !Clip.IsEmpty();
+        if (!Clip.IsEmpty()) {
+            if (m_iAbove > m_iBelow)
+                CutsBeyond(Clip);
+            iY1 = std::clamp(iY1, m_iAbove, m_iBelow);
+            iY2 = std::clamp(iY2, m_iAbove, m_iBelow);
+            if (iY1 == iY2)
+                return true;
+        }
         BeforeBlend();
         const long iStep = iY2 > iY1 ? 1 : -1;
         Frame Box{0, 0, -1, -1};
@@ -793,6 +855,18 @@ private:
         }
         Open(iX, iDevX + Box.iL, iDevX + Box.iR);
         return true;
+    }
+
+    // Rows on device rows' edges beyond the clip, where tall segments are cut: nothing is written there.
+    void CutsBeyond(const Frame& Clip)
+    {
+        const auto aligned = [this](long iY) { return ((m_iQuarters * iY + m_iQuarterY) & 3) == 0; };
+        m_iAbove = Numeric::FloorDiv(4 * (Clip.iT - 2) - m_iQuarterY, m_iQuarters);
+        while (!aligned(m_iAbove))
+            --m_iAbove;
+        m_iBelow = Numeric::FloorDiv(4 * (Clip.iB + 3) - m_iQuarterY + m_iQuarters - 1, m_iQuarters);
+        while (!aligned(m_iBelow))
+            ++m_iBelow;
     }
 
     // A patterned segment along an axis, longer than its first dash: its dashes, each blended as the
@@ -837,8 +911,11 @@ private:
         m_iOpenHigh = -1;
         if (Rows.first > Rows.second)
             return;
-        m_iOpenLow = Numeric::FloorDiv(4 * (Rows.first + 1) - m_iQuarterY + m_iQuarters - 1, m_iQuarters);
-        m_iOpenHigh = Numeric::FloorDiv(4 * (Rows.second - 1) - m_iQuarterY, m_iQuarters);
+        m_iOpenLow = Rows.first == LONG_MIN
+                         ? LONG_MIN
+                         : Numeric::FloorDiv(4 * (Rows.first + 1) - m_iQuarterY + m_iQuarters - 1, m_iQuarters);
+        m_iOpenHigh = Rows.second == LONG_MAX ? LONG_MAX
+                                              : Numeric::FloorDiv(4 * (Rows.second - 1) - m_iQuarterY, m_iQuarters);
     }
 
     LineBatch& m_Others;
@@ -850,6 +927,7 @@ private:
     const long m_iSolidLength;   // squared: segments no longer light what a solid one does
     unsigned m_uEmptyPoints = 0; // bit 4 y + x: a segment of no length starting at phase (x, y) lights nothing
     long m_iOpenX = LONG_MIN, m_iOpenLow = 0, m_iOpenHigh = -1;
+    long m_iAbove = 0, m_iBelow = -1; // CutsBeyond, once needed
     long m_iBlended = 0;
     long m_iFlushes = 0;   // batches of the painter drawn between blends
     long m_iDrawn = 0;     // batches of the painter drawn, as the canvas last heard

@@ -206,6 +206,13 @@ private slots:
                changed(&Setup::System, QRegion(250, 200, 400, 300) + QRegion(246, 204, 400, 300)));
         addRow("two rectangles as the painter's clip", clipped,
                changed(&Setup::Clip, QRegion(100, 50, 300, 400) + QRegion(350, 300, 400, 300)));
+        for (double ratio : {1.5, 2.0}) {
+            const auto scaled = [ratio](int x, int y) {
+                return QRegion(QRectF(x * ratio, y * ratio, 400 * ratio, 300 * ratio).toAlignedRect());
+            };
+            addRow("a band's move as the system clip at pixel ratio " + QByteArray::number(ratio), clipped,
+                   changed(&Setup::System, scaled(250, 200) + scaled(246, 204), changed(&Setup::dRatio, ratio)));
+        }
 
         // Markers blend at every vertex, as often as the box grid blends them.
         std::vector<CRDPoint> pile;

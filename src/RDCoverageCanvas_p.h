@@ -586,18 +586,26 @@ public:
           m_iStride(static_cast<long>(Where.pImage->bytesPerLine() / sizeof(QRgb))),
           m_vecRegion(Where.vecRegion)
     {
+        // Per device column, what the line knows is kept from line to line and made fresh where a line
+        // first reaches the column: a line of a few vertices reaches few of a wide frame's columns.
+        thread_local Columns s_Columns;
         const std::size_t iColumns = static_cast<std::size_t>(m_Writable.Width() + 1);
-        thread_local std::vector<std::pair<long, long>> s_vecKnown;
-        s_vecKnown.assign(iColumns, {LONG_MAX, LONG_MIN});
-        m_pKnown = s_vecKnown.data();
-        thread_local std::vector<Stalls> s_vecStalls;
-        s_vecStalls.assign(iColumns, Stalls());
-        m_pStalls = s_vecStalls.data();
-        thread_local std::vector<Span> s_vecSpans;
-        s_vecSpans.assign(iColumns, {m_Writable.iT, m_Writable.iB});
-        m_pSpans = s_vecSpans.data();
+        if (s_Columns.vecEpochs.size() < iColumns) {
+            s_Columns.vecKnown.resize(iColumns);
+            s_Columns.vecStalls.resize(iColumns);
+            s_Columns.vecSpans.resize(iColumns);
+            s_Columns.vecEpochs.resize(iColumns, 0);
+        }
+        if (++s_Columns.uEpoch == 0) {
+            std::fill(s_Columns.vecEpochs.begin(), s_Columns.vecEpochs.end(), 0u);
+            s_Columns.uEpoch = 1;
+        }
+        m_uEpoch = s_Columns.uEpoch;
+        m_pEpochs = s_Columns.vecEpochs.data();
+        m_pKnown = s_Columns.vecKnown.data();
+        m_pStalls = s_Columns.vecStalls.data();
+        m_pSpans = s_Columns.vecSpans.data();
         if (!m_vecRegion.empty()) {
-            FindSpans(iColumns);
             for (const QRect& Rect : m_vecRegion)
                 m_Clip = {std::min<long>(m_Clip.iL, Rect.left()), std::min<long>(m_Clip.iT, Rect.top()),
                           std::max<long>(m_Clip.iR, Rect.right()), std::max<long>(m_Clip.iB, Rect.bottom())};
@@ -624,6 +632,8 @@ public:
         std::pair<long, long> Rows{LONG_MIN, LONG_MAX};
         bool bToTop = !m_vecRegion.empty(), bToBottom = bToTop;
         for (long iColumn = iFirst - m_Writable.iL; iColumn <= iLast - m_Writable.iL; ++iColumn) {
+            if (m_pEpochs[iColumn] != m_uEpoch)
+                return {LONG_MAX, LONG_MIN};
             const std::pair<long, long>& Known = m_pKnown[iColumn];
             Rows = {std::max(Rows.first, Known.first), std::min(Rows.second, Known.second)};
             bToTop = bToTop && Known.first == m_pSpans[iColumn].iTop && Known.first <= Known.second;
@@ -647,6 +657,7 @@ public:
     {
         for (const PhaseShape::Run& Run : Shape.vecRuns) {
             const long iColumn = iX + Run.iX - m_Writable.iL;
+            Fresh(iColumn);
             std::pair<long, long>& Known = m_pKnown[iColumn];
             long iFirst = iY + Run.iY, iLast = iFirst + Run.iRows - 1;
             const std::uint8_t* puCoverage = Shape.vecCoverage.data() + Run.iFirst;
@@ -689,20 +700,31 @@ private:
         long iTop, iBottom;
     };
 
-    void FindSpans(std::size_t iColumns)
+    Span SpanOf(long iColumn) const
     {
-        for (std::size_t i = 0; i < iColumns; ++i) {
-            const long iX = m_Writable.iL + static_cast<long>(i);
-            long iTop = LONG_MAX, iBottom = LONG_MIN, iRows = 0;
-            for (const QRect& Rect : m_vecRegion) {
-                if (iX < Rect.left() || iX > Rect.right())
-                    continue;
-                iTop = std::min<long>(iTop, Rect.top());
-                iBottom = std::max<long>(iBottom, Rect.bottom());
-                iRows += Rect.height(); // the rectangles of a region do not overlap
-            }
-            m_pSpans[i] = iRows > 0 && iRows == iBottom - iTop + 1 ? Span{iTop, iBottom} : Span{1, 0};
+        if (m_vecRegion.empty())
+            return {m_Writable.iT, m_Writable.iB};
+        const long iX = m_Writable.iL + iColumn;
+        long iTop = LONG_MAX, iBottom = LONG_MIN, iRows = 0;
+        for (const QRect& Rect : m_vecRegion) {
+            if (iX < Rect.left() || iX > Rect.right())
+                continue;
+            iTop = std::min<long>(iTop, Rect.top());
+            iBottom = std::max<long>(iBottom, Rect.bottom());
+            iRows += Rect.height(); // the rectangles of a region do not overlap
         }
+        return iRows > 0 && iRows == iBottom - iTop + 1 ? Span{iTop, iBottom} : Span{1, 0};
+    }
+
+    // Where a column's state is another line's, the line's own anew.
+    __attribute__((always_inline)) void Fresh(long iColumn)
+    {
+        if (m_pEpochs[iColumn] == m_uEpoch)
+            return;
+        m_pEpochs[iColumn] = m_uEpoch;
+        m_pKnown[iColumn] = {LONG_MAX, LONG_MIN};
+        m_pStalls[iColumn] = Stalls();
+        m_pSpans[iColumn] = SpanOf(iColumn);
     }
 
     bool InRegion(long iX, long iY) const
@@ -901,7 +923,17 @@ private:
     const int m_iStalling;
     QRgb* const m_puBits;
     const long m_iStride;
-    const std::vector<QRect>& m_vecRegion;     // in device pixels; empty where every writable pixel may be
+    const std::vector<QRect>& m_vecRegion; // in device pixels; empty where every writable pixel may be
+    struct Columns
+    {
+        std::vector<std::pair<long, long>> vecKnown;
+        std::vector<Stalls> vecStalls;
+        std::vector<Span> vecSpans;
+        std::vector<unsigned> vecEpochs; // which canvas a column's state belongs to
+        unsigned uEpoch = 0;
+    };
+    unsigned m_uEpoch = 0;
+    unsigned* m_pEpochs = nullptr;
     std::pair<long, long>* m_pKnown = nullptr; // per device column, the rows known to hold the colour
     Stalls* m_pStalls = nullptr;               // per device column
     Span* m_pSpans = nullptr;                  // per device column

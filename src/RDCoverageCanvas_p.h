@@ -651,6 +651,10 @@ public:
     /// Pixels may have changed under drawing other than the canvas's own: no stall holds.
     void Forget() { ++m_uGeneration; }
 
+    /// Whether known rows grew since last asked: they never shrink within a line, so rows found
+    /// known before stay known.
+    bool TakeGrown() { return std::exchange(m_bGrown, false); }
+
     /// Blends a segment of this shape whose origin lies in device pixel (iX, iY); its pixels must be
     /// writable.
     __attribute__((always_inline)) void Blend(long iX, long iY, const PhaseShape& Shape)
@@ -812,24 +816,27 @@ private:
     }
 
     // The known rows start at the first of these whose pixel settles.
-    void SeedKnown(QRgb* puColumn, std::pair<long, long>& Known, long iFrom, long iTo) const
+    void SeedKnown(QRgb* puColumn, std::pair<long, long>& Known, long iFrom, long iTo)
     {
         for (long iRow = iFrom; iRow <= iTo; ++iRow) {
             if (Settled(puColumn[iRow * m_iStride])) {
                 Known = {iRow, iRow};
+                m_bGrown = true;
                 return;
             }
         }
     }
 
     // Within the column's span: a pixel outside the region is never written.
-    void GrowKnown(long iColumn, QRgb* puColumn, std::pair<long, long>& Known) const
+    void GrowKnown(long iColumn, QRgb* puColumn, std::pair<long, long>& Known)
     {
         const Span& Rows = m_pSpans[iColumn];
+        const std::pair<long, long> Before = Known;
         while (Known.first > Rows.iTop && Settled(puColumn[(Known.first - 1) * m_iStride]))
             --Known.first;
         while (Known.second < Rows.iBottom && Settled(puColumn[(Known.second + 1) * m_iStride]))
             ++Known.second;
+        m_bGrown = m_bGrown || Known != Before;
     }
 
     // BlendRun for a run mostly of a weak coverage, whose blends that leave a pixel as it is are found
@@ -939,6 +946,7 @@ private:
     Span* m_pSpans = nullptr;                  // per device column
     Frame m_Clip{LONG_MAX, LONG_MAX, LONG_MIN, LONG_MIN};
     unsigned m_uGeneration = 1;
+    bool m_bGrown = false;
     std::array<QRgb, 256> m_auSources{}; // the colour at each coverage, premultiplied
 };
 

@@ -786,7 +786,8 @@ private:
                 && iY + Box.iB <= Writable.iB) {
                 BeforeBlend();
                 m_Canvas.Blend(iX + Shape.iOriginX, iY + Shape.iOriginY, Shape);
-                if (iDX == 0 && iDY != 0)
+                // The open column's rows stay right until its known rows grow.
+                if (m_Canvas.TakeGrown() ? iDX == 0 && iDY != 0 : iX1 != m_iOpenX && iDX == 0 && iDY != 0)
                     Open(iX1, iX + Box.iL, iX + Box.iR);
                 return;
             }

@@ -163,12 +163,16 @@ inline Target TargetOf(QPainter& Painter, const QColor& Color)
     Result.iTop = static_cast<long>(std::ceil(Logical.top()));
     Result.iRight = static_cast<long>(std::floor(Logical.right())) - 1;
     Result.iBottom = static_cast<long>(std::floor(Logical.bottom())) - 1;
+    // Direct writes stay inside the writable rectangles, where they are not the whole image.
+    const auto keepRegion = [&] {
+        if (Writable != QRegion(Image.rect()))
+            Result.vecRegion.assign(Writable.begin(), Writable.end());
+    };
     if (bPerPixel && Writable.rectCount() <= c_iMaxRegionRects) {
         Result.pImage = const_cast<QImage*>(&Image);
         Result.iOffsetX = static_cast<long>(Transform.dx());
         Result.iOffsetY = static_cast<long>(Transform.dy());
-        if (Writable != QRegion(Image.rect()))
-            Result.vecRegion.assign(Writable.begin(), Writable.end());
+        keepRegion();
     }
     const bool bRegion = Writable.rectCount() > 1;
     if (!bPerPixel && bRegion && Writable.rectCount() > c_iMaxRegionRects)
@@ -177,8 +181,7 @@ inline Target TargetOf(QPainter& Painter, const QColor& Color)
         Result.pRunImage = const_cast<QImage*>(&Image);
         Result.iOffsetX = static_cast<long>(Transform.dx());
         Result.iOffsetY = static_cast<long>(Transform.dy());
-        if (Writable != QRegion(Image.rect()))
-            Result.vecRegion.assign(Writable.begin(), Writable.end());
+        keepRegion();
         const QRect Rows = Image.rect().adjusted(2, 2, -2, -2);
         const QRectF Runs = Inverse.mapRect(
             QRectF(QRect(QPoint(Bounds.left(), Rows.top()), QPoint(Bounds.right(), Rows.bottom()))));
@@ -191,8 +194,8 @@ inline Target TargetOf(QPainter& Painter, const QColor& Color)
         if (bRegion && Painter.hasClipping())
             return Target();
         Result.pImage = const_cast<QImage*>(&Image);
-        if (!Painter.hasClipping() && Writable != QRegion(Image.rect()))
-            Result.vecRegion.assign(Writable.begin(), Writable.end());
+        if (!Painter.hasClipping())
+            keepRegion();
         Result.iQuarters = iQuarters;
         Result.iQuarterX = static_cast<long>(4 * Transform.dx());
         Result.iQuarterY = static_cast<long>(4 * Transform.dy());

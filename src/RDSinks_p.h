@@ -787,7 +787,8 @@ private:
                 BeforeBlend();
                 m_Canvas.Blend(iX + Shape.iOriginX, iY + Shape.iOriginY, Shape);
                 // The open column's rows stay right until its known rows grow.
-                if (m_Canvas.TakeGrown() ? iDX == 0 && iDY != 0 : iX1 != m_iOpenX && iDX == 0 && iDY != 0)
+                const bool bGrown = m_Canvas.TakeGrown();
+                if (iDX == 0 && iDY != 0 && (bGrown || iX1 != m_iOpenX))
                     Open(iX1, iX + Box.iL, iX + Box.iR);
                 return;
             }

@@ -135,25 +135,6 @@ void ForWritableRows(const Target& Where, long iX, long iTop, long iBottom, Func
     }
 }
 
-/// Fills the pixels of Device, a rectangle of device pixels, that the Scaled route may write with
-/// an opaque colour: a pen covering them fully leaves nothing else.
-inline void FillDevice(const Target& Where, const QRect& Device, QRgb uColor)
-{
-    QImage& Image = *Where.pRunImage;
-    uchar* const puBits = const_cast<uchar*>(Image.constBits());
-    const long iStride = Image.bytesPerLine();
-    const auto fill = [&](const QRect& Part) {
-        for (int iY = Part.top(); iY <= Part.bottom(); ++iY)
-            std::fill_n(reinterpret_cast<QRgb*>(puBits + iY * iStride) + Part.left(), Part.width(), uColor);
-    };
-    if (Where.vecRegion.empty()) {
-        fill(Device & Image.rect());
-        return;
-    }
-    for (const QRect& Rect : Where.vecRegion)
-        fill(Device & Rect);
-}
-
 /// Whether all of Box, in the painter's coordinates, may be written directly.
 inline bool WritableBox(const Target& Where, const Frame& Box)
 {

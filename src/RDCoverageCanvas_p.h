@@ -54,10 +54,10 @@ namespace Decimation
 // Clips: at one device pixel per pixel the engine lights a pixel inside a clip of any shape as it would without
 // one, so the cells count as if there were none and only the pixels inside are written (Target::vecRegion).
 // Markers follow all segments in both drawings, from images whose layers give the engine's own marker on any
-// background (checked as each is built). At an even pixel ratio a counted segment covers whole device pixels:
-// each pixel it lights is C whatever the order or count, and the others go to the painter in order.
-// At any other ratio in quarters (1.25, 1.5, 3, ...) a one-pixel pen is wider than a device pixel and lands on
-// sub-pixel phases: no few coverages describe a pixel, so nothing is counted. The short segments of a solid line
+// background (checked as each is built).
+// At any other ratio in quarters (1.25, 1.5, 2, 3, ...) a one-pixel pen is wider than a device pixel and, between
+// whole ratios, lands on sub-pixel phases: no few coverages describe a pixel, so nothing is counted (at 2 a pen
+// covers whole device pixels, but the bulk of an x-y line is its slanted segments). The short segments of a solid line
 // are blended one by one in the line's order from shapes measured against the engine per phase (PhaseShapes),
 // with its coverage and rounding, and the others go to the painter in between: the pixels are the engine's,
 // but for one shortcut (PhaseCanvas):

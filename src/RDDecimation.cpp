@@ -32,60 +32,16 @@ void DrawCounted(QPainter& Painter, const CRDDecoratedLine& Line, const Mapping:
                  const Frame& Device, const Frame& Stamps, const QPen& LinePen)
 {
     LineBatch Others(Painter, Where.Visible, LinePen.widthF());
-    const StampModel& Model = StampModelFor(Where.iScale);
+    const StampModel& Model = StampModelFor();
     const bool bCounted = Model.bValid && !Stamps.IsEmpty();
     const long iRows = bCounted ? Stamps.Height() : 0;
-
-    if (Where.eRoute == Route::Canvas) {
-        CoverageCanvas Canvas(bCounted ? Stamps : Frame{1, 1, 0, 0}, LinePen.color(), Model, Where);
-        CanvasRows Rows{Canvas, Stamps.iT};
-        typename CanvasSink<Period, OnMask>::Profiles Columns(iRows, Rows);
-        CanvasSink<Period, OnMask> Sink(Painter, Device, Stamps, bCounted, Others, Canvas, Columns,
-                                        Line.m_vecPoints.size());
-        Segments::ForEachSegment(Map, Device, Painter, Line, Sink);
-        Sink.Finish(Canvas);
-        return;
-    }
-
-    std::vector<QLine> vecRuns;
-    std::vector<std::pair<long, long>> vecAcross;
-    RunRows Rows{vecRuns, Stamps.iT};
-    typename RunSink<Period, OnMask>::Profiles Columns(iRows, Rows);
-    RunSink<Period, OnMask> Sink(Device, Stamps, bCounted, Others, Columns, vecAcross);
+    CoverageCanvas Canvas(bCounted ? Stamps : Frame{1, 1, 0, 0}, LinePen.color(), Model, Where);
+    CanvasRows Rows{Canvas, Stamps.iT};
+    typename CanvasSink<Period, OnMask>::Profiles Columns(iRows, Rows);
+    CanvasSink<Period, OnMask> Sink(Painter, Device, Stamps, bCounted, Others, Canvas, Columns,
+                                    Line.m_vecPoints.size());
     Segments::ForEachSegment(Map, Device, Painter, Line, Sink);
-    Sink.Finish();
-    Others.Draw();
-    std::sort(vecAcross.begin(), vecAcross.end());
-    for (std::size_t i = 0; i < vecAcross.size();) {
-        std::size_t iEnd = i + 1;
-        while (iEnd < vecAcross.size() && vecAcross[iEnd].first == vecAcross[i].first
-               && vecAcross[iEnd].second <= vecAcross[iEnd - 1].second + 1)
-            ++iEnd;
-        vecRuns.emplace_back(static_cast<int>(vecAcross[i].second), static_cast<int>(vecAcross[i].first),
-                             static_cast<int>(vecAcross[iEnd - 1].second + 1), static_cast<int>(vecAcross[i].first));
-        i = iEnd;
-    }
-    if (!vecRuns.empty() && Where.pRunImage) {
-        // A run's pixels are covered fully by the pen: the colour, whatever lay beneath.
-        const QRgb uColor = LinePen.color().rgba();
-        const long iScale = Where.iScale, iHalf = iScale / 2;
-        for (const QLine& Run : vecRuns) {
-            const long iX1 = iScale * Run.x1() + Where.iOffsetX, iY1 = iScale * Run.y1() + Where.iOffsetY;
-            const long iX2 = iScale * Run.x2() + Where.iOffsetX, iY2 = iScale * Run.y2() + Where.iOffsetY;
-            const QRect Device = Run.x1() == Run.x2()
-                                     ? QRect(QPoint(static_cast<int>(iX1 - iHalf), static_cast<int>(iY1)),
-                                             QPoint(static_cast<int>(iX1 + iHalf - 1), static_cast<int>(iY2 - 1)))
-                                     : QRect(QPoint(static_cast<int>(iX1), static_cast<int>(iY1 - iHalf)),
-                                             QPoint(static_cast<int>(iX2 - 1), static_cast<int>(iY1 + iHalf - 1)));
-            FillDevice(Where, Device, uColor);
-        }
-    } else if (!vecRuns.empty()) {
-        // Runs follow no pattern of their own: their rows already do.
-        Painter.setPen(Painting::FlatPen(LinePen.color(), LinePen.widthF()));
-        for (std::size_t i = 0; i < vecRuns.size(); i += c_iBatchSize)
-            Painter.drawLines(vecRuns.data() + i, static_cast<int>(std::min(c_iBatchSize, vecRuns.size() - i)));
-        Painter.setPen(LinePen);
-    }
+    Sink.Finish(Canvas);
 }
 
 // Vertices mapped at a time for markers.

@@ -505,16 +505,13 @@ public:
         // A square is filled with the painter's brush, which an image cannot know; a translucent
         // colour is blended in order with the line's other blends.
         const bool bOpaque = Color.alpha() == 255 && Painter.opacity() == 1.0;
-        const bool bCached = (Where.eRoute == Route::Canvas || Where.eRoute == Route::Scaled
-                              || (Where.eRoute == Route::Phased && bOpaque))
+        const bool bCached = (Where.eRoute == Route::Canvas || (Where.eRoute == Route::Phased && bOpaque))
                              && (eStyle != eRDPointSquare || Painter.brush().style() == Qt::NoBrush);
         const long iReach = Markers::ReachOf(Shape);
         if (!bCached || iReach == 0)
             return;
         if (Where.eRoute == Route::Phased)
             m_pDevice = &Where;
-        else if (Where.eRoute == Route::Scaled)
-            m_pDevice = &ScaledDevice(Painter, Where);
         const Target& Device = m_pDevice ? *m_pDevice : Where;
         m_iStride = Device.pImage ? static_cast<long>(Device.pImage->bytesPerLine() / sizeof(QRgb)) : 0;
         m_pFamily = &CachedMarkers(eStyle, m_pDevice ? m_pDevice->iQuarters : 4, Shape);
@@ -614,29 +611,6 @@ private:
             }
         }
         return Phase;
-    }
-
-    // At a whole scale the painter writes lines and the markers it draws itself; the others are
-    // written into its image, device pixel by pixel, where its own would lie clear of its edges.
-    static const Target& ScaledDevice(QPainter& Painter, const Target& Where)
-    {
-        thread_local Target s_Device;
-        QPaintEngine* const pEngine = Painter.paintEngine();
-        const QTransform Transform = Painter.deviceTransform();
-        const long iScale = Where.iScale, iDX = static_cast<long>(Transform.dx()),
-                   iDY = static_cast<long>(Transform.dy());
-        s_Device.pImage = static_cast<QImage*>(pEngine->paintDevice());
-        s_Device.iQuarters = static_cast<int>(4 * iScale);
-        s_Device.iQuarterX = 4 * iDX;
-        s_Device.iQuarterY = 4 * iDY;
-        s_Device.DeviceWritable = {iScale * Where.iLeft + iDX, iScale * Where.iTop + iDY,
-                                   iScale * (Where.iRight + 1) + iDX - 1, iScale * (Where.iBottom + 1) + iDY - 1};
-        // A repaint of several rectangles is drawn by the painter inside them only.
-        const QRegion System = pEngine->systemClip();
-        s_Device.vecRegion.clear();
-        if (System.rectCount() > 1)
-            s_Device.vecRegion.assign(System.begin(), System.end());
-        return s_Device;
     }
 
     // Whether the device pixels of Box may all be written directly.

@@ -34,16 +34,14 @@ constexpr long c_iMaxProfileRows = 1L << 16;
 enum class Route {
     Exact,  // the calling grid's own drawing, primitive by primitive
     Canvas, // one device pixel per pixel: short segments are counted per pixel and blended as images
-    Scaled, // an even integer scale: pixels fully covered by the pen merge into runs
-    Phased, // any other scale in quarters, and translucent colours at any: short segments blended in order from
-            // shapes per sub-pixel phase
+    Phased, // every other scale in quarters, and translucent colours at any: short segments blended in order
+            // from shapes per sub-pixel phase
 };
 
 // The painter as the decimation sees it.
 struct Target
 {
     Route eRoute = Route::Exact;
-    int iScale = 1;
     // The pixels, in the painter's coordinates, that lie clear of its device's edges and in the
     // clip's bounding rectangle (at one device pixel per pixel, in its columns): short segments
     // inside count as their pixels.
@@ -58,12 +56,6 @@ struct Target
     // band exposes), the rectangles it may write, in device pixels: direct writes stay inside them,
     // as its own drawing does.
     std::vector<QRect> vecRegion;
-    // Scaled: the image, into which runs of whole device pixels are filled directly; a pixel's
-    // device position is iScale times its own plus iOffsetX, iOffsetY. A run covers its pixels
-    // fully, which a cut at the clip leaves as they are, so short segments count as runs in every
-    // row clear of the image's edges.
-    QImage* pRunImage = nullptr;
-    long iRunTop = 0, iRunBottom = -1;
     // Phased: device pixels per four pixels, and four times the painter's device offset, so that a
     // pixel's device position (iQuarters * x + iQuarterX) / 4 is exact; the device pixels that may be
     // written.
@@ -80,8 +72,9 @@ constexpr int c_iMaxScale = 8;
 
 /// Which route a line of this colour takes on this painter. The counted routes reproduce the
 /// raster engine's blends, so they need exactly those: antialiased source-over onto 32-bit pixels,
-/// a scale and offsets in whole pixels, or, for a scale in quarters, in quarters that a whole
-/// pixel's shift reaches, and a painter's clip that is one rectangle where the scale is not 1. A translucent
+/// a scale in quarters and offsets in quarters that a whole pixel's shift reaches, and a painter's
+/// clip that is one rectangle where the scale is not 1. Only at one device pixel per pixel are blends
+/// counted (Canvas); at any other scale a pen lands on sub-pixel phases and is blended in order. A translucent
 /// colour, or any under painter opacity, is blended in order (Phased) at every scale: the number of
 /// its blends, not only whether there were any, decides a pixel.
 inline Target TargetOf(QPainter& Painter, const QColor& Color)
@@ -108,11 +101,9 @@ inline Target TargetOf(QPainter& Painter, const QColor& Color)
         || std::abs(Transform.dy()) > c_iMaxCanvas)
         return Result;
     const int iQuarters = static_cast<int>(4 * dScale);
-    const bool bWhole = dScale == std::floor(dScale) && Transform.dx() == std::floor(Transform.dx())
-                        && Transform.dy() == std::floor(Transform.dy());
-    const int iScale = bWhole ? static_cast<int>(dScale) : 0;
-    const bool bPhased = !bWhole || (iScale > 1 && iScale % 2 != 0) || bTranslucent;
-    const bool bPerPixel = iScale == 1 && !bPhased;
+    const bool bPerPixel = dScale == 1.0 && Transform.dx() == std::floor(Transform.dx())
+                           && Transform.dy() == std::floor(Transform.dy()) && !bTranslucent;
+    const bool bPhased = !bPerPixel;
     // A sub-pixel phase is reached from another only by whole pixels: its shapes are measured so.
     const int iReach = std::gcd(iQuarters, 4);
     if (bPhased
@@ -157,8 +148,7 @@ inline Target TargetOf(QPainter& Painter, const QColor& Color)
     Result.Visible = {static_cast<long>(std::floor(Seen.left())), static_cast<long>(std::floor(Seen.top())),
                       static_cast<long>(std::ceil(Seen.right())) - 1, static_cast<long>(std::ceil(Seen.bottom())) - 1};
     const QRectF Logical = Inverse.mapRect(QRectF(Bounds));
-    Result.eRoute = bPhased ? Route::Phased : iScale == 1 ? Route::Canvas : Route::Scaled;
-    Result.iScale = bPhased ? 1 : iScale;
+    Result.eRoute = bPhased ? Route::Phased : Route::Canvas;
     Result.iLeft = static_cast<long>(std::ceil(Logical.left()));
     Result.iTop = static_cast<long>(std::ceil(Logical.top()));
     Result.iRight = static_cast<long>(std::floor(Logical.right())) - 1;
@@ -177,17 +167,6 @@ inline Target TargetOf(QPainter& Painter, const QColor& Color)
     const bool bRegion = Writable.rectCount() > 1;
     if (!bPerPixel && bRegion && Writable.rectCount() > c_iMaxRegionRects)
         return Target();
-    if (iScale > 1 && !bPhased) {
-        Result.pRunImage = const_cast<QImage*>(&Image);
-        Result.iOffsetX = static_cast<long>(Transform.dx());
-        Result.iOffsetY = static_cast<long>(Transform.dy());
-        keepRegion();
-        const QRect Rows = Image.rect().adjusted(2, 2, -2, -2);
-        const QRectF Runs = Inverse.mapRect(
-            QRectF(QRect(QPoint(Bounds.left(), Rows.top()), QPoint(Bounds.right(), Rows.bottom()))));
-        Result.iRunTop = static_cast<long>(std::ceil(Runs.top()));
-        Result.iRunBottom = static_cast<long>(std::floor(Runs.bottom())) - 1;
-    }
     if (bPhased) {
         // Phased segments are only ever written straight into the image, inside the system clip's
         // rectangles, whose edges are whole device pixels.
@@ -208,9 +187,8 @@ inline Target TargetOf(QPainter& Painter, const QColor& Color)
 /// writable pixels, and small enough for a canvas; empty where there is none.
 inline Frame StampFrame(const Frame& Device, const Target& Where)
 {
-    const bool bRuns = Where.pRunImage != nullptr;
-    Frame Result{std::max(Device.iL, Where.iLeft), std::max(Device.iT, bRuns ? Where.iRunTop : Where.iTop),
-                 std::min(Device.iR, Where.iRight), std::min(Device.iB, bRuns ? Where.iRunBottom : Where.iBottom)};
+    Frame Result{std::max(Device.iL, Where.iLeft), std::max(Device.iT, Where.iTop), std::min(Device.iR, Where.iRight),
+                 std::min(Device.iB, Where.iBottom)};
     if (Result.IsEmpty() || Result.Height() >= c_iMaxProfileRows
         || Result.Width() + 1 > c_iMaxCanvas / (Result.Height() + 1))
         return Frame{0, 0, -1, -1};

@@ -114,30 +114,6 @@ struct CanvasRows
     }
 };
 
-// Rows of a column profile at an even scale: every lit row is covered fully, whatever the count,
-// so runs of lit rows become single lines.
-struct RunRows
-{
-    std::vector<QLine>& vecRuns;
-    long iTop;
-
-    void Column(long iColumn, long iFirstRow, const std::int32_t* piCounts, long iRows)
-    {
-        for (long iRow = 0; iRow < iRows;) {
-            if (piCounts[iRow] <= 0) {
-                ++iRow;
-                continue;
-            }
-            long iEnd = iRow;
-            while (iEnd + 1 < iRows && piCounts[iEnd + 1] > 0)
-                ++iEnd;
-            vecRuns.emplace_back(static_cast<int>(iColumn), static_cast<int>(iTop + iFirstRow + iRow),
-                                 static_cast<int>(iColumn), static_cast<int>(iTop + iFirstRow + iEnd + 1));
-            iRow = iEnd + 1;
-        }
-    }
-};
-
 // Where a segment goes: the first drawn, and those not inside the stamp frame, to the painter in
 // order; the others are counted where they are short. Profiles is the column profiles' type.
 template <class Profiles>
@@ -590,88 +566,6 @@ private:
     bool m_bExact = false; // every segment goes to the painter
 };
 
-// An even scale: vertical segments and those one pixel across cover whole device pixels, so each
-// pixel they light is the colour, in any order and however often; a segment of no length lights
-// nothing.
-template <long Period, unsigned OnMask>
-class RunSink : public Classifier<ColumnProfiles<Period, OnMask, RunRows>>
-{
-    using Base = Classifier<ColumnProfiles<Period, OnMask, RunRows>>;
-
-public:
-    using Profiles = ColumnProfiles<Period, OnMask, RunRows>;
-
-    RunSink(const Frame& Device, const Frame& Stamps, bool bCounted, LineBatch& Others, Profiles& Columns,
-            std::vector<std::pair<long, long>>& vecAcross)
-        : Base(Device, Stamps, bCounted, Others, Columns), m_vecAcross(vecAcross)
-    {
-    }
-
-    void Draw(const Segments::Segment& Piece, bool bPaintNow)
-    {
-        if (this->Countable(Piece, bPaintNow)) {
-            Step(this->m_Column, Piece.iX1, Piece.iY1, Piece.iX2, Piece.iY2);
-            return;
-        }
-        this->m_Others.Add(Piece.iX1, Piece.iY1, Piece.iX2, Piece.iY2);
-        if (bPaintNow)
-            this->m_Others.Draw();
-    }
-
-    std::size_t InsideRun(const Segments::InsideMapper& Mapper, const CRDPoint* pPoints, std::size_t i,
-                          std::size_t iCount, long& iPrevX, long& iPrevY)
-    {
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-        if (Mapper.HasQuads())
-            return InsideRunQuads(Mapper, pPoints, i, iCount, iPrevX, iPrevY);
-#endif
-        return Run<false>(Mapper, pPoints, i, iCount, iPrevX, iPrevY);
-    }
-
-private:
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-    __attribute__((target("avx2"), flatten)) std::size_t InsideRunQuads(const Segments::InsideMapper& Mapper,
-                                                                        const CRDPoint* pPoints, std::size_t i,
-                                                                        std::size_t iCount, long& iPrevX, long& iPrevY)
-    {
-        return Run<true>(Mapper, pPoints, i, iCount, iPrevX, iPrevY);
-    }
-#endif
-
-    template <bool Quads>
-    __attribute__((always_inline)) std::size_t Run(const Segments::InsideMapper& Mapper, const CRDPoint* pPoints,
-                                                   std::size_t i, std::size_t iCount, long& iPrevX, long& iPrevY)
-    {
-        typename Profiles::Cursor Column = this->m_Column;
-        i = Segments::RunInside<Quads>(
-            Mapper, pPoints, i, iCount, iPrevX,
-            iPrevY, [&](long iX1, long iY1, long iX2, long iY2) __attribute__((always_inline)) {
-                if (this->CountableInside(iX1, iY1, iX2, iY2))
-                    Step(Column, iX1, iY1, iX2, iY2);
-                else
-                    this->m_Others.Add(iX1, iY1, iX2, iY2);
-            });
-        this->m_Column = Column;
-        return i;
-    }
-
-    __attribute__((always_inline)) void Step(typename Profiles::Cursor& Column, long iX1, long iY1, long iX2, long iY2)
-    {
-        const long iDX = iX2 - iX1, iDY = iY2 - iY1;
-        if (iDX == 0) {
-            if (iDY != 0)
-                this->Vertical(Column, iX1, iY1, iY2);
-        } else if (iDY == 0 && std::abs(iDX) <= FirstDash({Period, OnMask})) {
-            for (long iX = std::min(iX1, iX2); iX < std::max(iX1, iX2); ++iX)
-                m_vecAcross.emplace_back(iY1, iX);
-        } else {
-            this->m_Others.Add(iX1, iY1, iX2, iY2);
-        }
-    }
-
-    std::vector<std::pair<long, long>>& m_vecAcross; // (row, column) of segments one pixel across
-};
-
 // Patterned segments longer than this go to the painter: the engine draws very long ones solid.
 constexpr long c_iMaxDashed = 4096;
 
@@ -738,25 +632,31 @@ private:
     }
 #endif
 
-    // Four vertices in the open column, left out at once where they step within its known rows:
-    // the bulk of a dense line once its band has settled.
+    // Four vertices in the open column, left out at once where they step within its known rows or stay
+    // on a row where a segment of no length lights nothing: the bulk of a dense line once its band has
+    // settled, or of a flat one.
     struct OpenRows
     {
         PhaseSink& Sink;
 
-        long Column() const { return Sink.m_bExact || Sink.m_iOpenLow > Sink.m_iOpenHigh ? LONG_MIN : Sink.m_iOpenX; }
+        long Column() const { return Sink.m_bExact ? LONG_MIN : Sink.m_iOpenX; }
         __attribute__((always_inline)) void Rows(long iY, const std::int32_t* piRows)
         {
-            long iLow = iY, iHigh = iY;
-            bool bMoves = true;
-            for (int k = 0; k < 4; ++k) {
-                iLow = std::min<long>(iLow, piRows[k]);
-                iHigh = std::max<long>(iHigh, piRows[k]);
-                bMoves = bMoves && piRows[k] != (k == 0 ? iY : piRows[k - 1]);
-            }
-            if (bMoves && iLow >= Sink.m_iOpenLow && iHigh <= Sink.m_iOpenHigh)
-                return;
             const long iX = Sink.m_iOpenX;
+            const unsigned uEmpty = Sink.m_uEmptyPoints >> ((Sink.m_iQuarters * iX + Sink.m_iQuarterX) & 3);
+            long iLow = LONG_MAX, iHigh = LONG_MIN;
+            bool bNothing = true; // every step of no length lights nothing
+            for (int k = 0; k < 4; ++k) {
+                const long iFrom = k == 0 ? iY : piRows[k - 1], iTo = piRows[k];
+                if (iFrom == iTo) {
+                    bNothing = bNothing && ((uEmpty >> (((Sink.m_iQuarters * iTo + Sink.m_iQuarterY) & 3) * 4)) & 1u);
+                } else {
+                    iLow = std::min(iLow, std::min(iFrom, iTo));
+                    iHigh = std::max(iHigh, std::max(iFrom, iTo));
+                }
+            }
+            if (bNothing && (iLow > iHigh || (iLow >= Sink.m_iOpenLow && iHigh <= Sink.m_iOpenHigh)))
+                return;
             for (int k = 0; k < 4; ++k) {
                 Sink.Segment(iX, iY, iX, piRows[k]);
                 iY = piRows[k];
@@ -768,6 +668,13 @@ private:
     {
         const long iDX = iX2 - iX1, iDY = iY2 - iY1;
         const long iQX = m_iQuarters * iX1 + m_iQuarterX, iQY = m_iQuarters * iY1 + m_iQuarterY;
+        // A line arriving in a column opens it, its rows to be worked out by the first vertical segment.
+        if (iX2 != m_iOpenX) {
+            m_iOpenX = iX2;
+            m_iOpenLow = 0;
+            m_iOpenHigh = -1;
+            m_bOpenRows = false;
+        }
         // The bulk of a dense line: within the known rows of the open column, or of no length.
         if (iDX == 0 && !m_bExact) {
             if (iDY == 0 ? (m_uEmptyPoints >> ((iQY & 3) * 4 + (iQX & 3))) & 1u
@@ -788,7 +695,7 @@ private:
                 m_Canvas.Blend(iX + Shape.iOriginX, iY + Shape.iOriginY, Shape);
                 // The open column's rows stay right until its known rows grow.
                 const bool bGrown = m_Canvas.TakeGrown();
-                if (iDX == 0 && iDY != 0 && (bGrown || iX1 != m_iOpenX))
+                if (iDX == 0 && iDY != 0 && (bGrown || !m_bOpenRows))
                     Open(iX1, iX + Box.iL, iX + Box.iR);
                 return;
             }
@@ -911,6 +818,7 @@ private:
         m_iOpenX = iX;
         m_iOpenLow = 0;
         m_iOpenHigh = -1;
+        m_bOpenRows = true;
         if (Rows.first > Rows.second)
             return;
         m_iOpenLow = Rows.first == LONG_MIN
@@ -929,6 +837,7 @@ private:
     const long m_iSolidLength;   // squared: segments no longer light what a solid one does
     unsigned m_uEmptyPoints = 0; // bit 4 y + x: a segment of no length starting at phase (x, y) lights nothing
     long m_iOpenX = LONG_MIN, m_iOpenLow = 0, m_iOpenHigh = -1;
+    bool m_bOpenRows = false;         // the open column's rows have been worked out
     long m_iAbove = 0, m_iBelow = -1; // CutsBeyond, once needed
     long m_iBlended = 0;
     long m_iFlushes = 0;   // batches of the painter drawn between blends

@@ -87,15 +87,12 @@ void ForEachDash(const DashPattern& Pattern, long iLength, Function Dash)
     }
 }
 
-// What one short segment lights, checked against the raster engine once per process. Counted
-// routes rely on it; where the engine draws otherwise, lines go to it whole.
-//   scale 1:  a vertical segment from row a to row b lights rows min(a,b) .. max(a,b) - 1 of the
-//             columns left and right of it, by iLeft and iRight, pixel k from its start where the
-//             pattern says; a segment of no length, and one of one pixel along both axes, lights
-//             one pixel fully; a segment across, up to the pattern's first dash, lights the rows above
-//             and below it by iLeft and iRight.
-//   even scale n: the same vertical and horizontal segments cover whole device pixels fully, and
-//             a segment of no length lights nothing.
+// What one short segment lights at one device pixel per pixel, checked against the raster engine
+// once per process. The counted route relies on it; where the engine draws otherwise, lines go to
+// it whole. A vertical segment from row a to row b lights rows min(a,b) .. max(a,b) - 1 of the
+// columns left and right of it, by iLeft and iRight, pixel k from its start where the pattern says;
+// a segment of no length, and one of one pixel along both axes, lights one pixel fully; a segment
+// across, up to the pattern's first dash, lights the rows above and below it by iLeft and iRight.
 struct StampModel
 {
     bool bValid = false;
@@ -107,10 +104,9 @@ namespace Probe
 {
 
 // Alpha of every pixel of Image where a primitive was drawn in opaque white.
-inline QImage Draw(int iScale, Qt::PenStyle eStyle, const QLine& Line)
+inline QImage Draw(Qt::PenStyle eStyle, const QLine& Line)
 {
-    QImage Image(40 * iScale, 40 * iScale, QImage::Format_ARGB32_Premultiplied);
-    Image.setDevicePixelRatio(iScale);
+    QImage Image(40, 40, QImage::Format_ARGB32_Premultiplied);
     Image.fill(Qt::transparent);
     QPainter Painter(&Image);
     Painter.setRenderHint(QPainter::Antialiasing);
@@ -132,22 +128,19 @@ bool Matches(const QImage& Image, Function Expected)
 
 // The vertical segments of every pattern and direction; row r is lit from a downward segment
 // starting at a when r - a is lit, from an upward one starting at b when b - 1 - r is.
-inline bool VerticalsMatch(int iScale, int iLeft, int iRight)
+inline bool VerticalsMatch(int iLeft, int iRight)
 {
     for (const DashPattern& Pattern : {c_Solid, c_Dotted, c_DashDotted}) {
         const Qt::PenStyle eStyle = StyleOf(Pattern);
         for (bool bDown : {true, false}) {
             const int iA = 5, iB = 31, iColumn = 11;
-            const QImage Image = Draw(iScale, eStyle,
+            const QImage Image = Draw(eStyle,
                                       bDown ? QLine(iColumn, iA, iColumn, iB) : QLine(iColumn, iB, iColumn, iA));
             const bool bMatch = Matches(Image, [&](int iX, int iY) {
-                const int iRow = iY / iScale;
-                const bool bRow = iRow >= iA && iRow < iB && Lit(Pattern, bDown ? iRow - iA : iB - 1 - iRow);
+                const bool bRow = iY >= iA && iY < iB && Lit(Pattern, bDown ? iY - iA : iB - 1 - iY);
                 if (!bRow)
                     return 0;
-                if (iScale == 1)
-                    return iX == iColumn - 1 ? iLeft : iX == iColumn ? iRight : 0;
-                return iX >= iColumn * iScale - iScale / 2 && iX < iColumn * iScale + iScale / 2 ? 255 : 0;
+                return iX == iColumn - 1 ? iLeft : iX == iColumn ? iRight : 0;
             });
             if (!bMatch)
                 return false;
@@ -156,24 +149,20 @@ inline bool VerticalsMatch(int iScale, int iLeft, int iRight)
     return true;
 }
 
-inline StampModel Measure(int iScale)
+inline StampModel Measure()
 {
     StampModel Model;
-    const QImage Vertical = Draw(1, Qt::SolidLine, QLine(11, 5, 11, 9));
+    const QImage Vertical = Draw(Qt::SolidLine, QLine(11, 5, 11, 9));
     Model.iLeft = qAlpha(Vertical.pixel(10, 6));
     Model.iRight = qAlpha(Vertical.pixel(11, 6));
-    if (Model.iLeft <= 0 || Model.iRight <= 0 || !VerticalsMatch(iScale, Model.iLeft, Model.iRight))
+    if (Model.iLeft <= 0 || Model.iRight <= 0 || !VerticalsMatch(Model.iLeft, Model.iRight))
         return Model;
     for (Qt::PenStyle eStyle : {Qt::SolidLine, Qt::DotLine, Qt::DashDotLine}) {
         // No length, and one pixel along both axes, in every direction.
         for (const QLine& Line : {QLine(10, 10, 10, 10), QLine(10, 10, 11, 11), QLine(10, 10, 11, 9),
                                   QLine(10, 10, 9, 11), QLine(10, 10, 9, 9)}) {
             const int iX0 = std::min(Line.x1(), Line.x2()), iY0 = std::min(Line.y1(), Line.y2());
-            const bool bPoint = Line.p1() == Line.p2();
-            if (iScale > 1 && !bPoint)
-                continue; // drawn by the engine at larger scales
-            if (!Matches(Draw(iScale, eStyle, Line),
-                         [&](int iX, int iY) { return iScale == 1 && iX == iX0 && iY == iY0 ? 255 : 0; }))
+            if (!Matches(Draw(eStyle, Line), [&](int iX, int iY) { return iX == iX0 && iY == iY0 ? 255 : 0; }))
                 return Model;
         }
         // Across, both ways, as long as the pattern's first dash: like that many segments of one
@@ -181,16 +170,8 @@ inline StampModel Measure(int iScale)
         const DashPattern& Pattern = PatternOf(eStyle);
         for (int iLength = 1; iLength <= FirstDash(Pattern); ++iLength) {
             for (const QLine& Line : {QLine(10, 10, 10 + iLength, 10), QLine(10 + iLength, 10, 10, 10)}) {
-                if (!Matches(Draw(iScale, eStyle, Line), [&](int iX, int iY) {
-                        if (iScale == 1)
-                            return iX < 10 || iX >= 10 + iLength ? 0
-                                   : iY == 9                     ? Model.iLeft
-                                   : iY == 10                    ? Model.iRight
-                                                                 : 0;
-                        return iX >= 10 * iScale && iX < (10 + iLength) * iScale && iY >= 10 * iScale - iScale / 2
-                                       && iY < 10 * iScale + iScale / 2
-                                   ? 255
-                                   : 0;
+                if (!Matches(Draw(eStyle, Line), [&](int iX, int iY) {
+                        return iX < 10 || iX >= 10 + iLength ? 0 : iY == 9 ? Model.iLeft : iY == 10 ? Model.iRight : 0;
                     }))
                     return Model;
             }
@@ -663,14 +644,11 @@ inline bool DashesHold(const DashPattern& Pattern, int iQuarters)
     return s_aabHold[iPattern][iAt];
 }
 
-/// The model for a scale of 1 or an even scale up to 8, measured on first use.
-inline const StampModel& StampModelFor(int iScale)
+/// The model, measured on first use.
+inline const StampModel& StampModelFor()
 {
-    static std::once_flag s_aOnce[5];
-    static StampModel s_aModels[5];
-    const std::size_t i = static_cast<std::size_t>(iScale == 1 ? 0 : iScale / 2);
-    std::call_once(s_aOnce[i], [&] { s_aModels[i] = Probe::Measure(iScale); });
-    return s_aModels[i];
+    static const StampModel s_Model = Probe::Measure();
+    return s_Model;
 }
 
 } // namespace Decimation

@@ -30,7 +30,7 @@ private slots:
     void countsBlendLikeTheirSegments()
     {
         const auto [right, left, direct] = fetch<int, int, bool>("right", "left", "direct");
-        const StampModel& model = StampModelFor(1);
+        const StampModel& model = StampModelFor();
         QVERIFY(model.bValid);
         for (QRgb background : {0xffffffffu, 0xff000000u, 0x80204060u})
             for (QColor color : {QColor(255, 128, 0), QColor(17, 200, 99)}) {
@@ -72,7 +72,7 @@ private slots:
     void touchesSpendSteps()
     {
         const auto [leftFirst, touchesBeforeConflict] = fetch<bool, int>("leftFirst", "touchesBeforeConflict");
-        CoverageCanvas canvas(Frame{1, 1, 6, 6}, Qt::red, StampModelFor(1));
+        CoverageCanvas canvas(Frame{1, 1, 6, 6}, Qt::red, StampModelFor());
         canvas.Add(3, 3, leftFirst ? Left : Right, 1);
         canvas.Add(3, 3, leftFirst ? Right : Left, 1);
         for (int touch = 0; touch <= touchesBeforeConflict; ++touch) {

@@ -165,7 +165,7 @@ private slots:
 
         // Pixel ratios: repeated vertices light nothing at 2; between whole ratios the pen and the vertices
         // land on every sub-pixel phase, in every pattern, on dense and on sparse lines.
-        for (double ratio : {1.25, 1.5, 1.75, 2.0, 2.5, 3.0})
+        for (double ratio : {1.25, 1.5, 1.75, 2.0, 2.5, 3.0, 4.0})
             addRow("steps, noise and jitter at pixel ratio " + QByteArray::number(ratio),
                    {line(makeData(Steps, 200000)), line(makeData(Jitter1, 100000), c_ColorOrange),
                     line(makeData(NoisySine, 20000), c_ColorRed, eRDLineDotted),
@@ -174,7 +174,7 @@ private slots:
 
         // Patterns restart with every segment: dots and dash-dots on dense columns, on long steps along both
         // axes and on sparse diagonals.
-        for (double ratio : {1.25, 1.5, 1.75, 2.5, 3.0})
+        for (double ratio : {1.25, 1.5, 1.75, 2.0, 2.5, 3.0})
             addRow("dotted and dash-dotted, dense and sparse, at pixel ratio " + QByteArray::number(ratio),
                    {line(makeData(NoisySine, 100000), c_ColorOrange, eRDLineDotted),
                     line(makeData(Spikes, 100000), c_ColorBlue, eRDLineDashDotted),
@@ -184,14 +184,14 @@ private slots:
                    changed(&Setup::dRatio, ratio));
 
         // Lines piled over the whole plot: each starts on pixels the one before left up to 2 off.
-        for (double ratio : {2.5, 3.0})
+        for (double ratio : {2.0, 2.5, 3.0})
             addRow("five lines piled at pixel ratio " + QByteArray::number(ratio),
                    {line(makeData(WhiteNoise, 100000), c_ColorOrange), line(makeData(WhiteNoise, 50000)),
                     line(makeData(WhiteNoise, 20000), c_ColorDarkGreen), line(makeData(NoisySine, 2000), c_ColorBlack),
                     line(makeData(Jitter1, 600), c_ColorRed)},
                    changed(&Setup::dRatio, ratio));
 
-        for (double ratio : {1.0, 1.5}) {
+        for (double ratio : {1.0, 1.5, 2.0}) {
             addRow("an x-y random walk at pixel ratio " + QByteArray::number(ratio), {line(xyData(true, 20000))},
                    changed(&Setup::dRatio, ratio));
             addRow("a noisy hysteresis loop at pixel ratio " + QByteArray::number(ratio),

@@ -39,6 +39,23 @@ inline QRgb SourceOver(QRgb uDest, QRgb uSource)
     return uSource + Tint(uDest, 255u - qAlpha(uSource));
 }
 
+/// Whether every channel of one pixel lies within 2 of the other's.
+inline bool WithinTwo(QRgb uA, QRgb uB)
+{
+#if defined(__x86_64__) && defined(__SSE2__)
+    const __m128i vA = _mm_cvtsi32_si128(static_cast<int>(uA)), vB = _mm_cvtsi32_si128(static_cast<int>(uB));
+    const __m128i vApart = _mm_or_si128(_mm_subs_epu8(vA, vB), _mm_subs_epu8(vB, vA));
+    return _mm_cvtsi128_si32(_mm_subs_epu8(vApart, _mm_set1_epi8(2))) == 0;
+#else
+    for (int iShift = 0; iShift < 32; iShift += 8) {
+        const int iStep = static_cast<int>((uA >> iShift) & 0xff) - static_cast<int>((uB >> iShift) & 0xff);
+        if (iStep > 2 || iStep < -2)
+            return false;
+    }
+    return true;
+#endif
+}
+
 #if defined(__x86_64__) && defined(__GNUC__)
 __attribute__((target("avx"))) inline void ZeroUpperAvx()
 {

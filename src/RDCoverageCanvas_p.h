@@ -911,16 +911,7 @@ private:
     {
         if (m_iStalling == 255)
             return false; // a translucent colour has none (7. at the top)
-        const QRgb uDiffer = uPixel ^ m_uColor;
-        if (uDiffer == 0)
-            return true;
-        for (int iShift = 0; iShift < 32; iShift += 8) {
-            const int iStep = static_cast<int>((uPixel >> iShift) & 0xff)
-                              - static_cast<int>((m_uColor >> iShift) & 0xff);
-            if (iStep > 2 || iStep < -2)
-                return false;
-        }
-        return true;
+        return WithinTwo(uPixel, m_uColor);
     }
 
     const Frame m_Writable;

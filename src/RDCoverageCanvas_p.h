@@ -686,7 +686,10 @@ public:
             }
             const Stalls& Stalled = m_pStalls[iColumn];
             if (Run.bPlain
-                && (Holds(Stalled[0], Run.uMain, iFirst, iLast) || Holds(Stalled[1], Run.uMain, iFirst, iLast)))
+                    ? HoldsAny(Stalled, Run.uMain, iFirst, iLast)
+                    : Run.bEnds && iLast - iFirst + 1 == Run.iRows && HoldsAny(Stalled, Run.uFirst, iFirst, iFirst)
+                          && (Run.iRows == 2 || HoldsAny(Stalled, Run.uMain, iFirst + 1, iLast - 1))
+                          && HoldsAny(Stalled, Run.uLast, iLast, iLast))
                 continue;
             BlendWeak(iColumn, Known, iFirst, iLast, puCoverage, Run.uMain);
         }
@@ -770,6 +773,12 @@ private:
     {
         return Stalled.uGeneration == m_uGeneration && Stalled.iCoverage == iCoverage && iFirst >= Stalled.iFirst
                && iLast <= Stalled.iLast;
+    }
+
+    // Whether a blend at iCoverage leaves rows iFirst to iLast as they are, by either record.
+    bool HoldsAny(const Stalls& Stalled, int iCoverage, long iFirst, long iLast) const
+    {
+        return Holds(Stalled[0], iCoverage, iFirst, iLast) || Holds(Stalled[1], iCoverage, iFirst, iLast);
     }
 
     // Changed rows iFirst to iLast no longer hold: of the rows around them, the larger part stays.

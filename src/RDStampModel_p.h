@@ -387,9 +387,11 @@ struct PhaseShape
     {
         std::int16_t iX, iY; // of its first pixel
         std::int16_t iRows;
-        std::uint8_t uMain;  // the coverage most of its pixels have
-        bool bPlain;         // all of them
-        std::int32_t iFirst; // of its coverages in vecCoverage
+        std::uint8_t uMain;         // the coverage most of its pixels have
+        bool bPlain;                // all of them
+        bool bEnds;                 // all but its first and last (of two or more), which have their own
+        std::uint8_t uFirst, uLast; // the coverages of its first and last pixels
+        std::int32_t iFirst;        // of its coverages in vecCoverage
     };
     Slice<Run> vecRuns; // from the origin
     Slice<std::uint8_t> vecCoverage;
@@ -574,7 +576,7 @@ private:
                 const int iRelY = iY - iStartY;
                 if (!pRun) {
                     m_vecRuns.push_back({static_cast<std::int16_t>(iRelX), static_cast<std::int16_t>(iRelY), 0, 0, true,
-                                         static_cast<std::int32_t>(m_vecCoverage.size())});
+                                         false, 0, 0, static_cast<std::int32_t>(m_vecCoverage.size())});
                     pRun = &m_vecRuns.back();
                     Bounds = Grown(Bounds, iRelX, iRelY);
                 }
@@ -598,6 +600,11 @@ private:
             for (int i = 0; i < Run.iRows; ++i)
                 m_aiCounts[puFirst[i]] = 0;
             Run.bPlain = iMost == Run.iRows;
+            Run.uFirst = puFirst[0];
+            Run.uLast = puFirst[Run.iRows - 1];
+            Run.bEnds = Run.iRows >= 2
+                        && std::all_of(puFirst + 1, puFirst + Run.iRows - 1,
+                                       [&](std::uint8_t uCoverage) { return uCoverage == Run.uMain; });
         }
         PhaseShape* const pShape = new (Take<PhaseShape>(1)) PhaseShape;
         PhaseShape::Run* const pRuns = Take<PhaseShape::Run>(m_vecRuns.size());

@@ -64,8 +64,10 @@ struct MarkerMask
         bool bSet = false;
         std::vector<QRgb> vecSources; // of the runs' pixels, as the painter blends them
         int iLimit = 1;               // blends in a row that change a pixel
+        unsigned long uAsked = 0;     // when last asked for
     };
     mutable std::vector<Tints> vecTints;
+    mutable unsigned long uAsked = 0;
     // At a whole scale, for painters that blend images themselves: the layers cut to the pixels
     // they light, with the scale as their pixel ratio, each at its offset in pixels from the centre.
     std::vector<QImage> vecLayers;
@@ -250,8 +252,15 @@ constexpr std::size_t c_iTintSlots = 64;
 inline const MarkerMask::Tints& TintsOf(const MarkerMask& Marker, QRgb uColor)
 {
     if (Marker.vecTints.empty())
-        Marker.vecTints.resize(c_iTintSlots);
-    MarkerMask::Tints& Slot = Marker.vecTints[((uColor * 2654435761u) >> 26) % c_iTintSlots];
+        Marker.vecTints.resize(2 * c_iTintSlots);
+    // Two ways a slot, the one asked for longer ago replaced: colours that share a slot take turns
+    // rather than tint each other out line by line.
+    const std::size_t iSlot = ((uColor * 2654435761u) >> 26) % c_iTintSlots;
+    MarkerMask::Tints* const pWays = Marker.vecTints.data() + 2 * iSlot;
+    const bool bSecond = pWays[1].bSet && pWays[1].uColor == uColor;
+    const bool bFirst = !bSecond && pWays[0].bSet && pWays[0].uColor == uColor;
+    MarkerMask::Tints& Slot = pWays[bSecond || (!bFirst && pWays[0].uAsked > pWays[1].uAsked) ? 1 : 0];
+    Slot.uAsked = ++Marker.uAsked;
     if (!Slot.bSet || Slot.uColor != uColor) {
         std::array<QRgb, 256> auLevels;
         const std::size_t iLevels = Marker.vecLevels.size();

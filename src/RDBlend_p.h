@@ -10,6 +10,8 @@
 #include <QRgb>
 
 #include <algorithm>
+#include <array>
+#include <cstddef>
 #include <cstdint>
 
 #if defined(__x86_64__) && defined(__GNUC__)
@@ -30,6 +32,39 @@ inline QRgb Tint(QRgb uColor, std::uint32_t uCoverage)
     std::uint32_t uHigh = ((uColor >> 8) & 0xff00ffu) * uCoverage;
     uHigh = (uHigh + ((uHigh >> 8) & 0xff00ffu) + 0x800080u) & 0xff00ff00u;
     return uHigh | uLow;
+}
+
+/// The colour at every coverage, premultiplied, as Tint gives it. Kept for the colours blended last:
+/// a frame's lines of one colour, and its tracks in a few dozen, find theirs built. Valid until
+/// tables of as many other colours have been asked for.
+inline const std::array<QRgb, 256>& TintTable(QRgb uColor)
+{
+    struct Table
+    {
+        QRgb uColor = 0;
+        bool bSet = false;
+        std::array<QRgb, 256> auTints;
+    };
+    // Two ways a slot, the one asked for longer ago replaced: colours that share a slot take turns.
+    constexpr std::size_t c_iSlots = 64;
+    thread_local std::array<Table, 2 * c_iSlots> s_aTables;
+    thread_local std::array<bool, c_iSlots> s_abSecondOlder;
+    const std::size_t iSlot = ((uColor * 2654435761u) >> 26) % c_iSlots;
+    for (std::size_t iWay = 0; iWay < 2; ++iWay) {
+        const Table& Found = s_aTables[2 * iSlot + iWay];
+        if (Found.bSet && Found.uColor == uColor) {
+            s_abSecondOlder[iSlot] = iWay == 0;
+            return Found.auTints;
+        }
+    }
+    const std::size_t iWay = s_abSecondOlder[iSlot] ? 1 : 0;
+    Table& Built = s_aTables[2 * iSlot + iWay];
+    for (std::uint32_t uCoverage = 0; uCoverage < 256; ++uCoverage)
+        Built.auTints[uCoverage] = Tint(uColor, uCoverage);
+    Built.uColor = uColor;
+    Built.bSet = true;
+    s_abSecondOlder[iSlot] = iWay == 0;
+    return Built.auTints;
 }
 
 /// A premultiplied pixel over another, rounded as the raster engine rounds it: the blends the

@@ -584,7 +584,8 @@ public:
           m_iStalling(qAlpha(uSource) == 255 ? c_iStalling : 255),
           m_puBits(reinterpret_cast<QRgb*>(const_cast<uchar*>(Where.pImage->constBits()))),
           m_iStride(static_cast<long>(Where.pImage->bytesPerLine() / sizeof(QRgb))),
-          m_vecRegion(Where.vecRegion)
+          m_vecRegion(Where.vecRegion),
+          m_auSources(TintTable(uSource))
     {
         // Per device column, what the line knows is kept from line to line and made fresh where a line
         // first reaches the column: a line of a few vertices reaches few of a wide frame's columns.
@@ -610,8 +611,6 @@ public:
                 m_Clip = {std::min<long>(m_Clip.iL, Rect.left()), std::min<long>(m_Clip.iT, Rect.top()),
                           std::max<long>(m_Clip.iR, Rect.right()), std::max<long>(m_Clip.iB, Rect.bottom())};
         }
-        for (std::uint32_t uCoverage = 0; uCoverage < 256; ++uCoverage)
-            m_auSources[uCoverage] = Tint(m_uColor, uCoverage);
     }
 
     PhaseCanvas(const PhaseCanvas&) = delete;
@@ -947,7 +946,7 @@ private:
     Frame m_Clip{LONG_MAX, LONG_MAX, LONG_MIN, LONG_MIN};
     unsigned m_uGeneration = 1;
     bool m_bGrown = false;
-    std::array<QRgb, 256> m_auSources{}; // the colour at each coverage, premultiplied
+    const std::array<QRgb, 256>& m_auSources; // the colour at each coverage, premultiplied
 };
 
 } // namespace Decimation

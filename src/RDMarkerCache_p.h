@@ -64,8 +64,10 @@ struct MarkerMask
         bool bSet = false;
         std::vector<QRgb> vecSources; // of the runs' pixels, as the painter blends them
         int iLimit = 1;               // blends in a row that change a pixel
+        unsigned long uAsked = 0;     // when last asked for
     };
     mutable std::vector<Tints> vecTints;
+    mutable unsigned long uAsked = 0;
     // At a whole scale, for painters that blend images themselves: the layers cut to the pixels
     // they light, with the scale as their pixel ratio, each at its offset in pixels from the centre.
     std::vector<QImage> vecLayers;
@@ -250,8 +252,15 @@ constexpr std::size_t c_iTintSlots = 64;
 inline const MarkerMask::Tints& TintsOf(const MarkerMask& Marker, QRgb uColor)
 {
     if (Marker.vecTints.empty())
-        Marker.vecTints.resize(c_iTintSlots);
-    MarkerMask::Tints& Slot = Marker.vecTints[((uColor * 2654435761u) >> 26) % c_iTintSlots];
+        Marker.vecTints.resize(2 * c_iTintSlots);
+    // Two ways a slot, the one asked for longer ago replaced: colours that share a slot take turns
+    // rather than tint each other out line by line.
+    const std::size_t iSlot = ((uColor * 2654435761u) >> 26) % c_iTintSlots;
+    MarkerMask::Tints* const pWays = Marker.vecTints.data() + 2 * iSlot;
+    const bool bSecond = pWays[1].bSet && pWays[1].uColor == uColor;
+    const bool bFirst = !bSecond && pWays[0].bSet && pWays[0].uColor == uColor;
+    MarkerMask::Tints& Slot = pWays[bSecond || (!bFirst && pWays[0].uAsked > pWays[1].uAsked) ? 1 : 0];
+    Slot.uAsked = ++Marker.uAsked;
     if (!Slot.bSet || Slot.uColor != uColor) {
         std::array<QRgb, 256> auLevels;
         const std::size_t iLevels = Marker.vecLevels.size();
@@ -445,6 +454,16 @@ public:
         }
         return m_aMasks[iPhase].iReach > 0 ? &m_aMasks[iPhase] : nullptr;
     }
+    /// The runs of a phase's marker, which must have been built, placed in rows iStride pixels apart:
+    /// the lines of a frame, all on one image, place them once.
+    const PlacedRuns& Placed(int iPhase, long iStride)
+    {
+        if (m_aiStrides[iPhase] != iStride) {
+            m_aPlaced[iPhase].Assign(m_aMasks[iPhase], iStride);
+            m_aiStrides[iPhase] = iStride;
+        }
+        return m_aPlaced[iPhase];
+    }
 
 private:
     const ERDPointStyle m_eStyle;
@@ -452,6 +471,8 @@ private:
     const Painting::MarkerShape m_Shape;
     std::array<MarkerMask, 16> m_aMasks;
     std::array<bool, 16> m_abBuilt{};
+    std::array<PlacedRuns, 16> m_aPlaced;
+    std::array<long, 16> m_aiStrides{-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
 };
 
 // Families kept: three styles at as many scales as a thread's displays and images rarely exceed.
@@ -549,9 +570,9 @@ public:
             const long iTop = Numeric::FloorDiv(iQY, 4) - pMarker->iCorner;
             if (DeviceWritable({iLeft + pMarker->Lit.iL, iTop + pMarker->Lit.iT, iLeft + pMarker->Lit.iR,
                                 iTop + pMarker->Lit.iB})) {
-                Phase.Runs.Write(reinterpret_cast<QRgb*>(const_cast<uchar*>(Device.pImage->constBits()))
-                                     + iTop * m_iStride + iLeft,
-                                 Phase.puSources, iTimes);
+                Phase.pRuns->Write(reinterpret_cast<QRgb*>(const_cast<uchar*>(Device.pImage->constBits()))
+                                       + iTop * m_iStride + iLeft,
+                                   Phase.puSources, iTimes);
                 return 0;
             }
         } else if (m_Where.pImage) {
@@ -560,7 +581,7 @@ public:
                             iTop + pMarker->Lit.iB};
             if (Box.iL >= m_Where.iLeft && Box.iT >= m_Where.iTop && Box.iR <= m_Where.iRight
                 && Box.iB <= m_Where.iBottom && WritableBox(m_Where, Box)) {
-                Phase.Runs.Write(PixelOf(m_Where, iLeft, iTop), Phase.puSources, iTimes);
+                Phase.pRuns->Write(PixelOf(m_Where, iLeft, iTop), Phase.puSources, iTimes);
                 return 0;
             }
         }
@@ -591,7 +612,7 @@ private:
     {
         bool bLooked = false;
         const MarkerMask* pMarker = nullptr;
-        Markers::PlacedRuns Runs;
+        const Markers::PlacedRuns* pRuns = nullptr;
         const QRgb* puSources = nullptr;
         int iLimit = Markers::c_iMostRepeats;
     };
@@ -604,7 +625,7 @@ private:
             Phase.pMarker = m_pFamily->Phase(iPhase);
             Phase.iLimit = Markers::c_iMostRepeats;
             if (Phase.pMarker) {
-                Phase.Runs.Assign(*Phase.pMarker, m_iStride);
+                Phase.pRuns = &m_pFamily->Placed(iPhase, m_iStride);
                 const MarkerMask::Tints& Tints = Markers::TintsOf(*Phase.pMarker, m_uColor);
                 Phase.puSources = Tints.vecSources.data();
                 Phase.iLimit = Tints.iLimit;

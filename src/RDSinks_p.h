@@ -40,8 +40,16 @@ public:
           m_Visible(Visible),
           m_iReach(dPenWidth == 1.0 ? 0 : 2 + static_cast<long>(std::ceil(std::min(std::fabs(dPenWidth), 1e6) / 2)))
     {
+        m_vecLines.swap(Spare());
     }
-    ~LineBatch() { Draw(); }
+    ~LineBatch()
+    {
+        Draw();
+        if (m_vecLines.capacity() > Spare().capacity())
+            m_vecLines.swap(Spare());
+    }
+    LineBatch(const LineBatch&) = delete;
+    LineBatch& operator=(const LineBatch&) = delete;
 
     /// A coordinate as drawLines takes it: both grids narrow a device long to int so, and a line
     /// beyond int may come back across the picture.
@@ -95,6 +103,14 @@ public:
     long Drawn() const { return m_iDrawn; }
 
 private:
+    // The thread's batch kept from line to line: most lines hand the painter a few segments, and a
+    // batch of their own would allocate for each.
+    static std::vector<QLine>& Spare()
+    {
+        thread_local std::vector<QLine> s_vecSpare;
+        return s_vecSpare;
+    }
+
     QPainter& m_Painter;
     const Frame m_Visible;
     const long m_iReach; // beyond a line, of a pen wider than one pixel; 0 for one pixel
@@ -586,9 +602,7 @@ public:
           m_Pattern(Pattern),
           m_iSolidLength(Pattern.iPeriod == 1 ? LONG_MAX : FirstDash(Pattern) * FirstDash(Pattern))
     {
-        for (int iPhase = 0; iPhase < 16; ++iPhase)
-            if (m_Shapes.Of(iPhase % 4, iPhase / 4, 0, 0).vecRuns.empty())
-                m_uEmptyPoints |= 1u << iPhase;
+        m_uEmptyPoints = m_Shapes.EmptyPoints();
     }
     ~PhaseSink() { m_Shapes.EndMeasures(); }
     PhaseSink(const PhaseSink&) = delete;

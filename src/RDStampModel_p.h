@@ -421,6 +421,18 @@ public:
         return *pShape;
     }
 
+    /// Bit 4 y + x: a segment of no length starting at phase (x, y) lights nothing.
+    unsigned EmptyPoints()
+    {
+        if (!m_bEmptyKnown) {
+            for (int iPhase = 0; iPhase < 16; ++iPhase)
+                if (Of(iPhase % 4, iPhase / 4, 0, 0).vecRuns.empty())
+                    m_uEmptyPoints |= 1u << iPhase;
+            m_bEmptyKnown = true;
+        }
+        return m_uEmptyPoints;
+    }
+
     /// Closes the painter the measures of a line kept open.
     void EndMeasures() { m_pPainter.reset(); }
 
@@ -627,6 +639,8 @@ private:
     std::vector<PhaseShape::Run> m_vecRuns;
     std::vector<std::uint8_t> m_vecCoverage;
     int m_aiCounts[256] = {}; // of each coverage in a run, zero between runs
+    unsigned m_uEmptyPoints = 0;
+    bool m_bEmptyKnown = false;
 };
 
 /// A thread's shapes at a scale in quarters (4 to 32).

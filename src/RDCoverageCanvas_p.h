@@ -16,6 +16,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -65,7 +66,8 @@ namespace Decimation
 //     quarter coverage may stall 2 short of C). A blend of C moves a channel toward C without passing it, and
 //     brings two channels no further apart: the exact drawing's pixel, within 2 of ours when we stop, ends
 //     between where it was and C, so within 2 of ours, whatever a line before left. (Set to C, a pixel that
-//     line left 2 off could end 3 off.)
+//     line left 2 off could end 3 off.) So a segment of the painter whose pixels are all known, looked at in
+//     whole tiles (Settles), is left out: most of an x-y line that crosses the same places again and again.
 //  6. Stalled pixels. A weaker coverage (an eighth beside a pen at 1.25 or 1.75) rounds to a standstill several steps
 //     from C, where its blends leave the pixel as it is. Such a blend is skipped only where it was seen to leave
 //     this very pixel as it is and nothing has changed the pixel since: it costs no step.
@@ -562,6 +564,46 @@ private:
     std::vector<long> m_vecKept;   // full cells of a box drawn early
 };
 
+// Tiles of a canvas's device pixels found to hold its colour (Settled), kept per thread: a canvas
+// stamps them with an epoch of its own, so the stamps of lines before, on any image, are stale.
+class SettledTiles
+{
+public:
+    static constexpr int c_iShift = 3; // eight device pixels square
+
+    explicit SettledTiles(const Frame& Writable) : m_Stamps(Stamps()), m_iWide((Writable.Width() >> c_iShift) + 1)
+    {
+        const std::size_t iCount = static_cast<std::size_t>(m_iWide * ((Writable.Height() >> c_iShift) + 1));
+        if (m_Stamps.vecStamps.size() < iCount)
+            m_Stamps.vecStamps.resize(iCount, 0u);
+        if (++m_Stamps.uEpoch == 0) {
+            std::fill(m_Stamps.vecStamps.begin(), m_Stamps.vecStamps.end(), 0u);
+            m_Stamps.uEpoch = 1;
+        }
+        m_uEpoch = m_Stamps.uEpoch;
+    }
+
+    bool Holds(long iTileX, long iTileY) const { return m_Stamps.vecStamps[Index(iTileX, iTileY)] == m_uEpoch; }
+    void Stamp(long iTileX, long iTileY) { m_Stamps.vecStamps[Index(iTileX, iTileY)] = m_uEpoch; }
+
+private:
+    struct Kept
+    {
+        std::vector<unsigned> vecStamps;
+        unsigned uEpoch = 0;
+    };
+    static Kept& Stamps()
+    {
+        thread_local Kept s_Stamps;
+        return s_Stamps;
+    }
+    std::size_t Index(long iTileX, long iTileY) const { return static_cast<std::size_t>(iTileY * m_iWide + iTileX); }
+
+    Kept& m_Stamps;
+    const long m_iWide;
+    unsigned m_uEpoch = 0;
+};
+
 /// A line's short segments at a scale in quarters, blended in order straight into the painter's
 /// image from their shapes. A pixel found within 2 of the line's colour is left alone from then on
 /// (5. at the top): per device column, the rows known so form one interval, which a dense line's
@@ -645,6 +687,47 @@ public:
                 Rows.second = LONG_MAX;
         }
         return Rows;
+    }
+
+    /// Whether every device pixel within dReach of the segment from (dX1, dY1) to (dX2, dY2), in
+    /// device pixels, is writable and holds the colour to within 2, so that no blend of it matters
+    /// (5. at the top). Looked at in whole tiles: false where a tile it reaches holds another pixel.
+    bool Settles(double dX1, double dY1, double dX2, double dY2, double dReach)
+    {
+        if (m_iStalling == 255)
+            return false;
+        const double dTop = std::min(dY1, dY2) - dReach, dBottom = std::max(dY1, dY2) + dReach;
+        if (std::min(dX1, dX2) - dReach < m_Writable.iL || std::max(dX1, dX2) + dReach >= m_Writable.iR + 1
+            || dTop < m_Writable.iT || dBottom >= m_Writable.iB + 1)
+            return false;
+        if (!m_oTiles)
+            m_oTiles.emplace(m_Writable);
+        const double dDX = dX2 - dX1, dDY = dY2 - dY1, dInverse = dDY != 0.0 ? 1.0 / dDY : 0.0;
+        constexpr long c_iTile = 1L << SettledTiles::c_iShift;
+        const long iFirstBand = (static_cast<long>(dTop) - m_Writable.iT) >> SettledTiles::c_iShift;
+        const long iLastBand = (static_cast<long>(dBottom) - m_Writable.iT) >> SettledTiles::c_iShift;
+        for (long iBand = iFirstBand; iBand <= iLastBand; ++iBand) {
+            // The part of the segment within reach of the band's rows.
+            const double dBandTop = static_cast<double>(m_Writable.iT + iBand * c_iTile);
+            double dFrom = std::min(dX1, dX2), dTo = std::max(dX1, dX2);
+            if (dDY != 0.0) {
+                double dT1 = (dBandTop - dReach - dY1) * dInverse, dT2 = (dBandTop + c_iTile + dReach - dY1) * dInverse;
+                if (dT1 > dT2)
+                    std::swap(dT1, dT2);
+                dT1 = std::max(dT1, 0.0);
+                dT2 = std::min(dT2, 1.0);
+                if (dT1 > dT2)
+                    continue;
+                dFrom = std::min(dX1 + dT1 * dDX, dX1 + dT2 * dDX);
+                dTo = std::max(dX1 + dT1 * dDX, dX1 + dT2 * dDX);
+            }
+            const long iFrom = std::max(static_cast<long>(dFrom - dReach), m_Writable.iL) - m_Writable.iL;
+            const long iTo = std::min(static_cast<long>(dTo + dReach), m_Writable.iR) - m_Writable.iL;
+            for (long iTile = iFrom >> SettledTiles::c_iShift; iTile <= iTo >> SettledTiles::c_iShift; ++iTile)
+                if (!TileSettled(iTile, iBand))
+                    return false;
+        }
+        return true;
     }
 
     /// Pixels may have changed under drawing other than the canvas's own: no stall holds.
@@ -913,6 +996,43 @@ private:
         return SourceOver(uPixel, m_auSources[static_cast<std::size_t>(iCoverage)]) == uPixel;
     }
 
+    // Whether the writable pixels of a tile are all Settled, looked at once per line where they are:
+    // pixels within 2 of the colour stay so under its blends.
+    bool TileSettled(long iTileX, long iTileY)
+    {
+        if (m_oTiles->Holds(iTileX, iTileY))
+            return true;
+        const long iLeft = m_Writable.iL + (iTileX << SettledTiles::c_iShift);
+        const long iRight = std::min(iLeft + (1L << SettledTiles::c_iShift) - 1, m_Writable.iR);
+        const long iTop = m_Writable.iT + (iTileY << SettledTiles::c_iShift);
+        const long iBottom = std::min(iTop + (1L << SettledTiles::c_iShift) - 1, m_Writable.iB);
+        for (long iY = iTop; iY <= iBottom; ++iY)
+            if (!RowSettled(m_puBits + iY * m_iStride, iLeft, iRight))
+                return false;
+        m_oTiles->Stamp(iTileX, iTileY);
+        return true;
+    }
+
+    // Whether pixels iFrom to iTo of a row are all Settled, four at a time.
+    bool RowSettled(const QRgb* puRow, long iFrom, long iTo) const
+    {
+        long iX = iFrom;
+#if defined(__x86_64__) && defined(__SSE2__)
+        const __m128i vColor = _mm_set1_epi32(static_cast<int>(m_uColor)), vTwo = _mm_set1_epi8(2);
+        for (; iX + 3 <= iTo; iX += 4) {
+            const __m128i vPixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(puRow + iX));
+            const __m128i vApart = _mm_or_si128(_mm_subs_epu8(vPixels, vColor), _mm_subs_epu8(vColor, vPixels));
+            const __m128i vBeyond = _mm_subs_epu8(vApart, vTwo);
+            if (_mm_movemask_epi8(_mm_cmpeq_epi8(vBeyond, _mm_setzero_si128())) != 0xffff)
+                return false;
+        }
+#endif
+        for (; iX <= iTo; ++iX)
+            if (!WithinTwo(puRow[iX], m_uColor))
+                return false;
+        return true;
+    }
+
     // Whether the pixel is within two steps of the colour in every channel: blends at a quarter
     // coverage may stop two steps short of it for good.
     bool Settled(QRgb uPixel) const
@@ -946,6 +1066,7 @@ private:
     Frame m_Clip{LONG_MAX, LONG_MAX, LONG_MIN, LONG_MIN};
     unsigned m_uGeneration = 1;
     bool m_bGrown = false;
+    std::optional<SettledTiles> m_oTiles;     // once a segment of the painter has been looked at
     const std::array<QRgb, 256>& m_auSources; // the colour at each coverage, premultiplied
 };
 

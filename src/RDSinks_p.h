@@ -720,7 +720,24 @@ private:
         if (iDX == 0 && iDY != 0 && !m_bExact && iDY * iDY <= m_iSolidLength && !m_Canvas.Clip().IsEmpty()
             && Tall(iX1, iY1, iY2))
             return;
+        if (!m_Others.Sees(iX1, iY1, iX2, iY2))
+            return;
+        if (Settled(iX1, iY1, iX2, iY2))
+            return;
         m_Others.Add(iX1, iY1, iX2, iY2);
+    }
+
+    // Whether every pixel the segment may light already holds the line's colour, as where an x-y line
+    // has crossed the same place many times: drawing it would change nothing that counts.
+    __attribute__((noinline)) bool Settled(long iX1, long iY1, long iX2, long iY2)
+    {
+        const auto device = [this](long iValue, long iQuarter) {
+            return static_cast<double>(m_iQuarters * iValue + iQuarter) / 4.0;
+        };
+        // The pen's half width, and more than the engine's rounding of its edges.
+        const double dReach = m_iQuarters / 8.0 + 0.5;
+        return m_Canvas.Settles(device(iX1, m_iQuarterX), device(iY1, m_iQuarterY), device(iX2, m_iQuarterX),
+                                device(iY2, m_iQuarterY), dReach);
     }
 
     // The painter's segments so far go first.

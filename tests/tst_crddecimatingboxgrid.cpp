@@ -197,6 +197,13 @@ private slots:
             addRow("a noisy hysteresis loop at pixel ratio " + QByteArray::number(ratio),
                    {line(xyData(false, 200000), c_ColorOrange)}, changed(&Setup::dRatio, ratio));
         }
+        // Long segments over pixels the line has already brought to its colour, and a second line that
+        // starts on them in another.
+        for (double ratio : {1.25, 1.5, 2.0, 3.0})
+            addRow("x-y walks crossing themselves until the plot is their colour, at pixel ratio "
+                       + QByteArray::number(ratio),
+                   {line(xyData(true, 60000), c_ColorOrange), line(xyData(true, 30000), c_ColorBlue, eRDLineDotted)},
+                   changed(&Setup::dRatio, ratio));
 
         // Clips of several rectangles: a rubber band's move as the system's, two windows as the painter's.
         const Lines clipped{line(makeData(NoisySine, 200000), c_ColorOrange),

@@ -62,12 +62,13 @@ namespace Decimation
 // are blended one by one in the line's order from shapes measured against the engine per phase (PhaseShapes),
 // with its coverage and rounding, and the others go to the painter in between: the pixels are the engine's,
 // but for one shortcut (PhaseCanvas):
-//  5. Known pixels. A pixel within 2 of C takes no further blend of the line and keeps its value (blends at a
-//     quarter coverage may stall 2 short of C). A blend of C moves a channel toward C without passing it, and
-//     brings two channels no further apart: the exact drawing's pixel, within 2 of ours when we stop, ends
-//     between where it was and C, so within 2 of ours, whatever a line before left. (Set to C, a pixel that
-//     line left 2 off could end 3 off.) So a segment of the painter whose pixels are all known, looked at in
-//     whole tiles (Settles), is left out: most of an x-y line that crosses the same places again and again.
+//  5. Known pixels. A pixel within 2 of C need take no further blend of the line and may keep its value (blends
+//     at a quarter coverage may stall 2 short of C; a slanted segment may blend it all the same, as the engine does). A
+//     blend of C moves a channel toward C without passing it, and brings two channels no further apart: the exact
+//     drawing's pixel, within 2 of ours when we stop, ends between where it was and C, so within 2 of ours, whatever a
+//     line before left. (Set to C, a pixel that line left 2 off could end 3 off.) So a segment of the painter whose
+//     pixels are all known, looked at in whole tiles (Settles), is left out: most of an x-y line that crosses the same
+//     places again and again.
 //  6. Stalled pixels. A weaker coverage (an eighth beside a pen at 1.25 or 1.75) rounds to a standstill several steps
 //     from C, where its blends leave the pixel as it is. Such a blend is skipped only where it was seen to leave
 //     this very pixel as it is and nothing has changed the pixel since: it costs no step.
@@ -607,7 +608,8 @@ private:
 /// A line's short segments at a scale in quarters, blended in order straight into the painter's
 /// image from their shapes. A pixel found within 2 of the line's colour is left alone from then on
 /// (5. at the top): per device column, the rows known so form one interval, which a dense line's
-/// band fills and its segments then mostly skip whole. A weak coverage stalls a pixel further from the colour
+/// band fills and its segments then mostly skip whole. Slanted segments, whose runs are short, are
+/// blended plainly (BlendPlain) away from known pixels. A weak coverage stalls a pixel further from the colour
 /// (6. at the top): per device column and for each of the last two such coverages, the rows that its blend
 /// leaves as they are form an interval, in which those blends are skipped. A translucent colour's every
 /// coverage is handled so (7. at the top).
@@ -739,6 +741,38 @@ public:
 
     /// Blends a segment of this shape whose origin lies in device pixel (iX, iY); its pixels must be
     /// writable.
+    /// Blends a segment of this shape whose origin lies in device pixel (iX, iY) pixel by pixel,
+    /// without looking for known or stalled pixels: a slanted segment's short runs cost more to look
+    /// at than to blend. Its pixels must be writable, under no clip of several rectangles.
+    __attribute__((always_inline)) void BlendPlain(long iX, long iY, const PhaseShape& Shape)
+    {
+        for (const PhaseShape::Run& Run : Shape.vecRuns) {
+            const long iColumn = iX + Run.iX - m_Writable.iL;
+            Fresh(iColumn);
+            m_pStalls[iColumn] = Stalls(); // the run may change its pixels
+            const std::uint8_t* const puCoverage = Shape.vecCoverage.data() + Run.iFirst;
+            QRgb* puPixel = m_puBits + (iY + Run.iY) * m_iStride + iColumn + m_Writable.iL;
+            for (long iRow = 0; iRow < Run.iRows; ++iRow, puPixel += m_iStride)
+                *puPixel = SourceOver(*puPixel, m_auSources[puCoverage[iRow]]);
+        }
+    }
+
+    /// Whether BlendPlain should take a segment of this shape at (iX, iY): not where its middle meets
+    /// pixels known to hold the colour, as a dense line's do. (Its ends meet the known pixels of the
+    /// segments before and after it on any line.)
+    bool BlendsPlain(long iX, long iY, const PhaseShape& Shape) const
+    {
+        if (!m_vecRegion.empty() || m_iStalling == 255 || Shape.vecRuns.empty())
+            return false;
+        const PhaseShape::Run& Middle = Shape.vecRuns.data()[(Shape.vecRuns.end() - Shape.vecRuns.data()) / 2];
+        const long iColumn = iX + Middle.iX - m_Writable.iL;
+        if (m_pEpochs[iColumn] != m_uEpoch)
+            return true;
+        const std::pair<long, long>& Known = m_pKnown[iColumn];
+        const long iFirst = iY + Middle.iY;
+        return iFirst > Known.second || iFirst + Middle.iRows - 1 < Known.first;
+    }
+
     __attribute__((always_inline)) void Blend(long iX, long iY, const PhaseShape& Shape)
     {
         for (const PhaseShape::Run& Run : Shape.vecRuns) {

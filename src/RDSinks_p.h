@@ -706,6 +706,10 @@ private:
             if (iX + Box.iL >= Writable.iL && iX + Box.iR <= Writable.iR && iY + Box.iT >= Writable.iT
                 && iY + Box.iB <= Writable.iB) {
                 BeforeBlend();
+                if (iDX != 0 && m_Canvas.BlendsPlain(iX + Shape.iOriginX, iY + Shape.iOriginY, Shape)) {
+                    m_Canvas.BlendPlain(iX + Shape.iOriginX, iY + Shape.iOriginY, Shape);
+                    return;
+                }
                 m_Canvas.Blend(iX + Shape.iOriginX, iY + Shape.iOriginY, Shape);
                 // The open column's rows stay right until its known rows grow.
                 const bool bGrown = m_Canvas.TakeGrown();

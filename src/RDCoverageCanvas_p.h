@@ -739,8 +739,6 @@ public:
     /// known before stay known.
     bool TakeGrown() { return std::exchange(m_bGrown, false); }
 
-    /// Blends a segment of this shape whose origin lies in device pixel (iX, iY); its pixels must be
-    /// writable.
     /// Blends a segment of this shape whose origin lies in device pixel (iX, iY) pixel by pixel,
     /// without looking for known or stalled pixels: a slanted segment's short runs cost more to look
     /// at than to blend. Its pixels must be writable, under no clip of several rectangles.
@@ -773,6 +771,8 @@ public:
         return iFirst > Known.second || iFirst + Middle.iRows - 1 < Known.first;
     }
 
+    /// Blends a segment of this shape whose origin lies in device pixel (iX, iY); its pixels must be
+    /// writable.
     __attribute__((always_inline)) void Blend(long iX, long iY, const PhaseShape& Shape)
     {
         for (const PhaseShape::Run& Run : Shape.vecRuns) {

@@ -91,6 +91,25 @@ inline bool WithinTwo(QRgb uA, QRgb uB)
 #endif
 }
 
+/// Whether every pixel of iCount lies within 2 of the colour in every channel, four at a time.
+inline bool AllWithinTwo(const QRgb* puPixels, long iCount, QRgb uColor)
+{
+    long i = 0;
+#if defined(__x86_64__) && defined(__SSE2__)
+    const __m128i vColor = _mm_set1_epi32(static_cast<int>(uColor)), vTwo = _mm_set1_epi8(2);
+    for (; i + 4 <= iCount; i += 4) {
+        const __m128i vPixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(puPixels + i));
+        const __m128i vApart = _mm_or_si128(_mm_subs_epu8(vPixels, vColor), _mm_subs_epu8(vColor, vPixels));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_subs_epu8(vApart, vTwo), _mm_setzero_si128())) != 0xffff)
+            return false;
+    }
+#endif
+    for (; i < iCount; ++i)
+        if (!WithinTwo(puPixels[i], uColor))
+            return false;
+    return true;
+}
+
 #if defined(__x86_64__) && defined(__GNUC__)
 __attribute__((target("avx"))) inline void ZeroUpperAvx()
 {

@@ -1041,29 +1041,9 @@ private:
         const long iTop = m_Writable.iT + (iTileY << SettledTiles::c_iShift);
         const long iBottom = std::min(iTop + (1L << SettledTiles::c_iShift) - 1, m_Writable.iB);
         for (long iY = iTop; iY <= iBottom; ++iY)
-            if (!RowSettled(m_puBits + iY * m_iStride, iLeft, iRight))
+            if (!AllWithinTwo(m_puBits + iY * m_iStride + iLeft, iRight - iLeft + 1, m_uColor))
                 return false;
         m_oTiles->Stamp(iTileX, iTileY);
-        return true;
-    }
-
-    // Whether pixels iFrom to iTo of a row are all Settled, four at a time.
-    bool RowSettled(const QRgb* puRow, long iFrom, long iTo) const
-    {
-        long iX = iFrom;
-#if defined(__x86_64__) && defined(__SSE2__)
-        const __m128i vColor = _mm_set1_epi32(static_cast<int>(m_uColor)), vTwo = _mm_set1_epi8(2);
-        for (; iX + 3 <= iTo; iX += 4) {
-            const __m128i vPixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(puRow + iX));
-            const __m128i vApart = _mm_or_si128(_mm_subs_epu8(vPixels, vColor), _mm_subs_epu8(vColor, vPixels));
-            const __m128i vBeyond = _mm_subs_epu8(vApart, vTwo);
-            if (_mm_movemask_epi8(_mm_cmpeq_epi8(vBeyond, _mm_setzero_si128())) != 0xffff)
-                return false;
-        }
-#endif
-        for (; iX <= iTo; ++iX)
-            if (!WithinTwo(puRow[iX], m_uColor))
-                return false;
         return true;
     }
 

@@ -724,8 +724,6 @@ private:
         if (iDX == 0 && iDY != 0 && !m_bExact && iDY * iDY <= m_iSolidLength && !m_Canvas.Clip().IsEmpty()
             && Tall(iX1, iY1, iY2))
             return;
-        if (!m_Others.Sees(iX1, iY1, iX2, iY2))
-            return;
         if (Settled(iX1, iY1, iX2, iY2))
             return;
         m_Others.Add(iX1, iY1, iX2, iY2);

@@ -152,6 +152,64 @@ inline void SourceOver4(QRgb* puDest, const QRgb* puSource)
 #endif
 }
 
+/// SourceOver down a column: iRows pixels iStride apart, each under the source its coverage picks,
+/// four at a time. Returns the first row whose result lies within 2 of uColor (WithinTwo), or -1;
+/// looked for only where bSeek.
+template <bool bSeek>
+long SourceOverColumn(QRgb* puPixel, long iStride, const std::uint8_t* puCoverage, long iRows,
+                      const std::array<QRgb, 256>& auSources, QRgb uColor)
+{
+    long i = 0;
+#if defined(__x86_64__) && defined(__SSE2__)
+    const __m128i vZero = _mm_setzero_si128(), vRound = _mm_set1_epi16(0x80), vFull = _mm_set1_epi32(255);
+    const __m128i vColor = _mm_set1_epi32(static_cast<int>(uColor)), vTwo = _mm_set1_epi8(2);
+    for (; i + 4 <= iRows; i += 4, puPixel += 4 * iStride) {
+        QRgb* const pu1 = puPixel + iStride;
+        QRgb* const pu2 = pu1 + iStride;
+        QRgb* const pu3 = pu2 + iStride;
+        const __m128i vDest = _mm_unpacklo_epi64(
+            _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(*puPixel)),
+                               _mm_cvtsi32_si128(static_cast<int>(*pu1))),
+            _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(*pu2)), _mm_cvtsi32_si128(static_cast<int>(*pu3))));
+        const __m128i vSource = _mm_set_epi32(
+            static_cast<int>(auSources[puCoverage[i + 3]]), static_cast<int>(auSources[puCoverage[i + 2]]),
+            static_cast<int>(auSources[puCoverage[i + 1]]), static_cast<int>(auSources[puCoverage[i]]));
+        // As SourceOver4, the pixels gathered from the column.
+        __m128i vInverse = _mm_sub_epi32(vFull, _mm_srli_epi32(vSource, 24));
+        vInverse = _mm_or_si128(vInverse, _mm_slli_epi32(vInverse, 16));
+        const auto tint = [&](__m128i vChannels, __m128i vAlpha) {
+            const __m128i vProduct = _mm_mullo_epi16(vChannels, vAlpha);
+            return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(vProduct, _mm_srli_epi16(vProduct, 8)), vRound), 8);
+        };
+        const __m128i vLow = tint(_mm_unpacklo_epi8(vDest, vZero), _mm_unpacklo_epi32(vInverse, vInverse));
+        const __m128i vHigh = tint(_mm_unpackhi_epi8(vDest, vZero), _mm_unpackhi_epi32(vInverse, vInverse));
+        const __m128i vResult = _mm_add_epi8(vSource, _mm_packus_epi16(vLow, vHigh));
+        *puPixel = static_cast<QRgb>(_mm_cvtsi128_si32(vResult));
+        *pu1 = static_cast<QRgb>(_mm_cvtsi128_si32(_mm_srli_si128(vResult, 4)));
+        *pu2 = static_cast<QRgb>(_mm_cvtsi128_si32(_mm_srli_si128(vResult, 8)));
+        *pu3 = static_cast<QRgb>(_mm_cvtsi128_si32(_mm_srli_si128(vResult, 12)));
+        if constexpr (bSeek) {
+            const __m128i vApart = _mm_or_si128(_mm_subs_epu8(vResult, vColor), _mm_subs_epu8(vColor, vResult));
+            const int iNear = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(_mm_subs_epu8(vApart, vTwo), vZero)));
+            if (iNear != 0) {
+                // The rest blended plainly: the first such row is found.
+                const long iFound = i + __builtin_ctz(static_cast<unsigned>(iNear));
+                SourceOverColumn<false>(puPixel + 4 * iStride, iStride, puCoverage + i + 4, iRows - i - 4, auSources,
+                                        uColor);
+                return iFound;
+            }
+        }
+    }
+#endif
+    long iFound = -1;
+    for (; i < iRows; ++i, puPixel += iStride) {
+        *puPixel = SourceOver(*puPixel, auSources[puCoverage[i]]);
+        if (bSeek && iFound < 0 && WithinTwo(*puPixel, uColor))
+            iFound = i;
+    }
+    return iFound;
+}
+
 /// The colour as the painter blends it where a pen covers a pixel fully: premultiplied, its
 /// opacity applied. The engine's own conversion (through 16 bits a channel, opacity in 256ths) is
 /// read back from a pixel it fills, once per colour and opacity in a row.

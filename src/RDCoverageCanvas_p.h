@@ -914,16 +914,17 @@ private:
         m_pStalls[iColumn] = Stalls(); // the run may change its pixels
         QRgb* const puColumn = m_puBits + iColumn + m_Writable.iL;
         const auto blend = [&](long iFrom, long iTo) {
-            for (long iRow = iFrom; iRow <= iTo; ++iRow) {
-                QRgb& uPixel = puColumn[iRow * m_iStride];
-                uPixel = SourceOver(uPixel, m_auSources[puCoverage[iRow - iFirst]]);
-            }
+            SourceOverColumn<false>(puColumn + iFrom * m_iStride, m_iStride, puCoverage + (iFrom - iFirst),
+                                    iTo - iFrom + 1, m_auSources, m_uColor);
         };
         if (Known.first > Known.second) {
-            blend(iFirst, iLast);
-            SeedKnown(puColumn, Known, iFirst, iLast);
-            if (Known.first > Known.second)
+            // The known rows start at the first pixel of the run that settles.
+            const long iSettled = SourceOverColumn<true>(puColumn + iFirst * m_iStride, m_iStride, puCoverage,
+                                                         iLast - iFirst + 1, m_auSources, m_uColor);
+            if (iSettled < 0 || m_iStalling == 255)
                 return;
+            Known = {iFirst + iSettled, iFirst + iSettled};
+            m_bGrown = true;
         } else {
             BlendOutside(Known, iFirst, iLast, blend);
         }

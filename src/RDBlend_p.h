@@ -128,14 +128,12 @@ inline void AfterEngine()
 #endif
 }
 
-/// SourceOver of four pixels side by side, each channel rounded alike: no premultiplied channel
-/// carries into the next.
-inline void SourceOver4(QRgb* puDest, const QRgb* puSource)
-{
 #if defined(__x86_64__) && defined(__SSE2__)
+/// SourceOver of four pixels at once, each channel rounded alike: no premultiplied channel carries
+/// into the next.
+inline __m128i SourceOverVector(__m128i vDest, __m128i vSource)
+{
     const __m128i vZero = _mm_setzero_si128(), vRound = _mm_set1_epi16(0x80);
-    const __m128i vDest = _mm_loadu_si128(reinterpret_cast<const __m128i*>(puDest));
-    const __m128i vSource = _mm_loadu_si128(reinterpret_cast<const __m128i*>(puSource));
     // 255 - alpha in both 16-bit halves of each pixel, then in the four lanes of its channels.
     __m128i vInverse = _mm_sub_epi32(_mm_set1_epi32(255), _mm_srli_epi32(vSource, 24));
     vInverse = _mm_or_si128(vInverse, _mm_slli_epi32(vInverse, 16));
@@ -145,7 +143,17 @@ inline void SourceOver4(QRgb* puDest, const QRgb* puSource)
     };
     const __m128i vLow = tint(_mm_unpacklo_epi8(vDest, vZero), _mm_unpacklo_epi32(vInverse, vInverse));
     const __m128i vHigh = tint(_mm_unpackhi_epi8(vDest, vZero), _mm_unpackhi_epi32(vInverse, vInverse));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(puDest), _mm_add_epi8(vSource, _mm_packus_epi16(vLow, vHigh)));
+    return _mm_add_epi8(vSource, _mm_packus_epi16(vLow, vHigh));
+}
+#endif
+
+/// SourceOver of four pixels side by side.
+inline void SourceOver4(QRgb* puDest, const QRgb* puSource)
+{
+#if defined(__x86_64__) && defined(__SSE2__)
+    const __m128i vDest = _mm_loadu_si128(reinterpret_cast<const __m128i*>(puDest));
+    const __m128i vSource = _mm_loadu_si128(reinterpret_cast<const __m128i*>(puSource));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(puDest), SourceOverVector(vDest, vSource));
 #else
     for (int i = 0; i < 4; ++i)
         puDest[i] = SourceOver(puDest[i], puSource[i]);
@@ -161,7 +169,6 @@ long SourceOverColumn(QRgb* puPixel, long iStride, const std::uint8_t* puCoverag
 {
     long i = 0;
 #if defined(__x86_64__) && defined(__SSE2__)
-    const __m128i vZero = _mm_setzero_si128(), vRound = _mm_set1_epi16(0x80), vFull = _mm_set1_epi32(255);
     const __m128i vColor = _mm_set1_epi32(static_cast<int>(uColor)), vTwo = _mm_set1_epi8(2);
     for (; i + 4 <= iRows; i += 4, puPixel += 4 * iStride) {
         QRgb* const pu1 = puPixel + iStride;
@@ -174,23 +181,15 @@ long SourceOverColumn(QRgb* puPixel, long iStride, const std::uint8_t* puCoverag
         const __m128i vSource = _mm_set_epi32(
             static_cast<int>(auSources[puCoverage[i + 3]]), static_cast<int>(auSources[puCoverage[i + 2]]),
             static_cast<int>(auSources[puCoverage[i + 1]]), static_cast<int>(auSources[puCoverage[i]]));
-        // As SourceOver4, the pixels gathered from the column.
-        __m128i vInverse = _mm_sub_epi32(vFull, _mm_srli_epi32(vSource, 24));
-        vInverse = _mm_or_si128(vInverse, _mm_slli_epi32(vInverse, 16));
-        const auto tint = [&](__m128i vChannels, __m128i vAlpha) {
-            const __m128i vProduct = _mm_mullo_epi16(vChannels, vAlpha);
-            return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(vProduct, _mm_srli_epi16(vProduct, 8)), vRound), 8);
-        };
-        const __m128i vLow = tint(_mm_unpacklo_epi8(vDest, vZero), _mm_unpacklo_epi32(vInverse, vInverse));
-        const __m128i vHigh = tint(_mm_unpackhi_epi8(vDest, vZero), _mm_unpackhi_epi32(vInverse, vInverse));
-        const __m128i vResult = _mm_add_epi8(vSource, _mm_packus_epi16(vLow, vHigh));
+        const __m128i vResult = SourceOverVector(vDest, vSource);
         *puPixel = static_cast<QRgb>(_mm_cvtsi128_si32(vResult));
         *pu1 = static_cast<QRgb>(_mm_cvtsi128_si32(_mm_srli_si128(vResult, 4)));
         *pu2 = static_cast<QRgb>(_mm_cvtsi128_si32(_mm_srli_si128(vResult, 8)));
         *pu3 = static_cast<QRgb>(_mm_cvtsi128_si32(_mm_srli_si128(vResult, 12)));
         if constexpr (bSeek) {
             const __m128i vApart = _mm_or_si128(_mm_subs_epu8(vResult, vColor), _mm_subs_epu8(vColor, vResult));
-            const int iNear = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(_mm_subs_epu8(vApart, vTwo), vZero)));
+            const int iNear = _mm_movemask_ps(
+                _mm_castsi128_ps(_mm_cmpeq_epi32(_mm_subs_epu8(vApart, vTwo), _mm_setzero_si128())));
             if (iNear != 0) {
                 // The rest blended plainly: the first such row is found.
                 const long iFound = i + __builtin_ctz(static_cast<unsigned>(iNear));

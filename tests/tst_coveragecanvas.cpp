@@ -106,6 +106,54 @@ private slots:
         QCOMPARE(Probe::DashesAsPieces(DashPattern{period, mask}, quarters), holds);
     }
 
+    // A run down a column blended four rows at a time gives each pixel what its blend alone gives
+    // it, short runs and the rows past the last four included, and finds the first row it leaves
+    // within 2 of the colour, wherever that lies.
+    void columnBlendsRowByRow_data()
+    {
+        columns<int, int>("rows", "settledRow");
+        for (int rows : {1, 3, 4, 5, 7, 8, 9, 17})
+            for (int settled : {-1, 0, rows / 2, rows - 1})
+                QTest::addRow("%d rows, row %d at the colour", rows, settled) << rows << settled;
+    }
+    void columnBlendsRowByRow()
+    {
+        const auto [rows, settledRow] = fetch<int, int>("rows", "settledRow");
+        const QRgb color = qRgb(255, 128, 0);
+        const std::array<QRgb, 256>& sources = TintTable(color);
+        QRandomGenerator random(static_cast<quint32>(rows * 31 + settledRow + 7));
+        constexpr long stride = 5; // a column of an image five pixels wide
+        std::vector<QRgb> pixels(static_cast<std::size_t>(rows * stride + 1));
+        std::vector<std::uint8_t> coverage(static_cast<std::size_t>(rows));
+        for (int row = 0; row < rows; ++row) {
+            const int alpha = random.bounded(256);
+            pixels[static_cast<std::size_t>(row * stride)] = qRgba(random.bounded(alpha + 1), random.bounded(alpha + 1),
+                                                                   random.bounded(alpha + 1), alpha);
+            // Strong coverages too, so that some other row may land within 2 by itself.
+            coverage[static_cast<std::size_t>(row)] = static_cast<std::uint8_t>(
+                random.bounded(2) ? 255 : random.bounded(256));
+        }
+        if (settledRow >= 0)
+            pixels[static_cast<std::size_t>(settledRow * stride)] = color;
+        for (bool seek : {false, true}) {
+            std::vector<QRgb> blended = pixels, expected = pixels;
+            long first = -1;
+            for (int row = 0; row < rows; ++row) {
+                QRgb& pixel = expected[static_cast<std::size_t>(row * stride)];
+                pixel = SourceOver(pixel, sources[coverage[static_cast<std::size_t>(row)]]);
+                if (first < 0 && WithinTwo(pixel, color))
+                    first = row;
+            }
+            const long found =
+                seek ? SourceOverColumn<true>(blended.data(), stride, coverage.data(), rows, sources, color)
+                     : SourceOverColumn<false>(blended.data(), stride, coverage.data(), rows, sources, color);
+            QCOMPARE(blended, expected);
+            QCOMPARE(found, seek ? first : -1L);
+            if (seek && settledRow >= 0)
+                QVERIFY(first >= 0 && first <= settledRow);
+        }
+    }
+
     // The cells of one large frame stay for the lines of its window and the next, then go back.
     void keptCellsShrinkAfterALargeFrame()
     {

@@ -74,38 +74,70 @@ inline QRgb SourceOver(QRgb uDest, QRgb uSource)
     return uSource + Tint(uDest, 255u - qAlpha(uSource));
 }
 
-/// Whether every channel of one pixel lies within 2 of the other's.
-inline bool WithinTwo(QRgb uA, QRgb uB)
+/// Where a pixel counts as settled at an opaque colour, so that the engine's further blends of the
+/// colour, at any coverages, leave it within 2 of where it lies. A blend moves a channel toward the
+/// colour without passing it, except that for some channel values one coverage takes a channel that
+/// rests on the colour one below it: above such a value a channel settles within 1, elsewhere within 2.
+struct Settling
+{
+    QRgb uColor = 0;
+    QRgb uAbove = 0; // per channel, how far above the colour a settled channel may lie
+
+    /// auSources: the colour, premultiplied, at every coverage (TintTable).
+    Settling(QRgb uOpaque, const std::array<QRgb, 256>& auSources) : uColor(uOpaque), uAbove(0x02020202u)
+    {
+        for (const QRgb uSource : auSources) {
+            const QRgb uBlended = SourceOver(uOpaque, uSource);
+            for (int iShift = 0; iShift < 32; iShift += 8)
+                if (((uBlended >> iShift) & 0xff) < ((uOpaque >> iShift) & 0xff))
+                    uAbove = (uAbove & ~(0xffu << iShift)) | (0x01u << iShift);
+        }
+    }
+};
+
+#if defined(__x86_64__) && defined(__SSE2__)
+/// Settled for four pixels at once: all ones in the lanes of those settled.
+inline __m128i SettledVector(__m128i vPixels, __m128i vColor, __m128i vAbove)
+{
+    const __m128i vBeyond = _mm_or_si128(_mm_subs_epu8(_mm_subs_epu8(vPixels, vColor), vAbove),
+                                         _mm_subs_epu8(_mm_subs_epu8(vColor, vPixels), _mm_set1_epi8(2)));
+    return _mm_cmpeq_epi32(vBeyond, _mm_setzero_si128());
+}
+#endif
+
+/// Whether the pixel is settled at the colour (Settling).
+inline bool Settled(QRgb uPixel, const Settling& At)
 {
 #if defined(__x86_64__) && defined(__SSE2__)
-    const __m128i vA = _mm_cvtsi32_si128(static_cast<int>(uA)), vB = _mm_cvtsi32_si128(static_cast<int>(uB));
-    const __m128i vApart = _mm_or_si128(_mm_subs_epu8(vA, vB), _mm_subs_epu8(vB, vA));
-    return _mm_cvtsi128_si32(_mm_subs_epu8(vApart, _mm_set1_epi8(2))) == 0;
+    return _mm_cvtsi128_si32(SettledVector(_mm_cvtsi32_si128(static_cast<int>(uPixel)),
+                                           _mm_cvtsi32_si128(static_cast<int>(At.uColor)),
+                                           _mm_cvtsi32_si128(static_cast<int>(At.uAbove))))
+           != 0;
 #else
     for (int iShift = 0; iShift < 32; iShift += 8) {
-        const int iStep = static_cast<int>((uA >> iShift) & 0xff) - static_cast<int>((uB >> iShift) & 0xff);
-        if (iStep > 2 || iStep < -2)
+        const int iStep = static_cast<int>((uPixel >> iShift) & 0xff) - static_cast<int>((At.uColor >> iShift) & 0xff);
+        if (iStep < -2 || iStep > static_cast<int>((At.uAbove >> iShift) & 0xff))
             return false;
     }
     return true;
 #endif
 }
 
-/// Whether every pixel of iCount lies within 2 of the colour in every channel, four at a time.
-inline bool AllWithinTwo(const QRgb* puPixels, long iCount, QRgb uColor)
+/// Whether every pixel of iCount is settled at the colour, four at a time.
+inline bool AllSettled(const QRgb* puPixels, long iCount, const Settling& At)
 {
     long i = 0;
 #if defined(__x86_64__) && defined(__SSE2__)
-    const __m128i vColor = _mm_set1_epi32(static_cast<int>(uColor)), vTwo = _mm_set1_epi8(2);
+    const __m128i vColor = _mm_set1_epi32(static_cast<int>(At.uColor));
+    const __m128i vAbove = _mm_set1_epi32(static_cast<int>(At.uAbove));
     for (; i + 4 <= iCount; i += 4) {
         const __m128i vPixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(puPixels + i));
-        const __m128i vApart = _mm_or_si128(_mm_subs_epu8(vPixels, vColor), _mm_subs_epu8(vColor, vPixels));
-        if (_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_subs_epu8(vApart, vTwo), _mm_setzero_si128())) != 0xffff)
+        if (_mm_movemask_epi8(SettledVector(vPixels, vColor, vAbove)) != 0xffff)
             return false;
     }
 #endif
     for (; i < iCount; ++i)
-        if (!WithinTwo(puPixels[i], uColor))
+        if (!Settled(puPixels[i], At))
             return false;
     return true;
 }
@@ -161,15 +193,16 @@ inline void SourceOver4(QRgb* puDest, const QRgb* puSource)
 }
 
 /// SourceOver down a column: iRows pixels iStride apart, each under the source its coverage picks,
-/// four at a time. Returns the first row whose result lies within 2 of uColor (WithinTwo), or -1;
+/// four at a time. Returns the first row whose result is settled at the colour (Settled), or -1;
 /// looked for only where bSeek.
 template <bool bSeek>
 long SourceOverColumn(QRgb* puPixel, long iStride, const std::uint8_t* puCoverage, long iRows,
-                      const std::array<QRgb, 256>& auSources, QRgb uColor)
+                      const std::array<QRgb, 256>& auSources, const Settling& At)
 {
     long i = 0;
 #if defined(__x86_64__) && defined(__SSE2__)
-    const __m128i vColor = _mm_set1_epi32(static_cast<int>(uColor)), vTwo = _mm_set1_epi8(2);
+    const __m128i vColor = _mm_set1_epi32(static_cast<int>(At.uColor));
+    const __m128i vAbove = _mm_set1_epi32(static_cast<int>(At.uAbove));
     for (; i + 4 <= iRows; i += 4, puPixel += 4 * iStride) {
         QRgb* const pu1 = puPixel + iStride;
         QRgb* const pu2 = pu1 + iStride;
@@ -187,14 +220,12 @@ long SourceOverColumn(QRgb* puPixel, long iStride, const std::uint8_t* puCoverag
         *pu2 = static_cast<QRgb>(_mm_cvtsi128_si32(_mm_srli_si128(vResult, 8)));
         *pu3 = static_cast<QRgb>(_mm_cvtsi128_si32(_mm_srli_si128(vResult, 12)));
         if constexpr (bSeek) {
-            const __m128i vApart = _mm_or_si128(_mm_subs_epu8(vResult, vColor), _mm_subs_epu8(vColor, vResult));
-            const int iNear = _mm_movemask_ps(
-                _mm_castsi128_ps(_mm_cmpeq_epi32(_mm_subs_epu8(vApart, vTwo), _mm_setzero_si128())));
+            const int iNear = _mm_movemask_ps(_mm_castsi128_ps(SettledVector(vResult, vColor, vAbove)));
             if (iNear != 0) {
                 // The rest blended plainly: the first such row is found.
                 const long iFound = i + __builtin_ctz(static_cast<unsigned>(iNear));
                 SourceOverColumn<false>(puPixel + 4 * iStride, iStride, puCoverage + i + 4, iRows - i - 4, auSources,
-                                        uColor);
+                                        At);
                 return iFound;
             }
         }
@@ -203,7 +234,7 @@ long SourceOverColumn(QRgb* puPixel, long iStride, const std::uint8_t* puCoverag
     long iFound = -1;
     for (; i < iRows; ++i, puPixel += iStride) {
         *puPixel = SourceOver(*puPixel, auSources[puCoverage[i]]);
-        if (bSeek && iFound < 0 && WithinTwo(*puPixel, uColor))
+        if (bSeek && iFound < 0 && Settled(*puPixel, At))
             iFound = i;
     }
     return iFound;

@@ -62,11 +62,13 @@ namespace Decimation
 // are blended one by one in the line's order from shapes measured against the engine per phase (PhaseShapes),
 // with its coverage and rounding, and the others go to the painter in between: the pixels are the engine's,
 // but for one shortcut (PhaseCanvas):
-//  5. Known pixels. A pixel within 2 of C need take no further blend of the line and may keep its value (blends
-//     at a quarter coverage may stall 2 short of C; a slanted segment may blend it all the same, as the engine does). A
-//     blend of C moves a channel toward C without passing it, and brings two channels no further apart: the exact
-//     drawing's pixel, within 2 of ours when we stop, ends between where it was and C, so within 2 of ours, whatever a
-//     line before left. (Set to C, a pixel that line left 2 off could end 3 off.) So a segment of the painter whose
+//  5. Known pixels. A pixel settled at C (Settling: within 2 of it) need take no further blend of the line and may
+//     keep its value (blends at a quarter coverage may stall 2 short of C; a slanted segment may blend it all the
+//     same, as the engine does). A blend of C moves a channel toward C without passing it, and brings two channels
+//     no further apart: the exact drawing's pixel, where ours is when we stop, ends between there and C, so within 2
+//     of ours, whatever a line before left. For some channel values of C one coverage takes a channel resting on C
+//     one below it, so a channel above such a value settles within 1: it ends at most one past C. (Set to C, a
+//     pixel that line left 2 off could end 3 off.) So a segment of the painter whose
 //     pixels are all known, looked at in whole tiles (Settles), is left out: most of an x-y line that crosses the same
 //     places again and again.
 //  6. Stalled pixels. A weaker coverage (an eighth beside a pen at 1.25 or 1.75) rounds to a standstill several steps
@@ -606,7 +608,7 @@ private:
 };
 
 /// A line's short segments at a scale in quarters, blended in order straight into the painter's
-/// image from their shapes. A pixel found within 2 of the line's colour is left alone from then on
+/// image from their shapes. A pixel found settled at the line's colour is left alone from then on
 /// (5. at the top): per device column, the rows known so form one interval, which a dense line's
 /// band fills and its segments then mostly skip whole. Slanted segments, whose runs are short, are
 /// blended plainly (BlendPlain) away from known pixels. A weak coverage stalls a pixel further from the colour
@@ -629,7 +631,8 @@ public:
           m_puBits(reinterpret_cast<QRgb*>(const_cast<uchar*>(Where.pImage->constBits()))),
           m_iStride(static_cast<long>(Where.pImage->bytesPerLine() / sizeof(QRgb))),
           m_vecRegion(Where.vecRegion),
-          m_auSources(TintTable(uSource))
+          m_auSources(TintTable(uSource)),
+          m_Settling(uSource, m_auSources)
     {
         // Per device column, what the line knows is kept from line to line and made fresh where a line
         // first reaches the column: a line of a few vertices reaches few of a wide frame's columns.
@@ -692,7 +695,7 @@ public:
     }
 
     /// Whether every device pixel within dReach of the segment from (dX1, dY1) to (dX2, dY2), in
-    /// device pixels, is writable and holds the colour to within 2, so that no blend of it matters
+    /// device pixels, is writable and settled at the colour, so that no blend of it matters
     /// (5. at the top). Looked at in whole tiles: false where a tile it reaches holds another pixel.
     bool Settles(double dX1, double dY1, double dX2, double dY2, double dReach)
     {
@@ -916,12 +919,12 @@ private:
         QRgb* const puColumn = m_puBits + iColumn + m_Writable.iL;
         const auto blend = [&](long iFrom, long iTo) {
             SourceOverColumn<false>(puColumn + iFrom * m_iStride, m_iStride, puCoverage + (iFrom - iFirst),
-                                    iTo - iFrom + 1, m_auSources, m_uColor);
+                                    iTo - iFrom + 1, m_auSources, m_Settling);
         };
         if (Known.first > Known.second) {
             // The known rows start at the first pixel of the run that settles.
             const long iSettled = SourceOverColumn<true>(puColumn + iFirst * m_iStride, m_iStride, puCoverage,
-                                                         iLast - iFirst + 1, m_auSources, m_uColor);
+                                                         iLast - iFirst + 1, m_auSources, m_Settling);
             if (iSettled < 0 || m_iStalling == 255)
                 return;
             Known = {iFirst + iSettled, iFirst + iSettled};
@@ -1033,7 +1036,7 @@ private:
     }
 
     // Whether the writable pixels of a tile are all Settled, looked at once per line where they are:
-    // pixels within 2 of the colour stay so under its blends.
+    // settled pixels stay so under its blends.
     bool TileSettled(long iTileX, long iTileY)
     {
         if (m_oTiles->Holds(iTileX, iTileY))
@@ -1043,19 +1046,19 @@ private:
         const long iTop = m_Writable.iT + (iTileY << SettledTiles::c_iShift);
         const long iBottom = std::min(iTop + (1L << SettledTiles::c_iShift) - 1, m_Writable.iB);
         for (long iY = iTop; iY <= iBottom; ++iY)
-            if (!AllWithinTwo(m_puBits + iY * m_iStride + iLeft, iRight - iLeft + 1, m_uColor))
+            if (!AllSettled(m_puBits + iY * m_iStride + iLeft, iRight - iLeft + 1, m_Settling))
                 return false;
         m_oTiles->Stamp(iTileX, iTileY);
         return true;
     }
 
-    // Whether the pixel is within two steps of the colour in every channel: blends at a quarter
-    // coverage may stop two steps short of it for good.
+    // Whether the pixel is settled at the colour: blends at a quarter coverage may stop two steps
+    // short of it for good.
     bool Settled(QRgb uPixel) const
     {
         if (m_iStalling == 255)
             return false; // a translucent colour has none (7. at the top)
-        return WithinTwo(uPixel, m_uColor);
+        return Decimation::Settled(uPixel, m_Settling);
     }
 
     const Frame m_Writable;
@@ -1084,6 +1087,7 @@ private:
     bool m_bGrown = false;
     std::optional<SettledTiles> m_oTiles;     // once a segment of the painter has been looked at
     const std::array<QRgb, 256>& m_auSources; // the colour at each coverage, premultiplied
+    const Settling m_Settling;
 };
 
 } // namespace Decimation

@@ -205,6 +205,11 @@ private slots:
                    {line(xyData(true, 60000), c_ColorOrange), line(xyData(true, 30000), c_ColorBlue, eRDLineDotted)},
                    changed(&Setup::dRatio, ratio));
 
+        // A pale line on white settles from above, where one coverage takes a channel resting on 253 to 252.
+        for (double ratio : {1.5, 3.0})
+            addRow("a pale grey line on white at pixel ratio " + QByteArray::number(ratio),
+                   {line(makeData(NoisySine, 200000), CRDColor(253, 253, 253))}, changed(&Setup::dRatio, ratio));
+
         // Clips of several rectangles: a rubber band's move as the system's, two windows as the painter's.
         const Lines clipped{line(makeData(NoisySine, 200000), c_ColorOrange),
                             line(makeData(Jitter1, 20000), c_ColorBlue, eRDLineDotted, eRDPointCross),

@@ -74,6 +74,12 @@ inline QRgb SourceOver(QRgb uDest, QRgb uSource)
     return uSource + Tint(uDest, 255u - qAlpha(uSource));
 }
 
+/// Blends of an opaque colour at this coverage or more are strong: c_iStrongBlends of them, with
+/// any others of the colour before, between and after, leave every channel within 1 of the colour,
+/// wherever it started.
+constexpr int c_iStrongCoverage = 191;
+constexpr int c_iStrongBlends = 5;
+
 /// Where a pixel counts as settled at an opaque colour, so that the engine's further blends of the
 /// colour, at any coverages, leave it within 2 of where it lies. A blend moves a channel toward the
 /// colour without passing it, except that for some channel values one coverage takes a channel that

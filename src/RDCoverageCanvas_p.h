@@ -86,6 +86,13 @@ namespace Decimation
 //     as it tints it (Tint): the pixels are the engine's. A blend is a function of the pixel alone, so one seen
 //     to leave a pixel as it is does so again until something changes the pixel: skipping it, as in 6., at every
 //     coverage, costs no step.
+//  8. Rows brought to C later. Blends of C that a pixel takes in ours are some of those it takes in the exact
+//     drawing, in the same order. Where the exact drawing's later blends include c_iStrongBlends strong ones
+//     (c_iStrongCoverage or more), any channel ends within 1 of C there whatever came before (the reach of every
+//     start, tst_coveragecanvas), and so does ours, which takes them too or is settled when it leaves one out:
+//     the two end within 2 of each other. So where a line runs right, the blends of its earlier pixel columns
+//     may be left out in the rows that a later column covers strongly so often (LaterCovers): the rows a
+//     vertical segment spans whole it lights as strongly as any (tst_coveragecanvas again).
 // tst_coveragecanvas holds counted blends against the engine's; the differential test and the fuzzer hold whole
 // drawings to the bound at every ratio.
 
@@ -665,6 +672,9 @@ public:
 
     /// The device pixels that may be written.
     const Frame& Writable() const { return m_Writable; }
+
+    /// Whether the line's colour is opaque, so that its pixels settle.
+    bool Opaque() const { return m_iStalling != 255; }
 
     /// The device pixels of the clip, outside which nothing is written; empty where there is none
     /// but the writable pixels.

@@ -199,6 +199,101 @@ private slots:
         }
     }
 
+    // Strong blends bring any channel within 1 of an opaque colour, whatever others of the colour
+    // come before, between and after them: the reach of every channel value after each strong
+    // blend, widened by what any other blend reaches from it.
+    void strongBlendsBringAnyPixelToTheColour()
+    {
+        for (int value = 0; value < 256; ++value) {
+            const QRgb color = qRgb(value, value, value);
+            const std::array<QRgb, 256>& sources = TintTable(color);
+            const auto blended = [&](int channel, int coverage) {
+                return static_cast<int>(qRed(SourceOver(qRgb(channel, channel, channel), sources[static_cast<std::size_t>(coverage)])));
+            };
+            int low = 0, high = 255;
+            const auto widen = [&] {
+                for (bool grew = true; grew;) {
+                    grew = false;
+                    for (int channel = low; channel <= high; ++channel)
+                        for (int coverage = 0; coverage < 256; ++coverage) {
+                            const int next = blended(channel, coverage);
+                            grew = grew || next < low || next > high;
+                            low = std::min(low, next);
+                            high = std::max(high, next);
+                        }
+                }
+            };
+            for (int strong = 0; strong < c_iStrongBlends; ++strong) {
+                widen();
+                int nextLow = 255, nextHigh = 0;
+                for (int channel = low; channel <= high; ++channel)
+                    for (int coverage = c_iStrongCoverage; coverage < 256; ++coverage) {
+                        nextLow = std::min(nextLow, blended(channel, coverage));
+                        nextHigh = std::max(nextHigh, blended(channel, coverage));
+                    }
+                low = nextLow;
+                high = nextHigh;
+            }
+            widen();
+            QVERIFY2(low >= value - 1 && high <= value + 1,
+                     qPrintable(QStringLiteral("%1 reaches %2 to %3").arg(value).arg(low).arg(high)));
+        }
+    }
+
+    // Looking ahead, a vertical segment is taken to cover the device column left of the pen, where
+    // the pen covers it strongly, over the rows it spans whole, as strongly as any other: checked
+    // against the engine's shapes at every phase and length, both ways.
+    void verticalSegmentsCoverWholeRowsStrongly_data()
+    {
+        columns<int>("quarters");
+        for (int quarters : {5, 6, 7, 9, 10})
+            QTest::addRow("pixel ratio %g", quarters / 4.0) << quarters;
+    }
+    void verticalSegmentsCoverWholeRowsStrongly()
+    {
+        const auto [quarters] = fetch<int>("quarters");
+        PhaseShapes& shapes = PhaseShapesFor(quarters);
+        std::vector<int> phases;
+        for (int x = 0; x < 4; ++x)
+            if (std::find(phases.begin(), phases.end(), quarters * x % 4) == phases.end())
+                phases.push_back(quarters * x % 4);
+        int checked = 0;
+        for (int phaseX : phases) {
+            // The column left of the pen, where it is covered strongly.
+            const PhaseShape& probe = shapes.Of(phaseX, 0, 0, 8);
+            const PhaseShape::Run* left = nullptr;
+            for (const PhaseShape::Run& run : probe.vecRuns)
+                if (!left || run.iX < left->iX)
+                    left = &run;
+            if (!left || left->uMain < c_iStrongCoverage)
+                continue;
+            const long column = probe.iOriginX + left->iX;
+            for (int phaseY : phases)
+                for (long length = -c_iMaxShape; length <= c_iMaxShape; ++length) {
+                    const PhaseShape& shape = shapes.Of(phaseX, phaseY, 0, length);
+                    const long top = (std::min(phaseY, phaseY + quarters * static_cast<int>(length)) + 3) >> 2;
+                    const long bottom = (std::max(phaseY, phaseY + quarters * static_cast<int>(length)) >> 2) - 1;
+                    for (long row = top; row <= bottom; ++row) {
+                        int coverage = 0;
+                        for (const PhaseShape::Run& run : shape.vecRuns) {
+                            const long first = shape.iOriginY + run.iY;
+                            if (shape.iOriginX + run.iX == column && row >= first && row < first + run.iRows)
+                                coverage = shape.vecCoverage.data()[run.iFirst + (row - first)];
+                        }
+                        QVERIFY2(coverage >= c_iStrongCoverage,
+                                 qPrintable(QStringLiteral("phase %1, %2; length %3; row %4: %5")
+                                                .arg(phaseX)
+                                                .arg(phaseY)
+                                                .arg(length)
+                                                .arg(row)
+                                                .arg(coverage)));
+                        ++checked;
+                    }
+                }
+        }
+        QVERIFY(checked > 0);
+    }
+
     // The cells of one large frame stay for the lines of its window and the next, then go back.
     void keptCellsShrinkAfterALargeFrame()
     {

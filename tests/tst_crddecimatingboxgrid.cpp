@@ -205,6 +205,14 @@ private slots:
                    {line(xyData(true, 60000), c_ColorOrange), line(xyData(true, 30000), c_ColorBlue, eRDLineDotted)},
                    changed(&Setup::dRatio, ratio));
 
+        // Dense lines running right, whose columns beside the pen later columns bring to the colour: looked
+        // ahead over, in a dark colour, over another line, and pale on white.
+        for (double ratio : {1.25, 1.5, 1.75, 2.5})
+            addRow("dense lines running right at pixel ratio " + QByteArray::number(ratio),
+                   {line(makeData(WhiteNoise, 50000), c_ColorOrange), line(makeData(NoisySine, 200000), c_ColorBlue),
+                    line(makeData(Spikes, 200000), CRDColor(253, 253, 253))},
+                   changed(&Setup::dRatio, ratio));
+
         // A pale line on white settles from above, where one coverage takes a channel resting on 253 to 252.
         for (double ratio : {1.5, 3.0})
             addRow("a pale grey line on white at pixel ratio " + QByteArray::number(ratio),

@@ -57,7 +57,8 @@ public:
     /// left of it strongly, so that looking ahead may pay.
     bool Pays() const
     {
-        return m_bWeak && std::any_of(std::begin(m_aiLeft), std::end(m_aiLeft), [](long iLeft) { return iLeft != LONG_MIN; });
+        return m_bWeak
+               && std::any_of(std::begin(m_aiLeft), std::end(m_aiLeft), [](long iLeft) { return iLeft != LONG_MIN; });
     }
 
     /// Looks ahead over the vertices from i that RunInside hands on, the segment from (iPrevX, iPrevY)
@@ -104,14 +105,13 @@ private:
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
     __attribute__((target("avx2"), flatten)) void ScanQuads(const Segments::InsideMapper& Mapper,
-                                                            const CRDPoint* pPoints, std::size_t i,
-                                                            std::size_t iCount, long iPrevX, long iPrevY)
+                                                            const CRDPoint* pPoints, std::size_t i, std::size_t iCount,
+                                                            long iPrevX, long iPrevY)
     {
         Segments::RunInside<true>(
             Mapper, pPoints, i, iCount, iPrevX, iPrevY,
-            [this](long iX1, long iY1, long iX2, long iY2) __attribute__((always_inline)) {
-                Segment(iX1, iY1, iX2, iY2);
-            },
+            [this](long iX1, long iY1, long iX2, long iY2)
+                __attribute__((always_inline)) { Segment(iX1, iY1, iX2, iY2); },
             Columns{*this});
     }
 #endif
@@ -193,7 +193,7 @@ private:
         }
         if (Best.iLow <= Best.iHigh)
             m_vecRows[static_cast<std::size_t>(m_iColumn - m_Writable.iL)] = {Best.iLow + m_Writable.iT,
-                                                                             Best.iHigh + m_Writable.iT, m_iOpenX};
+                                                                              Best.iHigh + m_Writable.iT, m_iOpenX};
         m_iMarkLow = LONG_MAX;
         m_iMarkHigh = LONG_MIN;
     }
@@ -204,13 +204,13 @@ private:
     long m_aiLeft[4] = {LONG_MIN, LONG_MIN, LONG_MIN, LONG_MIN}; // per phase across, from the phase's pixel
     bool m_bWeak = false;
     bool m_bSorted = true;
-    std::vector<Later> m_vecRows;           // per writable device column
-    std::vector<std::int32_t> m_vecMarks;   // per writable row and one more: +1 where covers start, -1 past
+    std::vector<Later> m_vecRows;         // per writable device column
+    std::vector<std::int32_t> m_vecMarks; // per writable row and one more: +1 where covers start, -1 past
     std::int32_t* m_piMarks = nullptr;
     long m_iLastRow = -1;
     long m_iMarkLow = LONG_MAX, m_iMarkHigh = LONG_MIN;
-    long m_iOpenX = LONG_MIN;   // the pixel column of the last vertex
-    long m_iColumn = LONG_MIN;  // the device column it covers strongly, left of the pen; LONG_MIN where none
+    long m_iOpenX = LONG_MIN;  // the pixel column of the last vertex
+    long m_iColumn = LONG_MIN; // the device column it covers strongly, left of the pen; LONG_MIN where none
 };
 
 } // namespace Decimation

@@ -145,9 +145,9 @@ private slots:
                 if (first < 0 && Settled(pixel, at))
                     first = row;
             }
-            const long found =
-                seek ? SourceOverColumn<true>(blended.data(), stride, coverage.data(), rows, sources, at)
-                     : SourceOverColumn<false>(blended.data(), stride, coverage.data(), rows, sources, at);
+            const long found = seek ? SourceOverColumn<true>(blended.data(), stride, coverage.data(), rows, sources, at)
+                                    : SourceOverColumn<false>(blended.data(), stride, coverage.data(), rows, sources,
+                                                              at);
             QCOMPARE(blended, expected);
             QCOMPARE(found, seek ? first : -1L);
             if (seek && settledRow >= 0)
@@ -185,10 +185,10 @@ private slots:
                     open.pop_back();
                     for (const QRgb source : sources) {
                         const int next = static_cast<int>((SourceOver(with(value), source) >> shift) & 0xff);
-                        QVERIFY2(std::abs(next - start) <= 2, qPrintable(QStringLiteral("channel at bit %1 from %2 to %3")
-                                                                             .arg(shift)
-                                                                             .arg(start)
-                                                                             .arg(next)));
+                        QVERIFY2(
+                            std::abs(next - start) <= 2,
+                            qPrintable(
+                                QStringLiteral("channel at bit %1 from %2 to %3").arg(shift).arg(start).arg(next)));
                         if (!reached[static_cast<std::size_t>(next)]) {
                             reached[static_cast<std::size_t>(next)] = true;
                             open.push_back(next);
@@ -208,7 +208,8 @@ private slots:
             const QRgb color = qRgb(value, value, value);
             const std::array<QRgb, 256>& sources = TintTable(color);
             const auto blended = [&](int channel, int coverage) {
-                return static_cast<int>(qRed(SourceOver(qRgb(channel, channel, channel), sources[static_cast<std::size_t>(coverage)])));
+                return static_cast<int>(
+                    qRed(SourceOver(qRgb(channel, channel, channel), sources[static_cast<std::size_t>(coverage)])));
             };
             int low = 0, high = 255;
             const auto widen = [&] {

@@ -73,13 +73,11 @@ public:
         m_iLastRow = iHeight - 1;
         m_bSorted = true;
         Open(iPrevX);
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-        if (Mapper.HasQuads())
-            ScanQuads(Mapper, pPoints, i, iCount, iPrevX, iPrevY);
-        else
-#endif
-            Segments::RunInside(Mapper, pPoints, i, iCount, iPrevX, iPrevY,
-                                [this](long iX1, long iY1, long iX2, long iY2) { Segment(iX1, iY1, iX2, iY2); });
+        Segments::RunInsideFast(
+            Mapper, pPoints, i, iCount, iPrevX, iPrevY,
+            [this](long iX1, long iY1, long iX2, long iY2)
+                __attribute__((always_inline)) { Segment(iX1, iY1, iX2, iY2); },
+            Columns{*this});
         Close();
         if (!m_bSorted)
             m_vecRows.clear();
@@ -102,19 +100,6 @@ private:
         long iLow = LONG_MAX, iHigh = LONG_MIN;
         long iX = LONG_MIN; // the pixel column whose segments cover them
     };
-
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-    __attribute__((target("avx2"), flatten)) void ScanQuads(const Segments::InsideMapper& Mapper,
-                                                            const CRDPoint* pPoints, std::size_t i, std::size_t iCount,
-                                                            long iPrevX, long iPrevY)
-    {
-        Segments::RunInside<true>(
-            Mapper, pPoints, i, iCount, iPrevX, iPrevY,
-            [this](long iX1, long iY1, long iX2, long iY2)
-                __attribute__((always_inline)) { Segment(iX1, iY1, iX2, iY2); },
-            Columns{*this});
-    }
-#endif
 
     // Four vertices in the open pixel column.
     struct Columns

@@ -629,12 +629,11 @@ public:
         while (i < iCount) {
             const std::size_t iEnd = bLooked ? iCount : std::min(iCount, i + c_iStretch);
             const long iBlended = m_iBlended;
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-            const std::size_t iNext = Mapper.HasQuads() ? InsideRunQuads(Mapper, pPoints, i, iEnd, iPrevX, iPrevY)
-                                                        : RunPlain(Mapper, pPoints, i, iEnd, iPrevX, iPrevY);
-#else
-            const std::size_t iNext = RunPlain(Mapper, pPoints, i, iEnd, iPrevX, iPrevY);
-#endif
+            const std::size_t iNext = Segments::RunInsideFast(
+                Mapper, pPoints, i, iEnd, iPrevX, iPrevY,
+                [this](long iX1, long iY1, long iX2, long iY2)
+                    __attribute__((always_inline)) { Segment(iX1, iY1, iX2, iY2); },
+                OpenRows{*this});
             if (iNext < iEnd || iNext == iCount) {
                 i = iNext;
                 break;
@@ -656,29 +655,6 @@ private:
     // vertices blends one in eleven and would be slower; a live channel of 200,000, one in three).
     static constexpr std::size_t c_iStretch = 8192;
     static constexpr long c_iBlendsToLook = 6;
-
-    std::size_t RunPlain(const Segments::InsideMapper& Mapper, const CRDPoint* pPoints, std::size_t i,
-                         std::size_t iCount, long& iPrevX, long& iPrevY)
-    {
-        return Segments::RunInside(
-            Mapper, pPoints, i, iCount, iPrevX,
-            iPrevY, [this](long iX1, long iY1, long iX2, long iY2) __attribute__((always_inline)) {
-                Segment(iX1, iY1, iX2, iY2);
-            });
-    }
-
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-    __attribute__((target("avx2"), flatten)) std::size_t InsideRunQuads(const Segments::InsideMapper& Mapper,
-                                                                        const CRDPoint* pPoints, std::size_t i,
-                                                                        std::size_t iCount, long& iPrevX, long& iPrevY)
-    {
-        return Segments::RunInside<true>(
-            Mapper, pPoints, i, iCount, iPrevX, iPrevY,
-            [this](long iX1, long iY1, long iX2, long iY2)
-                __attribute__((always_inline)) { Segment(iX1, iY1, iX2, iY2); },
-            OpenRows{*this});
-    }
-#endif
 
     // Four vertices in the open column, left out at once where they step within its known rows or stay
     // on a row where a segment of no length lights nothing: the bulk of a dense line once its band has

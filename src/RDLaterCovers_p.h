@@ -73,11 +73,18 @@ public:
         m_iLastRow = iHeight - 1;
         m_bSorted = true;
         Open(iPrevX);
-        Segments::RunInsideFast(
-            Mapper, pPoints, i, iCount, iPrevX, iPrevY,
-            [this](long iX1, long iY1, long iX2, long iY2)
-                __attribute__((always_inline)) { Segment(iX1, iY1, iX2, iY2); },
-            Columns{*this});
+        // A stretch at a time, so that a line whose x goes back is given up soon.
+        while (m_bSorted && i < iCount) {
+            const std::size_t iEnd = std::min(iCount, i + c_iStretch);
+            const std::size_t iNext = Segments::RunInsideFast(
+                Mapper, pPoints, i, iEnd, iPrevX, iPrevY,
+                [this](long iX1, long iY1, long iX2, long iY2)
+                    __attribute__((always_inline)) { Segment(iX1, iY1, iX2, iY2); },
+                Columns{*this});
+            if (iNext < iEnd)
+                break;
+            i = iNext;
+        }
         Close();
         if (!m_bSorted)
             m_vecRows.clear();
@@ -95,6 +102,8 @@ public:
     }
 
 private:
+    static constexpr std::size_t c_iStretch = 4096;
+
     struct Later
     {
         long iLow = LONG_MAX, iHigh = LONG_MIN;

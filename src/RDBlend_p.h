@@ -89,15 +89,21 @@ struct Settling
     QRgb uColor = 0;
     QRgb uAbove = 0; // per channel, how far above the colour a settled channel may lie
 
-    /// auSources: the colour, premultiplied, at every coverage (TintTable).
-    Settling(QRgb uOpaque, const std::array<QRgb, 256>& auSources) : uColor(uOpaque), uAbove(0x02020202u)
+    explicit Settling(QRgb uOpaque) : uColor(uOpaque), uAbove(0x02020202u)
     {
-        for (const QRgb uSource : auSources) {
-            const QRgb uBlended = SourceOver(uOpaque, uSource);
-            for (int iShift = 0; iShift < 32; iShift += 8)
-                if (((uBlended >> iShift) & 0xff) < ((uOpaque >> iShift) & 0xff))
-                    uAbove = (uAbove & ~(0xffu << iShift)) | (0x01u << iShift);
-        }
+        // Per channel value, whether one coverage takes a channel resting on it one below: found once.
+        static const std::array<bool, 256> s_abSlips = [] {
+            std::array<bool, 256> abSlips{};
+            for (std::uint32_t uValue = 0; uValue < 256; ++uValue) {
+                const QRgb uGrey = qRgb(static_cast<int>(uValue), static_cast<int>(uValue), static_cast<int>(uValue));
+                for (std::uint32_t uCoverage = 0; uCoverage < 256 && !abSlips[uValue]; ++uCoverage)
+                    abSlips[uValue] = qRed(SourceOver(uGrey, Tint(uGrey, uCoverage))) < static_cast<int>(uValue);
+            }
+            return abSlips;
+        }();
+        for (int iShift = 0; iShift < 32; iShift += 8)
+            if (s_abSlips[(uOpaque >> iShift) & 0xff])
+                uAbove = (uAbove & ~(0xffu << iShift)) | (0x01u << iShift);
     }
 };
 

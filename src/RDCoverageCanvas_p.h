@@ -639,7 +639,7 @@ public:
           m_iStride(static_cast<long>(Where.pImage->bytesPerLine() / sizeof(QRgb))),
           m_vecRegion(Where.vecRegion),
           m_auSources(TintTable(uSource)),
-          m_Settling(uSource, m_auSources)
+          m_Settling(uSource)
     {
         // Per device column, what the line knows is kept from line to line and made fresh where a line
         // first reaches the column: a line of a few vertices reaches few of a wide frame's columns.

@@ -86,8 +86,6 @@ public:
             i = iNext;
         }
         Close();
-        if (!m_bSorted)
-            m_vecRows.clear();
         return m_bSorted;
     }
 
@@ -198,8 +196,20 @@ private:
     long m_aiLeft[4] = {LONG_MIN, LONG_MIN, LONG_MIN, LONG_MIN}; // per phase across, from the phase's pixel
     bool m_bWeak = false;
     bool m_bSorted = true;
-    std::vector<Later> m_vecRows;         // per writable device column
-    std::vector<std::int32_t> m_vecMarks; // per writable row and one more: +1 where covers start, -1 past
+    // A thread's, kept from line to line: a frame's lines need the same.
+    struct Buffers
+    {
+        std::vector<Later> vecRows;
+        std::vector<std::int32_t> vecMarks;
+    };
+    static Buffers& ThreadBuffers()
+    {
+        thread_local Buffers s_Buffers;
+        return s_Buffers;
+    }
+    std::vector<Later>& m_vecRows = ThreadBuffers().vecRows;          // per writable device column
+    std::vector<std::int32_t>& m_vecMarks = ThreadBuffers().vecMarks; // per writable row and one more: +1 where
+                                                                      // covers start, -1 past
     std::int32_t* m_piMarks = nullptr;
     long m_iLastRow = -1;
     long m_iMarkLow = LONG_MAX, m_iMarkHigh = LONG_MIN;

@@ -121,7 +121,7 @@ private slots:
         const auto [rows, settledRow] = fetch<int, int>("rows", "settledRow");
         const QRgb color = qRgb(255, 152, 0); // green settles within 1 above
         const std::array<QRgb, 256>& sources = TintTable(color);
-        const Settling at(color, sources);
+        const Settling at(color);
         QRandomGenerator random(static_cast<quint32>(rows * 31 + settledRow + 7));
         constexpr long stride = 5; // a column of an image five pixels wide
         std::vector<QRgb> pixels(static_cast<std::size_t>(rows * stride + 1));
@@ -168,7 +168,7 @@ private slots:
     {
         const auto [color] = fetch<QRgb>("color");
         const std::array<QRgb, 256>& sources = TintTable(color);
-        const Settling at(color, sources);
+        const Settling at(color);
         for (int shift : {0, 8, 16}) {
             const auto with = [&](int value) {
                 return (color & ~(0xffu << shift)) | (static_cast<QRgb>(value) << shift);

@@ -4,7 +4,6 @@
 
 #include "CRDPoint.h"
 #include "RDBlend_p.h"
-#include "RDNumeric_p.h"
 #include "RDSegmentPipeline_p.h"
 #include "RDStampModel_p.h"
 

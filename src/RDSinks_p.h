@@ -853,7 +853,7 @@ private:
         return true;
     }
 
-    // Vertices per device column from which a dense line, drawn in its colour alone, is looked ahead over.
+    // Vertices left in a run, per device column, from which the rest is looked ahead over.
     static constexpr long c_iAheadFrom = 16;
 
     // A long run of a dense solid line in an opaque colour: the rows later pixel columns will bring to

@@ -633,7 +633,6 @@ public:
     /// (SolidSource).
     PhaseCanvas(const Target& Where, QRgb uSource)
         : m_Writable(Where.DeviceWritable),
-          m_uColor(uSource),
           m_iStalling(qAlpha(uSource) == 255 ? c_iStalling : 255),
           m_puBits(reinterpret_cast<QRgb*>(const_cast<uchar*>(Where.pImage->constBits()))),
           m_iStride(static_cast<long>(Where.pImage->bytesPerLine() / sizeof(QRgb))),
@@ -1072,7 +1071,6 @@ private:
     }
 
     const Frame m_Writable;
-    const QRgb m_uColor;
     // Coverages up to this are blended as weak ones, their standstills looked for: every coverage
     // of a translucent colour (7. at the top).
     const int m_iStalling;

@@ -108,7 +108,7 @@ private slots:
 
     // A run down a column blended four rows at a time gives each pixel what its blend alone gives
     // it, short runs and the rows past the last four included, and finds the first row it leaves
-    // within 2 of the colour, wherever that lies.
+    // settled at the colour, wherever that lies.
     void columnBlendsRowByRow_data()
     {
         columns<int, int>("rows", "settledRow");

@@ -313,38 +313,69 @@ inline void DrawShapes(int iPattern, long iDX, ShapeTable& Table)
     }();
     // The row each shape's start lies on.
     std::vector<std::pair<long, int>> vecStarts;
+    std::vector<QLine> vecLines;
+    int iTop = 0;
+    for (long iDY = -c_iMaxShape; iDY <= c_iMaxShape; ++iDY) {
+        const int iStartY = iTop + c_iMargin + static_cast<int>(std::max(-iDY, 0L));
+        iTop += 2 * c_iMargin + 1 + static_cast<int>(std::abs(iDY));
+        if (Table.vecDrawn[ShapeTable::Index(iDX, iDY)])
+            continue;
+        vecLines.emplace_back(iStartX, iStartY, iStartX + static_cast<int>(iDX), iStartY + static_cast<int>(iDY));
+        vecStarts.emplace_back(iDY, iStartY);
+    }
     {
         QPainter Painter(&s_Image);
         Painter.setRenderHint(QPainter::Antialiasing);
         const Qt::PenStyle eStyle = iPattern == 0 ? Qt::SolidLine : iPattern == 1 ? Qt::DotLine : Qt::DashDotLine;
         Painter.setPen(Painting::FlatPen(Qt::white, 1.0, eStyle));
-        int iTop = 0;
-        for (long iDY = -c_iMaxShape; iDY <= c_iMaxShape; ++iDY) {
-            const int iStartY = iTop + c_iMargin + static_cast<int>(std::max(-iDY, 0L));
-            iTop += 2 * c_iMargin + 1 + static_cast<int>(std::abs(iDY));
-            if (Table.vecDrawn[ShapeTable::Index(iDX, iDY)])
-                continue;
-            const QLine Line(iStartX, iStartY, iStartX + static_cast<int>(iDX), iStartY + static_cast<int>(iDY));
-            Painter.drawLines(&Line, 1);
-            vecStarts.emplace_back(iDY, iStartY);
-        }
+        // The engine restarts the pattern with every line of one call, as with every call.
+        Painter.drawLines(vecLines.data(), static_cast<int>(vecLines.size()));
     }
+    // Only the pixels within c_iReach of the line across its longer axis are read (the pen and its
+    // antialiasing reach two): reading the whole box took as long as drawing.
+    constexpr long c_iReach = 3;
+    QRgb* const puBits = reinterpret_cast<QRgb*>(s_Image.bits());
+    const long iStride = s_Image.bytesPerLine() / static_cast<long>(sizeof(QRgb));
     for (const auto& [iDY, iStartY] : vecStarts) {
         SegmentShape& Shape = Table.vecShapes[ShapeTable::Index(iDX, iDY)];
         Table.vecDrawn[ShapeTable::Index(iDX, iDY)] = true;
+        Shape = SegmentShape(); // it may be the reverse of one before it in the column
         Shape.vecPixels.reserve(static_cast<std::size_t>(2 * (std::abs(iDX) + std::abs(iDY)) + 8));
-        for (int iY = iStartY + static_cast<int>(std::min(iDY, 0L)) - c_iMargin;
-             iY <= iStartY + static_cast<int>(std::max(iDY, 0L)) + c_iMargin; ++iY) {
-            QRgb* const puRow = reinterpret_cast<QRgb*>(const_cast<uchar*>(s_Image.constScanLine(iY)));
-            for (int iX = iStartX + static_cast<int>(std::min(iDX, 0L)) - c_iMargin;
-                 iX <= iStartX + static_cast<int>(std::max(iDX, 0L)) + c_iMargin; ++iX) {
-                const int iCoverage = qAlpha(puRow[iX]);
+        const bool bSteep = std::abs(iDY) > std::abs(iDX);
+        const long iAlong = bSteep ? iDY : iDX, iAcross = bSteep ? iDX : iDY;
+        const long iAlongStep = bSteep ? iStride : 1, iAcrossStep = bSteep ? 1 : iStride;
+        QRgb* const puStart = puBits + iStartY * iStride + iStartX;
+        for (long iA = std::min(iAlong, 0L) - c_iMargin; iA <= std::max(iAlong, 0L) + c_iMargin; ++iA) {
+            // The line's position across at iA, held at its ends beyond them.
+            const long iOn = std::clamp(iA, std::min(iAlong, 0L), std::max(iAlong, 0L));
+            const long iNumerator = iAlong == 0 ? 0 : iOn * iAcross * (iAlong < 0 ? -1 : 1);
+            const long iBelow = iAlong == 0 ? 0 : Numeric::FloorDiv(iNumerator, std::abs(iAlong));
+            const long iAbove = iAlong == 0 || iNumerator % iAlong == 0 ? iBelow : iBelow + 1;
+            for (long iB = iBelow - c_iReach; iB <= iAbove + c_iReach; ++iB) {
+                QRgb& uPixel = puStart[iA * iAlongStep + iB * iAcrossStep];
+                const int iCoverage = qAlpha(uPixel);
                 if (iCoverage == 0)
                     continue;
-                puRow[iX] = 0;
-                Shape.vecPixels.push_back({iX - iStartX, iY - iStartY, iCoverage});
-                Shape.Bounds = Grown(Shape.Bounds, iX - iStartX, iY - iStartY);
+                uPixel = 0;
+                const long iX = bSteep ? iB : iA, iY = bSteep ? iA : iB;
+                Shape.vecPixels.push_back({static_cast<int>(iX), static_cast<int>(iY), iCoverage});
+                Shape.Bounds = Grown(Shape.Bounds, iX, iY);
             }
+        }
+        // The engine draws a solid segment backwards as it draws it forwards, so the reverse's shape
+        // is this one seen from its end.
+        const std::size_t iReverse = ShapeTable::Index(-iDX, -iDY);
+        if (iPattern == 0 && !Table.vecDrawn[iReverse]) {
+            SegmentShape& Reverse = Table.vecShapes[iReverse];
+            Table.vecDrawn[iReverse] = true;
+            Reverse = Shape;
+            for (SegmentShape::Pixel& Pixel : Reverse.vecPixels) {
+                Pixel.iX -= static_cast<int>(iDX);
+                Pixel.iY -= static_cast<int>(iDY);
+            }
+            if (!Shape.Bounds.IsEmpty())
+                Reverse.Bounds = {Shape.Bounds.iL - iDX, Shape.Bounds.iT - iDY, Shape.Bounds.iR - iDX,
+                                  Shape.Bounds.iB - iDY};
         }
     }
 }

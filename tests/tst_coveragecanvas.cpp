@@ -5,6 +5,9 @@
 
 #include <QtTest>
 
+#include <random>
+#include <thread>
+
 using namespace KelmFramework::Decimation;
 
 class tst_CoverageCanvas : public QObject
@@ -104,6 +107,65 @@ private slots:
     {
         auto [period, mask, quarters, holds] = fetch<long, unsigned, int, bool>("period", "mask", "quarters", "holds");
         QCOMPARE(Probe::DashesAsPieces(DashPattern{period, mask}, quarters), holds);
+    }
+
+    // Every shape a pattern keeps at ratio 1 is the pixels the engine lights for that segment alone, the
+    // shapes met in random order by a thread that has built none: a pixel its reading misses would be
+    // missing here and would be left over for the shapes built after it.
+    void shapesAreTheEnginesPixels_data()
+    {
+        columns<long, unsigned>("period", "mask");
+        QTest::newRow("solid") << c_Solid.iPeriod << c_Solid.uOnMask;
+        QTest::newRow("dotted") << c_Dotted.iPeriod << c_Dotted.uOnMask;
+        QTest::newRow("dash-dotted") << c_DashDotted.iPeriod << c_DashDotted.uOnMask;
+    }
+    void shapesAreTheEnginesPixels()
+    {
+        const auto [period, mask] = fetch<long, unsigned>("period", "mask");
+        const DashPattern pattern{period, mask};
+        std::vector<QPoint> extents;
+        for (long dy = -c_iMaxShape; dy <= c_iMaxShape; ++dy)
+            for (long dx = -c_iMaxShape; dx <= c_iMaxShape; ++dx)
+                extents.emplace_back(int(dx), int(dy));
+        std::shuffle(extents.begin(), extents.end(), std::mt19937(int(period)));
+        QString failure;
+        std::thread([&] {
+            QImage image(100, 100, QImage::Format_ARGB32_Premultiplied);
+            for (const QPoint& extent : extents) {
+                const SegmentShape& shape = ShapeOf(pattern, extent.x(), extent.y());
+                image.fill(Qt::transparent);
+                QPainter painter(&image);
+                painter.setRenderHint(QPainter::Antialiasing);
+                painter.setPen(KelmFramework::Painting::FlatPen(Qt::white, 1.0, StyleOf(pattern)));
+                const QLine line(QPoint(50, 50), QPoint(50, 50) + extent);
+                painter.drawLines(&line, 1);
+                painter.end();
+                for (const SegmentShape::Pixel& pixel : shape.vecPixels) {
+                    QRgb& lit = reinterpret_cast<QRgb*>(image.scanLine(50 + pixel.iY))[50 + pixel.iX];
+                    if (qAlpha(lit) != pixel.iCoverage)
+                        failure = QStringLiteral("(%1, %2): %3 at (%4, %5), the engine %6")
+                                      .arg(extent.x())
+                                      .arg(extent.y())
+                                      .arg(pixel.iCoverage)
+                                      .arg(pixel.iX)
+                                      .arg(pixel.iY)
+                                      .arg(qAlpha(lit));
+                    lit = 0;
+                }
+                const QRgb* bits = reinterpret_cast<const QRgb*>(image.constBits());
+                const QRgb* left = std::find_if(bits, bits + image.width() * image.height(),
+                                                [](QRgb p) { return p != 0; });
+                if (failure.isEmpty() && left != bits + image.width() * image.height())
+                    failure = QStringLiteral("(%1, %2): the engine lights (%3, %4) too")
+                                  .arg(extent.x())
+                                  .arg(extent.y())
+                                  .arg((left - bits) % image.width() - 50)
+                                  .arg((left - bits) / image.width() - 50);
+                if (!failure.isEmpty())
+                    return;
+            }
+        }).join();
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
     }
 
     // A run down a column blended four rows at a time gives each pixel what its blend alone gives

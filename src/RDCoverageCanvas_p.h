@@ -744,6 +744,21 @@ public:
         return true;
     }
 
+    /// Whether every pixel of device columns iL to iR and rows iT to iB that the painter may write is
+    /// settled at the colour, as the image holds it: no blend of the colour there matters any more
+    /// (5. at the top), and the others are never written.
+    bool SettlesInRegion(long iL, long iT, long iR, long iB) const
+    {
+        for (const QRect& Rect : m_vecRegion) {
+            const long iFrom = std::max<long>(iL, Rect.left()), iTo = std::min<long>(iR, Rect.right());
+            for (long iY = std::max<long>(iT, Rect.top()); iY <= std::min<long>(iB, Rect.bottom()); ++iY)
+                for (long iX = iFrom; iX <= iTo; ++iX)
+                    if (!Settled(m_puBits[iY * m_iStride + iX]))
+                        return false;
+        }
+        return true;
+    }
+
     /// Pixels may have changed under drawing other than the canvas's own: no stall holds.
     void Forget() { ++m_uGeneration; }
 

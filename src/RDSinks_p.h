@@ -734,9 +734,36 @@ private:
         if (iDX == 0 && iDY != 0 && !m_bExact && iDY * iDY <= m_iSolidLength && !m_Canvas.Clip().IsEmpty()
             && Tall(iX1, iY1, iY2))
             return;
+        if (iDX == 0 && !m_Canvas.Clip().IsEmpty() && AtClipEdge(iX1, iY1, iY2))
+            return;
         if (Settled(iX1, iY1, iX2, iY2))
             return;
         m_Others.Add(iX1, iY1, iX2, iY2);
+    }
+
+    // Under a clip of several rectangles the engine cuts a line's geometry at their bounding rectangle,
+    // so a vertical segment in a column at its left or right edge goes to the painter: a dense line
+    // crosses such a column a thousand times, each at the cost of a stroke through the clip. One whose
+    // pixels inside are all settled is left out. The painter's segments are drawn every so often for the
+    // image to show them.
+    __attribute__((noinline)) bool AtClipEdge(long iX, long iY1, long iY2)
+    {
+        if (std::abs(iY2 - iY1) > c_iMaxShape)
+            return false;
+        // The pixels it lights are those of its shape, which the engine was seen to light.
+        const long iQX = m_iQuarters * iX + m_iQuarterX, iQY = m_iQuarters * iY1 + m_iQuarterY;
+        const Frame& Box = m_Shapes.Of(static_cast<int>(iQX & 3), static_cast<int>(iQY & 3), 0, iY2 - iY1).Bounds;
+        const long iX0 = iQX >> 2, iY0 = iQY >> 2;
+        const Frame& Writable = m_Canvas.Writable();
+        if (iX0 + Box.iL >= Writable.iL && iX0 + Box.iR <= Writable.iR)
+            return false;
+        if (m_Canvas.SettlesInRegion(iX0 + Box.iL, iY0 + Box.iT, iX0 + Box.iR, iY0 + Box.iB))
+            return true;
+        if (++m_iAtEdge == c_iEdgeBatch) {
+            m_Others.Draw();
+            m_iAtEdge = 0;
+        }
+        return false;
     }
 
     // Whether every pixel the segment may light already holds the line's colour, as where an x-y line
@@ -852,6 +879,10 @@ private:
             Open(iX1, (iQX >> 2) + Box.iL, (iQX >> 2) + Box.iR);
         return true;
     }
+
+    // Segments at the clip's edge handed to the painter between drawing its batch.
+    static constexpr long c_iEdgeBatch = 32;
+    long m_iAtEdge = 0;
 
     // Vertices left in a run, per device column, from which the rest is looked ahead over.
     static constexpr long c_iAheadFrom = 16;

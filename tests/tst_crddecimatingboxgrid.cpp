@@ -234,6 +234,19 @@ private slots:
                    changed(&Setup::System, scaled(250, 200) + scaled(246, 204), changed(&Setup::dRatio, ratio)));
         }
 
+        // Dense lines crossing the band's left and right edge columns a thousand times, where the engine
+        // cuts their geometry: those segments go to the painter until their pixels there have settled.
+        for (double ratio : {1.25, 1.75, 2.5, 3.0}) {
+            const auto scaled = [ratio](int x, int y) {
+                return QRegion(QRectF(x * ratio, y * ratio, 400 * ratio, 300 * ratio).toAlignedRect());
+            };
+            addRow("dense lines across a band's edges at pixel ratio " + QByteArray::number(ratio),
+                   {line(makeData(NoisySine, 400000), c_ColorOrange),
+                    line(makeData(Spikes, 200000), CRDColor(253, 253, 253)),
+                    line(makeData(NoisySine, 200000), c_ColorBlue, eRDLineDotted)},
+                   changed(&Setup::System, scaled(250, 200) + scaled(246, 204), changed(&Setup::dRatio, ratio)));
+        }
+
         // Markers blend at every vertex, as often as the box grid blends them.
         std::vector<CRDPoint> pile;
         for (int i = 0; i < 20000; ++i)

@@ -741,11 +741,11 @@ private:
         m_Others.Add(iX1, iY1, iX2, iY2);
     }
 
-    // Under a clip of several rectangles the engine cuts a line's geometry at their bounding rectangle,
-    // so a vertical segment in a column at its left or right edge goes to the painter: a dense line
-    // crosses such a column a thousand times, each at the cost of a stroke through the clip. One whose
-    // pixels inside are all settled is left out. The painter's segments are drawn every so often for the
-    // image to show them.
+    // Under a repaint's region the engine cuts a line's geometry at the region's bounding rectangle, so a
+    // vertical segment in a column at its left or right edge goes to the painter: a dense line crosses
+    // such a column a thousand times, each at the cost of a stroke through the clip. One whose pixels
+    // inside are all settled is left out. The painter's segments are drawn every so often for the image
+    // to show them.
     __attribute__((noinline)) bool AtClipEdge(long iX, long iY1, long iY2)
     {
         if (std::abs(iY2 - iY1) > c_iMaxShape)

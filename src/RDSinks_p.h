@@ -748,7 +748,8 @@ private:
     // to show them.
     __attribute__((noinline)) bool AtClipEdge(long iX, long iY1, long iY2)
     {
-        if (std::abs(iY2 - iY1) > c_iMaxShape)
+        // A translucent colour never settles: looking, and drawing the batch to look, would be in vain.
+        if (std::abs(iY2 - iY1) > c_iMaxShape || !m_Canvas.Opaque())
             return false;
         // The pixels it lights are those of its shape, which the engine was seen to light.
         const long iQX = m_iQuarters * iX + m_iQuarterX, iQY = m_iQuarters * iY1 + m_iQuarterY;

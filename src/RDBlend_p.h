@@ -27,11 +27,11 @@ namespace Decimation
 /// that colour blends onto a pixel it covers by that much.
 inline QRgb Tint(QRgb uColor, std::uint32_t uCoverage)
 {
-    std::uint32_t uLow = (uColor & 0xff00ffu) * uCoverage;
-    uLow = ((uLow + ((uLow >> 8) & 0xff00ffu) + 0x800080u) >> 8) & 0xff00ffu;
-    std::uint32_t uHigh = ((uColor >> 8) & 0xff00ffu) * uCoverage;
-    uHigh = (uHigh + ((uHigh >> 8) & 0xff00ffu) + 0x800080u) & 0xff00ff00u;
-    return uHigh | uLow;
+    // The four channels a 16-bit lane each, rounded in one multiply: no lane carries into the next.
+    constexpr std::uint64_t c_uLanes = 0x00ff00ff00ff00ffu;
+    std::uint64_t uChannels = ((std::uint64_t(uColor) | (std::uint64_t(uColor) << 24)) & c_uLanes) * uCoverage;
+    uChannels = ((uChannels + ((uChannels >> 8) & c_uLanes) + 0x0080008000800080u) >> 8) & c_uLanes;
+    return static_cast<QRgb>(uChannels | (uChannels >> 24));
 }
 
 /// The colour at every coverage, premultiplied, as Tint gives it. Kept for the colours blended last:

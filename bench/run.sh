@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the benchmarks in Release with both peers (QCustomPlot and Qwt), runs them all, counts
 # allocations per frame and writes docs/performance.md with its chart docs/performance.png.
-#   bench/run.sh                      the full run (about 25 minutes on 2 cores)
+#   bench/run.sh                      the full run (25 to 50 minutes on 2 cores)
 #   bench/run.sh --benchmark_filter=line_solid   extra arguments go to rd_bench
 # BUILD_DIR (default build-bench) and REPETITIONS (default 7) may be set in the environment.
 set -euo pipefail

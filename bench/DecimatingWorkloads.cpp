@@ -386,6 +386,12 @@ void RegisterFirstPaint()
                     pScene->pGrid->DrawLine(Painter, Line);
             };
             Variants.vecRivals.push_back({"warm frame", Bench::Picture::Library, {{"", Bench::Drawer{Warm, {}}}}});
+            // Patterned slanted segments go to the painter at a scaled ratio, as the box grid draws them.
+            const Bench::PaintFunction Exact = [pScene](QPainter& Painter) {
+                for (CRDDecoratedLine& Line : pScene->vecLines)
+                    pScene->pExact->DrawLine(Painter, Line);
+            };
+            Variants.vecRivals.push_back({"box grid", Bench::Picture::Unchecked, {{"", Bench::Drawer{Exact, {}}}}});
             Variants.dPixelRatio = dPixelRatio;
             // A warm frame at ratio 1 leaves no shapes to build for another ratio.
             if (dPixelRatio != 1.0)

@@ -357,6 +357,19 @@ def ratio_section(decimating, say):
     say("")
     for check in checks:
         say("- " + check)
+    # What a first paint at a scaled ratio costs the painter alone: the box grid's frame there.
+    notes = []
+    for row in decimating:
+        won = row.winner("box_grid") if row.family.startswith("decimating_first_paint") else None
+        if won:
+            notes.append("%s: the box grid's frame %s ms, the first paint / the box grid %.3f"
+                         % (row.name, ms(won[1]), won[2]))
+    if notes:
+        say("")
+        say("The first paint rows against the box grid's (warm) frame at the same ratio:")
+        say("")
+        for note in notes:
+            say("- " + note)
 
 
 def live_section(live, say):

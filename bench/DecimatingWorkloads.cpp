@@ -405,6 +405,7 @@ enum class XY {
     Walk,       ///< a random walk of steps 8 to 100 pixels long, turned back at the edges
     Hysteresis, ///< ten noisy loops of a magnetisation curve, each axis measured with noise
     Sparse,     ///< twenty noisy lines of one or two vertices per pixel column
+    Short,      ///< a random walk of steps up to 32 pixels either way, whose segments are all shapes
 };
 
 std::vector<CRDDecoratedLine> XYLines(XY eShape, const QRect& Device)
@@ -438,6 +439,15 @@ std::vector<CRDDecoratedLine> XYLines(XY eShape, const QRect& Device)
                                    std::tanh(3.0 * (dField + dBranch)) + 0.05 * Noise(Generator));
         }
         vecLines.emplace_back(vecPoints, c_ColorRed, eRDLineSolid, eRDPointNone, QString());
+    } else if (eShape == XY::Short) {
+        std::uniform_int_distribution<int> Step(-32, 32);
+        double dX = 5.0, dY = 0.0;
+        for (long i = 0; i < 20000; ++i) {
+            vecPoints.emplace_back(dX, dY);
+            dX = std::clamp(dX + Step(Generator) * dColumn, c_dLeft, c_dRight);
+            dY = std::clamp(dY + Step(Generator) * dRow, -1.5, 1.5);
+        }
+        vecLines.emplace_back(vecPoints, c_ColorBlue, eRDLineSolid, eRDPointNone, QString());
     } else {
         const CRDColor Colors[] = {c_ColorBlue, c_ColorRed, c_ColorDarkGreen, c_ColorOrange, c_ColorDark};
         const long iCount = static_cast<long>(1.5 * (Device.right() - Device.left()));
@@ -498,6 +508,7 @@ bool RegisterAll()
     RegisterXY("walk", XY::Walk, 200000);
     RegisterXY("hysteresis", XY::Hysteresis, 1000000);
     RegisterXY("sparse", XY::Sparse, 24000);
+    RegisterXY("short", XY::Short, 20000);
     RegisterTranslucent();
     return true;
 }

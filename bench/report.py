@@ -37,6 +37,7 @@ FAMILIES = {
     "decimating_xy_walk": "x-y random walk, steps of 8 to 100 pixels",
     "decimating_xy_hysteresis": "noisy hysteresis loop, 10 cycles",
     "decimating_xy_sparse": "20 noisy sines, 1.5 vertices per pixel column",
+    "decimating_xy_short": "x-y random walk, steps up to 32 pixels either way (every segment a shape)",
     "decimating_translucent": "2 noisy sines in translucent colours (alpha 160 and 96)",
 }
 # Every decimating workload also runs at these pixel ratios, as "<family>_dpr<ratio>", against its ratio-1 frame.
@@ -97,7 +98,8 @@ FIRST_PAINT_TARGETS = tuple(("decimating_first_paint%s/60000" % suffix, "warm_fr
                             for suffix in ("",) + tuple(suffix for suffix, _ in RATIOS))
 # x-y data, on which counting helps least, against the box grid: never slower.
 XY_TARGETS = tuple(("decimating_xy_%s%s/%d" % (shape, ratio, count), "box_grid", 1.0)
-                   for shape, count in (("walk", 200000), ("hysteresis", 1000000), ("sparse", 24000))
+                   for shape, count in (("walk", 200000), ("hysteresis", 1000000), ("sparse", 24000),
+                                        ("short", 20000))
                    for ratio in ("", "_dpr1.5"))
 # A line whose x is jittered against the same line in order.
 JITTER_TARGET = 2.0

@@ -510,8 +510,8 @@ private:
         static constexpr long c_iSegment = 120; // the painter's segment, beyond its pixels
         static constexpr long c_iPixel = 5;     // and per pixel of its length
         static constexpr long c_iVisit = 10;    // a segment checked against what is counted
-        static constexpr long c_iTouch = 2;     // a pixel looked up in the canvas
-        static constexpr long c_iBlend = 3;     // a pixel blended from a shape
+        static constexpr long c_iTouch = 6;     // a pixel looked up in the canvas
+        static constexpr long c_iBlend = 10;    // a pixel blended from a shape
         static constexpr long c_iRow = 2;       // a row of a column profile flushed, or of counts drawn early
         static constexpr long c_iCall = 400;    // a call to the painter made early
         // Work after which twice the saving is telling.

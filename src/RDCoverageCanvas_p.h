@@ -783,6 +783,16 @@ public:
         }
     }
 
+    /// Asks the memory for the pixels BlendPlain will blend, ahead of it.
+    __attribute__((always_inline)) void Prefetch(long iX, long iY, const PhaseShape& Shape) const
+    {
+        for (const PhaseShape::Run& Run : Shape.vecRuns) {
+            const QRgb* puPixel = m_puBits + (iY + Run.iY) * m_iStride + iX + Run.iX;
+            for (long iRow = 0; iRow < Run.iRows; ++iRow, puPixel += m_iStride)
+                __builtin_prefetch(puPixel, 1);
+        }
+    }
+
     /// Whether BlendPlain should take a segment of this shape at (iX, iY): not where its middle meets
     /// pixels known to hold the colour, as a dense line's do. (Its ends meet the known pixels of the
     /// segments before and after it on any line.)

@@ -37,31 +37,14 @@ QImage Blank(qreal dPixelRatio)
     return Image;
 }
 
-// A workload's frames pile up on a canvas of each painter's own, as repaints of one widget would, and
-// start from a blank one: the library's blends look at the pixels beneath, and what a peer or another
-// workload had left there once doubled its frame at 1.5. The canvases are kept per pixel ratio and
-// painter, and blanked when another workload takes them.
-QImage& Canvas(const Race& Variants, const Drawer& Paint)
+// Frames pile up on one canvas per pixel ratio, as repaints of one widget would.
+QImage& Canvas(qreal dPixelRatio)
 {
-    // 0 for the library, 1 + its index for a rival, whose candidates paint one picture.
-    std::size_t iPainter = 0;
-    for (std::size_t i = 0; i < Variants.vecRivals.size(); ++i)
-        for (const auto& Candidate : Variants.vecRivals[i].vecCandidates)
-            if (&Candidate.second == &Paint)
-                iPainter = i + 1;
-    struct Kept
-    {
-        QImage Image;
-        const Race* pWorkload;
-    };
-    static std::map<std::pair<qreal, std::size_t>, Kept> mapCanvases;
-    Kept& Slot = mapCanvases[{Variants.dPixelRatio, iPainter}];
-    if (Slot.Image.isNull())
-        Slot.Image = Blank(Variants.dPixelRatio);
-    else if (Slot.pWorkload != &Variants)
-        Slot.Image.fill(Qt::white);
-    Slot.pWorkload = &Variants;
-    return Slot.Image;
+    static std::map<qreal, QImage> mapCanvases;
+    auto Found = mapCanvases.find(dPixelRatio);
+    if (Found == mapCanvases.end())
+        Found = mapCanvases.emplace(dPixelRatio, Blank(dPixelRatio)).first;
+    return Found->second;
 }
 
 #if defined(__x86_64__) && defined(__GNUC__)
@@ -271,7 +254,7 @@ const std::vector<Workload>& Workloads()
 
 void PaintFrame(const Race& Variants, const Drawer& Paint)
 {
-    PaintOn(Canvas(Variants, Paint), Paint);
+    PaintOn(Canvas(Variants.dPixelRatio), Paint);
 }
 
 QImage PaintFresh(const Race& Variants, const Drawer& Paint)

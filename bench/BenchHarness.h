@@ -53,7 +53,7 @@ struct Rival
     std::vector<std::pair<std::string, Drawer>> vecCandidates; ///< one, with an empty name, if it has no set-ups
 };
 
-/// A workload: the library's frame and its rivals, each on a canvas of its own.
+/// A workload: the library's frame and its rivals, all on one canvas.
 struct Race
 {
     qreal dPixelRatio = 1.0; ///< of the canvas, which keeps the widget's logical size
@@ -90,8 +90,7 @@ struct Workload
 };
 const std::vector<Workload>& Workloads();
 
-/// Paints one frame of a workload's variant on its own canvas (one per pixel ratio and rival), as the
-/// benchmarks do.
+/// Paints one frame of a workload's variant on its shared canvas, as the benchmarks do.
 void PaintFrame(const Race& Variants, const Drawer& Paint);
 
 /// A white canvas of the widget's logical size at the workload's pixel ratio, painted once.

@@ -1,4 +1,4 @@
-// The peers: other plotting libraries drawing a workload's data on a canvas like the library's.
+// The peers: other plotting libraries drawing a workload's data into the same canvas.
 #ifndef PEERS_H
 #define PEERS_H
 

@@ -815,9 +815,9 @@ private:
             m_Canvas.BlendPlain(m_iHeldX, m_iHeldY, *std::exchange(m_pHeld, nullptr));
     }
 
-    // Plain blends per other blend from a shape from which a plain blend is held back for the next
-    // segment's rows to be asked for: a dense line's lie mostly in lines its neighbours have just
-    // touched (a noisy hysteresis loop, a fifth of them plain, took 5 % longer), a sparse one's do not.
+    // A plain blend is held back only while a line's plain blends from shapes number this many times its
+    // others: a dense line's rows lie in image lines its neighbours have just touched, and asking for
+    // them made a noisy hysteresis loop (a fifth of its blends plain) 5 % slower.
     static constexpr long c_iPlainToHold = 4;
 
     // The shape of a segment from quarter (iQX, iQY), its pixels asked for where it will be blended plainly.

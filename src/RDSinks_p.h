@@ -817,7 +817,7 @@ private:
 
     // A plain blend is held back only while a line's plain blends from shapes number this many times its
     // others: a dense line's rows lie in image lines its neighbours have just touched, and asking for
-    // them made a noisy hysteresis loop (a fifth of its blends plain) 5 % slower.
+    // them made a noisy hysteresis loop (a fifth of its blends plain) 5 to 10 % slower.
     static constexpr long c_iPlainToHold = 4;
 
     // The shape of a segment from quarter (iQX, iQY), its pixels asked for where it will be blended plainly.

@@ -34,6 +34,7 @@ struct Drawer
 {
     PaintFunction OnPainter;
     CanvasFunction OnCanvas;
+    qreal dPixelRatio = 0.0; ///< of the canvas it paints on, where not the workload's (0)
 };
 
 /// What a rival's pictures must be; checked once, when the workload is built.
@@ -90,10 +91,11 @@ struct Workload
 };
 const std::vector<Workload>& Workloads();
 
-/// Paints one frame of a workload's variant on its shared canvas, as the benchmarks do.
+/// Paints one frame of a workload's variant as the benchmarks do: on its pixel ratio's canvas,
+/// filled white first, as a repaint starts from the widget's background.
 void PaintFrame(const Race& Variants, const Drawer& Paint);
 
-/// A white canvas of the widget's logical size at the workload's pixel ratio, painted once.
+/// A white canvas of the widget's logical size at the variant's pixel ratio, painted once.
 QImage PaintFresh(const Race& Variants, const Drawer& Paint);
 
 /// The device rectangle a 1000x700 CResultDisplay computes for a grid: margin 100, spans rounded

@@ -144,22 +144,11 @@ Bench::Race RaceOf(std::shared_ptr<Scene> pScene, qreal dPixelRatio)
     return Variants;
 }
 
-// The same frame on a canvas of its own at pixel ratio 1, against which a frame at another ratio is held.
-Bench::Rival AtRatioOne(const Bench::Drawer& Library)
+// The same frame at pixel ratio 1, against which a frame at another ratio is held.
+Bench::Rival AtRatioOne(Bench::Drawer Library)
 {
-    auto pCanvas = std::make_shared<QImage>(Bench::c_iWidgetWidth, Bench::c_iWidgetHeight,
-                                            QImage::Format_ARGB32_Premultiplied);
-    pCanvas->fill(Qt::white);
-    const Bench::CanvasFunction Paint = [pCanvas, Library](QImage&) {
-        if (Library.OnCanvas) {
-            Library.OnCanvas(*pCanvas);
-            return;
-        }
-        QPainter Painter(pCanvas.get());
-        Painter.setRenderHint(QPainter::Antialiasing);
-        Library.OnPainter(Painter);
-    };
-    return {"ratio 1", Bench::Picture::Unchecked, {{"", Bench::Drawer{{}, Paint}}}};
+    Library.dPixelRatio = 1.0;
+    return {"ratio 1", Bench::Picture::Unchecked, {{"", std::move(Library)}}};
 }
 
 // Pixel ratios every workload is also measured at, and the suffix of their names.

@@ -249,7 +249,8 @@ def main(path, allocations_path=None, scaled_path=None):
     say("")
     say("Times are CPU milliseconds per frame of the painting thread, medians of %d repetitions. In each" % repetitions)
     say("round every variant paints one untimed frame and then as many timed frames as fit in about 20 ms")
-    say("(at least one), each begun with the upper halves of the vector registers cleared: Qt's raster engine")
+    say("(at least one). Every frame starts from a canvas filled white (untimed), as a repaint starts from the")
+    say("widget's background, and with the upper halves of the vector registers cleared: Qt's raster engine")
     say("leaves them dirty, which here slows plain SSE code after it several times over (one pass: 7.2 ms")
     say("instead of 1.2 after the box grid had painted). A ratio is the median of the per-repetition ratios;")
     say("*spread* is the coefficient of variation of library / same calls across the repetitions. On a shared")
@@ -313,7 +314,7 @@ def main(path, allocations_path=None, scaled_path=None):
 
 def ratio_section(decimating, say):
     """Each decimating workload's frames at ratios 1.5 and 2 against its frame at ratio 1, painted in the
-    same rounds on a canvas of its own."""
+    same rounds."""
     by_name = {row.name: row for row in decimating}
     lines = []
     for row in decimating:
@@ -336,8 +337,8 @@ def ratio_section(decimating, say):
     say("## Pixel ratios")
     say("")
     say("Every decimating workload at pixel ratios 1.5 and 2 (a canvas of 1500x1050 and 2000x1400 pixels with its")
-    say("ratio set), against its own frame at ratio 1, which each round paints in turn on a canvas of its own:")
-    say("CPU milliseconds per frame, medians, then the frame / the ratio-1 frame of the same rounds. The first")
+    say("ratio set), against its own frame at ratio 1, which each round paints in turn: CPU milliseconds per")
+    say("frame, medians, then the frame / the ratio-1 frame of the same rounds. The first")
     say("paint rows paint in a new thread, which builds what the counted route keeps for that ratio.")
     say("")
     say("| workload | N | ratio 1 ms | ratio 1.5 ms | / ratio 1 | ratio 2 ms | / ratio 1 |")

@@ -73,7 +73,9 @@ namespace Decimation
 //     places again and again.
 //  6. Stalled pixels. A weaker coverage (an eighth beside a pen at 1.25 or 1.75) rounds to a standstill several steps
 //     from C, where its blends leave the pixel as it is. Such a blend is skipped only where it was seen to leave
-//     this very pixel as it is and nothing has changed the pixel since: it costs no step.
+//     this very pixel as it is and nothing has changed the pixel since: it costs no step. Likewise a patterned
+//     line's segments down a pixel column are left out over rows where each coverage they may give a pixel
+//     leaves it as it is, or it is known (PhaseSink's quiet rows), until the painter draws again.
 // A patterned pen restarts its pattern with every segment, one pixel a step: a segment no longer than the first
 // dash is a solid one, and one along an axis is its dashes, each drawn by the engine as a solid segment of its
 // own from a whole pixel (Probe::DashesAsPieces, once per pattern and ratio), so the same blends apply. Other
@@ -679,6 +681,19 @@ public:
     /// but the writable pixels.
     const Frame& Clip() const { return m_Clip; }
 
+    /// Whether writable device pixel (iX, iY) takes no blend that counts at any of iCount coverages:
+    /// it is settled at the colour, or each of them leaves it as it is.
+    bool Quiet(long iX, long iY, const std::uint8_t* puCoverages, int iCount) const
+    {
+        const QRgb uPixel = m_puBits[iY * m_iStride + iX];
+        if (Settled(uPixel))
+            return true;
+        for (int k = 0; k < iCount; ++k)
+            if (!Keeps(uPixel, puCoverages[k]))
+                return false;
+        return true;
+    }
+
     /// The rows known to hold the colour in every device column from iFirst to iLast, which must be
     /// writable; first above second where there are none. Under a clip, known rows that reach its
     /// edge in every column reach on without end: nothing beyond is written.
@@ -908,11 +923,11 @@ public:
         }
     }
 
-private:
-    // Coverages up to this may stall a pixel further from the colour than Settled looks; stronger ones
-    // soon bring it there.
+    /// Coverages up to this may stall a pixel further from the colour than Settled looks; stronger
+    /// ones soon bring it there.
     static constexpr int c_iStalling = 48;
 
+private:
     // The rows of a device column in the region, where they are one run of rows; runs are cut to
     // them. Runs of a column the region splits are blended pixel by pixel.
     struct Span

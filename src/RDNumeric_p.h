@@ -91,6 +91,12 @@ inline long FloorDiv(long iA, long iB)
     return iA % iB != 0 && iA < 0 ? iQuotient - 1 : iQuotient;
 }
 
+/// a mod b in 0 to b - 1, for b > 0.
+inline long FloorMod(long iA, long iB)
+{
+    return iA - FloorDiv(iA, iB) * iB;
+}
+
 /// |b - a| of two device coordinates narrowed to 32 bits, without overflow at the extremes.
 inline long IntSpan(long iA, long iB)
 {

@@ -15,11 +15,13 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <numeric>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -616,7 +618,7 @@ public:
             Segment(Piece.iX1, Piece.iY1, Piece.iX2, Piece.iY2);
             BlendHeld();
         } else
-            m_Others.Add(Piece.iX1, Piece.iY1, Piece.iX2, Piece.iY2);
+            Hand(Piece.iX1, Piece.iY1, Piece.iX2, Piece.iY2);
         if (bPaintNow)
             m_Others.Draw();
     }
@@ -710,6 +712,7 @@ private:
             m_iOpenLow = 0;
             m_iOpenHigh = -1;
             m_bOpenRows = false;
+            m_iQuietX = LONG_MIN;
         }
         // The bulk of a dense line: within the known rows of the open column, or of no length.
         if (iDX == 0 && !m_bExact) {
@@ -757,7 +760,20 @@ private:
             return;
         if (Settled(iX1, iY1, iX2, iY2))
             return;
+        Hand(iX1, iY1, iX2, iY2);
+    }
+
+    // A segment for the painter. The quiet rows of the open column hold only until it is drawn: it may
+    // move their pixels to where the column's segments change them again.
+    void Hand(long iX1, long iY1, long iX2, long iY2)
+    {
         m_Others.Add(iX1, iY1, iX2, iY2);
+        if (m_iQuietX != LONG_MIN) {
+            m_iQuietX = LONG_MIN;
+            m_iOpenLow = 0;
+            m_iOpenHigh = -1;
+            m_bOpenRows = false;
+        }
     }
 
     // Under a repaint's region the engine cuts a line's geometry at the region's bounding rectangle, so a
@@ -919,14 +935,19 @@ private:
         const long iQX = m_iQuarters * iX1 + m_iQuarterX;
         Frame Box{0, 0, -1, -1};
         ForEachDash(m_Pattern, iLength, [&](long iFrom, long iDash) {
+            // A dash is a short solid piece: within the open column's rows it changes nothing.
+            const long iFromY = iY1 + iStepY * iFrom, iToY = iFromY + iStepY * iDash;
+            if (iStepX == 0 && iX1 == m_iOpenX && std::min(iFromY, iToY) >= m_iOpenLow
+                && std::max(iFromY, iToY) <= m_iOpenHigh)
+                return;
             const long iQuarterX = iQX + m_iQuarters * iStepX * iFrom;
-            const long iQuarterY = m_iQuarters * (iY1 + iStepY * iFrom) + m_iQuarterY;
+            const long iQuarterY = m_iQuarters * iFromY + m_iQuarterY;
             const PhaseShape& Shape = m_Shapes.Of(static_cast<int>(iQuarterX & 3), static_cast<int>(iQuarterY & 3),
                                                   iStepX * iDash, iStepY * iDash);
             m_Canvas.Blend((iQuarterX >> 2) + Shape.iOriginX, (iQuarterY >> 2) + Shape.iOriginY, Shape);
             Box = Shape.Bounds;
         });
-        if (iStepX == 0)
+        if (iStepX == 0 && !Box.IsEmpty())
             Open(iX1, (iQX >> 2) + Box.iL, (iQX >> 2) + Box.iR);
         return true;
     }
@@ -979,6 +1000,8 @@ private:
             }
         } else {
             Rows = m_Canvas.KnownIn(iFirst, iLast);
+            if (m_iSolidLength != LONG_MAX)
+                Rows = Quieter(iX, iFirst, iLast, Rows);
         }
         m_iOpenX = iX;
         m_iOpenLow = 0;
@@ -991,6 +1014,129 @@ private:
                          : Numeric::FloorDiv(4 * (Rows.first + 1) - m_iQuarterY + m_iQuarters - 1, m_iQuarters);
         m_iOpenHigh = Rows.second == LONG_MAX ? LONG_MAX
                                               : Numeric::FloorDiv(4 * (Rows.second - 1) - m_iQuarterY, m_iQuarters);
+    }
+
+    // A patterned line's segments down one pixel column are dashes and short solid pieces, which light
+    // each device pixel at a few coverages only, set by its device column and by where its row lies
+    // among the sub-pixel phases. Beside a pen between device pixels some rows are reached by dash ends
+    // alone, stall several steps short of the colour and never settle, so the column's known rows stay
+    // few. Rows whose pixels are settled or left as they are at each of those coverages are quiet: the
+    // column's segments change nothing there (Quiet), and they stay quiet under them.
+    struct QuietCell
+    {
+        std::array<std::uint8_t, 8> auCoverages{};
+        int iCount = 0; // of auCoverages; -1 where there are more
+    };
+    struct QuietTable
+    {
+        bool bBuilt = false;
+        bool bUsable = true;
+        long iLeft = LONG_MAX, iRight = LONG_MIN; // columns lit, from the start's device column
+        std::vector<QuietCell> vecCells;          // by column from -c_iQuietReach, then row class
+    };
+    static constexpr long c_iQuietReach = 12;
+
+    static long LongestDash(const DashPattern& Pattern)
+    {
+        long iLongest = 0;
+        ForEachDash(Pattern, Pattern.iPeriod, [&](long, long iDash) { iLongest = std::max(iLongest, iDash); });
+        return iLongest;
+    }
+
+    // Device rows repeat their place among the sub-pixel phases every so many rows.
+    long RowPeriod() const { return m_iQuarters / std::gcd(m_iQuarters, 4L); }
+
+    const QuietTable& QuietFor(int iPhaseX)
+    {
+        QuietTable& Table = m_aQuiet[static_cast<std::size_t>(iPhaseX)];
+        if (Table.bBuilt)
+            return Table;
+        Table.bBuilt = true;
+        const long iPeriod = RowPeriod();
+        Table.vecCells.resize(static_cast<std::size_t>((2 * c_iQuietReach + 1) * iPeriod));
+        const long iLongest = std::min(std::max(FirstDash(m_Pattern), LongestDash(m_Pattern)), c_iMaxShape);
+        // Every start row the phases tell apart, every length a dash or a short piece may have, both ways.
+        for (long iY = 0; iY < 4 / std::gcd(m_iQuarters, 4L); ++iY) {
+            const long iQY = m_iQuarters * iY + m_iQuarterY;
+            for (long iDY = -iLongest; iDY <= iLongest; ++iDY) {
+                const PhaseShape& Shape = m_Shapes.Of(iPhaseX, static_cast<int>(iQY & 3), 0, iDY);
+                for (const PhaseShape::Run& Run : Shape.vecRuns) {
+                    const long iColumn = Shape.iOriginX + Run.iX;
+                    if (std::abs(iColumn) > c_iQuietReach) {
+                        Table.bUsable = false;
+                        return Table;
+                    }
+                    Table.iLeft = std::min(Table.iLeft, iColumn);
+                    Table.iRight = std::max(Table.iRight, iColumn);
+                    for (long k = 0; k < Run.iRows; ++k) {
+                        const long iRow = (iQY >> 2) + Shape.iOriginY + Run.iY + k;
+                        QuietCell& Cell = Table.vecCells[static_cast<std::size_t>((iColumn + c_iQuietReach) * iPeriod
+                                                                                  + Numeric::FloorMod(iRow, iPeriod))];
+                        const std::uint8_t uCoverage = Shape.vecCoverage.data()[Run.iFirst + k];
+                        if (Cell.iCount < 0
+                            || std::find(Cell.auCoverages.begin(), Cell.auCoverages.begin() + Cell.iCount, uCoverage)
+                                   != Cell.auCoverages.begin() + Cell.iCount)
+                            continue;
+                        if (Cell.iCount == static_cast<int>(Cell.auCoverages.size()))
+                            Cell.iCount = -1;
+                        else
+                            Cell.auCoverages[static_cast<std::size_t>(Cell.iCount++)] = uCoverage;
+                    }
+                }
+            }
+        }
+        // Where every row takes a coverage that soon settles it, quiet rows are known ones.
+        Table.bUsable = std::any_of(Table.vecCells.begin(), Table.vecCells.end(), [](const QuietCell& Cell) {
+            return Cell.iCount > 0
+                   && std::all_of(Cell.auCoverages.begin(), Cell.auCoverages.begin() + Cell.iCount,
+                                  [](std::uint8_t uCoverage) { return uCoverage <= PhaseCanvas::c_iStalling; });
+        });
+        return Table;
+    }
+
+    // Whether device row iRow is quiet in every column the table lights from device column iDevX.
+    bool RowQuiet(const QuietTable& Table, long iDevX, long iRow) const
+    {
+        const long iPeriod = RowPeriod();
+        const long iClass = Numeric::FloorMod(iRow, iPeriod);
+        for (long iColumn = Table.iLeft; iColumn <= Table.iRight; ++iColumn) {
+            const QuietCell& Cell =
+                Table.vecCells[static_cast<std::size_t>((iColumn + c_iQuietReach) * iPeriod + iClass)];
+            if (Cell.iCount < 0
+                || (Cell.iCount > 0 && !m_Canvas.Quiet(iDevX + iColumn, iRow, Cell.auCoverages.data(), Cell.iCount)))
+                return false;
+        }
+        return true;
+    }
+
+    // The known rows of logical column iX (device columns iFirst to iLast), grown over quiet rows; the
+    // quiet rows found before in the same column stay quiet, so each row is looked at about once.
+    std::pair<long, long> Quieter(long iX, long iFirst, long iLast, std::pair<long, long> Rows)
+    {
+        if (!m_Others.IsEmpty() || !m_Canvas.Clip().IsEmpty() || !m_Canvas.Opaque())
+            return Rows;
+        const long iQX = m_iQuarters * iX + m_iQuarterX, iDevX = iQX >> 2;
+        const QuietTable& Table = QuietFor(static_cast<int>(iQX & 3));
+        if (!Table.bUsable || Table.iLeft > Table.iRight || iDevX + Table.iLeft < iFirst
+            || iDevX + Table.iRight > iLast)
+            return Rows;
+        if (m_iQuietX == iX) {
+            if (Rows.first > Rows.second || Rows.first > m_Quiet.second + 1 || Rows.second < m_Quiet.first - 1)
+                Rows = Rows.first > Rows.second || m_Quiet.second - m_Quiet.first > Rows.second - Rows.first ? m_Quiet
+                                                                                                             : Rows;
+            else
+                Rows = {std::min(Rows.first, m_Quiet.first), std::max(Rows.second, m_Quiet.second)};
+        }
+        if (Rows.first > Rows.second)
+            return Rows;
+        const Frame& Writable = m_Canvas.Writable();
+        while (Rows.first > Writable.iT && RowQuiet(Table, iDevX, Rows.first - 1))
+            --Rows.first;
+        while (Rows.second < Writable.iB && RowQuiet(Table, iDevX, Rows.second + 1))
+            ++Rows.second;
+        m_iQuietX = iX;
+        m_Quiet = Rows;
+        return Rows;
     }
 
     LineBatch& m_Others;
@@ -1013,6 +1159,9 @@ private:
     long m_iPlain = 0, m_iShaped = 0;    // blends from shapes: plainly, and the others
     const PhaseShape* m_pHeld = nullptr; // BlendHeld's segment, from device pixel (m_iHeldX, m_iHeldY)
     long m_iHeldX = 0, m_iHeldY = 0;
+    std::array<QuietTable, 4> m_aQuiet;   // by the start's phase across
+    long m_iQuietX = LONG_MIN;            // the column m_Quiet holds for
+    std::pair<long, long> m_Quiet{0, -1}; // device rows
 };
 
 } // namespace Decimation

@@ -166,8 +166,8 @@ double ThreadSeconds()
     return static_cast<double>(Now.tv_sec) + 1e-9 * static_cast<double>(Now.tv_nsec);
 }
 
-// What reading the clock around a frame adds to it (a system call each): taken off every frame, as
-// the fastest frames last only a few hundred of them.
+// What reading the clock around a frame adds to it (a system call each, half a microsecond here):
+// taken off every frame, as the fastest frames last some 30 microseconds.
 double ClockSeconds()
 {
     static const double s_dClock = [] {

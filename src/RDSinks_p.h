@@ -713,6 +713,8 @@ private:
             m_iOpenHigh = -1;
             m_bOpenRows = false;
             m_iQuietX = LONG_MIN;
+        } else if (iDX != 0) {
+            ForgetQuiet(); // after a gap, a slanted segment into the open column
         }
         // The bulk of a dense line: within the known rows of the open column, or of no length.
         if (iDX == 0 && !m_bExact) {
@@ -763,17 +765,23 @@ private:
         Hand(iX1, iY1, iX2, iY2);
     }
 
-    // A segment for the painter. The quiet rows of the open column hold only until it is drawn: it may
-    // move their pixels to where the column's segments change them again.
+    // A segment for the painter.
     void Hand(long iX1, long iY1, long iX2, long iY2)
     {
         m_Others.Add(iX1, iY1, iX2, iY2);
-        if (m_iQuietX != LONG_MIN) {
-            m_iQuietX = LONG_MIN;
-            m_iOpenLow = 0;
-            m_iOpenHigh = -1;
-            m_bOpenRows = false;
-        }
+        ForgetQuiet();
+    }
+
+    // The quiet rows of the open column hold only while nothing but the column's own segments blends
+    // there: another segment, or the painter, may move their pixels to where those change them again.
+    void ForgetQuiet()
+    {
+        if (m_iQuietX == LONG_MIN)
+            return;
+        m_iQuietX = LONG_MIN;
+        m_iOpenLow = 0;
+        m_iOpenHigh = -1;
+        m_bOpenRows = false;
     }
 
     // Under a repaint's region the engine cuts a line's geometry at the region's bounding rectangle, so a
@@ -1117,15 +1125,15 @@ private:
             return Rows;
         const long iQX = m_iQuarters * iX + m_iQuarterX, iDevX = iQX >> 2;
         const QuietTable& Table = QuietFor(static_cast<int>(iQX & 3));
-        if (!Table.bUsable || Table.iLeft > Table.iRight || iDevX + Table.iLeft < iFirst
-            || iDevX + Table.iRight > iLast)
+        if (!Table.bUsable || iDevX + Table.iLeft < iFirst || iDevX + Table.iRight > iLast)
             return Rows;
+        // The known rows and those found quiet before: one range where they meet, else the longer.
         if (m_iQuietX == iX) {
-            if (Rows.first > Rows.second || Rows.first > m_Quiet.second + 1 || Rows.second < m_Quiet.first - 1)
-                Rows = Rows.first > Rows.second || m_Quiet.second - m_Quiet.first > Rows.second - Rows.first ? m_Quiet
-                                                                                                             : Rows;
-            else
+            const bool bNone = Rows.first > Rows.second;
+            if (!bNone && Rows.first <= m_Quiet.second + 1 && Rows.second >= m_Quiet.first - 1)
                 Rows = {std::min(Rows.first, m_Quiet.first), std::max(Rows.second, m_Quiet.second)};
+            else if (bNone || m_Quiet.second - m_Quiet.first > Rows.second - Rows.first)
+                Rows = m_Quiet;
         }
         if (Rows.first > Rows.second)
             return Rows;

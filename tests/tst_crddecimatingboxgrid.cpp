@@ -173,14 +173,15 @@ private slots:
                    changed(&Setup::dRatio, ratio));
 
         // Patterns restart with every segment: dots and dash-dots on dense columns, on long steps along both
-        // axes and on sparse diagonals.
+        // axes and on sparse diagonals, and on a dense line with gaps, whose pieces enter a column from the side.
         for (double ratio : {1.25, 1.5, 1.75, 2.0, 2.5, 3.0})
             addRow("dotted and dash-dotted, dense and sparse, at pixel ratio " + QByteArray::number(ratio),
                    {line(makeData(NoisySine, 100000), c_ColorOrange, eRDLineDotted),
                     line(makeData(Spikes, 100000), c_ColorBlue, eRDLineDashDotted),
                     line(makeData(Steps, 500), c_ColorRed, eRDLineDashDotted),
                     line(makeData(Jitter1, 600), c_ColorDarkGreen, eRDLineDotted),
-                    line(makeData(NoisySine, 2000), c_ColorBlack, eRDLineDashDotted)},
+                    line(makeData(NoisySine, 2000), c_ColorBlack, eRDLineDashDotted),
+                    line(sevenths, c_ColorRed, eRDLineDotted)},
                    changed(&Setup::dRatio, ratio));
 
         // Lines piled over the whole plot: each starts on pixels the one before left up to 2 off.

@@ -75,7 +75,7 @@ namespace Decimation
 //     from C, where its blends leave the pixel as it is. Such a blend is skipped only where it was seen to leave
 //     this very pixel as it is and nothing has changed the pixel since: it costs no step. Likewise a patterned
 //     line's segments down a pixel column are left out over rows where each coverage they may give a pixel
-//     leaves it as it is, or it is known (PhaseSink's quiet rows), until the painter draws again.
+//     leaves it as it is, or it is known (PhaseSink's quiet rows), while nothing else blends there.
 // A patterned pen restarts its pattern with every segment, one pixel a step: a segment no longer than the first
 // dash is a solid one, and one along an axis is its dashes, each drawn by the engine as a solid segment of its
 // own from a whole pixel (Probe::DashesAsPieces, once per pattern and ratio), so the same blends apply. Other

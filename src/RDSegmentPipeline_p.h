@@ -17,6 +17,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 #if defined(__x86_64__) && defined(__SSE2__)
 #include <emmintrin.h>
@@ -34,6 +35,13 @@ struct Segment
     long iX1, iY1, iX2, iY2;
     bool bInside; ///< both ends lie in the device rectangle, and clipping moved neither
 };
+
+/// Whether a columns function of InsideMapper::Quads takes Ahead(iX, iY, aiX, aiY): the four segments
+/// from (iX, iY) through the vertices aiX, aiY, before they are handed over one by one.
+template <class Type, class = void>
+constexpr bool c_bAhead = false;
+template <class Type>
+constexpr bool c_bAhead<Type, std::void_t<decltype(&Type::Ahead)>> = true;
 
 /// The map and the outside test fused for runs of vertices inside: the bulk of a line.
 class InsideMapper
@@ -86,7 +94,8 @@ public:
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
     /// Four vertices at a time where the processor has AVX2, with the map's kernel.
     /// Where four vertices in a row stay in the column Columns.Column() names, Columns.Rows(iY, aiY)
-    /// takes their rows at once, from the row iY of the vertex before.
+    /// takes their rows at once, from the row iY of the vertex before; elsewhere, a Columns with Ahead
+    /// (c_bAhead) hears of the four segments before Inside takes them.
     template <class Function, class ColumnsFunction>
     __attribute__((target("avx2"))) std::size_t Quads(const CRDPoint* pPoints, std::size_t i, std::size_t iCount,
                                                       long& iX, long& iY, Function& Inside,
@@ -115,6 +124,8 @@ public:
                 continue;
             }
             _mm_store_si128(reinterpret_cast<__m128i*>(aiX), vXs);
+            if constexpr (c_bAhead<ColumnsFunction>)
+                Columns.Ahead(iX, iY, aiX, aiY);
             for (int k = 0; k < 4; ++k) {
                 Inside(iX, iY, aiX[k], aiY[k]);
                 iX = aiX[k];

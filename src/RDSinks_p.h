@@ -690,6 +690,22 @@ private:
                 iY = piRows[k];
             }
         }
+
+        // An x-y line's shapes lie all over memory: where its segments are blended plainly, as they
+        // come, the next ones are asked for a few segments ahead.
+        __attribute__((always_inline)) void Ahead(long iX, long iY, const std::int32_t* piX, const std::int32_t* piY)
+        {
+            if (Sink.m_bExact || Sink.m_iPlain < c_iPlainToHold * Sink.m_iShaped)
+                return;
+            for (int k = 0; k < 4; ++k) {
+                const long iDX = piX[k] - iX, iDY = piY[k] - iY;
+                if (iDX != 0 && std::abs(iDX) <= c_iMaxShape && std::abs(iDY) <= c_iMaxShape)
+                    Sink.m_Shapes.Prefetch(static_cast<int>((Sink.m_iQuarters * iX + Sink.m_iQuarterX) & 3),
+                                           static_cast<int>((Sink.m_iQuarters * iY + Sink.m_iQuarterY) & 3), iDX, iDY);
+                iX = piX[k];
+                iY = piY[k];
+            }
+        }
     };
 
     __attribute__((always_inline)) void Segment(long iX1, long iY1, long iX2, long iY2)

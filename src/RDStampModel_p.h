@@ -456,6 +456,19 @@ public:
         return *pShape;
     }
 
+    /// Asks the memory for the shape Of would give, where it has been measured.
+    __attribute__((always_inline)) void Prefetch(int iPhaseX, int iPhaseY, long iDX, long iDY) const
+    {
+        const PhaseShape* const pShape = m_vecShapes[Index(iPhaseX, iPhaseY, iDX, iDY)];
+        if (!pShape)
+            return;
+        const char* const pcRuns = reinterpret_cast<const char*>(pShape->vecRuns.begin());
+        const char* const pcEnd = reinterpret_cast<const char*>(pShape->vecRuns.end());
+        for (const char* pc = pcRuns; pc < pcEnd; pc += 64)
+            __builtin_prefetch(pc);
+        __builtin_prefetch(pShape->vecCoverage.begin());
+    }
+
     /// Bit 4 y + x: a segment of no length starting at phase (x, y) lights nothing.
     unsigned EmptyPoints()
     {

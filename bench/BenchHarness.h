@@ -87,7 +87,8 @@ std::vector<Entrant> VariantsOf(const Race& Variants);
 struct Workload
 {
     std::string strName;
-    std::function<const Race&()> Variants; ///< built and checked on first use
+    std::function<const Race&()> Variants;  ///< built and checked on first use
+    std::function<const Race&()> Unchecked; ///< built on first use, its pictures not checked (solo/ runs)
 };
 const std::vector<Workload>& Workloads();
 
